@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up, builds with AddressSanitizer + UndefinedBehaviorSanitizer, and runs
+# the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/setup.sh
+scripts/build.sh sanitize
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build/sanitize --output-on-failure -j "$(nproc)"

@@ -1,0 +1,31 @@
+#include "catalogue/catalogue.h"
+
+namespace datrevo {
+namespace {
+
+std::vector<std::string> FolderColumns() {
+    return {"Name", "sector", "self", "parent", "date", "time",
+            "size", "attr",   "sysID", "Type",  "Deleted"};
+}
+
+std::vector<std::string> BootRecordColumns() {
+    return {"Sector",        "SPF",      "SPC",       "Root Sectors",  "Root Start", "Reserve Sectors",
+            "Cluster0Start", "firstFAT", "secondFAT", "TotalSectors", "PartType"};
+}
+
+}  // namespace
+
+Catalogue::Catalogue()
+    : FolderTable("FolderTable", FolderColumns(), true),
+      EntryTable("EntryTable", FolderColumns(), true),
+      LostDirTable("LostDirTable", {"Sector", "Self Cluster", "Parent Cluster", "File System",
+                                    "Date", "Time", "First Run"}),
+      BootRecordTable("BootRecordTable", BootRecordColumns()),
+      VolumeTable("VolumeTable", BootRecordColumns()),
+      MftRefTable("MftRefTable", {"sector", "mftReference", "vcn", "fsNumber"}),
+      MftRecordTable("MftRecordTable", {"name", "Sector", "parentMFT", "selfMFT", "size", "type",
+                                        "fsNumber", "date", "First Run", "Deleted"}),
+      DirScratchTable("DirScratchTable", {"Self Cluster", "Sector", "Parent Cluster", "File System",
+                                          "Date", "Time", "First Run"}) {}
+
+}  // namespace datrevo

@@ -1,0 +1,92 @@
+#include "cli/disk_commands.h"
+
+#include <iomanip>
+#include <iostream>
+#include <memory>
+
+#include "cli/exit_codes.h"
+#include "partition/partition_details.h"
+#include "partition/partition_table.h"
+
+namespace datrevo::cli {
+namespace {
+
+int RunDisks(const GlobalOptions& options) {
+    CliSession session(options);
+    session.takeInventory();
+    const DiskInventory& inventory = session.context().inventory;
+    if (inventory.disks.empty()) {
+        std::cout << "No removable disk found. Attach the player or card in disk mode, or name "
+                     "an image file with --image.\n";
+        return kExitOk;
+    }
+    std::cout << "Slot  Device                          Size        Path  (model)\n";
+    for (const DiskDescription& disk : inventory.disks) {
+        std::cout << std::left << std::setw(6) << disk.index << std::setw(32)
+                  << DeviceItemText(disk) << std::setw(12)
+                  << (std::to_string(GeometrySizeMegabytes(disk)) + " MB") << disk.deviceId
+                  << "  (" << disk.model << ")\n";
+    }
+    return kExitOk;
+}
+
+int RunDetails(const GlobalOptions& options, const std::string& disk) {
+    CliSession session(options);
+    if (const int status = session.selectDisk(disk); status != kExitOk) return status;
+    for (const DetailsRow& row : session.context().details)
+        std::cout << std::left << std::setw(28) << row.name << row.value << '\n';
+    return kExitOk;
+}
+
+}  // namespace
+
+int ListPartitionsCommand(CliSession& session) {
+    RecoveryContext& context = session.context();
+    DiskPartitionList& list = context.selectedPartitions();
+    list.clear();
+    const PartitionTableResult result = ListPartitions(
+        context.selectedDisk(), context.currentDisk.totalSectors64, list, &context.observer);
+    session.observer().finishLine();
+    if (!result.partitionsListed) {
+        std::cout << "No FAT16, FAT32 or NTFS partition is listed in the partition table of "
+                  << context.slots.path(context.search.selectedDisk) << ".\n";
+        return kExitNothingFound;
+    }
+    if (result.chainCut)
+        std::cerr << "warning: the chain of extended partitions loops or is too long; it was "
+                     "followed as far as it is sound\n";
+    std::cout << "#   Partition                First sector    End sector      Sectors"
+                 "         Size\n";
+    for (std::size_t i = 0; i < list.count(); ++i) {
+        const PartitionRecord& record = list.record(i);
+        const std::uint64_t sectors = record.endSector - record.firstSector;
+        std::cout << std::left << std::setw(4) << (i + 1) << std::setw(25)
+                  << PartitionItemText(i + 1, list.kind(i)) << std::setw(16)
+                  << record.firstSector << std::setw(16) << record.endSector << std::setw(16)
+                  << sectors << (sectors / 2048) << " MB\n";
+    }
+    return kExitOk;
+}
+
+void RegisterDiskCommands(CLI::App& app, const GlobalOptions& options, int& exitCode) {
+    auto* disks = app.add_subcommand("disks", "List the removable disks and added images");
+    disks->callback([&options, &exitCode] { exitCode = RunDisks(options); });
+
+    auto disk = std::make_shared<std::string>();
+    auto* details = app.add_subcommand("details", "Show the details of a disk");
+    details->add_option("DISK", *disk, "Slot number from 'disks', or an image or device path")
+        ->required();
+    details->callback([&options, &exitCode, disk] { exitCode = RunDetails(options, *disk); });
+
+    auto* partitions = app.add_subcommand("partitions", "List the partitions of a disk");
+    partitions
+        ->add_option("DISK", *disk, "Slot number from 'disks', or an image or device path")
+        ->required();
+    partitions->callback([&options, &exitCode, disk] {
+        CliSession session(options);
+        exitCode = session.selectDisk(*disk);
+        if (exitCode == kExitOk) exitCode = ListPartitionsCommand(session);
+    });
+}
+
+}  // namespace datrevo::cli

@@ -1,0 +1,17 @@
+// datrevo-cli disks | details DISK | partitions DISK
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "cli/cli_session.h"
+
+namespace datrevo::cli {
+
+// Registers the commands; each stores its exit status in `exitCode` when run.
+void RegisterDiskCommands(CLI::App& app, const GlobalOptions& options, int& exitCode);
+
+// Lists the partitions of the selected disk (reading its tables into the
+// context) and prints them; returns the exit status.
+int ListPartitionsCommand(CliSession& session);
+
+}  // namespace datrevo::cli

@@ -1,0 +1,34 @@
+// datrevo-cli: recover folders and files from removable disks and their images,
+// from the command line.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/cli_session.h"
+#include "cli/disk_commands.h"
+#include "cli/exit_codes.h"
+
+int main(int argc, char** argv) {
+    using namespace datrevo::cli;
+    CLI::App app{"Vantorrel Datrevo: read-only recovery of folders and files from removable "
+                 "disks (FAT16, FAT32, NTFS) and their images."};
+    app.require_subcommand(1);
+    GlobalOptions options;
+    app.add_flag("-q,--quiet", options.quiet, "No progress output");
+    app.add_option("--image", options.images, "Add a disk-image file as a disk (repeatable)");
+    app.add_option("--inventory-root", options.inventoryRoot,
+                   "Read sysfs and udev below this folder instead of /")
+        ->group("");  // for tests: not shown in --help
+
+    int exitCode = kExitOk;
+    RegisterDiskCommands(app, options, exitCode);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? kExitOk : kExitUsage;
+    } catch (const std::exception& error) {
+        std::cerr << "error: " << error.what() << '\n';
+        return kExitFailure;
+    }
+    return exitCode;
+}

@@ -1,0 +1,49 @@
+#include "disk/disk_description.h"
+
+#include <cmath>
+
+namespace datrevo {
+
+std::string DiskName(int index) { return "Disk" + std::to_string(index); }
+
+std::string DeviceItemText(const DiskDescription& disk) {
+    const std::string media =
+        disk.mediaType.find("Removable media other than") != std::string::npos
+            ? std::string(kMediaRemovable)
+            : disk.mediaType;
+    return media + " (" + DiskName(disk.index) + ")";
+}
+
+bool IsOfferedDisk(const DiskDescription& disk) {
+    const std::string text = DeviceItemText(disk);
+    if (text.size() <= 8) return false;
+    return disk.mediaType.find("Removable") != std::string::npos ||
+           disk.mediaType == kMediaImage;
+}
+
+std::int32_t GeometrySizeMegabytes(const DiskDescription& disk) {
+    const double bytes = static_cast<double>(disk.totalCylinders) *
+                         static_cast<double>(disk.bytesPerSector) *
+                         static_cast<double>(disk.sectorsPerTrack) *
+                         static_cast<double>(disk.totalHeads);
+    const double megabytes = std::floor(bytes / 1048576.0);
+    if (megabytes > 2147483647.0) return 2147483647;
+    return static_cast<std::int32_t>(megabytes);
+}
+
+CurrentDisk CurrentDiskValues(const DiskDescription& disk) {
+    CurrentDisk current;
+    current.modelText = disk.model;
+    current.totalSectorsText = std::to_string(disk.totalSectors);
+    current.totalSectors32 = static_cast<std::uint32_t>(
+        disk.totalSectors > UINT32_MAX ? UINT32_MAX : disk.totalSectors);
+    current.totalSectors64 = disk.totalSectors;
+    current.sizeMegabytes = GeometrySizeMegabytes(disk);
+    current.sizeText = std::to_string(current.sizeMegabytes) + " MB";
+    current.cylindersText = std::to_string(disk.totalCylinders);
+    current.headsText = std::to_string(disk.totalHeads);
+    current.sectorsPerTrackText = std::to_string(disk.sectorsPerTrack);
+    return current;
+}
+
+}  // namespace datrevo

@@ -1,0 +1,47 @@
+#include "disk/disk_reader.h"
+
+#include <cstring>
+
+namespace datrevo {
+
+int DiskReader::ReadSectors(std::uint64_t firstSector, std::uint32_t count,
+                            std::uint8_t* buffer) const {
+    if (!source_ || !source_->isOpen() || buffer == nullptr) return 0;
+    if (count == 0) return 1;
+    constexpr std::uint64_t kSector = limits::kSectorSize;
+    if (firstSector > UINT64_MAX / kSector) return 0;
+    const std::size_t bytes = static_cast<std::size_t>(count) * kSector;
+
+    // The bulk read goes into a scratch buffer first, so that a short read
+    // cannot leave a half-written sector in the caller's buffer.
+    std::vector<std::uint8_t> scratch(bytes);
+    const SourceRead bulk = source_->readAt(firstSector * kSector, scratch);
+    if (bulk.bytesRead == bytes) {
+        std::memcpy(buffer, scratch.data(), bytes);
+        return 1;
+    }
+
+    if (observer_ != nullptr)
+        observer_->readFailureNotice({ReadFailureCause::BulkRead, firstSector, count});
+    SectorBuffer one{};
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const SourceRead single = source_->readAt((firstSector + i) * kSector, one);
+        if (single.bytesRead == kSector) std::memcpy(buffer + i * kSector, one.data(), kSector);
+    }
+    return 0;
+}
+
+int DiskReader::readSector(std::uint64_t sector, SectorBuffer& out) const {
+    out.fill(0);
+    return ReadSectors(sector, 1, out.data());
+}
+
+std::vector<std::uint8_t> DiskReader::readRun(std::uint64_t firstSector, std::uint32_t count,
+                                              int* result) const {
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(count) * limits::kSectorSize, 0);
+    const int ok = ReadSectors(firstSector, count, out.data());
+    if (result != nullptr) *result = ok;
+    return out;
+}
+
+}  // namespace datrevo

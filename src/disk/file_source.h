@@ -1,0 +1,34 @@
+// A block device or a disk-image file, opened read-only.
+#pragma once
+
+#include <string>
+
+#include "disk/sector_source.h"
+
+namespace datrevo {
+
+class FileSource final : public SectorSource {
+public:
+    // Opens `path` with O_RDONLY: never for writing, whatever the caller.
+    explicit FileSource(std::string path);
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    bool isOpen() const override { return fd_ >= 0; }
+    int openError() const override { return openError_; }
+    std::uint64_t sizeInBytes() const override { return size_; }
+    SourceRead readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+    const std::string& name() const override { return path_; }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    int openError_ = 0;
+    std::uint64_t size_ = 0;
+};
+
+// The message for a disk that cannot be opened, with the fix where there is one.
+std::string OpenFailureMessage(const std::string& path, int error);
+
+}  // namespace datrevo

@@ -1,0 +1,65 @@
+#include "partition/partition_details.h"
+
+#include "partition/partition_list.h"
+
+namespace datrevo {
+namespace {
+
+std::string MegabytesText(std::int64_t sectors) { return std::to_string(sectors / 2048) + " MB"; }
+
+}  // namespace
+
+PartitionTypeChoice ChoiceForKind(const std::string& kind) {
+    if (kind == kKindFat16) return PartitionTypeChoice::Fat16;
+    if (kind == kKindFat32) return PartitionTypeChoice::Fat32;
+    if (kind == kKindNtfs) return PartitionTypeChoice::Ntfs;
+    return PartitionTypeChoice::Unknown;
+}
+
+const char* ChoiceText(PartitionTypeChoice choice) {
+    switch (choice) {
+        case PartitionTypeChoice::Fat16: return "FAT16";
+        case PartitionTypeChoice::Fat32: return "FAT32";
+        case PartitionTypeChoice::Ntfs: return "NTFS";
+        case PartitionTypeChoice::Unknown: break;
+    }
+    return "UNKNOWN";
+}
+
+PartitionDetails ShowPartitionDetails(const std::string& kind, int partitionIndex,
+                                      int diskNumber, SearchMode mode, std::uint64_t first,
+                                      std::uint64_t end, const CurrentDisk& disk) {
+    PartitionDetails details;
+    const bool unknown = kind == kUnknownPartition;
+    const auto diskEnd = static_cast<std::int64_t>(disk.totalSectors64);
+    details.startField = unknown ? 0 : static_cast<std::int64_t>(first);
+    details.endField = unknown ? diskEnd : static_cast<std::int64_t>(end);
+    details.typeChoice = ChoiceForKind(kind);
+    const std::string number = std::to_string(partitionIndex + 1);
+    const std::string size = MegabytesText(details.endField - details.startField);
+
+    if (mode == SearchMode::Standard) {
+        details.modeText = "Standard Search";
+        details.typeChoiceEnabled = false;
+        details.rows = {
+            {"1.   Disk Number                    :  ", std::to_string(diskNumber)},
+            {"2.   Partition Number              :  ", number},
+            {"3.   Partition Type                   :  ", unknown ? kUnknownPartition : kind},
+            {"4.   Search Mode                   :  ", "Standard"},
+            {"5.   Start Sector                     :  ", std::to_string(details.startField)},
+            {"6.   End Sector                      :  ", std::to_string(details.endField)},
+            {"7.   Size                                 :  ", size},
+        };
+    } else {
+        details.modeText = "Advance Search";
+        details.typeChoiceEnabled = true;
+        details.rows = {
+            {"1.   Partition Number          :          ", number},
+            {"2.   Search Mode               :          ", "Advance"},
+            {"3.   Size                             :  ", size},
+        };
+    }
+    return details;
+}
+
+}  // namespace datrevo

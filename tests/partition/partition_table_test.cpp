@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include "partition/partition_details.h"
+#include "partition/partition_table.h"
+#include "support/disk_builder.h"
+#include "support/recording_observer.h"
+
+namespace datrevo {
+namespace {
+
+using test::DiskBuilder;
+
+struct Listed {
+    std::string kind;
+    std::uint64_t first;
+    std::uint64_t end;
+    bool operator==(const Listed&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Listed& p) {
+    return out << p.kind << " " << p.first << ".." << p.end;
+}
+
+std::vector<Listed> Entries(const DiskPartitionList& list) {
+    std::vector<Listed> out;
+    for (std::size_t i = 0; i < list.count(); ++i)
+        out.push_back({list.kind(i), list.record(i).firstSector, list.record(i).endSector});
+    return out;
+}
+
+PartitionTableResult List(const DiskBuilder& disk, DiskPartitionList& list,
+                          test::RecordingObserver* observer = nullptr) {
+    return ListPartitions(disk.reader(), disk.sectors(), list, observer);
+}
+
+TEST(PartitionTable, NtfsEntryAtSector63) {
+    DiskBuilder disk(60000);
+    disk.entry(0, 0, 0x07, 63, 40000);
+    disk.bootSector(63, "NTFS");
+    DiskPartitionList list;
+    EXPECT_TRUE(List(disk, list).partitionsListed);
+    EXPECT_EQ(Entries(list), (std::vector<Listed>{{"NTFS", 63, 40063}}));
+    EXPECT_EQ(PartitionItemText(2, "NTFS"), "Partition - 2 ( NTFS )");
+}
+
+TEST(PartitionTable, BootSectorSignatureWinsOverTheTypeByte) {
+    DiskBuilder disk(60000);
+    disk.entry(0, 0, 0x0C, 100, 1000);
+    disk.bootSector(100, "FAT16");
+    disk.entry(0, 1, 0x83, 2000, 1000);  // a Linux type whose sector holds an NTFS boot sector
+    disk.bootSector(2000, "NTFS");
+    disk.entry(0, 2, 0x83, 4000, 1000);  // no signature: the type byte stands, not listed
+    DiskPartitionList list;
+    List(disk, list);
+    EXPECT_EQ(Entries(list), (std::vector<Listed>{{"FAT16", 100, 1100}, {"NTFS", 2000, 3000}}));
+}
+
+TEST(PartitionTable, LogicalVolumesFollowThePrimariesWithTheirRecordsOffsets) {
+    DiskBuilder disk(80000);
+    disk.entry(0, 0, 0x06, 63, 1000);
+    disk.entry(0, 1, 0x05, 2000, 50000);
+    // First EBR at 2000: a FAT32 volume 63 sectors in, link to the next at +10000.
+    disk.entry(2000, 0, 0x0B, 63, 5000);
+    disk.entry(2000, 1, 0x05, 10000, 8000);
+    disk.bootSector(2063, "FAT32");
+    disk.entry(12000, 0, 0x0C, 63, 6000);
+    disk.bootSector(12063, "FAT32");
+    DiskPartitionList list;
+    EXPECT_TRUE(List(disk, list).partitionsListed);
+    EXPECT_EQ(Entries(list), (std::vector<Listed>{{"FAT16", 63, 1063},
+                                                  {"FAT32", 2063, 7063},
+                                                  {"FAT32", 12063, 18063}}));
+}
+
+TEST(PartitionTable, Type01IsListedOnlyInsideTheExtendedChain) {
+    DiskBuilder disk(80000);
+    disk.entry(0, 0, 0x01, 63, 1000);
+    disk.entry(0, 1, 0x0F, 2000, 9000);
+    disk.entry(2000, 0, 0x01, 63, 1000);
+    DiskPartitionList list;
+    List(disk, list);
+    EXPECT_EQ(Entries(list), (std::vector<Listed>{{"FAT16", 2063, 3063}}));
+}
+
+TEST(PartitionTable, ExtendedRecordsUseAllFourEntries) {
+    DiskBuilder disk(80000);
+    disk.entry(0, 0, 0x05, 1000, 50000);
+    disk.entry(1000, 0, 0x06, 63, 100);
+    disk.entry(1000, 1, 0x04, 263, 100);
+    disk.entry(1000, 2, 0x06, 463, 100);  // a hand-edited third entry
+    DiskPartitionList list;
+    List(disk, list);
+    EXPECT_EQ(list.count(), 3u);
+    EXPECT_EQ(list.record(2).firstSector, 1463u);
+}
+
+TEST(PartitionTable, EntryNearTheDiskEndIsACorruptedTable) {
+    DiskBuilder disk(1000);
+    disk.entry(0, 0, 0x06, 63, 100);
+    disk.entry(0, 1, 0x06, 980000, 100);  // with 1,000,000 sectors: 20,000 from the end
+    disk.bootSector(63, "FAT16");
+    DiskPartitionList list;
+    test::RecordingObserver observer;
+    const PartitionTableResult result = ListPartitions(disk.reader(), 1000000, list, &observer);
+    EXPECT_TRUE(result.corrupted);
+    ASSERT_EQ(observer.failures.size(), 1u);
+    EXPECT_EQ(observer.failures[0].cause, ReadFailureCause::CorruptedTable);
+    EXPECT_EQ(list.count(), 1u);  // what was read before the bad entry stays
+}
+
+TEST(PartitionTable, LoopingExtendedChainEnds) {
+    DiskBuilder disk(80000);
+    disk.entry(0, 0, 0x05, 1000, 50000);
+    disk.entry(1000, 0, 0x06, 63, 100);
+    disk.entry(1000, 1, 0x05, 5000, 100);
+    disk.entry(6000, 0, 0x06, 63, 100);
+    disk.entry(6000, 1, 0x05, 0, 100);  // back to the first record
+    DiskPartitionList list;
+    const PartitionTableResult result = List(disk, list);
+    EXPECT_TRUE(result.chainCut);
+    EXPECT_EQ(list.count(), 2u);
+}
+
+TEST(PartitionTable, EndlessChainStopsAtTheRecordLimitAndTheListAtTwentySix) {
+    DiskBuilder disk(200000);
+    disk.entry(0, 0, 0x05, 1000, 190000);
+    for (std::uint32_t i = 0; i < 100; ++i) {
+        const std::uint64_t record = 1000 + i * 1000;
+        disk.entry(record, 0, 0x06, 63, 100);
+        disk.entry(record, 1, 0x05, (i + 1) * 1000, 1000);
+    }
+    DiskPartitionList list;
+    const PartitionTableResult result = List(disk, list);
+    EXPECT_TRUE(result.chainCut);
+    EXPECT_EQ(list.count(), limits::kMaxPartitionsPerDisk);
+}
+
+TEST(PartitionTable, ZeroedOrUnsignedTableListsNothing) {
+    DiskBuilder disk(60000);
+    DiskPartitionList list;
+    EXPECT_FALSE(List(disk, list).partitionsListed);
+    disk.entry(0, 0, 0x06, 63, 100);
+    disk.put8(0, 511, 0);
+    EXPECT_FALSE(List(disk, list).partitionsListed);
+    EXPECT_EQ(list.count(), 0u);
+}
+
+TEST(PartitionTable, VolumeWithoutATableIsOnePartitionOverTheWholeDisk) {
+    for (const char* kind : {"FAT16", "FAT32", "NTFS"}) {
+        DiskBuilder disk(70000);
+        disk.bootSector(0, kind);
+        disk.entry(0, 0, 0x07, 0x41414141, 5);  // boot code that looks like an entry
+        disk.bootSector(0, kind);
+        DiskPartitionList list;
+        EXPECT_TRUE(List(disk, list).partitionsListed) << kind;
+        EXPECT_EQ(Entries(list), (std::vector<Listed>{{kind, 0, 70000}}));
+    }
+}
+
+TEST(PartitionDetails, StandardRowsDescribeThePartition) {
+    CurrentDisk disk;
+    disk.totalSectors64 = 1000000;
+    const PartitionDetails details =
+        ShowPartitionDetails("FAT32", 1, 2, SearchMode::Standard, 2048, 206848, disk);
+    ASSERT_EQ(details.rows.size(), 7u);
+    EXPECT_EQ(details.rows[0].name, "1.   Disk Number                    :  ");
+    EXPECT_EQ(details.rows[0].value, "2");
+    EXPECT_EQ(details.rows[1].value, "2");
+    EXPECT_EQ(details.rows[3].value, "Standard");
+    EXPECT_EQ(details.rows[6].value, "100 MB");
+    EXPECT_EQ(details.modeText, "Standard Search");
+    EXPECT_EQ(details.typeChoice, PartitionTypeChoice::Fat32);
+    EXPECT_FALSE(details.typeChoiceEnabled);
+}
+
+TEST(PartitionDetails, UnknownPartitionCoversTheDiskInAdvanceMode) {
+    CurrentDisk disk;
+    disk.totalSectors64 = 204800;
+    const PartitionDetails details =
+        ShowPartitionDetails(kUnknownPartition, 0, 0, SearchMode::Advance, 0, 0, disk);
+    ASSERT_EQ(details.rows.size(), 3u);
+    EXPECT_EQ(details.rows[1].value, "Advance");
+    EXPECT_EQ(details.rows[2].value, "100 MB");
+    EXPECT_EQ(details.endField, 204800);
+    EXPECT_EQ(details.typeChoice, PartitionTypeChoice::Unknown);
+    EXPECT_TRUE(details.typeChoiceEnabled);
+}
+
+}  // namespace
+}  // namespace datrevo
