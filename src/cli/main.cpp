@@ -6,6 +6,7 @@
 #include "cli/cli_session.h"
 #include "cli/disk_commands.h"
 #include "cli/exit_codes.h"
+#include "cli/search_command.h"
 
 int main(int argc, char** argv) {
     using namespace datrevo::cli;
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
 
     int exitCode = kExitOk;
     RegisterDiskCommands(app, options, exitCode);
+    RegisterSearchCommand(app, options, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

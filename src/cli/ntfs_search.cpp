@@ -1,0 +1,13 @@
+#include <iostream>
+
+#include "cli/exit_codes.h"
+#include "cli/search_command.h"
+
+namespace datrevo::cli {
+
+int RunNtfsSearch(CliSession&, const SearchOptions&) {
+    std::cerr << "error: the NTFS search is not built yet\n";
+    return kExitFailure;
+}
+
+}  // namespace datrevo::cli
