@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "partition/lost_partition_search.h"
+#include "support/disk_builder.h"
+#include "support/image_fixture.h"
+#include "support/manifest.h"
+#include "support/recording_observer.h"
+
+namespace datrevo {
+namespace {
+
+using test::DiskBuilder;
+
+CurrentDisk DiskOf(std::uint64_t sectors) {
+    CurrentDisk disk;
+    disk.totalSectors64 = sectors;
+    disk.cylindersText = std::to_string(sectors / 16065);
+    disk.headsText = "255";
+    disk.sectorsPerTrackText = "63";
+    return disk;
+}
+
+void Fat32BootSector(DiskBuilder& disk, std::uint64_t at, std::uint32_t count) {
+    disk.putText(at, 82, "FAT32   ");
+    disk.put32(at, 32, count);
+    disk.sign(at);
+}
+
+TEST(LostPartitionSearch, SmallGeometriesAreNormalisedTo255By63) {
+    const DiskGeometry normal = NormaliseGeometry({1000, 4, 16});
+    EXPECT_EQ(normal.cylinders, 3u);
+    EXPECT_EQ(normal.heads, 255u);
+    EXPECT_EQ(normal.sectorsPerTrack, 63u);
+    EXPECT_EQ(NormaliseGeometry({77, 255, 63}).cylinders, 77u);
+}
+
+TEST(LostPartitionSearch, ProbesCylindersAndMebibyteBoundariesInOrderOnce) {
+    const auto probes = LostPartitionProbes({3, 255, 63}, 3 * 16065);
+    std::set<std::uint64_t> firsts;
+    std::uint64_t previous = 0;
+    for (const Probe& probe : probes) {
+        const std::uint64_t key = std::min(probe.first, probe.fallback.value_or(probe.first));
+        EXPECT_GE(key, previous);
+        previous = key;
+        EXPECT_TRUE(firsts.insert(probe.first).second) << probe.first;
+    }
+    EXPECT_EQ(probes[0].first, 63u);
+    EXPECT_EQ(probes[0].fallback, 0u);
+    EXPECT_TRUE(firsts.count(2048));
+    EXPECT_TRUE(firsts.count(16065 + 63));
+    EXPECT_TRUE(firsts.count(22 * 2048));
+    EXPECT_FALSE(firsts.count(3 * 16065 + 63));  // past the disk
+}
+
+TEST(LostPartitionSearch, AddsNewPartitionsButNotOnesAlreadyListed) {
+    DiskBuilder disk(4 * 16065);
+    Fat32BootSector(disk, 63, 10000);
+    Fat32BootSector(disk, 16065 + 63, 20000);
+    disk.putText(4096, 3, "NTFS    ");
+    disk.put32(4096, 40, 3000);
+    disk.sign(4096);
+    DiskPartitionList list;
+    list.add("FAT32", 63, 10063);    // the same: not added again
+    list.add("FAT32", 16128, 16129);  // same start, another count: the found one is added
+    test::RecordingObserver observer;
+    const auto result = SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer);
+    EXPECT_EQ(result.added, 2u);
+    ASSERT_EQ(list.count(), 4u);
+    EXPECT_EQ(list.kind(2), "NTFS");
+    EXPECT_EQ(list.record(2).firstSector, 4096u);
+    EXPECT_EQ(list.record(2).endSector, 7096u);
+    EXPECT_EQ(list.record(3).endSector, 16128u + 20000u);
+    EXPECT_EQ(observer.percents.back(), 100);
+    EXPECT_EQ(observer.lastCaption, "Completed ");
+}
+
+TEST(LostPartitionSearch, SmallFat16TakesItsCountFromTheSixteenBitField) {
+    DiskBuilder disk(3 * 16065);
+    disk.putText(2048, 54, "FAT16   ");
+    disk.put16(2048, 19, 8000);
+    disk.sign(2048);
+    DiskPartitionList list;
+    test::RecordingObserver observer;
+    SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer);
+    ASSERT_EQ(list.count(), 1u);
+    EXPECT_EQ(list.record(0).endSector, 2048u + 8000u);
+}
+
+TEST(LostPartitionSearch, StopsAtTwentySixPartitionsAndOnRequest) {
+    DiskBuilder disk(40 * 2048);
+    for (std::uint64_t k = 1; k < 40; ++k) Fat32BootSector(disk, k * 2048, 100);
+    DiskPartitionList list;
+    test::RecordingObserver observer;
+    auto result = SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer);
+    EXPECT_TRUE(result.listFull);
+    EXPECT_EQ(list.count(), limits::kMaxPartitionsPerDisk);
+
+    std::stop_source stop;
+    stop.request_stop();
+    list.clear();
+    result = SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer,
+                                  stop.get_token());
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(list.count(), 0u);
+}
+
+TEST(LostPartitionSearch, FindsTodaysPartitionsAfterTheTableIsZeroed) {
+    std::vector<std::uint8_t> bytes = test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) +
+                                                     "/images/mbr-primary.img.gz");
+    std::fill(bytes.begin(), bytes.begin() + 512, 0);  // the MBR is gone
+    const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
+    DiskPartitionList list;
+    test::RecordingObserver observer;
+    SearchLostPartitions(reader, DiskOf(bytes.size() / 512), list, observer);
+    const auto expected = test::ManifestPartitions("mbr-primary");
+    ASSERT_EQ(list.count(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(list.kind(i), expected[i].fileSystem);
+        EXPECT_EQ(list.record(i).firstSector, expected[i].start);
+        // The end comes from the volume's own sector count, which the formatting
+        // tools keep at or a little below the partition's size.
+        const std::uint64_t found = list.record(i).endSector - list.record(i).firstSector;
+        EXPECT_LE(found, expected[i].sectors);
+        EXPECT_GE(found + 64, expected[i].sectors);
+    }
+}
+
+}  // namespace
+}  // namespace datrevo
