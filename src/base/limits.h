@@ -32,3 +32,20 @@ inline constexpr std::int64_t kCorruptedTableMargin = 0x6000;
 inline constexpr std::size_t kMaxNameCharacters = 255;
 
 }  // namespace datrevo::limits
+
+namespace datrevo::limits {
+
+// Clusters in one FAT chain. A FAT32 entry has 28 significant bits and the
+// values from 0x0FFFFFF7 up are marks, so no volume has more data clusters;
+// chains are also cut at the first cluster they repeat (a cycle).
+inline constexpr std::uint32_t kMaxFatChainClusters = 0x0FFFFFF6;
+
+// Entries of one FAT directory: the format caps a directory at 65536
+// entries of 32 bytes (2 MiB), whatever its cluster chain claims.
+inline constexpr std::size_t kMaxFatDirectoryEntries = 65536;
+
+// Long-name entries gathered for one name: 20 entries of 13 characters hold
+// the longest name (255 characters) with its terminator.
+inline constexpr std::size_t kMaxFatLongNameEntries = 20;
+
+}  // namespace datrevo::limits

@@ -3,10 +3,18 @@
 #include <algorithm>
 
 namespace datrevo {
+namespace {
+
+std::uint64_t SelfAndParentKey(std::uint32_t selfNumber, std::uint32_t parentNumber) {
+    return (static_cast<std::uint64_t>(selfNumber) << 32) | parentNumber;
+}
+
+}  // namespace
 
 FolderNode& FolderNodeList::append(FolderNode node) {
     const std::size_t index = nodes_.size();
     firstBySelf_.try_emplace(node.selfNumber, index);
+    firstBySelfAndParent_.try_emplace(SelfAndParentKey(node.selfNumber, node.parentNumber), index);
     byItem_.emplace(node.treeItem, index);
     return nodes_.emplace_back(std::move(node));
 }
@@ -14,12 +22,19 @@ FolderNode& FolderNodeList::append(FolderNode node) {
 void FolderNodeList::clear() {
     nodes_.clear();
     firstBySelf_.clear();
+    firstBySelfAndParent_.clear();
     byItem_.clear();
 }
 
 std::ptrdiff_t FolderNodeList::firstBySelf(std::uint32_t selfNumber) const {
     const auto found = firstBySelf_.find(selfNumber);
     return found == firstBySelf_.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
+}
+
+std::ptrdiff_t FolderNodeList::firstBySelfAndParent(std::uint32_t selfNumber,
+                                                    std::uint32_t parentNumber) const {
+    const auto found = firstBySelfAndParent_.find(SelfAndParentKey(selfNumber, parentNumber));
+    return found == firstBySelfAndParent_.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
 }
 
 std::vector<std::size_t> FolderNodeList::byItem(ItemId item) const {

@@ -33,13 +33,15 @@ public:
     bool empty() const { return nodes_.empty(); }
     FolderNode& operator[](std::size_t index) { return nodes_[index]; }
     const FolderNode& operator[](std::size_t index) const { return nodes_[index]; }
-    // Appends a node. Its self number and tree item are fixed from then on:
+    // Appends a node. Its self and parent numbers and tree item are fixed from then on:
     // the lookups below are indexed by them.
     FolderNode& append(FolderNode node);
     void clear();
 
     // Index of the first node with this self number, or -1.
     std::ptrdiff_t firstBySelf(std::uint32_t selfNumber) const;
+    // Index of the first node with this self number and this parent number, or -1.
+    std::ptrdiff_t firstBySelfAndParent(std::uint32_t selfNumber, std::uint32_t parentNumber) const;
     // Indices of every node shown by this tree item.
     std::vector<std::size_t> byItem(ItemId item) const;
 
@@ -49,6 +51,7 @@ public:
 private:
     std::deque<FolderNode> nodes_;
     std::unordered_map<std::uint32_t, std::size_t> firstBySelf_;
+    std::unordered_map<std::uint64_t, std::size_t> firstBySelfAndParent_;
     std::unordered_multimap<ItemId, std::size_t> byItem_;
 };
 

@@ -1,0 +1,138 @@
+#include "fat/fat_entry.h"
+
+#include <vector>
+
+#include "base/limits.h"
+#include "base/text_codec.h"
+
+namespace datrevo {
+
+using namespace fat_dirent;
+
+namespace {
+
+// The bytes a short name's lost first byte may have held, given the first
+// character of its long name: the character upper-cased in code page 437,
+// or '_' for a character the code page lacks.
+std::vector<std::uint8_t> FirstByteCandidates(char16_t first) {
+    if (first < 0x80) {
+        const auto c = static_cast<std::uint8_t>(first);
+        return {static_cast<std::uint8_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c)};
+    }
+    char32_t upper = first;
+    if (first >= 0xE0 && first <= 0xFE && first != 0xF7) upper = first - 0x20;  // Latin-1 letters
+    std::vector<std::uint8_t> candidates;
+    for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+        const char32_t mapped = Cp437ToCodePoint(static_cast<std::uint8_t>(byte));
+        if (mapped == upper || mapped == first) candidates.push_back(static_cast<std::uint8_t>(byte));
+    }
+    candidates.push_back('_');
+    return candidates;
+}
+
+}  // namespace
+
+std::uint32_t EntryFirstCluster(ByteView entry, FatKind kind) {
+    const std::uint32_t low = entry.le16(kClusterLow);
+    if (kind == FatKind::Fat16) return low;
+    return (static_cast<std::uint32_t>(entry.le16(kClusterHigh)) << 16) | low;
+}
+
+bool IsDirectorySector(ByteView sector) {
+    return sector.u8(0) == '.' && sector.u8(1) == ' ' && sector.u8(32) == '.' &&
+           sector.u8(33) == '.' && sector.u8(34) == ' ';
+}
+
+ShortName ReadShortName(ByteView entry) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < kNameLength; ++i) {
+        const std::uint8_t b = entry.u8(kName + i);
+        if (b != ' ') bytes.push_back(b);
+    }
+    for (std::size_t i = 0; i < kExtensionLength; ++i) {
+        const std::uint8_t b = entry.u8(kExtension + i);
+        if (b == ' ') continue;
+        if (i == 0) bytes.push_back('.');
+        bytes.push_back(b);
+    }
+    ShortName name;
+    if (!bytes.empty() && bytes.front() == kDeletedMark) {
+        bytes.front() = '_';
+        name.deleted = true;
+    }
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == 0) {
+            bytes.resize(i);
+            break;
+        }
+    }
+    name.text = Cp437ToUtf8(bytes);
+    return name;
+}
+
+std::uint8_t ShortNameChecksum(ByteView entry, std::uint8_t firstByte) {
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < kNameLength + kExtensionLength; ++i) {
+        const std::uint8_t b = i == 0 ? firstByte : entry.u8(i);
+        sum = static_cast<std::uint8_t>(((sum & 1) << 7) + (sum >> 1) + b);
+    }
+    return sum;
+}
+
+bool IsAcceptableName(std::string_view utf8Name) {
+    for (char c : utf8Name) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 1 && b <= 31) return false;
+        switch (c) {
+            case '"': case '\\': case '/': case '?': case '*': case '<': case '>': case '|':
+                return false;
+            default: break;
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> ReadLongName(ByteView directory, std::size_t entryOffset) {
+    const ByteView shortEntry = directory.sub(entryOffset, kSize);
+    if (shortEntry.size() != kSize) return std::nullopt;
+    const bool deleted = shortEntry.u8(0) == kDeletedMark;
+
+    std::u16string units;
+    std::vector<std::uint8_t> accepted;  // checksums a long entry may carry
+    if (!deleted) accepted.push_back(ShortNameChecksum(shortEntry, shortEntry.u8(0)));
+
+    std::size_t entriesRead = 0;
+    std::size_t at = entryOffset;
+    for (std::size_t n = 1; n <= limits::kMaxFatLongNameEntries && at >= kSize; ++n) {
+        at -= kSize;
+        const ByteView entry = directory.sub(at, kSize);
+        if (!IsLongNameEntry(entry)) break;
+        if (deleted && entriesRead == 0) {
+            // The entry next to the short one holds the name's first character.
+            for (std::uint8_t byte : FirstByteCandidates(static_cast<char16_t>(
+                     entry.le16(kLongUnitOffsets[0]))))
+                accepted.push_back(ShortNameChecksum(shortEntry, byte));
+        }
+        const std::uint8_t checksum = entry.u8(kLongChecksum);
+        bool belongs = false;
+        for (std::uint8_t sum : accepted) belongs = belongs || sum == checksum;
+        if (!belongs) break;
+        ++entriesRead;
+
+        bool ended = false;
+        for (std::size_t offset : kLongUnitOffsets) {
+            const auto unit = static_cast<char16_t>(entry.le16(offset));
+            if (unit == 0) {
+                ended = true;
+                break;
+            }
+            units.push_back(unit);
+        }
+        if (ended || entry.u8(kLongSequence) == kLongLastFlag + n) break;
+        if (units.size() > limits::kMaxNameCharacters) break;
+    }
+    if (entriesRead == 0) return std::nullopt;
+    return Utf16ToUtf8(units);
+}
+
+}  // namespace datrevo

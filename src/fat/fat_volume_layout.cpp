@@ -1,0 +1,211 @@
+#include "fat/fat_volume_layout.h"
+
+#include <array>
+#include <string>
+
+#include "base/byte_view.h"
+#include "fat/fat_entry.h"
+#include "fat/fat_kind.h"
+#include "fat/progress_reporter.h"
+#include "fat/sector_runs.h"
+
+namespace datrevo {
+namespace {
+
+using namespace fat_boot;
+
+ByteView View(const SectorBuffer& sector) { return ByteView(sector.data(), sector.size()); }
+
+bool HasBootSignature(const SectorBuffer& sector) {
+    return sector[kSignature] == 0x55 && sector[kSignature + 1] == 0xAA;
+}
+
+bool SecondFatBeginsWithMedia(const DiskReader& disk, std::uint64_t sector) {
+    SectorBuffer fat{};
+    disk.readSector(sector, fat);
+    return fat[0] == kFixedDiskMedia;
+}
+
+struct BootFields {
+    std::uint32_t sectorsPerFat = 0;
+    std::uint32_t reserved = 0;
+    std::uint32_t sectorsPerCluster = 0;
+    std::uint32_t rootEntriesOrCluster = 0;
+};
+
+BootFields ReadFields(const SectorBuffer& sector, FatKind kind) {
+    const ByteView view = View(sector);
+    BootFields fields;
+    fields.reserved = view.le16(kReservedSectors);
+    fields.sectorsPerCluster = view.u8(kSectorsPerCluster);
+    if (kind == FatKind::Fat16) {
+        fields.sectorsPerFat = view.le16(kSectorsPerFat16);
+        fields.rootEntriesOrCluster = view.le16(kRootEntries);
+    } else {
+        fields.sectorsPerFat = view.le32(kSectorsPerFat32);
+        fields.rootEntriesOrCluster = view.le32(kRootCluster);
+    }
+    return fields;
+}
+
+std::uint64_t SecondFatSector(std::uint64_t start, const BootFields& fields) {
+    return start + fields.reserved + fields.sectorsPerFat;
+}
+
+bool ReadFat16(const DiskReader& disk, std::uint64_t start, FatLayout& layout) {
+    SectorBuffer boot{};
+    disk.readSector(start, boot);
+    if (!HasBootSignature(boot)) return false;
+    const BootFields f = ReadFields(boot, FatKind::Fat16);
+    if (!SecondFatBeginsWithMedia(disk, SecondFatSector(start, f))) return false;
+    if (!IsValidSectorsPerCluster(f.sectorsPerCluster)) return false;
+    const auto start32 = static_cast<std::uint32_t>(start);
+    const std::uint32_t rootSectors = f.rootEntriesOrCluster / 16;
+    layout.sectorsPerFat = f.sectorsPerFat;
+    layout.sectorsPerCluster = f.sectorsPerCluster;
+    layout.reservedSectors = f.reserved;
+    layout.rootSectors = rootSectors;
+    layout.rootStart = start32 + f.reserved + 2 * f.sectorsPerFat;
+    layout.cluster0Start = layout.rootStart + rootSectors - 2 * f.sectorsPerCluster;
+    layout.firstFat = start32 + f.reserved;
+    layout.secondFat = layout.firstFat + f.sectorsPerFat;
+    layout.kind = std::string(kFat16Text);
+    return true;
+}
+
+bool ReadFat32(const DiskReader& disk, std::uint64_t start, FatLayout& layout) {
+    SectorBuffer boot{};
+    disk.readSector(start, boot);
+    if (!HasBootSignature(boot)) {
+        disk.readSector(start + kBackupBootSector, boot);
+        if (!HasBootSignature(boot)) return false;
+    }
+    BootFields f = ReadFields(boot, FatKind::Fat32);
+    if (!SecondFatBeginsWithMedia(disk, SecondFatSector(start, f))) {
+        disk.readSector(start + kBackupBootSector, boot);
+        f = ReadFields(boot, FatKind::Fat32);
+        if (!SecondFatBeginsWithMedia(disk, SecondFatSector(start, f))) return false;
+    }
+    if (!IsValidSectorsPerCluster(f.sectorsPerCluster)) return false;
+    const auto start32 = static_cast<std::uint32_t>(start);
+    layout.sectorsPerFat = f.sectorsPerFat;
+    layout.sectorsPerCluster = f.sectorsPerCluster;
+    layout.reservedSectors = f.reserved;
+    layout.rootSectors = 0;
+    layout.rootStart = f.rootEntriesOrCluster;
+    layout.cluster0Start = start32 + f.reserved + 2 * f.sectorsPerFat - 2 * f.sectorsPerCluster;
+    layout.firstFat = start32 + f.reserved;
+    layout.secondFat = layout.firstFat + f.sectorsPerFat;
+    layout.kind = std::string(kFat32Text);
+    return true;
+}
+
+// The "." cluster of a directory sector: high word at 20, low word at 26.
+std::uint32_t DotCluster(ByteView sector, FatKind kind) { return EntryFirstCluster(sector, kind); }
+
+// Reserved sectors: the last of the candidate offsets whose sector starts
+// with 0xF8 0xFF (the first FAT's first entry).
+std::uint32_t FindReservedSectors(const DiskReader& disk, std::uint64_t start, FatKind kind) {
+    const std::uint32_t from = kind == FatKind::Fat16 ? 0 : 30;
+    const std::uint32_t to = kind == FatKind::Fat16 ? 9 : 59;
+    std::uint32_t reserved = kind == FatKind::Fat16 ? 1 : 32;
+    const std::vector<std::uint8_t> run = disk.readRun(start + from, to - from + 1);
+    for (std::uint32_t k = from; k <= to; ++k) {
+        const std::size_t at = static_cast<std::size_t>(k - from) * limits::kSectorSize;
+        if (run[at] == kFixedDiskMedia && run[at + 1] == 0xFF) reserved = k;
+    }
+    return reserved;
+}
+
+bool IsClusterStep(std::uint64_t k) { return IsValidSectorsPerCluster(k); }
+
+std::string SectorCountCaption(std::uint64_t sector, std::uint64_t end) {
+    return std::string(94, ' ') + std::to_string(sector) + " / " + std::to_string(end) +
+           std::string(90, ' ');
+}
+
+}  // namespace
+
+bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
+                       std::string_view kind, FatLayout& layout) {
+    if (kind == kFat16Text) return ReadFat16(disk, partitionStart, layout);
+    if (kind == kFat32Text) return ReadFat32(disk, partitionStart, layout);
+    return false;
+}
+
+bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t end,
+                    std::string_view kind, FatLayout& layout, RecoveryObserver& observer,
+                    const std::stop_token& stop) {
+    if (!IsFatKind(kind)) return false;
+    const FatKind fatKind = KindOf(kind);
+    observer.statusText(kInferringStatus);
+    ProgressReporter progress(observer);
+    progress.reset();
+
+    const std::uint32_t reserved = FindReservedSectors(disk, start, fatKind);
+
+    bool anchored = false;
+    std::uint64_t anchorSector = 0;
+    std::uint64_t anchorCluster = 0;
+    bool found = false;
+    std::uint64_t step = 0;
+    const std::uint64_t scanEnd = ClampScanEnd(disk, end);
+    ForEachSectorRun(disk, start, scanEnd, kScanRunSectors, stop, [&](std::uint64_t first, ByteView run) {
+        const std::size_t count = run.size() / limits::kSectorSize;
+        for (std::size_t i = 0; i < count && !found; ++i) {
+            const ByteView sector = run.sub(i * limits::kSectorSize, limits::kSectorSize);
+            if (!IsDirectorySector(sector)) continue;
+            const std::uint64_t s = first + i;
+            if (!anchored) {
+                anchorSector = s;
+                anchorCluster = DotCluster(sector, FatKind::Fat32);
+                anchored = anchorCluster >= 2 && anchorCluster <= 0xFFFFFFFEu;
+                continue;
+            }
+            const std::uint64_t cluster = DotCluster(sector, fatKind);
+            // Cluster numbers grow with sector numbers and stay below both.
+            if (cluster <= anchorCluster || cluster >= s || cluster >= anchorSector) continue;
+            const std::uint64_t sectorDistance = s - anchorSector;
+            const std::uint64_t clusterDistance = cluster - anchorCluster;
+            if (sectorDistance % clusterDistance != 0) continue;
+            const std::uint64_t k = sectorDistance / clusterDistance;
+            if (!IsClusterStep(k) || anchorCluster * k > anchorSector) continue;
+            found = true;
+            step = k;
+        }
+        const std::uint64_t reached = first + count;
+        if (fatKind == FatKind::Fat16)
+            progress.set(Percent(reached, end));
+        else
+            progress.set(Percent(reached, end), SectorCountCaption(reached, end));
+        return !found;
+    });
+    if (!found) return false;
+
+    const auto start32 = static_cast<std::uint32_t>(start);
+    const std::uint64_t cluster0 = anchorSector - anchorCluster * step;
+    // What lies between the reserved sectors and cluster 2: the two FAT copies
+    // (and on FAT16 a root directory of 32 sectors).
+    std::int64_t fatArea = static_cast<std::int64_t>(anchorSector) - static_cast<std::int64_t>(start) -
+                           reserved - static_cast<std::int64_t>((anchorCluster - 2) * step);
+    if (fatKind == FatKind::Fat16) fatArea -= 32;
+    const std::uint32_t sectorsPerFat = fatArea > 0 ? static_cast<std::uint32_t>(fatArea / 2) : 0;
+
+    layout.reservedSectors = reserved;
+    if (fatKind == FatKind::Fat16) {
+        layout.rootSectors = 32;
+    } else {
+        layout.rootStart = 2;
+        layout.rootSectors = 0;
+    }
+    layout.sectorsPerCluster = static_cast<std::uint32_t>(step);
+    layout.cluster0Start = static_cast<std::uint32_t>(cluster0);
+    layout.sectorsPerFat = sectorsPerFat;
+    layout.firstFat = start32 + reserved;
+    layout.secondFat = layout.firstFat + sectorsPerFat;
+    if (fatKind == FatKind::Fat16) layout.rootStart = layout.secondFat + sectorsPerFat;
+    layout.kind = std::string(kind);
+    return true;
+}
+
+}  // namespace datrevo

@@ -1,0 +1,47 @@
+// FolderTable rows of the FAT searches and the tree built from them.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "base/observer.h"
+#include "browse/folder_tree.h"
+#include "catalogue/catalogue_table.h"
+#include "disk/disk_reader.h"
+#include "fat/fat_layout.h"
+#include "fat/fat_search_scope.h"
+
+namespace datrevo {
+
+inline constexpr std::string_view kLinkingStatus = "Searching Lost Directories. Please Wait...";
+inline constexpr std::string_view kStoringStatus = "Storing Directory Information. Please Wait...";
+inline constexpr std::string_view kPleaseWaitGuide = "Please wait...";
+inline constexpr std::string_view kDirectoriesFoundLabel = "Directories Found\t\t:";
+
+// Inserts the row of the catch-all folder "Miscellaneous_001" at `index`.
+void InsertCatchAllRow(CatalogueTable& folders, int index);
+
+// Gives every folder row whose parent cluster is not the cluster of any row
+// the parent 268435455: it moves under "Miscellaneous_001". Rows whose parent
+// is 0 (the root) are left alone. The table must be sorted ascending by "self".
+void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer);
+
+// Inserts, as children of `parentItem`, the "FOLDER" rows whose "parent" is
+// `parentCluster`, in table order (the table sorted ascending by "parent").
+// An empty name becomes "DIR_<n>". Returns the number inserted.
+std::size_t AddChildFolders(std::uint32_t parentCluster, const CatalogueTable& folders,
+                            FolderTree& tree, ItemId parentItem, FatSearchState& state);
+
+// How the two storing phases differ.
+struct StoreOptions {
+    bool advanceProgress = true;   // progress over the tree walk
+    bool emptyTable = true;        // delete the FolderTable rows afterwards
+    bool expandAndCollapse = true; // open every folder once (naming its children)
+};
+
+// Builds the folder tree from the FolderTable (sorted ascending by "parent")
+// on `layout`: names the root's folders from the root directory, inserts the
+// rows of the root and then, level by level, their children.
+void StoreFolderRows(FatSearchScope& scope, const FatLayout& layout, const StoreOptions& options);
+
+}  // namespace datrevo

@@ -1,0 +1,33 @@
+#include "fat/sector_runs.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/limits.h"
+
+namespace datrevo {
+
+std::uint64_t ClampScanEnd(const DiskReader& disk, std::uint64_t end) {
+    const std::uint64_t total = disk.totalSectors();
+    return total == 0 ? end : std::min(end, total);
+}
+
+bool ForEachSectorRun(const DiskReader& disk, std::uint64_t start, std::uint64_t end,
+                      std::uint32_t runSectors, const std::stop_token& stop,
+                      const std::function<bool(std::uint64_t first, ByteView run)>& visit) {
+    if (runSectors == 0) return true;
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(runSectors) * limits::kSectorSize);
+    for (std::uint64_t first = start; first < end; first += runSectors) {
+        if (stop.stop_requested()) return false;
+        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(runSectors, end - first));
+        const std::size_t bytes = static_cast<std::size_t>(count) * limits::kSectorSize;
+        // A failed read keeps what the buffer held; zeros keep an earlier run's
+        // sectors from being tested twice.
+        std::fill(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(bytes), 0);
+        disk.ReadSectors(first, count, buffer.data());
+        if (!visit(first, ByteView(buffer.data(), bytes))) return true;
+    }
+    return !stop.stop_requested();
+}
+
+}  // namespace datrevo
