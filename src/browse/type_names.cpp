@@ -1,0 +1,85 @@
+#include "browse/type_names.h"
+
+#include <vector>
+
+namespace datrevo {
+namespace {
+
+struct TypeRow {
+    std::string_view name;
+    // The name in the FAT16 root directory and on NTFS, where it differs.
+    std::string_view otherSourceName;
+    std::vector<std::string_view> patterns;
+};
+
+// Rows are tried in this order; a pattern matches the last characters of a name.
+const TypeRow kTypeRows[] = {
+    {"Microsoft Word File", {}, {".DOC", ".doc", ".docx", ".DOCX"}},
+    {"Microsoft Power Point File", {},
+     {".PPT", ".ppt", ".PPTX", ".pptx", ".PPSX", ".ppsx", ".PPS", ".pps"}},
+    {"Microsoft Excel File", {}, {".XLS", ".xls", ".XLSX", ".xlsx"}},
+    {"Icon file", {}, {".ICO", ".ico"}},
+    {"PDF file", {}, {".PDF", ".pdf"}},
+    {"Executable file", {}, {".EXE", ".exe", ".bat", ".BAT", ".com", ".COM"}},
+    {"Font file", {}, {".TTF", ".ttf", ".FON", ".fon", ".FNT", ".fnt", ".OTF", ".otf"}},
+    {"Image File", {},
+     {".PS",  ".ps",  ".AI",  ".ai",  ".BMP", ".bmp", ".GIF", ".gif", ".PNG", ".png",
+      ".PSD", ".psd", ".PSP", ".psp", ".THM", ".thm", ".TIF", ".tif", ".DRW", ".drw",
+      ".DXF", ".dxf", ".EPS", ".eps", ".SVG", ".svg", ".JPG", ".jpg", ".MNG", ".mng",
+      ".PCT", ".pct", ".JPEG", ".jpeg"}},
+    {"Compressed File", "Winzip File",
+     {".ZIP", ".zip", ".RAR", ".rar", ".7Z", ".7z", ".DEB", ".deb", ".GZ", ".gz",
+      ".PKG", ".pkg", ".SEA", ".sea", ".SIT", ".sit", ".SITX", ".sitx"}},
+    {"Web file", {},
+     {".htm", ".HTM", "HTML", "html", ".ASP", ".asp", ".CSS", ".css", ".JS", ".js",
+      ".JSP", ".jsp", ".PHP", ".php", ".XHTML", "xhtml"}},
+    {"Help File", {}, {".chm", ".CHM"}},
+    {"Windows Registry file", "Registry file", {".REG", ".reg"}},
+    {"Sound file", {},
+     {".WAV", ".wav", ".AU", ".au", ".MP3", ".mp3", ".M4A", ".m4a", ".MID", ".mid",
+      ".MIDI", ".midi", ".MPA", ".mpa", ".WMA", ".wma", ".AMR", ".amr", ".RA", ".ra",
+      ".RAM", ".ram", ".M3U", ".m3u", ".IFF", ".iff", ".AIF", ".aif", ".AAC", ".aac"}},
+    {"Video File", {},
+     {".AVI", ".avi", ".MOV", ".mov", ".MKV", ".mkv", ".FLV", ".flv", ".ASX", ".asx",
+      ".ASF", ".asf", ".3GP", ".3gp", ".3G2", ".3g2", ".MP4", ".mp4", ".MPG", ".mpg",
+      ".SWF", ".swf", ".VOB", ".vob", ".WMV", ".wmv", ".QT", ".qt", ".RM", ".rm"}},
+    {"Backup File", {}, {".BAK", ".bak", ".BUP", ".bup", ".GHO", ".gho", ".OLD", ".old", ".ORI", ".ori"}},
+    {"C++ file", {}, {".CPP", ".cpp", ".C", ".c"}},
+    {"Scripting File", {}, {".VB", ".vb", ".WS", ".ws"}},
+    {"System File", {}, {".LNK", ".lnk", ".SYS", ".sys"}},
+    {"Disk File", {}, {".ISO", ".iso", ".VCD", ".vcd"}},
+    {"Database File", {}, {".MDBX", ".mdbx", ".SQL", ".sql", ".MDB", ".mdb", ".DB", ".db"}},
+    {"Java Source Code File", {}, {".JAVA", ".java"}},
+    {"Program Information File", {}, {".PIF", ".pif"}},
+    {"BitTorrent File", {}, {".TORRENT", ".torrent"}},
+    {"Perl Script File", {}, {".PL", ".pl"}},
+    {"Temporary File", {}, {".TMP", ".tmp"}},
+    {"Header file", {}, {".H", ".h"}},
+    {"Windows Installer Package File", {}, {".MSI", ".msi"}},
+    {"Rich Text Format File", {}, {".RTF", ".rtf"}},
+    {"Mail Message File", {}, {".MSG", ".msg"}},
+    {"Comma Separated Values File", {}, {".CSV", ".csv"}},
+    {"Data File", {}, {".DAT", ".dat"}},
+    {"Dynamic Link Library File", {}, {".DLL", ".dll"}},
+    {"XML File", {}, {".XML", ".xml"}},
+    {"Microsoft Works Spreadsheet File", {}, {".WKS", ".wks"}},
+    {"Text file", {}, {".TXT", ".txt", ".LOG", ".log"}},
+};
+
+bool EndsWith(std::string_view name, std::string_view pattern) {
+    return name.size() >= pattern.size() && name.substr(name.size() - pattern.size()) == pattern;
+}
+
+}  // namespace
+
+std::string TypeNameForFile(std::string_view name, TypeNameSource source) {
+    for (const TypeRow& row : kTypeRows)
+        for (std::string_view pattern : row.patterns)
+            if (EndsWith(name, pattern)) {
+                const bool other = source != TypeNameSource::FatFolder && !row.otherSourceName.empty();
+                return std::string(other ? row.otherSourceName : row.name);
+            }
+    return "File";
+}
+
+}  // namespace datrevo
