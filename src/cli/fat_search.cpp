@@ -33,6 +33,7 @@ FatSearchScope MakeScope(RecoveryContext& context, const DiskReader& reader, Fat
 void PrintResult(CliSession& session, const DiskReader& reader) {
     RecoveryContext& context = session.context();
     NameAllFatFolders(context.folders, reader, context.activeLayout);
+    PassDeletionDown(context.folders);
     session.observer().finishLine();
     PrintFolderTree(std::cout, context.folders, nullptr);
 }

@@ -31,6 +31,9 @@ DirectoryBytes ReadDirectoryChain(const DiskReader& disk, const FatLayout& layou
     for (std::uint32_t cluster : chain) {
         if (out.bytes.size() >= kMaxDirectoryBytes) break;
         const std::uint64_t first = ClusterSector(layout, cluster);
+        // A cluster past the end of the medium (a boot record claiming a
+        // larger volume than the disk holds) has nothing to read.
+        if (disk.totalSectors() != 0 && first + spc > disk.totalSectors()) break;
         const std::size_t base = out.bytes.size();
         out.bytes.resize(base + spc * kSector, 0);
         disk.ReadSectors(first, spc, out.bytes.data() + base);

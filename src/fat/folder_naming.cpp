@@ -1,6 +1,7 @@
 #include "fat/folder_naming.h"
 
 #include <unordered_set>
+#include <vector>
 
 #include "catalogue/catalogue.h"
 
@@ -48,6 +49,23 @@ void ExpandFatFolder(FolderTree& tree, ItemId item, const DiskReader& disk,
 void NameAllFatFolders(FolderTree& tree, const DiskReader& disk, const FatLayout& layout) {
     for (std::size_t i = 0; i < tree.nodes().size(); ++i)
         ExpandFatFolder(tree, tree.nodes()[i].treeItem, disk, layout);
+}
+
+void PassDeletionDown(FolderTree& tree) {
+    FolderNodeList& nodes = tree.nodes();
+    std::vector<ItemId> pending;
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].deleted) pending.push_back(nodes[i].treeItem);
+    std::unordered_set<ItemId> visited;
+    while (!pending.empty()) {
+        const ItemId item = pending.back();
+        pending.pop_back();
+        if (!visited.insert(item).second) continue;
+        for (ItemId child : tree.model().children(item)) {
+            for (std::size_t index : nodes.byItem(child)) nodes[index].deleted = true;
+            pending.push_back(child);
+        }
+    }
 }
 
 }  // namespace datrevo

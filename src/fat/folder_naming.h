@@ -36,4 +36,10 @@ void ExpandFatFolder(FolderTree& tree, ItemId item, const DiskReader& disk,
 // folders get when the user has opened each of them.
 void NameAllFatFolders(FolderTree& tree, const DiskReader& disk, const FatLayout& layout);
 
+// A folder inside a deleted folder is deleted too, whatever its own entry
+// says (a deleted folder's directory keeps its entries as they were): marks
+// every node below a deleted node deleted, as the file list does when it
+// lists the folders.
+void PassDeletionDown(FolderTree& tree);
+
 }  // namespace datrevo
