@@ -94,7 +94,8 @@ struct FolderListSources {
     FatFolderReader* fatReader = nullptr;    // FAT file rows; none without it
     // Names the children of a FAT folder from its directory as expanding it
     // does (the FAT engine's); called for the listed node unless it is the
-    // catch-all folder.
+    // catch-all folder. The populate worker sets it; the direct fills of the
+    // expanding handler and of "Open" leave it empty.
     std::function<void(FolderNode&)> nameChildFolders;
 };
 
