@@ -35,6 +35,28 @@ inline constexpr std::size_t kMaxNameCharacters = 255;
 
 namespace datrevo::limits {
 
+// Record numbers gathered per NTFS file from its attribute list: the base
+// record and up to 67 extension records. A 1024-byte record cannot hold a
+// resident attribute list with many more entries, and each listed record
+// costs a read during the MFT walk.
+inline constexpr std::size_t kMaxAttributeListRecords = 68;
+
+// An NTFS index block is at most 64 KiB; a header claiming more is damaged.
+inline constexpr std::size_t kMaxNtfsIndexBlockBytes = 65536;
+
+// Sectors read in one request while walking the MFT (128 records) and while
+// scanning a range for NTFS structures (512 KiB).
+inline constexpr std::uint32_t kMftWalkBatchSectors = 256;
+inline constexpr std::uint32_t kNtfsScanBatchSectors = 1024;
+
+// Sectors of a non-resident attribute list read to find the MFT's extension
+// records: the list of the MFT itself, 256 KiB is far beyond any real one.
+inline constexpr std::uint32_t kMaxAttributeListSectors = 512;
+
+}  // namespace datrevo::limits
+
+namespace datrevo::limits {
+
 // Clusters in one FAT chain. A FAT32 entry has 28 significant bits and the
 // values from 0x0FFFFFF7 up are marks, so no volume has more data clusters;
 // chains are also cut at the first cluster they repeat (a cycle).

@@ -55,6 +55,10 @@ public:
     // Releases the folder-node list (going back from the results).
     void releaseFolders() { nodes_.clear(); }
 
+    // Folders without a name are shown as "DIR_<n>"; n counts from 1 over
+    // the whole run of the program.
+    std::uint32_t unnamedFolderCount = 0;
+
 private:
     void setSubtree(ItemId item, CheckState state);
     void recomputeAncestors(ItemId item, bool checking);

@@ -1,0 +1,15 @@
+// Builds the result tree of an NTFS search from FolderTable: folders whose
+// parent is the root directory (record 5) go under the root item, then the
+// folder-node list is walked breadth-first, each node taking its child
+// folders from the table sorted by parent. The table is emptied at the end.
+#pragma once
+
+#include "base/observer.h"
+#include "browse/folder_tree.h"
+#include "catalogue/catalogue_table.h"
+
+namespace datrevo {
+
+void BuildFolderTree(CatalogueTable& folderTable, FolderTree& tree, RecoveryObserver& observer);
+
+}  // namespace datrevo

@@ -1,0 +1,174 @@
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "base/decimal.h"
+#include "base/limits.h"
+#include "ntfs/advance_search.h"
+#include "ntfs/boot_record.h"
+#include "ntfs/file_record.h"
+#include "ntfs/percent_reporter.h"
+
+namespace datrevo {
+namespace {
+
+constexpr std::size_t kSector = limits::kSectorSize;
+
+struct SystemFile {
+    std::string_view name;
+    std::uint32_t number;
+};
+constexpr std::array<SystemFile, 10> kSystemFiles{{{"$MFT", 1},
+                                                   {"$MFTMirror", 1},
+                                                   {"$LogFile", 2},
+                                                   {"$Volume", 3},
+                                                   {"$AttrDef", 4},
+                                                   {"$Bitmap", 6},
+                                                   {"$Boot", 7},
+                                                   {"$BadClus", 8},
+                                                   {"$Secure", 9},
+                                                   {"$UpCase", 10}}};
+
+// BootRecordTable row of an NTFS boot record; the columns carry NTFS values:
+// SPF sectors per cluster, SPC index block sectors, Root Start total
+// sectors, Reserve Sectors the MFT cluster, Cluster0Start the mirror cluster.
+void AddBootRecord(CatalogueTable& table, std::uint64_t sector, ByteView bytes) {
+    const NtfsBootRecord boot = DecodeNtfsBootRecord(bytes);
+    const int row = table.appendRow(Unsigned64Text(sector));
+    table.setUnsigned(row, boot_col::Spf, boot.sectorsPerCluster);
+    table.setCell(row, boot_col::Spc, Unsigned64Text(boot.indexBlockSectors()));
+    table.setCell(row, boot_col::RootSectors, "2");
+    table.setCell(row, boot_col::RootStart, Unsigned64Text(boot.totalSectors));
+    table.setCell(row, boot_col::ReserveSectors, Unsigned64Text(boot.mftCluster));
+    table.setCell(row, boot_col::Cluster0Start, Unsigned64Text(boot.mftMirrorCluster));
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> SystemFileNumber(std::string_view name) {
+    for (const SystemFile& file : kSystemFiles)
+        if (file.name == name) return file.number;
+    return std::nullopt;
+}
+
+void AddFoundRecord(CatalogueTable& table, int row, std::uint64_t sector, ByteView bytes) {
+    std::array<std::uint8_t, kNtfsRecordSize> record{};
+    std::copy_n(bytes.span().begin(), std::min(bytes.size(), record.size()), record.begin());
+    ApplyUpdateSequence(record);
+    const ByteView view(record.data(), record.size());
+    const std::optional<FileNameInfo> name = FindPreferredFileName(view);
+    row = table.insertRow(row, name ? name->name : std::string());
+    table.setCell(row, mftrec_col::Sector, Unsigned64Text(sector));
+    table.setUnsigned(row, mftrec_col::ParentMft, name ? name->parent : 0);
+    table.setCell(row, mftrec_col::FsNumber, "0");
+    table.setSigned(row, mftrec_col::Date, name ? name->creationTime : 0);
+    table.setCell(row, mftrec_col::Size, Unsigned64Text(GetUnnamedDataSize(view).value_or(0)));
+    const std::uint8_t flags = RecordFlags(view);
+    if (flags == 3 || flags == 2) {
+        table.setCell(row, mftrec_col::Type, kTypeFolder);
+        table.setUnsigned(row, mftrec_col::SelfMft, RecordOwnNumber(view));
+        table.setCell(row, mftrec_col::FirstRun, Unsigned64Text(GetIndexFirstRun(view)));
+        if (flags == 2) table.setCell(row, mftrec_col::Deleted, "1");
+    } else {
+        table.setCell(row, mftrec_col::Type, "File");
+        table.setUnsigned(row, mftrec_col::SelfMft,
+                          name ? SystemFileNumber(name->name).value_or(0) : 0);
+        table.setCell(row, mftrec_col::FirstRun, "0");
+        if (flags == 0) table.setCell(row, mftrec_col::Deleted, "1");
+    }
+}
+
+bool AddFoundIndexBlock(const DiskReader& reader, CatalogueTable& table, std::uint64_t sector,
+                        ByteView firstBytes) {
+    // Index block header: 16 VCN, 24 offset of the first entry (from 24),
+    // 32 allocated size of the entries (from 24).
+    const std::uint64_t size = std::uint64_t{firstBytes.le32(32)} + 24;
+    if (size > limits::kMaxNtfsIndexBlockBytes) return false;
+    const auto sectors = static_cast<std::uint32_t>((size + kSector - 1) / kSector);
+    std::vector<std::uint8_t> block(std::size_t{sectors} * kSector, 0);
+    if (firstBytes.size() >= block.size())
+        std::copy_n(firstBytes.span().begin(), block.size(), block.begin());
+    else
+        reader.ReadSectors(sector, sectors, block.data());
+    block.resize(static_cast<std::size_t>(size));
+    ApplyUpdateSequence(block);
+    const ByteView view(block);
+    const std::uint64_t firstEntry = std::uint64_t{view.le32(24)} + 24;
+    if (!view.has(static_cast<std::size_t>(std::min<std::uint64_t>(firstEntry, SIZE_MAX - 32)), 20))
+        return false;
+    const std::uint32_t owner = view.le32(static_cast<std::size_t>(firstEntry) + 16);
+    if (owner <= 4 || owner == 0xFFFFFFFF) return false;
+    const int row = table.appendRow(Unsigned64Text(sector));
+    table.setUnsigned(row, mftref_col::MftReference, owner);
+    table.setUnsigned(row, mftref_col::Vcn, view.le32(16));
+    table.setUnsigned(row, mftref_col::FsNumber, kNoFileSystem);
+    return true;
+}
+
+NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
+    Catalogue& catalogue = scope.catalogue;
+    catalogue.MftRecordTable.deleteAll();
+    catalogue.MftRefTable.deleteAll();
+    catalogue.BootRecordTable.deleteAll();
+    RecoveryObserver& observer = scope.observer;
+    observer.counterLabel(Counter::Folders, kNtfsMftFoundLabel);
+    observer.counterValue(Counter::Folders, 0);
+    observer.counterValue(Counter::BootSectors, 0);
+    const std::string endText = Unsigned64Text(scope.rangeEnd);
+    observer.statusText("Sectors  0 of " + endText);
+
+    NtfsScanResult result;
+    const std::uint64_t diskSectors = scope.reader.totalSectors();
+    PercentReporter reporter(observer, scope.rangeEnd);
+    std::vector<std::uint8_t> batch;
+    for (std::uint64_t base = scope.rangeStart; base < scope.rangeEnd;
+         base += limits::kNtfsScanBatchSectors) {
+        if (scope.stop.stop_requested()) {
+            result.stopped = true;
+            break;
+        }
+        // The last batch is read whole, so structures that begin inside the
+        // range and end past it are found too; nothing is read past the disk.
+        const std::uint64_t count =
+            base >= diskSectors ? 0
+                                : std::min<std::uint64_t>(limits::kNtfsScanBatchSectors,
+                                                          diskSectors - base);
+        if (count == 0) break;
+        batch.assign(static_cast<std::size_t>(count) * kSector, 0);
+        scope.reader.ReadSectors(base, static_cast<std::uint32_t>(count), batch.data());
+        for (std::size_t i = 0; i < count; ++i) {
+            const ByteView rest(batch.data() + i * kSector, batch.size() - i * kSector);
+            const ByteView sector = rest.sub(0, kSector);
+            const std::uint64_t at = base + i;
+            if (sector.u8(510) == 0x55 && sector.u8(511) == 0xAA) {
+                if (sector.matches(3, "NTFS")) {
+                    AddBootRecord(catalogue.BootRecordTable, at, sector);
+                    observer.counterValue(Counter::BootSectors,
+                                          static_cast<std::uint64_t>(++result.bootRecords));
+                }
+            } else if (sector.matches(0, "FILE") && sector.le32(28) == kNtfsRecordSize) {
+                std::array<std::uint8_t, kNtfsRecordSize> record{};
+                if (rest.size() >= kNtfsRecordSize)
+                    std::copy_n(rest.span().begin(), kNtfsRecordSize, record.begin());
+                else
+                    scope.reader.ReadSectors(at, kNtfsRecordSectors, record.data());
+                AddFoundRecord(catalogue.MftRecordTable, result.records, at,
+                               ByteView(record.data(), record.size()));
+                observer.counterValue(Counter::Folders,
+                                      static_cast<std::uint64_t>(++result.records));
+            } else if (sector.matches(0, "INDX")) {
+                if (AddFoundIndexBlock(scope.reader, catalogue.MftRefTable, at, rest))
+                    ++result.indexBlocks;
+            }
+        }
+        const std::uint64_t reached = base + limits::kNtfsScanBatchSectors;
+        if (reporter.moved(std::min(reached, scope.rangeEnd))) {
+            observer.statusText("Sectors  " + Unsigned64Text(base) + " of " + endText);
+            reporter.show();
+        }
+    }
+    return result;
+}
+
+}  // namespace datrevo

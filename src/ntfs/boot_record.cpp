@@ -1,0 +1,139 @@
+#include "ntfs/boot_record.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "ntfs/file_record.h"
+
+namespace datrevo {
+namespace {
+
+constexpr std::uint32_t kRecordFieldTwoSectors = 246;  // 2^10 bytes
+constexpr std::uint32_t kIndexFieldEightSectors = 244;  // 2^12 bytes
+
+// One copy of the boot record that carries the NTFS signature.
+struct BootCopy {
+    std::uint64_t sector = 0;
+    NtfsBootRecord record;
+};
+
+std::optional<BootCopy> ReadCopy(const DiskReader& reader, std::uint64_t sector) {
+    SectorBuffer buffer{};
+    reader.readSector(sector, buffer);
+    const ByteView view(buffer.data(), buffer.size());
+    if (!IsNtfsBootSector(view)) return std::nullopt;
+    return BootCopy{sector, DecodeNtfsBootRecord(view)};
+}
+
+// First sector of the structure at `cluster`, when it begins with "FILE".
+std::uint32_t LocateFileRecord(const DiskReader& reader, std::uint64_t searchStart,
+                               std::uint64_t cluster, std::uint32_t sectorsPerCluster) {
+    std::uint64_t sector = 0;
+    if (__builtin_mul_overflow(cluster, sectorsPerCluster, &sector) ||
+        __builtin_add_overflow(sector, searchStart, &sector) || sector > UINT32_MAX)
+        return 0;
+    SectorBuffer buffer{};
+    reader.readSector(sector, buffer);
+    return IsFileRecord(ByteView(buffer.data(), buffer.size())) ? static_cast<std::uint32_t>(sector)
+                                                                : 0;
+}
+
+}  // namespace
+
+std::uint64_t NtfsBootRecord::indexBlockSectors() const {
+    if (indexBlockField == kIndexFieldEightSectors) return 8;
+    return std::uint64_t{indexBlockField} * sectorsPerCluster;
+}
+
+std::uint64_t NtfsBootRecord::recordSectors() const {
+    if (recordField == kRecordFieldTwoSectors) return 2;
+    return std::uint64_t{recordField} * sectorsPerCluster;
+}
+
+bool IsNtfsBootSector(ByteView sector) {
+    return sector.u8(510) == 0x55 && sector.u8(511) == 0xAA && sector.matches(3, "NTFS");
+}
+
+NtfsBootRecord DecodeNtfsBootRecord(ByteView sector) {
+    NtfsBootRecord record;
+    record.sectorsPerCluster = sector.u8(13);
+    record.totalSectors = sector.le64(40);
+    record.mftCluster = sector.le64(48);
+    record.mftMirrorCluster = sector.le64(56);
+    record.recordField = sector.le32(64);
+    record.indexBlockField = sector.le32(68);
+    return record;
+}
+
+bool IsValidSectorsPerCluster(std::uint32_t sectorsPerCluster) {
+    return sectorsPerCluster >= 1 && sectorsPerCluster <= 128 &&
+           (sectorsPerCluster & (sectorsPerCluster - 1)) == 0;
+}
+
+bool ValidateNtfsVolume(const DiskReader& reader, std::uint64_t searchStart,
+                        std::uint64_t searchEnd, FatLayout& layout, NtfsValues& values) {
+    if (searchStart > UINT32_MAX) return false;
+    // The boot sector, then its backup: the last sector of the partition as
+    // the partition table counts it, or the sector just past the volume's
+    // own sector count, as a boot sector found by the lost-partition search
+    // gives the end.
+    std::vector<BootCopy> copies;
+    if (auto first = ReadCopy(reader, searchStart)) copies.push_back(*first);
+    for (std::uint64_t backup : {searchEnd > searchStart + 1 ? searchEnd - 1 : 0, searchEnd}) {
+        if (backup <= searchStart) continue;
+        if (auto copy = ReadCopy(reader, backup)) {
+            copies.push_back(*copy);
+            break;
+        }
+    }
+    if (copies.empty()) return false;
+
+    // Each value is taken from the first copy that gives a sound one.
+    std::uint32_t spc = 0;
+    for (const BootCopy& copy : copies)
+        if (IsValidSectorsPerCluster(copy.record.sectorsPerCluster)) {
+            spc = copy.record.sectorsPerCluster;
+            break;
+        }
+    if (spc == 0) return false;
+
+    std::uint64_t recordSectors = 0;
+    for (const BootCopy& copy : copies) {
+        NtfsBootRecord record = copy.record;
+        record.sectorsPerCluster = spc;
+        const std::uint64_t sectors = record.recordSectors();
+        if (sectors == 2 || sectors == 4 || sectors == 6 || sectors == 8) {
+            recordSectors = sectors;
+            break;
+        }
+    }
+    if (recordSectors == 0) return false;
+
+    std::uint32_t mft = 0;
+    std::uint32_t mirror = 0;
+    for (const BootCopy& copy : copies) {
+        if (mft == 0) mft = LocateFileRecord(reader, searchStart, copy.record.mftCluster, spc);
+        if (mirror == 0)
+            mirror = LocateFileRecord(reader, searchStart, copy.record.mftMirrorCluster, spc);
+    }
+    if (mft == 0 && mirror == 0) return false;
+
+    NtfsBootRecord first = copies.front().record;
+    first.sectorsPerCluster = spc;
+    const std::uint64_t indexSectors = first.indexBlockSectors();
+
+    layout.sectorsPerCluster = spc;
+    layout.cluster0Start = static_cast<std::uint32_t>(searchStart);
+    layout.kind = "NTFS";
+    values.mftStart = mft;
+    values.mftMirrorStart = mirror;
+    values.recordSectors = static_cast<std::uint32_t>(recordSectors);
+    values.indexBlockSectors =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(indexSectors, UINT32_MAX));
+    return true;
+}
+
+}  // namespace datrevo

@@ -1,0 +1,46 @@
+#include "ntfs/catalogue_rows.h"
+
+#include "base/decimal.h"
+#include "catalogue/catalogue.h"
+
+namespace datrevo {
+namespace {
+
+int AppendCommon(CatalogueTable& table, const NtfsRow& row) {
+    const int index = table.appendRow(row.name);
+    table.setCell(index, folder_col::Sector, Unsigned64Text(row.sector));
+    table.setUnsigned(index, folder_col::Self, row.self);
+    table.setUnsigned(index, folder_col::Parent, row.parent);
+    table.setSigned(index, folder_col::Date, row.date);
+    if (row.deleted) table.setCell(index, folder_col::Deleted, "1");
+    return index;
+}
+
+}  // namespace
+
+void AppendNtfsFolderRow(CatalogueTable& table, const NtfsRow& row) {
+    const int index = AppendCommon(table, row);
+    table.setCell(index, folder_col::Size, "0");
+    table.setCell(index, folder_col::Type, kTypeFolder);
+}
+
+void AppendNtfsFileRow(CatalogueTable& table, const NtfsRow& row) {
+    const int index = AppendCommon(table, row);
+    table.setCell(index, folder_col::Size, Unsigned64Text(row.size));
+    table.setCell(index, folder_col::Type, kTypeFile);
+}
+
+void AppendNtfsCatchAllRow(CatalogueTable& folderTable) {
+    const int index = folderTable.appendRow(kCatchAllName);
+    folderTable.setCell(index, folder_col::Sector, "0");
+    folderTable.setUnsigned(index, folder_col::Self, kCatchAllNumber);
+    folderTable.setUnsigned(index, folder_col::Parent, kNtfsRootRecord);
+    folderTable.setCell(index, folder_col::Date, "0");
+    folderTable.setCell(index, folder_col::Time, "0");
+    folderTable.setCell(index, folder_col::Size, "0");
+    folderTable.setCell(index, folder_col::Attr, "16");
+    folderTable.setCell(index, folder_col::SysId, "0");
+    folderTable.setCell(index, folder_col::Type, kTypeFolder);
+}
+
+}  // namespace datrevo

@@ -1,0 +1,148 @@
+#include "ntfs/file_record.h"
+
+#include <algorithm>
+
+#include "base/limits.h"
+#include "base/text_codec.h"
+
+namespace datrevo {
+namespace {
+
+// The record view never reaches past the 1024 bytes of one record, whatever
+// buffer the caller holds.
+ByteView RecordBytes(ByteView record) {
+    return ByteView(record.span().first(std::min(record.size(), kNtfsRecordSize)));
+}
+
+// Decodes `units` UTF-16 units at `offset`, cut at the end of `view`.
+std::string DecodeName(ByteView view, std::size_t offset, std::size_t units) {
+    if (offset >= view.size()) return {};
+    const std::size_t available = (view.size() - offset) / 2;
+    return Utf16LeToUtf8(view.span().subspan(offset, std::min(units, available) * 2));
+}
+
+std::optional<AttributeView> FirstAttribute(ByteView record, std::uint32_t type,
+                                            bool unnamedOnly) {
+    for (const AttributeView& attribute : ListAttributes(record))
+        if (attribute.type == type && (!unnamedOnly || attribute.nameLength() == 0))
+            return attribute;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void ApplyUpdateSequence(std::span<std::uint8_t> buffer) {
+    const ByteView view(buffer);
+    const std::size_t arrayOffset = view.le16(4);
+    const std::size_t entries = view.le16(6);
+    if (entries == 0 || arrayOffset + 2 > buffer.size() || entries - 1 > buffer.size()) return;
+    for (std::size_t sector = 0; sector + 1 < entries; ++sector) {
+        const std::size_t sectorEnd = sector * limits::kSectorSize + limits::kSectorSize;
+        const std::size_t source = arrayOffset + 2 + 2 * sector;
+        if (sectorEnd > buffer.size() || source + 2 > buffer.size()) break;
+        buffer[sectorEnd - 2] = buffer[source];
+        buffer[sectorEnd - 1] = buffer[source + 1];
+    }
+}
+
+bool IsFileRecord(ByteView record) { return record.matches(0, "FILE"); }
+std::uint8_t RecordFlags(ByteView record) { return record.u8(22); }
+bool IsDirectoryRecord(ByteView record) { return (RecordFlags(record) & kRecordDirectory) != 0; }
+std::uint32_t RecordOwnNumber(ByteView record) { return record.le32(44); }
+
+std::vector<AttributeView> ListAttributes(ByteView record) {
+    const ByteView bytes = RecordBytes(record);
+    std::vector<AttributeView> attributes;
+    std::size_t position = bytes.le16(20);
+    // Each step moves forward by at least one byte, so the walk ends within
+    // the record.
+    while (bytes.has(position, 8)) {
+        const std::uint32_t type = bytes.le32(position);
+        if (type == 0 || type == kAttrEndMarker) break;
+        const std::uint32_t length = bytes.le32(position + 4);
+        if (length == 0 || !bytes.has(position, length)) break;
+        attributes.push_back({position, type, bytes.sub(position, length)});
+        position += length;
+    }
+    return attributes;
+}
+
+std::optional<FileNameInfo> FindFileName(ByteView record, std::uint8_t nameSpace) {
+    const ByteView bytes = RecordBytes(record);
+    for (const AttributeView& attribute : ListAttributes(bytes)) {
+        if (attribute.type != kAttrFileName || attribute.nameLength() != 0) continue;
+        // File-name content: 0 parent reference, 8 creation time, 64 name
+        // length, 65 name space, 66 the name. Offsets are taken within the
+        // record; a name that would run past the record is cut there.
+        const std::size_t content = attribute.offset + attribute.bytes.le16(20);
+        if (content >= kNtfsRecordSize || !bytes.has(content, 66)) return std::nullopt;
+        if (bytes.u8(content + 65) != nameSpace) continue;
+        FileNameInfo info;
+        info.parent = bytes.le32(content);
+        info.creationTime = static_cast<std::int64_t>(bytes.le64(content + 8));
+        info.name = DecodeName(bytes, content + 66, bytes.u8(content + 64));
+        return info;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileNameInfo> FindPreferredFileName(ByteView record) {
+    for (std::uint8_t space :
+         {kNameSpaceWin32, kNameSpaceWin32AndDos, kNameSpacePosix, kNameSpaceDos})
+        if (auto info = FindFileName(record, space)) return info;
+    return std::nullopt;
+}
+
+std::optional<std::uint64_t> GetUnnamedDataSize(ByteView record) {
+    const auto data = FirstAttribute(RecordBytes(record), kAttrData, true);
+    if (!data) return std::nullopt;
+    if (data->resident()) return data->bytes.le32(16);
+    return data->bytes.le64(48);
+}
+
+void ListAttributeRecords(ByteView record, std::vector<std::uint32_t>& list) {
+    for (const AttributeView& attribute : ListAttributes(RecordBytes(record))) {
+        if (attribute.type != kAttrAttributeList || !attribute.resident()) continue;
+        const std::size_t contentOffset = attribute.bytes.le16(20);
+        if (contentOffset == 0 || contentOffset >= kNtfsRecordSize - 1) return;
+        // List entry: 0 type, 4 entry length (16 bits), 16 reference of the
+        // record holding the attribute. Entries stay inside the attribute.
+        if (contentOffset >= attribute.bytes.size()) return;
+        const std::size_t contentLength = std::min<std::size_t>(
+            attribute.bytes.le32(16), attribute.bytes.size() - contentOffset);
+        const ByteView content = attribute.bytes.sub(contentOffset, contentLength);
+        std::size_t entry = 0;
+        while (content.has(entry, 20) && list.size() < limits::kMaxAttributeListRecords) {
+            const std::uint32_t type = content.le32(entry);
+            const std::uint16_t length = content.le16(entry + 4);
+            if (type == 0 || type == kAttrEndMarker || length == 0) break;
+            list.push_back(content.le32(entry + 16));
+            entry += length;
+        }
+        return;
+    }
+}
+
+std::uint64_t GetIndexFirstRun(ByteView record) {
+    for (const AttributeView& attribute : ListAttributes(RecordBytes(record))) {
+        if (attribute.type != kAttrIndexAllocation || attribute.nameLength() != 4) continue;
+        const std::size_t nameOffset = attribute.bytes.le16(10);
+        if (!attribute.bytes.has(nameOffset, 8) ||
+            DecodeName(attribute.bytes, nameOffset, 4) != "$I30")
+            continue;
+        // First run: header byte H, then a (H & 0x0F)-byte length and a
+        // (H >> 4)-byte offset, the first cluster of the index.
+        const std::size_t runs = attribute.bytes.le16(32);
+        const std::uint8_t header = attribute.bytes.u8(runs);
+        if (header == 0 || !attribute.bytes.has(runs, 1)) return 0;
+        const std::size_t lengthWidth = header & 0x0F;
+        const std::size_t offsetWidth = header >> 4;
+        if (offsetWidth == 0 || offsetWidth > 8) return 0;
+        const std::size_t field = runs + 1 + lengthWidth;
+        if (!attribute.bytes.has(field, offsetWidth)) return 0;
+        return attribute.bytes.readLittleEndian(field, offsetWidth);
+    }
+    return 0;
+}
+
+}  // namespace datrevo

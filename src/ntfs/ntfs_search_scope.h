@@ -1,0 +1,38 @@
+// What an NTFS search works on, handed to each phase by reference so that a
+// search worker can run the phases one by one.
+#pragma once
+
+#include <cstdint>
+#include <stop_token>
+
+#include "base/observer.h"
+#include "browse/folder_tree.h"
+#include "catalogue/catalogue.h"
+#include "disk/disk_reader.h"
+#include "fat/fat_layout.h"
+#include "ntfs/ntfs_values.h"
+
+namespace datrevo {
+
+struct NtfsSearchScope {
+    const DiskReader& reader;
+    // Sectors per cluster in `sectorsPerCluster`, the volume's first sector
+    // in `cluster0Start` (the fields the recovery log stores them in).
+    FatLayout& layout;
+    NtfsValues& ntfs;
+    MftRunList& mftRuns;
+    Catalogue& catalogue;
+    FolderTree& folders;
+    RecoveryObserver& observer;
+    std::stop_token stop;
+    // The range searched: first sector, and one past the last.
+    std::uint64_t rangeStart = 0;
+    std::uint64_t rangeEnd = 0;
+};
+
+// Texts shown while the phases run.
+inline constexpr const char* kNtfsMftFoundLabel = "MFT Found\t\t\t:";
+inline constexpr const char* kNtfsLinkingStatus = "Searching Lost Directories. Please Wait...";
+inline constexpr const char* kNtfsStoringStatus = "Storing Directory Information. Please Wait...";
+
+}  // namespace datrevo

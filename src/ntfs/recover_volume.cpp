@@ -1,0 +1,138 @@
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "base/decimal.h"
+#include "browse/build_folder_tree.h"
+#include "ntfs/advance_search.h"
+#include "ntfs/percent_reporter.h"
+#include "ntfs/standard_search.h"
+
+namespace datrevo {
+namespace {
+
+// Keeps the first LostDirTable row of each own number within each file
+// system, in order (through DirScratchTable, which keeps the rows kept).
+// Two volumes number their records alike: a folder of one is no duplicate
+// of the other's.
+void RemoveDuplicateFolders(Catalogue& catalogue) {
+    CatalogueTable& lost = catalogue.LostDirTable;
+    CatalogueTable& scratch = catalogue.DirScratchTable;
+    scratch.deleteAll();
+    std::unordered_set<std::string> seen;
+    for (int row = 0; row < lost.count(); ++row) {
+        if (!seen.insert(lost.cell(row, lostdir_col::FileSystem) + "/" +
+                         lost.cell(row, lostdir_col::SelfCluster))
+                 .second)
+            continue;
+        const int kept = scratch.appendRow(lost.cell(row, lostdir_col::SelfCluster));
+        scratch.setCell(kept, scratch_col::Sector, lost.cell(row, lostdir_col::Sector));
+        scratch.setCell(kept, scratch_col::ParentCluster, lost.cell(row, lostdir_col::ParentCluster));
+        scratch.setCell(kept, scratch_col::FileSystem, lost.cell(row, lostdir_col::FileSystem));
+        scratch.setCell(kept, scratch_col::Date, lost.cell(row, lostdir_col::Date));
+        scratch.setCell(kept, scratch_col::Time, lost.cell(row, lostdir_col::Time));
+        scratch.setCell(kept, scratch_col::FirstRun, lost.cell(row, lostdir_col::FirstRun));
+    }
+    lost.deleteAll();
+    for (int row = 0; row < scratch.count(); ++row) {
+        const int copy = lost.appendRow(scratch.cell(row, scratch_col::Sector));
+        lost.setCell(copy, lostdir_col::SelfCluster, scratch.cell(row, scratch_col::SelfCluster));
+        lost.setCell(copy, lostdir_col::ParentCluster, scratch.cell(row, scratch_col::ParentCluster));
+        lost.setCell(copy, lostdir_col::FileSystem, scratch.cell(row, scratch_col::FileSystem));
+        lost.setCell(copy, lostdir_col::Date, scratch.cell(row, scratch_col::Date));
+        lost.setCell(copy, lostdir_col::Time, scratch.cell(row, scratch_col::Time));
+        lost.setCell(copy, lostdir_col::FirstRun, scratch.cell(row, scratch_col::FirstRun));
+    }
+}
+
+// The file system a record at `sector` lies in: the one that starts last at
+// or before it.
+int VolumeOf(const CatalogueTable& volumes, std::uint64_t sector) {
+    int owner = 0;
+    std::uint64_t ownerStart = 0;
+    for (int row = 0; row < volumes.count(); ++row) {
+        const auto start = static_cast<std::uint64_t>(volumes.cellSigned64(row, boot_col::Cluster0Start));
+        if (start <= sector && (owner == 0 || start > ownerStart)) {
+            owner = row + 1;
+            ownerStart = start;
+        }
+    }
+    return owner;
+}
+
+}  // namespace
+
+bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
+    Catalogue& catalogue = scope.catalogue;
+    const CatalogueTable& volumes = catalogue.VolumeTable;
+    if (number == 0 || number > static_cast<std::uint32_t>(volumes.count())) return false;
+    RemoveDuplicateFolders(catalogue);
+
+    // The deleted mark of a folder comes from its record.
+    const CatalogueTable& records = catalogue.MftRecordTable;
+    std::unordered_map<std::string, int> recordBySector;
+    for (int row = 0; row < records.count(); ++row)
+        recordBySector.try_emplace(records.cell(row, mftrec_col::Sector), row);
+
+    const CatalogueTable& lost = catalogue.LostDirTable;
+    CatalogueTable& folders = catalogue.FolderTable;
+    for (int row = 0; row < lost.count(); ++row) {
+        if (lost.cellUnsigned(row, lostdir_col::FileSystem) != number) continue;
+        const int added = folders.appendRow(lost.cell(row, lostdir_col::Time));
+        folders.setCell(added, folder_col::Sector, lost.cell(row, lostdir_col::Sector));
+        folders.setCell(added, folder_col::Self, lost.cell(row, lostdir_col::SelfCluster));
+        folders.setCell(added, folder_col::Parent, lost.cell(row, lostdir_col::ParentCluster));
+        folders.setCell(added, folder_col::Date, lost.cell(row, lostdir_col::Date));
+        folders.setCell(added, folder_col::Attr, "16");
+        folders.setCell(added, folder_col::Type, kTypeFolder);
+        const auto record = recordBySector.find(lost.cell(row, lostdir_col::Sector));
+        if (record != recordBySector.end() &&
+            records.cell(record->second, mftrec_col::Deleted) == "1")
+            folders.setCell(added, folder_col::Deleted, "1");
+    }
+
+    const int volume = static_cast<int>(number) - 1;
+    scope.layout.cluster0Start = volumes.cellUnsigned(volume, boot_col::Cluster0Start);
+    scope.layout.sectorsPerCluster = volumes.cellUnsigned(volume, boot_col::Spc);
+    scope.layout.kind = volumes.cell(volume, boot_col::PartType);
+
+    folders.sortByColumn(folder_col::Self);
+    LinkNtfsParents(folders, scope.observer);
+    scope.observer.statusText(kNtfsStoringStatus);
+    folders.sortByColumn(folder_col::Parent);
+    BuildFolderTree(folders, scope.folders, scope.observer);
+
+    CatalogueTable& entries = catalogue.EntryTable;
+    entries.deleteAll();
+    const int total = records.count();
+    PercentReporter reporter(scope.observer, static_cast<std::uint64_t>(total));
+    std::vector<bool> ofThisVolume;
+    for (int row = 0; row < total; ++row) {
+        if (reporter.moved(static_cast<std::uint64_t>(row))) {
+            scope.observer.statusText("Currently Enumerating " + std::to_string(row) + " / " +
+                                      std::to_string(total));
+            reporter.show();
+        }
+        if (records.cell(row, mftrec_col::Type) == kTypeFolder) continue;
+        const int added = entries.appendRow(records.cell(row, mftrec_col::Name));
+        entries.setCell(added, folder_col::Sector, records.cell(row, mftrec_col::Sector));
+        entries.setCell(added, folder_col::Self, records.cell(row, mftrec_col::SelfMft));
+        entries.setCell(added, folder_col::Parent, records.cell(row, mftrec_col::ParentMft));
+        entries.setCell(added, folder_col::Size, records.cell(row, mftrec_col::Size));
+        entries.setCell(added, folder_col::Date, records.cell(row, mftrec_col::Date));
+        entries.setCell(added, folder_col::Deleted, records.cell(row, mftrec_col::Deleted));
+        entries.setCell(added, folder_col::Type, kTypeFile);
+        const auto sector =
+            static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
+        ofThisVolume.push_back(VolumeOf(volumes, sector) == static_cast<int>(number));
+    }
+    // Files of the other file systems keep their parents: they are listed
+    // only under folders of their own file system.
+    AdoptOrphanFiles(entries, scope.folders.nodes(),
+                     [&ofThisVolume](int row) { return ofThisVolume[static_cast<std::size_t>(row)]; });
+    return true;
+}
+
+}  // namespace datrevo
