@@ -70,4 +70,9 @@ inline constexpr std::size_t kMaxFatDirectoryEntries = 65536;
 // the longest name (255 characters) with its terminator.
 inline constexpr std::size_t kMaxFatLongNameEntries = 20;
 
+// Bytes of a recovery log file read into memory. A log holds one record per
+// folder and per NTFS file (about 30 bytes plus the name); 1 GiB is room for
+// well over ten million of them, and a larger file is not a log.
+inline constexpr std::uint64_t kMaxRecoveryLogBytes = std::uint64_t{1} << 30;
+
 }  // namespace datrevo::limits
