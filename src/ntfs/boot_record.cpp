@@ -76,49 +76,63 @@ bool IsValidSectorsPerCluster(std::uint32_t sectorsPerCluster) {
 bool ValidateNtfsVolume(const DiskReader& reader, std::uint64_t searchStart,
                         std::uint64_t searchEnd, FatLayout& layout, NtfsValues& values) {
     if (searchStart > UINT32_MAX) return false;
-    // The boot sector, then its backup: the last sector of the partition as
-    // the partition table counts it, or the sector just past the volume's
-    // own sector count, as a boot sector found by the lost-partition search
-    // gives the end.
+    // The boot sector; its backup only when the boot sector is missing or a
+    // value of it is unsound: the last sector of the partition as the
+    // partition table counts it, or the sector just past the volume's own
+    // sector count, as a boot sector found by the lost-partition search
+    // gives the end. Nothing past the disk's end is read.
     std::vector<BootCopy> copies;
     if (auto first = ReadCopy(reader, searchStart)) copies.push_back(*first);
-    for (std::uint64_t backup : {searchEnd > searchStart + 1 ? searchEnd - 1 : 0, searchEnd}) {
-        if (backup <= searchStart) continue;
-        if (auto copy = ReadCopy(reader, backup)) {
-            copies.push_back(*copy);
-            break;
+    bool backupTried = false;
+    const auto addBackup = [&]() {
+        if (backupTried) return false;
+        backupTried = true;
+        const std::uint64_t diskEnd = reader.totalSectors();
+        for (std::uint64_t backup : {searchEnd > searchStart + 1 ? searchEnd - 1 : 0, searchEnd}) {
+            if (backup <= searchStart || (diskEnd != 0 && backup >= diskEnd)) continue;
+            if (auto copy = ReadCopy(reader, backup)) {
+                copies.push_back(*copy);
+                return true;
+            }
         }
-    }
-    if (copies.empty()) return false;
+        return false;
+    };
+    // The first copy, in order, for which `take` succeeds.
+    const auto fromCopies = [&](auto&& take) {
+        for (std::size_t i = 0;; ++i) {
+            if (i == copies.size() && !addBackup()) return false;
+            if (i < copies.size() && take(copies[i].record)) return true;
+        }
+    };
 
-    // Each value is taken from the first copy that gives a sound one.
     std::uint32_t spc = 0;
-    for (const BootCopy& copy : copies)
-        if (IsValidSectorsPerCluster(copy.record.sectorsPerCluster)) {
-            spc = copy.record.sectorsPerCluster;
-            break;
-        }
-    if (spc == 0) return false;
+    if (!fromCopies([&](const NtfsBootRecord& record) {
+            if (!IsValidSectorsPerCluster(record.sectorsPerCluster)) return false;
+            spc = record.sectorsPerCluster;
+            return true;
+        }))
+        return false;
 
     std::uint64_t recordSectors = 0;
-    for (const BootCopy& copy : copies) {
-        NtfsBootRecord record = copy.record;
-        record.sectorsPerCluster = spc;
-        const std::uint64_t sectors = record.recordSectors();
-        if (sectors == 2 || sectors == 4 || sectors == 6 || sectors == 8) {
+    if (!fromCopies([&](NtfsBootRecord record) {
+            record.sectorsPerCluster = spc;
+            const std::uint64_t sectors = record.recordSectors();
+            if (sectors != 2 && sectors != 4 && sectors != 6 && sectors != 8) return false;
             recordSectors = sectors;
-            break;
-        }
-    }
-    if (recordSectors == 0) return false;
+            return true;
+        }))
+        return false;
 
     std::uint32_t mft = 0;
     std::uint32_t mirror = 0;
-    for (const BootCopy& copy : copies) {
-        if (mft == 0) mft = LocateFileRecord(reader, searchStart, copy.record.mftCluster, spc);
-        if (mirror == 0)
-            mirror = LocateFileRecord(reader, searchStart, copy.record.mftMirrorCluster, spc);
-    }
+    fromCopies([&](const NtfsBootRecord& record) {
+        mft = LocateFileRecord(reader, searchStart, record.mftCluster, spc);
+        return mft != 0;
+    });
+    fromCopies([&](const NtfsBootRecord& record) {
+        mirror = LocateFileRecord(reader, searchStart, record.mftMirrorCluster, spc);
+        return mirror != 0;
+    });
     if (mft == 0 && mirror == 0) return false;
 
     NtfsBootRecord first = copies.front().record;

@@ -9,6 +9,7 @@
 #include "base/limits.h"
 #include "browse/build_folder_tree.h"
 #include "catalogue/catalogue.h"
+#include "ntfs/attribute_list.h"
 #include "ntfs/catalogue_rows.h"
 #include "ntfs/data_runs.h"
 #include "ntfs/file_record.h"
@@ -24,40 +25,6 @@ std::optional<AttributeView> FirstUnnamed(ByteView record, std::uint32_t type) {
     for (const AttributeView& attribute : ListAttributes(record))
         if (attribute.type == type && attribute.nameLength() == 0) return attribute;
     return std::nullopt;
-}
-
-// Record numbers of the attribute-list entries (of type `wanted`, or of
-// every type when it is 0), in list order.
-// List entry: 0 type (32 bits), 4 length (16 bits), 16 record reference.
-void CollectEntries(ByteView list, std::vector<std::uint32_t>& records, std::uint32_t wanted) {
-    std::size_t entry = 0;
-    while (list.has(entry, 24) && records.size() < limits::kMaxAttributeListRecords) {
-        const std::uint32_t type = list.le32(entry);
-        const std::uint16_t length = list.le16(entry + 4);
-        if (type == 0 || type == kAttrEndMarker || length == 0) break;
-        if (wanted == 0 || type == wanted) records.push_back(list.le32(entry + 16));
-        entry += length;
-    }
-}
-
-// The content of a non-resident attribute list, read through its runs.
-std::vector<std::uint8_t> ReadListContent(const DiskReader& reader, const AttributeView& list,
-                                          std::uint64_t partitionStart,
-                                          std::uint32_t sectorsPerCluster) {
-    RunList runs;
-    DecodeDataRuns(list.bytes, list.bytes.le16(32), sectorsPerCluster, partitionStart, runs, false);
-    const std::uint64_t realSize = std::min<std::uint64_t>(
-        list.bytes.le64(48), std::uint64_t{limits::kMaxAttributeListSectors} * limits::kSectorSize);
-    std::vector<std::uint8_t> bytes;
-    for (const MftRun& run : runs) {
-        for (std::uint64_t i = 0; i < run.sectorCount && bytes.size() < realSize; ++i) {
-            SectorBuffer sector{};
-            if (run.startSector != 0) reader.readSector(run.startSector + i, sector);
-            bytes.insert(bytes.end(), sector.begin(), sector.end());
-        }
-    }
-    bytes.resize(std::min<std::uint64_t>(bytes.size(), realSize));
-    return bytes;
 }
 
 // The records that hold pieces of the MFT's data, from record 0's attribute
@@ -176,15 +143,9 @@ private:
         // belongs to the base record's file and gets no row of its own.
         if ((base.le64(32) & 0xFFFFFFFFFFFFull) != 0) return;
         std::vector<std::uint32_t> numbers{record_};
-        ListAttributeRecords(base, numbers);
         // A list too long to stay in the record lies in runs of its own.
-        for (const AttributeView& attribute : ListAttributes(base)) {
-            if (attribute.type != kAttrAttributeList || attribute.resident()) continue;
-            const auto bytes = ReadListContent(scope_.reader, attribute, scope_.layout.cluster0Start,
-                                               scope_.layout.sectorsPerCluster);
-            CollectEntries(ByteView(bytes), numbers, 0);
-            break;
-        }
+        ListAllAttributeRecords(scope_.reader, base, scope_.layout.cluster0Start,
+                                scope_.layout.sectorsPerCluster, numbers);
 
         std::optional<FileNameInfo> name;
         for (std::uint32_t number : numbers) {
