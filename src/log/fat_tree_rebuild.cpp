@@ -19,8 +19,10 @@ public:
 
     void insertRow(ItemId parent, int row) {
         inserted_[static_cast<std::size_t>(row)] = true;
+        std::string name = table_.cell(row, folder_col::Name);
+        if (name.empty()) name = "DIR_" + std::to_string(++tree_.unnamedFolderCount);
         tree_.InsertFolderItem(
-            parent, table_.cell(row, folder_col::Name), table_.cellUnsigned(row, folder_col::Self),
+            parent, name, table_.cellUnsigned(row, folder_col::Self),
             table_.cellUnsigned(row, folder_col::Parent),
             static_cast<std::uint64_t>(table_.cellSigned64(row, folder_col::Date)) & kFatWordMask,
             static_cast<std::uint64_t>(table_.cellSigned64(row, folder_col::Time)) & kFatWordMask,

@@ -118,6 +118,18 @@ TEST(LogDamage, ParentLoopsInAFatLogDoNotGrowTheTree) {
     EXPECT_EQ(tree.FolderPath(tree.nodes()[1].treeItem), "TOP\\SELF");
 }
 
+TEST(LogDamage, UnnamedFolderOfAFatLogGetsADirName) {
+    LogContents contents = test::SampleHeader("FAT16");
+    contents.folders = {{"", 7, 0, 0, 0, 0}};
+    Catalogue catalogue;
+    FolderTree tree;
+    tree.createStage(kStageResults, 0);
+    ASSERT_TRUE(RestoreLogTables(contents, catalogue, SilentObserver()));
+    ASSERT_TRUE(RebuildFatFolderTree(catalogue.FolderTable, tree, SilentObserver()));
+    ASSERT_EQ(tree.nodes().size(), 1u);
+    EXPECT_EQ(tree.nodes()[0].name, "DIR_1");
+}
+
 TEST(LogDamage, StopTokenEndsADecode) {
     std::stop_source source;
     source.request_stop();
