@@ -21,10 +21,13 @@ bool ForEachSectorRun(const DiskReader& disk, std::uint64_t start, std::uint64_t
         if (stop.stop_requested()) return false;
         const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(runSectors, end - first));
         const std::size_t bytes = static_cast<std::size_t>(count) * limits::kSectorSize;
-        // A failed read keeps what the buffer held; zeros keep an earlier run's
-        // sectors from being tested twice.
-        std::fill(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(bytes), 0);
-        disk.ReadSectors(first, count, buffer.data());
+        if (disk.ReadSectors(first, count, buffer.data()) == 0) {
+            // A failed read leaves the unreadable sectors as the buffer held
+            // them: read again over zeros, so that an earlier run's sectors
+            // are not tested twice.
+            std::fill(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(bytes), 0);
+            disk.ReadSectors(first, count, buffer.data());
+        }
         if (!visit(first, ByteView(buffer.data(), bytes))) return true;
     }
     return !stop.stop_requested();
