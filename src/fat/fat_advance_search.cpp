@@ -136,7 +136,6 @@ void PhaseOne(FatSearchScope& scope, Assignment& assignment) {
     CatalogueTable& volumes = scope.catalogue.VolumeTable;
     std::vector<DirRow>& rows = assignment.rows();
     for (int b = 0; b < boots.count(); ++b) {
-        if (scope.stop.stop_requested()) return;
         const std::uint64_t spc = boots.cellUnsigned(b, boot_col::Spc);
         const std::uint64_t cluster0 = boots.cellUnsigned(b, boot_col::Cluster0Start);
         const std::uint64_t end = boots.cellUnsigned(b, boot_col::TotalSectors);
@@ -162,7 +161,6 @@ void PhaseTwo(FatSearchScope& scope, Assignment& assignment) {
     std::vector<DirRow>& rows = assignment.rows();
     const bool partitionIsFat32 = scope.kind == kFat32Text;
     for (std::size_t j = 0; j < rows.size(); ++j) {
-        if (scope.stop.stop_requested()) return;
         if (rows[j].fileSystem != 0) continue;
         std::uint64_t step = 0;
         std::size_t partner = rows.size();
@@ -263,7 +261,8 @@ void LocateFatCopies(FatSearchScope& scope, int volume) {
     // volume further back in the window are not this volume's.
     std::vector<std::uint64_t> candidates;
     ProgressReporter progress(scope.observer);
-    ForEachSectorRun(scope.disk, from, cluster0, kScanRunSectors, scope.stop,
+    // Part of recovering a chosen volume, which is not stopped midway.
+    ForEachSectorRun(scope.disk, from, ClampScanEnd(scope.disk, cluster0), kScanRunSectors, {},
                      [&](std::uint64_t first, ByteView run) {
         const std::size_t count = run.size() / limits::kSectorSize;
         for (std::size_t i = 0; i < count; ++i) {

@@ -47,7 +47,7 @@ void LocateFatCopies(FatSearchScope& scope, int volume);
 void StoreVolumeDirectoryInformation(FatSearchScope& scope);
 
 // The first stage: scan and analysis. A stop request ends the scan; the
-// analysis runs on what was found.
+// analysis (tables only, no reads) then runs on what was found.
 void RunFatAdvanceScan(FatSearchScope& scope);
 
 // The second stage for volume `volume` (from 1): the catch-all row, the
