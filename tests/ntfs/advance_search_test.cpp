@@ -45,7 +45,9 @@ void ExpectLiveObjectsFound(const std::map<std::string, test::FoundObject>& foun
         EXPECT_NE(at, found.end()) << path;
         if (at == found.end()) continue;
         EXPECT_EQ(at->second.folder, row.kind == "dir") << path;
-        if (row.kind == "file") EXPECT_EQ(at->second.size, row.size) << path;
+        if (row.kind == "file") {
+            EXPECT_EQ(at->second.size, row.size) << path;
+        }
     }
 }
 

@@ -11,31 +11,12 @@
 
 #include "browse/folder_tree.h"
 #include "catalogue/catalogue.h"
+#include "support/manifest.h"
 
 namespace datrevo::test {
 
-struct ManifestRow {
-    std::string path;
-    std::string kind;
-    std::uint64_t size = 0;
-    bool deleted = false;
-};
-
 // Rows of one image of tests/fixtures/manifest.tsv.
-inline std::vector<ManifestRow> ManifestOf(const std::string& image) {
-    std::ifstream in(std::string(DATREVO_FIXTURE_DIR) + "/manifest.tsv");
-    std::vector<ManifestRow> rows;
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> cells;
-        std::stringstream fields(line);
-        for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
-        if (cells.size() < 6 || cells[0] != image) continue;
-        rows.push_back({cells[1], cells[2], std::stoull(cells[3]), cells[5] == "1"});
-    }
-    return rows;
-}
+inline std::vector<ManifestRow> ManifestOf(const std::string& image) { return ManifestRows(image); }
 
 struct FoundObject {
     bool folder = false;

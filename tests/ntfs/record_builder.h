@@ -25,9 +25,18 @@ public:
     void put(std::size_t at, const std::string& text) {
         for (std::size_t i = 0; i < text.size(); ++i) bytes_[at + i] = static_cast<std::uint8_t>(text[i]);
     }
-    void put16(std::size_t at, std::uint16_t v) { bytes_[at] = v & 0xFF; bytes_[at + 1] = v >> 8; }
-    void put32(std::size_t at, std::uint32_t v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); }
-    void put64(std::size_t at, std::uint64_t v) { put32(at, v & 0xFFFFFFFF); put32(at + 4, v >> 32); }
+    void put16(std::size_t at, std::uint16_t v) {
+        bytes_[at] = static_cast<std::uint8_t>(v & 0xFF);
+        bytes_[at + 1] = static_cast<std::uint8_t>(v >> 8);
+    }
+    void put32(std::size_t at, std::uint32_t v) {
+        put16(at, static_cast<std::uint16_t>(v & 0xFFFF));
+        put16(at + 2, static_cast<std::uint16_t>(v >> 16));
+    }
+    void put64(std::size_t at, std::uint64_t v) {
+        put32(at, static_cast<std::uint32_t>(v & 0xFFFFFFFF));
+        put32(at + 4, static_cast<std::uint32_t>(v >> 32));
+    }
 
     // A resident file-name attribute; `units` is the UTF-16 name.
     RecordBuilder& fileName(const std::u16string& units, std::uint8_t space, std::uint32_t parent = 5,

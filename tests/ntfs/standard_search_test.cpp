@@ -32,7 +32,9 @@ TEST(NtfsStandardSearch, ListsEveryFolderAndFileTheToolsCreated) {
         if (row.deleted && at == found.end()) continue;  // its record may have been reused
         ASSERT_NE(at, found.end()) << row.path;
         EXPECT_EQ(at->second.folder, row.kind == "dir") << row.path;
-        if (row.kind == "file") EXPECT_EQ(at->second.size, row.size) << row.path;
+        if (row.kind == "file") {
+            EXPECT_EQ(at->second.size, row.size) << row.path;
+        }
         EXPECT_EQ(at->second.deleted, row.deleted) << row.path;
     }
     // Deletions made last keep their records.
@@ -102,7 +104,9 @@ TEST(NtfsStandardSearch, RowsCountersAndTexts) {
         if (row.kind != "dir" && row.kind != "file") continue;
         const std::string path = row.path.substr(3);  // "p1/"
         ASSERT_TRUE(found.count(path)) << path;
-        if (row.kind == "file") EXPECT_EQ(found.at(path).size, row.size);
+        if (row.kind == "file") {
+            EXPECT_EQ(found.at(path).size, row.size);
+        }
     }
     // The tree's first top-level folder nodes include the catch-all one.
     EXPECT_GE(session.tree.nodes().firstBySelf(kCatchAllNumber), 0);
