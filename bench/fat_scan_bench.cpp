@@ -69,10 +69,10 @@ int main(int argc, char** argv) {
     datrevo::RecoveryObserver& silent = datrevo::SilentObserver();
     {
         // The sector reader alone, in the scans' runs: the floor of any scan.
-        std::vector<std::uint8_t> buffer(2048 * 512);
+        std::vector<std::uint8_t> buffer(512 * 512);
         const auto start = std::chrono::steady_clock::now();
-        for (std::uint64_t s = 0; s < sectors; s += 2048)
-            disk.ReadSectors(s, static_cast<std::uint32_t>(std::min<std::uint64_t>(2048, sectors - s)),
+        for (std::uint64_t s = 0; s < sectors; s += 512)
+            disk.ReadSectors(s, static_cast<std::uint32_t>(std::min<std::uint64_t>(512, sectors - s)),
                              buffer.data());
         Report("reader-only", Seconds(start), bytes, 0);
     }

@@ -13,10 +13,11 @@
 
 namespace datrevo {
 
-// Sectors read in one request by the scans (1 MiB): a multiple of every
+// Sectors read in one request by the scans (256 KiB): a multiple of every
 // cluster size, so a cluster never straddles two runs of a scan that starts
-// on a cluster boundary.
-inline constexpr std::uint32_t kScanRunSectors = 2048;
+// on a cluster boundary; small enough that the run and the reader's own copy
+// of it stay in the processor's caches (1 MiB and 4 MiB runs measured slower).
+inline constexpr std::uint32_t kScanRunSectors = 512;
 
 // The end of a scan over [start, end): never past the last sector of the
 // medium, where every read would fail (a boot record may claim a volume far
