@@ -223,8 +223,10 @@ bool ScanFatSignatures(FatSearchScope& scope) {
                 observer.counterValue(Counter::Folders, static_cast<std::uint64_t>(lostDirs.count()));
             }
         }
-        observer.statusText(SectorsStatus(chunk, scope.end));
-        progress.set(Percent(chunk, scope.end));
+        // The status follows the bar: one text per percent, not per run.
+        const int percent = Percent(chunk, scope.end);
+        if (percent != progress.last()) observer.statusText(SectorsStatus(chunk, scope.end));
+        progress.set(percent);
         return true;
     });
 }

@@ -55,7 +55,9 @@ bool ScanDirectoryClusters(FatSearchScope& scope) {
     ProgressReporter progress(observer);
     return ForEachSectorRun(scope.disk, first, end, kScanRunSectors, scope.stop,
                             [&](std::uint64_t chunk, ByteView run) {
-        observer.statusText(SectorsStatus(chunk, scope.end));
+        // The status follows the bar: one text per percent, not per run.
+        const int percent = Percent(chunk, scope.end);
+        if (percent != progress.last()) observer.statusText(SectorsStatus(chunk, scope.end));
         const std::size_t clusterBytes = static_cast<std::size_t>(spc) * limits::kSectorSize;
         for (std::size_t offset = 0; offset < run.size(); offset += clusterBytes) {
             const std::uint64_t sectorNumber = chunk + offset / limits::kSectorSize;
@@ -67,7 +69,7 @@ bool ScanDirectoryClusters(FatSearchScope& scope) {
             AppendFolderRow(folders, sector, sectorNumber, cluster, kind);
             observer.counterValue(Counter::Folders, static_cast<std::uint64_t>(folders.count()));
         }
-        progress.set(Percent(chunk, scope.end));
+        progress.set(percent);
         return true;
     });
 }
