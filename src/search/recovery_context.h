@@ -17,6 +17,7 @@
 #include "disk/disk_inventory.h"
 #include "disk/drive_slots.h"
 #include "fat/fat_layout.h"
+#include "fat/fat_search_scope.h"
 #include "ntfs/ntfs_values.h"
 #include "partition/partition_list.h"
 
@@ -62,6 +63,7 @@ public:
     FatLayout partitionLayout;
     FatLayout activeLayout;
     bool bootRecordValid = false;
+    FatSearchState fatState;
     NtfsValues partitionNtfs;
     NtfsValues activeNtfs;
     MftRunList mftRuns;
