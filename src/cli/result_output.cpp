@@ -1,0 +1,141 @@
+#include "cli/result_output.h"
+
+#include <functional>
+#include <map>
+
+#include "base/text_codec.h"
+#include "browse/fat_folder_reader.h"
+#include "browse/file_rows.h"
+#include "fat/fat_kind.h"
+#include "fat/folder_naming.h"
+
+namespace datrevo::cli {
+namespace {
+
+bool IsNtfsResult(const RecoveryContext& context) { return context.activeLayout.kind == "NTFS"; }
+
+// Lists folders as the file list does, reading FAT directories from the disk.
+class FolderLister {
+public:
+    explicit FolderLister(RecoveryContext& context)
+        : context_(context),
+          fatReader_(context.selectedDisk(), context.activeLayout),
+          sources_{context.folders.nodes(), context.catalogue.EntryTable,
+                   context.activeLayout.kind, IsNtfsResult(context) ? nullptr : &fatReader_,
+                   {}} {
+        style_.ntfs = IsNtfsResult(context);
+    }
+
+    std::vector<FileRow> rows(ItemId item) { return ListFolder(item, sources_, style_); }
+    std::vector<FileRow> files(ItemId item) {
+        std::vector<FileRow> all = rows(item);
+        std::erase_if(all, [](const FileRow& row) { return row.icon == FileRowIcon::Folder; });
+        return all;
+    }
+
+private:
+    RecoveryContext& context_;
+    DiskFatFolderReader fatReader_;
+    FolderListSources sources_;
+    FolderRowStyle style_;
+};
+
+bool IsDeletedFolder(const RecoveryContext& context, ItemId item) {
+    const auto nodes = context.folders.nodes().byItem(item);
+    return !nodes.empty() && context.folders.nodes()[nodes.front()].deleted;
+}
+
+// Visits the result's folders depth-first with their '/'-joined paths.
+void VisitFolders(const RecoveryContext& context,
+                  const std::function<void(ItemId, const std::string&, int depth)>& visit) {
+    const TreeModel& model = context.folders.model();
+    const std::function<void(ItemId, const std::string&, int)> walk =
+        [&](ItemId item, const std::string& path, int depth) {
+            visit(item, path, depth);
+            for (ItemId child : model.children(item))
+                walk(child, path.empty() ? model.item(child).text
+                                         : path + "/" + model.item(child).text,
+                     depth + 1);
+        };
+    if (context.folders.root() != kNoItem) walk(context.folders.root(), "", 0);
+}
+
+// Left-aligned in `width` characters (not bytes: names are UTF-8).
+std::string Pad(const std::string& text, std::size_t width) {
+    const std::size_t length = Utf8Length(text);
+    return length >= width ? text + " " : text + std::string(width - length, ' ');
+}
+
+std::string Mark(bool deleted) { return deleted ? "  [deleted]" : ""; }
+
+}  // namespace
+
+void CompleteResult(RecoveryContext& context) {
+    if (IsNtfsResult(context) || !IsFatKind(context.activeLayout.kind)) return;
+    NameAllFatFolders(context.folders, context.selectedDisk(), context.activeLayout);
+    PassDeletionDown(context.folders);
+}
+
+void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles) {
+    FolderLister lister(context);
+    const TreeModel& model = context.folders.model();
+    // Subfolders first, then the folder's files, as the file list orders them.
+    const std::function<void(ItemId, int)> print = [&](ItemId item, int depth) {
+        const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+        if (depth == 0)
+            out << model.item(item).text << '\n';
+        else
+            out << indent << model.item(item).text << "/" << Mark(IsDeletedFolder(context, item))
+                << '\n';
+        for (ItemId child : model.children(item)) print(child, depth + 1);
+        if (!withFiles) return;
+        for (const FileRow& row : lister.files(item))
+            out << indent << "  " << row[file_col::Name] << "  (" << row[file_col::Size]
+                << " bytes)" << Mark(row.deleted) << '\n';
+    };
+    if (context.folders.root() != kNoItem) print(context.folders.root(), 0);
+}
+
+bool PrintFolderRows(std::ostream& out, RecoveryContext& context, const std::string& path) {
+    std::string wanted = path;
+    while (!wanted.empty() && wanted.front() == '/') wanted.erase(0, 1);
+    while (!wanted.empty() && wanted.back() == '/') wanted.pop_back();
+    ItemId found = kNoItem;
+    VisitFolders(context, [&](ItemId item, const std::string& itemPath, int) {
+        if (found == kNoItem && itemPath == wanted) found = item;
+    });
+    if (found == kNoItem) return false;
+    FolderLister lister(context);
+    out << Pad("Name", 40) << Pad("Type", 16) << Pad("Size", 12) << Pad("Date", 13) << "Time\n";
+    for (const FileRow& row : lister.rows(found))
+        out << Pad(row[file_col::Name], 40) << Pad(row[file_col::Type], 16)
+            << Pad(row[file_col::Size], 12) << Pad(row[file_col::Date], 13)
+            << row[file_col::Time] << Mark(row.deleted) << '\n';
+    return true;
+}
+
+void PrintTsv(std::ostream& out, RecoveryContext& context) {
+    FolderLister lister(context);
+    // A folder's date and time are those its parent's list shows; parents are
+    // visited before their children.
+    std::map<std::string, std::pair<std::string, std::string>> folderDates;
+    out << "path\ttype\tsize\tdate\ttime\tdeleted\n";
+    VisitFolders(context, [&](ItemId item, const std::string& path, int depth) {
+        if (depth > 0) {
+            const auto& [date, time] = folderDates[std::to_string(item)];
+            out << path << "\tFOLDER\t0\t" << date << '\t' << time << '\t'
+                << (IsDeletedFolder(context, item) ? 1 : 0) << '\n';
+        }
+        for (const FileRow& row : lister.rows(item)) {
+            if (row.icon == FileRowIcon::Folder) {
+                folderDates[row[file_col::DebugInfo3]] = {row[file_col::Date], row[file_col::Time]};
+                continue;
+            }
+            out << (path.empty() ? "" : path + "/") << row[file_col::Name] << "\tFILE\t"
+                << row[file_col::Size] << '\t' << row[file_col::Date] << '\t'
+                << row[file_col::Time] << '\t' << (row.deleted ? 1 : 0) << '\n';
+        }
+    });
+}
+
+}  // namespace datrevo::cli
