@@ -76,3 +76,26 @@ inline constexpr std::size_t kMaxFatLongNameEntries = 20;
 inline constexpr std::uint64_t kMaxRecoveryLogBytes = std::uint64_t{1} << 30;
 
 }  // namespace datrevo::limits
+
+namespace datrevo::limits {
+
+// Bytes in one name of a saved copy: NAME_MAX of the file systems a copy
+// goes to (ext4, FAT long names in UTF-8 are cut to it too).
+inline constexpr std::size_t kMaxCopyNameBytes = 255;
+
+// Numbered alternatives tried for a taken name ("name (2)" .. "name (n)")
+// before giving up; a folder of the copy with more files of one name than
+// this is not a real one.
+inline constexpr unsigned kMaxNameAlternatives = 100000;
+
+// Sectors read in one request while copying a file's contents (64 KiB): the
+// bound of the copy buffer, whatever the size of the file.
+inline constexpr std::uint32_t kSaveChunkSectors = 128;
+
+// Folder levels below the destination that a save recreates. The tree
+// cannot loop, but a crafted one can be deep; paths of more levels exceed
+// what the destination's file systems resolve anyway (PATH_MAX 4096 with
+// 2-byte names and separators is about 1365 levels).
+inline constexpr std::size_t kMaxSaveFolderDepth = 1024;
+
+}  // namespace datrevo::limits

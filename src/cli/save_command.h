@@ -1,0 +1,27 @@
+// datrevo-cli --save DIR [--select PATH]...: copying the result of a search
+// or a loaded log to a folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/cli_session.h"
+#include "save/save_questions.h"
+
+namespace datrevo::cli {
+
+struct CliSaveOptions {
+    std::string destination;           // --save DIR
+    std::vector<std::string> selects;  // --select PATH, repeatable; none: the whole result
+    // --overwrite, --rename, --skip-existing: the answer to every file in the way.
+    ReplaceAction onExisting = ReplaceAction::Rename;
+};
+
+// Saves from the session's recovery context (after a search or a log load),
+// prints the summary to stdout and returns an exit status: 0 when every
+// selected file was written, kExitFailure when some failed or the save
+// ended early, kExitUsage for a --select path the result does not have or a
+// refused destination, kExitNothingFound when the result is empty.
+int RunSaveCommand(CliSession& session, const CliSaveOptions& options);
+
+}  // namespace datrevo::cli

@@ -1,0 +1,54 @@
+// Reading a file's contents from the medium in bounded chunks, for copying.
+//
+// Every read goes through ReadSectors, at most limits::kSaveChunkSectors
+// sectors at a time, so a file of any size is copied through one small
+// buffer. Sectors that cannot be read arrive as zeros and are reported.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "disk/disk_reader.h"
+#include "fat/fat_layout.h"
+#include "ntfs/ntfs_values.h"
+#include "save/save_plan.h"
+
+namespace datrevo {
+
+// The volume a result belongs to, as the content readers need it.
+struct SourceVolume {
+    DiskReader disk;
+    FatLayout layout;            // FAT: the active layout; NTFS: SPC and Cluster0Start (volume start)
+    std::uint64_t volumeEnd = 0; // one past the volume's last sector (0: the disk's end)
+    MftRunList mftRuns;          // NTFS Standard search: extension records are found through it
+};
+
+// Receives the contents in order; returning false stops the reading.
+using ChunkSink = std::function<bool(std::span<const std::uint8_t>)>;
+
+struct ContentReport {
+    std::uint64_t size = 0;        // bytes the copy should have: the listed size, or an NTFS
+                                   // record's real size
+    std::uint64_t bytes = 0;       // bytes handed to the sink
+    bool incomplete = false;       // fewer bytes than the size: chain or runs too short, record unreadable
+    bool unreadable = false;       // some sectors could not be read; zeros stand in their place
+    bool overwritten = false;      // a deleted FAT file whose first cluster another file now uses
+    bool freeClusterGuess = false; // a deleted FAT file read from free clusters after its first
+    bool interrupted = false;      // the sink asked to stop
+};
+
+// The contents of a file: its size in bytes, or less when they cannot all be found.
+//
+// FAT, live entry: the cluster chain from the first cluster.
+// FAT, deleted entry (or a chain whose first cluster the FAT marks free): the
+// first cluster, then the following clusters that the FAT marks free,
+// skipping those in use, as many as the size needs, up to the volume's end.
+// When the first cluster is in use by then, the file was overwritten: the
+// copy holds the clusters that follow it on the disk, as they are now.
+// NTFS: the record's unnamed data attribute, resident or by its runs (sparse
+// runs read as zeros), deleted records alike.
+ContentReport ReadFileContent(const ContentSource& source, const SourceVolume& volume,
+                              const ChunkSink& sink);
+
+}  // namespace datrevo
