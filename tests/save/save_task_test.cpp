@@ -269,6 +269,52 @@ TEST(SaveTask, TheImageBeingRecoveredIsNeverReplaced) {
     EXPECT_EQ(DestinationRefusal((out.path / "copies").string(), (out.path / "disk.img").string()), "");
 }
 
+// A result whose folder and file names try to leave the destination.
+class HostileContents : public FolderContents {
+public:
+    std::vector<FolderFile> files(ItemId, std::stop_token) override {
+        std::vector<FolderFile> out;
+        for (const char* name : {"..", "../outside.bin", "a/b", "ctl\x01\x1b[2J", "/etc/passwd", "."}) {
+            FolderFile file;
+            file.name = name;
+            file.source = kLiveFile;
+            out.push_back(file);
+        }
+        return out;
+    }
+    std::optional<CopyTime> folderTime(const FolderNode&) const override { return std::nullopt; }
+};
+
+TEST(SaveTask, AResultWithHostileNamesWritesOnlyInsideTheDestination) {
+    test::TempFolder outer;
+    const std::filesystem::path destination = outer.path / "dest";
+    FolderTree tree;
+    tree.createStage(kStageResults, 0);
+    const ItemId up = tree.InsertFolderItem(tree.root(), "..", 5, 0, 0, 0, false);
+    tree.InsertFolderItem(up, "../..", 6, 5, 0, 0, false);
+    HostileContents contents;
+    SaveSelection all;
+    all.everything = true;
+    test::ScriptedSaveQuestions questions;
+    test::RecordingSaveProgress progress;
+    SaveTask task(PlanSave(tree, contents, all), TinyVolume(), destination.string(), questions, progress);
+    const SaveSummary summary = task.run();
+    EXPECT_EQ(summary.filesSaved, 18u);
+    EXPECT_EQ(summary.filesFailed, 0u);
+    std::size_t inside = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(outer.path)) {
+        const std::string path = std::filesystem::weakly_canonical(entry.path()).string();
+        EXPECT_TRUE(path == destination.string() || path.rfind(destination.string() + "/", 0) == 0) << path;
+        inside += entry.is_regular_file();
+    }
+    EXPECT_EQ(inside, 18u);
+    // Root files claim their names first, then the folders: ".." is "__" as a
+    // file and "__ (2)" as a folder; "../.." is ".._..".
+    EXPECT_TRUE(std::filesystem::is_regular_file(destination / "__"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(destination / "__ (2)" / ".._.." / ".._outside.bin"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(destination / "__ (2)" / "ctl__[2J"));
+}
+
 TEST(DestinationCheck, AFolderOnAPartitionOfTheRecoveredDiskIsRefused) {
     // A fake sysfs: 8:0 is a disk, 8:1 its partition, 253:0 a mapped device on 8:1.
     test::TempFolder sys;
