@@ -89,9 +89,10 @@ void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles) {
                 << '\n';
         for (ItemId child : model.children(item)) print(child, depth + 1);
         if (!withFiles) return;
+        const bool folderDeleted = IsDeletedFolder(context, item);
         for (const FileRow& row : lister.files(item))
             out << indent << "  " << row[file_col::Name] << "  (" << row[file_col::Size]
-                << " bytes)" << Mark(row.deleted) << '\n';
+                << " bytes)" << Mark(row.deleted || folderDeleted) << '\n';
     };
     if (context.folders.root() != kNoItem) print(context.folders.root(), 0);
 }
@@ -121,10 +122,13 @@ void PrintTsv(std::ostream& out, RecoveryContext& context) {
     std::map<std::string, std::pair<std::string, std::string>> folderDates;
     out << "path\ttype\tsize\tdate\ttime\tdeleted\n";
     VisitFolders(context, [&](ItemId item, const std::string& path, int depth) {
+        // A file in a deleted folder is deleted too, whatever its own entry says
+        // (a folder's entries are often left as they were when it was deleted).
+        const bool folderDeleted = IsDeletedFolder(context, item);
         if (depth > 0) {
             const auto& [date, time] = folderDates[std::to_string(item)];
             out << path << "\tFOLDER\t0\t" << date << '\t' << time << '\t'
-                << (IsDeletedFolder(context, item) ? 1 : 0) << '\n';
+                << (folderDeleted ? 1 : 0) << '\n';
         }
         for (const FileRow& row : lister.rows(item)) {
             if (row.icon == FileRowIcon::Folder) {
@@ -133,7 +137,7 @@ void PrintTsv(std::ostream& out, RecoveryContext& context) {
             }
             out << (path.empty() ? "" : path + "/") << row[file_col::Name] << "\tFILE\t"
                 << row[file_col::Size] << '\t' << row[file_col::Date] << '\t'
-                << row[file_col::Time] << '\t' << (row.deleted ? 1 : 0) << '\n';
+                << row[file_col::Time] << '\t' << (row.deleted || folderDeleted ? 1 : 0) << '\n';
         }
     });
 }
