@@ -7,6 +7,8 @@
 #include "cli/exit_codes.h"
 #include "partition/partition_details.h"
 #include "partition/partition_table.h"
+#include "cli/interrupt.h"
+#include "search/search_workers.h"
 
 namespace datrevo::cli {
 namespace {
@@ -40,21 +42,9 @@ int RunDetails(const GlobalOptions& options, const std::string& disk) {
 
 }  // namespace
 
-int ListPartitionsCommand(CliSession& session) {
-    RecoveryContext& context = session.context();
-    DiskPartitionList& list = context.selectedPartitions();
-    list.clear();
-    const PartitionTableResult result = ListPartitions(
-        context.selectedDisk(), context.currentDisk.totalSectors64, list, &context.observer);
-    session.observer().finishLine();
-    if (!result.partitionsListed) {
-        std::cout << "No FAT16, FAT32 or NTFS partition is listed in the partition table of "
-                  << context.slots.path(context.search.selectedDisk) << ".\n";
-        return kExitNothingFound;
-    }
-    if (result.chainCut)
-        std::cerr << "warning: the chain of extended partitions loops or is too long; it was "
-                     "followed as far as it is sound\n";
+namespace {
+
+void PrintPartitions(const DiskPartitionList& list) {
     std::cout << "#   Partition                First sector    End sector      Sectors"
                  "         Size\n";
     for (std::size_t i = 0; i < list.count(); ++i) {
@@ -65,6 +55,52 @@ int ListPartitionsCommand(CliSession& session) {
                   << record.firstSector << std::setw(16) << record.endSector << std::setw(16)
                   << sectors << (sectors / 2048) << " MB\n";
     }
+}
+
+}  // namespace
+
+int ListPartitionsCommand(CliSession& session) {
+    RecoveryContext& context = session.context();
+    DiskPartitionList& list = context.selectedPartitions();
+    list.clear();
+    const PartitionTableResult result = ListPartitions(
+        context.selectedDisk(), context.currentDisk.totalSectors64, list, &context.observer);
+    session.observer().finishLine();
+    if (!result.partitionsListed) {
+        std::cout << "No FAT16, FAT32 or NTFS partition is listed in the partition table of "
+                  << context.slots.path(context.search.selectedDisk)
+                  << ". Try 'datrevo-cli lost-partitions'.\n";
+        return kExitNothingFound;
+    }
+    if (result.chainCut)
+        std::cerr << "warning: the chain of extended partitions loops or is too long; it was "
+                     "followed as far as it is sound\n";
+    PrintPartitions(list);
+    return kExitOk;
+}
+
+int LostPartitionsCommand(CliSession& session) {
+    RecoveryContext& context = session.context();
+    DiskPartitionList& list = context.selectedPartitions();
+    list.clear();
+    ListPartitions(context.selectedDisk(), context.currentDisk.totalSectors64, list, nullptr);
+    const std::size_t listed = list.count();
+    context.observer.statusText("Searching Partition...");
+    SearchWorkers workers(context);
+    workers.startLostPartitionSearch({});
+    WaitWithInterrupt([&] { return workers.lostPartitionSearchRunning(); },
+                      [&] { workers.stopLostPartitionSearch(); });
+    workers.wait();
+    session.observer().finishLine();
+    if (list.count() == 0) {
+        std::cout << "Unknown Partition: no FAT16, FAT32 or NTFS boot sector was found. Search "
+                     "the whole disk in Advance mode: datrevo-cli search DISK --mode advance "
+                     "--start 0 --end "
+                  << context.currentDisk.totalSectors64 << " --kind FAT32|FAT16|NTFS\n";
+        return kExitNothingFound;
+    }
+    std::cout << list.count() - listed << " partition(s) found beyond the partition table.\n";
+    PrintPartitions(list);
     return kExitOk;
 }
 
@@ -77,6 +113,16 @@ void RegisterDiskCommands(CLI::App& app, const GlobalOptions& options, int& exit
     details->add_option("DISK", *disk, "Slot number from 'disks', or an image or device path")
         ->required();
     details->callback([&options, &exitCode, disk] { exitCode = RunDetails(options, *disk); });
+
+    auto* lost = app.add_subcommand(
+        "lost-partitions", "Search a disk for lost or deleted partitions and list them all");
+    lost->add_option("DISK", *disk, "Slot number from 'disks', or an image or device path")
+        ->required();
+    lost->callback([&options, &exitCode, disk] {
+        CliSession session(options);
+        exitCode = session.selectDisk(*disk);
+        if (exitCode == kExitOk) exitCode = LostPartitionsCommand(session);
+    });
 
     auto* partitions = app.add_subcommand("partitions", "List the partitions of a disk");
     partitions

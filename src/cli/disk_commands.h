@@ -13,5 +13,7 @@ void RegisterDiskCommands(CLI::App& app, const GlobalOptions& options, int& exit
 // Lists the partitions of the selected disk (reading its tables into the
 // context) and prints them; returns the exit status.
 int ListPartitionsCommand(CliSession& session);
+// Lists the table's partitions and those the lost-partition search finds.
+int LostPartitionsCommand(CliSession& session);
 
 }  // namespace datrevo::cli

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
 
     int exitCode = kExitOk;
     RegisterDiskCommands(app, options, exitCode);
-    RegisterSearchCommand(app, options, exitCode);
+    RegisterSearchCommands(app, options, exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -1,5 +1,6 @@
-// datrevo-cli search DISK: a Standard or Advance search of a partition or a
-// range, printing the folder tree it rebuilds.
+// datrevo-cli search DISK and datrevo-cli load LOG DISK: a whole recovery,
+// from the search (or a saved log) to the tree, the file lists, the log and
+// the saved files.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -7,10 +8,19 @@
 #include <optional>
 #include <string>
 
-#include "base/search_mode.h"
 #include "cli/cli_session.h"
+#include "cli/save_command.h"
 
 namespace datrevo::cli {
+
+// What to do with a result, shared by search and load.
+struct ResultOptions {
+    bool files = false;          // --files: files under each folder of the tree
+    std::string list;            // --list FOLDER: that folder's rows
+    bool tsv = false;            // --tsv: every folder and file, tab-separated
+    std::string log;             // --log FILE: store the result in a recovery log
+    CliSaveOptions save;         // --save DIR [--select PATH]...
+};
 
 struct SearchOptions {
     std::string disk;
@@ -20,15 +30,10 @@ struct SearchOptions {
     std::optional<std::uint64_t> start;  // a range instead of a partition
     std::optional<std::uint64_t> end;
     std::string kind;               // with a range: FAT16, FAT32 or NTFS
+    bool findLost = false;          // search for lost partitions before choosing
+    ResultOptions result;
 };
 
-void RegisterSearchCommand(CLI::App& app, const GlobalOptions& options, int& exitCode);
-
-// The engines' halves of the command. Each runs its phases on the context's
-// search values (disk, mode, kind, range already set) and leaves the result
-// in the context's folder tree (and, for NTFS, its EntryTable). They return
-// an exit status.
-int RunFatSearch(CliSession& session, const SearchOptions& options);
-int RunNtfsSearch(CliSession& session, const SearchOptions& options);
+void RegisterSearchCommands(CLI::App& app, const GlobalOptions& options, int& exitCode);
 
 }  // namespace datrevo::cli

@@ -148,6 +148,29 @@ TEST(RecoveryCli, ZeroedPartitionEntryIsFoundAgainAndSearched) {
         }
 }
 
+TEST(RecoveryCli, SaveWritesTheSelectedFilesWithTheirBytesAndNothingElse) {
+    const auto image = test::FixtureImage("fat32");
+    const auto dir = test::MakeTempDir("save");
+    const auto result = RunCommand(Cli("search " + ShellQuote(image->path()) + " --save " +
+                                       ShellQuote(dir.string()) + " --select Music"));
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Save finished."), std::string::npos);
+    std::size_t compared = 0;
+    for (const auto& row : test::ManifestRows("fat32", "file")) {
+        const auto saved = dir / row.path;
+        if (row.path.rfind("Music/", 0) != 0) {
+            EXPECT_FALSE(std::filesystem::exists(saved)) << row.path;
+            continue;
+        }
+        if (row.deleted) continue;
+        const auto md5 = RunCommand("md5sum " + ShellQuote(saved.string()));
+        EXPECT_EQ(md5.output.substr(0, 32), row.md5) << row.path;
+        ++compared;
+    }
+    EXPECT_GE(compared, 3u);
+    std::filesystem::remove_all(dir);
+}
+
 TEST(RecoveryCli, PublicFatUndeleteImageListsTheSixDeletedFilesInTheirFolders) {
     const auto image = test::PublicZipImage("dftt/6-undel-fat.zip", "6-undel-fat/6-fat-undel.dd");
     if (!image) GTEST_SKIP() << "public evaluation images not present";

@@ -1,0 +1,13 @@
+// Ctrl-C during a long task: the first one asks the task to stop and keep
+// what it found; a second one ends the program at once.
+#pragma once
+
+#include <functional>
+
+namespace datrevo::cli {
+
+// Runs `isRunning` polls until it returns false, calling `stop` once when
+// the user presses Ctrl-C meanwhile. Returns true when Ctrl-C was pressed.
+bool WaitWithInterrupt(const std::function<bool()>& isRunning, const std::function<void()>& stop);
+
+}  // namespace datrevo::cli
