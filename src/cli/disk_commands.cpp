@@ -79,12 +79,8 @@ int ListPartitionsCommand(CliSession& session) {
     return kExitOk;
 }
 
-int LostPartitionsCommand(CliSession& session) {
+void SearchForLostPartitions(CliSession& session) {
     RecoveryContext& context = session.context();
-    DiskPartitionList& list = context.selectedPartitions();
-    list.clear();
-    ListPartitions(context.selectedDisk(), context.currentDisk.totalSectors64, list, nullptr);
-    const std::size_t listed = list.count();
     context.observer.statusText("Searching Partition...");
     SearchWorkers workers(context);
     workers.startLostPartitionSearch({});
@@ -92,6 +88,15 @@ int LostPartitionsCommand(CliSession& session) {
                       [&] { workers.stopLostPartitionSearch(); });
     workers.wait();
     session.observer().finishLine();
+}
+
+int LostPartitionsCommand(CliSession& session) {
+    RecoveryContext& context = session.context();
+    DiskPartitionList& list = context.selectedPartitions();
+    list.clear();
+    ListPartitions(context.selectedDisk(), context.currentDisk.totalSectors64, list, nullptr);
+    const std::size_t listed = list.count();
+    SearchForLostPartitions(session);
     if (list.count() == 0) {
         std::cout << "Unknown Partition: no FAT16, FAT32 or NTFS boot sector was found. Search "
                      "the whole disk in Advance mode: datrevo-cli search DISK --mode advance "

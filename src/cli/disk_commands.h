@@ -13,6 +13,9 @@ void RegisterDiskCommands(CLI::App& app, const GlobalOptions& options, int& exit
 // Lists the partitions of the selected disk (reading its tables into the
 // context) and prints them; returns the exit status.
 int ListPartitionsCommand(CliSession& session);
+// Adds the partitions the lost-partition search finds to the selected disk's
+// list; Ctrl-C stops it and keeps what it found.
+void SearchForLostPartitions(CliSession& session);
 // Lists the table's partitions and those the lost-partition search finds.
 int LostPartitionsCommand(CliSession& session);
 

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/disk_commands.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/result_output.h"
@@ -24,13 +25,7 @@ void ListDiskPartitions(CliSession& session, bool findLost) {
     const PartitionTableResult table = ListPartitions(
         context.selectedDisk(), context.currentDisk.totalSectors64, list, &context.observer);
     if (table.partitionsListed && !findLost) return;
-    context.observer.statusText("Searching Partition...");
-    SearchWorkers workers(context);
-    workers.startLostPartitionSearch({});
-    WaitWithInterrupt([&] { return workers.lostPartitionSearchRunning(); },
-                      [&] { workers.stopLostPartitionSearch(); });
-    workers.wait();
-    session.observer().finishLine();
+    SearchForLostPartitions(session);
 }
 
 // Sets the search values of the context: the chosen partition's bounds and
