@@ -1,0 +1,446 @@
+#include "ui/wizard_controller.h"
+
+#include <charconv>
+#include <filesystem>
+
+#include "disk/disk_inventory.h"
+#include "fat/fat_kind.h"
+#include "fat/folder_naming.h"
+#include "log/recovery_log.h"
+#include "partition/partition_details.h"
+#include "partition/partition_table.h"
+#include "search/notices.h"
+
+namespace datrevo::ui {
+namespace {
+
+// A sector field read as a signed whole number; nothing when it holds
+// anything else (letters, blanks, a fraction, an overflow).
+std::optional<std::int64_t> ReadSectorField(const std::string& text) {
+    std::int64_t value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc{} || end != last || text.empty()) return std::nullopt;
+    return value;
+}
+
+std::string TempFolder() {
+    std::error_code error;
+    const auto folder = std::filesystem::temp_directory_path(error);
+    return error ? std::string("/tmp") : folder.string();
+}
+
+}  // namespace
+
+WizardController::WizardController(RecoveryContext& context, Post post)
+    : context_(context), post_(std::move(post)), workers_(context) {}
+
+WizardController::~WizardController() {
+    workers_.stopSearch();
+    workers_.stopLostPartitionSearch();
+    workers_.wait();
+}
+
+void WizardController::changed() {
+    if (onChange) onChange();
+}
+
+void WizardController::engineGuide(std::string text) {
+    guide_ = std::move(text);
+    changed();
+}
+
+void WizardController::setLogFolder(std::string folder) { logFolder_ = std::move(folder); }
+
+void WizardController::start() {
+    if (logFolder_.empty()) logFolder_ = TempFolder();
+    showDiskPage();
+}
+
+// The disk page: a fresh inventory, no disk and no mode chosen.
+void WizardController::showDiskPage() {
+    step_ = WizardStep::Inventory;
+    context_.inventory = TakeDiskInventory(context_.inventoryOptions, context_.slots);
+    deviceItems_.clear();
+    for (const DiskDescription& disk : context_.inventory.disks)
+        deviceItems_.push_back(DeviceItemText(disk));
+    step_ = WizardStep::Disk;
+    page_ = WizardPage::Disks;
+    mode_.reset();
+    selectedDevice_.reset();
+    context_.details.clear();
+    partitionItems_.clear();
+    fileSystemItems_.clear();
+    guide_ = kGuideDiskPage;
+    controls_ = WizardControls{};
+    changed();
+}
+
+void WizardController::refreshList() {
+    if (step_ != WizardStep::Disk) return;
+    showDiskPage();
+}
+
+void WizardController::selectDevice(int slot) {
+    if (step_ != WizardStep::Disk) return;
+    if (!ShowDiskDetails(context_.inventory, slot, context_.details, context_.currentDisk))
+        return;
+    selectedDevice_ = slot;
+    context_.search.selectedDisk = slot;
+    controls_.nextEnabled = mode_.has_value();
+    changed();
+}
+
+void WizardController::chooseMode(SearchMode mode) {
+    if (step_ != WizardStep::Disk || !controls_.modeEnabled) return;
+    mode_ = mode;
+    controls_.nextEnabled = selectedDevice_.has_value();
+    changed();
+}
+
+void WizardController::setTypeChoice(int position) {
+    if (position >= 0 && position <= 3) typeChoice_ = position;
+}
+void WizardController::setStartField(std::string text) { startField_ = std::move(text); }
+void WizardController::setEndField(std::string text) { endField_ = std::move(text); }
+
+void WizardController::refreshPartitionItems() {
+    partitionItems_.clear();
+    const DiskPartitionList& list = context_.selectedPartitions();
+    for (std::size_t i = 0; i < list.count(); ++i)
+        partitionItems_.push_back(PartitionItemText(i + 1, list.kind(i)));
+}
+
+// The details rows and fields of partition `index` (from 0), or of the
+// whole disk when the disk lists none.
+void WizardController::fillPartitionDetails(int index) {
+    const DiskPartitionList& list = context_.selectedPartitions();
+    const SearchMode mode = mode_.value_or(SearchMode::Standard);
+    const int disk = context_.search.selectedDisk;
+    PartitionDetails details;
+    if (index >= 0 && static_cast<std::size_t>(index) < list.count()) {
+        const PartitionRecord& record = list.record(static_cast<std::size_t>(index));
+        details = ShowPartitionDetails(list.kind(static_cast<std::size_t>(index)), index, disk,
+                                       mode, record.firstSector, record.endSector,
+                                       context_.currentDisk);
+    } else {
+        details = ShowPartitionDetails(kUnknownPartition, 0, disk, mode, 0,
+                                       context_.currentDisk.totalSectors64, context_.currentDisk);
+    }
+    context_.details = details.rows;
+    modeText_ = details.modeText;
+    typeChoice_ = static_cast<int>(details.typeChoice);
+    // A partition whose end is not above its start offers the disk's end.
+    const std::int64_t end = details.endField > details.startField
+                                 ? details.endField
+                                 : static_cast<std::int64_t>(context_.currentDisk.totalSectors64);
+    startField_ = std::to_string(details.startField);
+    endField_ = std::to_string(end);
+    controls_.typeFieldsEnabled = details.typeChoiceEnabled;
+    selectedPartition_ = index;
+}
+
+void WizardController::selectPartition(int index) {
+    if (step_ != WizardStep::Partition || searchRunning_) return;
+    if (index < 0 || static_cast<std::size_t>(index) >= partitionItems_.size()) return;
+    fillPartitionDetails(index);
+    changed();
+}
+
+// "Next" on the disk page.
+void WizardController::enterPartitionPage(bool listPartitions) {
+    if (!selectedDevice_ || !mode_) return;
+    PartitionTableResult table;
+    table.partitionsListed = true;
+    if (listPartitions) {
+        DiskPartitionList& list = context_.selectedPartitions();
+        list.clear();
+        table = ListPartitions(context_.selectedDisk(), context_.currentDisk.totalSectors64, list,
+                               &context_.observer);
+    }
+    refreshPartitionItems();
+    step_ = WizardStep::Partition;
+    page_ = WizardPage::Partitions;
+    fillPartitionDetails(0);
+    controls_ = WizardControls{};
+    controls_.loadLogEnabled = true;
+    controls_.nextEnabled = true;
+    controls_.backEnabled = true;
+    controls_.refreshVisible = false;
+    controls_.modeEnabled = false;
+    controls_.searchMoreVisible = true;
+    controls_.typeFieldsEnabled = mode_ == SearchMode::Advance;
+    guide_ = kGuidePartitionPage;
+    if (!table.partitionsListed) {
+        // As the read-failure notice does on the disk page.
+        step_ = WizardStep::Disk;
+        readFailureNotice();
+        step_ = WizardStep::Partition;
+    }
+    changed();
+}
+
+void WizardController::readFailureNotice() {
+    if (step_ != WizardStep::Disk || noticeCounter_ != 1 || lostRunning_) return;
+    guide_ = kGuideCorruptedTable;
+    controls_.searchMoreVisible = false;
+    controls_.stopSearchingVisible = true;
+    startLostPartitionSearch();
+    ++noticeCounter_;
+    changed();
+}
+
+void WizardController::searchMorePartitions() {
+    if (step_ != WizardStep::Partition || lostRunning_ || searchRunning_) return;
+    controls_.searchMoreVisible = false;
+    controls_.stopSearchingVisible = true;
+    startLostPartitionSearch();
+    changed();
+}
+
+void WizardController::stopSearchingPartitions() {
+    if (lostRunning_) workers_.stopLostPartitionSearch();
+}
+
+void WizardController::startLostPartitionSearch() {
+    lostRunning_ = workers_.startLostPartitionSearch([this](const LostPartitionSearchResult&) {
+        post_([this] { lostPartitionSearchDone(); });
+    });
+}
+
+void WizardController::lostPartitionSearchDone() {
+    lostRunning_ = false;
+    controls_.stopSearchingVisible = false;
+    controls_.searchMoreVisible = step_ == WizardStep::Partition;
+    if (step_ == WizardStep::Partition) {
+        refreshPartitionItems();
+        fillPartitionDetails(partitionItems_.empty() ? -1 : selectedPartition_);
+        if (guide_ == kGuideCorruptedTable) guide_ = kGuidePartitionPage;
+    }
+    changed();
+}
+
+// "Next" on the partition page: the choices are checked and the search starts.
+void WizardController::startSearch() {
+    const bool advance = mode_ == SearchMode::Advance;
+    if (typeChoice_ == 3) {
+        if (advance) {
+            context_.prompter.showMessage(kSelectPartitionType, MessageIcon::Error);
+            guide_ = kGuideSelectType;
+        } else {
+            context_.prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information);
+            guide_ = kGuideSelectPartition;
+        }
+        changed();
+        return;
+    }
+    const std::optional<std::int64_t> start = ReadSectorField(startField_);
+    if (!start || *start < 0) {
+        context_.prompter.showMessage(kStartSectorInvalid, MessageIcon::Error);
+        return;
+    }
+    const std::optional<std::int64_t> end = ReadSectorField(endField_);
+    if (!end) {
+        context_.prompter.showMessage(kEndSectorInvalid, MessageIcon::Error);
+        return;
+    }
+    // The range ends where the end field says, no further than the disk.
+    const auto diskEnd = static_cast<std::int64_t>(context_.currentDisk.totalSectors64);
+    const std::int64_t searchEnd = std::min(*end, diskEnd);
+    if (searchEnd <= *start) {
+        if (advance) {
+            context_.prompter.showMessage(kEndSectorInvalid, MessageIcon::Error);
+        } else {
+            context_.prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information);
+            guide_ = kGuideSelectPartition;
+            changed();
+        }
+        return;
+    }
+    if (lostRunning_) {
+        workers_.stopLostPartitionSearch();
+        workers_.wait();
+    }
+
+    SearchContext& search = context_.search;
+    search.mode = *mode_;
+    search.partitionKind = kPartitionTypeItems[typeChoice_];
+    search.searchModeText = modeText_;
+    search.partitionIndex = selectedPartition_ < 0 ? 0 : selectedPartition_;
+    search.searchStart = static_cast<std::uint64_t>(*start);
+    search.searchEnd = static_cast<std::uint64_t>(searchEnd);
+
+    const std::string disk = std::to_string(search.selectedDisk);
+    const std::string range =
+        std::to_string(search.searchStart) + " to " + std::to_string(search.searchEnd);
+    context_.details = {
+        {"Disk Number : ", disk},
+        {"Partiton Number : ", std::to_string(search.partitionIndex + 1)},
+        {"Partition Type : ", search.partitionKind},
+        {"Search Range : ", range},
+        {"Search Mode : ", search.searchModeText},
+    };
+    searchPage_ = {disk, search.partitionKind, search.searchModeText, range};
+
+    if (!advance && !ValidatePartition(context_) && search.partitionKind == "NTFS")
+        context_.prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information);
+
+    step_ = advance ? WizardStep::FileSystems : WizardStep::Results;
+    page_ = WizardPage::Searching;
+    guide_ = kGuideSearching;
+    controls_ = WizardControls{};
+    controls_.refreshVisible = false;
+    controls_.modeEnabled = false;
+    controls_.stopSearchVisible = true;
+    searchRunning_ = workers_.startPartitionSearch([this](const SearchOutcome& outcome) {
+        post_([this, outcome] { searchDone(outcome, false); });
+    });
+    changed();
+}
+
+void WizardController::next() {
+    if (searchRunning_ || !controls_.nextEnabled || !controls_.nextVisible) return;
+    switch (step_) {
+        case WizardStep::Disk: enterPartitionPage(true); return;
+        case WizardStep::Partition: startSearch(); return;
+        case WizardStep::FileSystems: {
+            if (fileSystemItems_.empty()) return;
+            guide_ = std::string(kGuideStopped);
+            page_ = WizardPage::Searching;
+            controls_ = WizardControls{};
+            controls_.refreshVisible = false;
+            controls_.modeEnabled = false;
+            controls_.nextVisible = false;
+            controls_.stopSearchVisible = true;
+            recoveryRunning_ = true;
+            searchRunning_ = workers_.startVolumeRecovery(
+                selectedVolume_, [this](const SearchOutcome& outcome) {
+                    post_([this, outcome] { searchDone(outcome, true); });
+                });
+            changed();
+            return;
+        }
+        default: return;
+    }
+}
+
+void WizardController::stopSearch() {
+    if (searchRunning_) workers_.stopSearch();
+}
+
+void WizardController::searchDone(const SearchOutcome& outcome, bool recovery) {
+    searchRunning_ = false;
+    recoveryRunning_ = false;
+    workers_.wait();
+    if (mode_ == SearchMode::Advance && !recovery) {
+        fileSystemItems_.clear();
+        const CatalogueTable& volumes = context_.catalogue.VolumeTable;
+        for (int row = 0; row < volumes.count(); ++row)
+            fileSystemItems_.push_back("File System " + std::to_string(row + 1) + " - " +
+                                       volumes.cell(row, boot_col::PartType));
+        showFileSystemPage();
+        guide_ = outcome.volumesFound > 0 ? std::string(kGuideAdvanceChoose)
+                                          : std::string(kGuideAdvanceNothing);
+        changed();
+        return;
+    }
+    // A FAT result: every folder named from its parent's directory, deletion
+    // passed down, as opening each folder would do.
+    if (IsFatKind(context_.activeLayout.kind)) {
+        NameAllFatFolders(context_.folders, context_.selectedDisk(), context_.activeLayout);
+        PassDeletionDown(context_.folders);
+    }
+    guide_ = outcome.stopped ? std::string(kGuideStopped) : std::string(kGuideStandardDone);
+    showResults();
+    changed();
+}
+
+void WizardController::showFileSystemPage() {
+    step_ = WizardStep::FileSystems;
+    page_ = WizardPage::FileSystems;
+    controls_ = WizardControls{};
+    controls_.refreshVisible = false;
+    controls_.modeEnabled = false;
+    controls_.backEnabled = true;
+    controls_.nextEnabled = !fileSystemItems_.empty();
+    if (selectedVolume_ < 1 || selectedVolume_ > static_cast<int>(fileSystemItems_.size()))
+        selectedVolume_ = 1;
+    context_.details = FileSystemDetails(context_, selectedVolume_);
+}
+
+void WizardController::selectFileSystem(int volume) {
+    if (step_ != WizardStep::FileSystems || searchRunning_) return;
+    if (volume < 1 || volume > static_cast<int>(fileSystemItems_.size())) return;
+    selectedVolume_ = volume;
+    context_.details = FileSystemDetails(context_, volume);
+    changed();
+}
+
+void WizardController::showResults() {
+    step_ = WizardStep::Results;
+    page_ = WizardPage::Results;
+    controls_ = WizardControls{};
+    controls_.refreshVisible = false;
+    controls_.modeEnabled = false;
+    controls_.nextVisible = mode_ != SearchMode::Advance;
+    controls_.backEnabled = true;
+    controls_.saveEnabled = true;
+    controls_.saveLogEnabled = true;
+}
+
+void WizardController::back() {
+    if (searchRunning_ || !controls_.backEnabled) return;
+    switch (step_) {
+        case WizardStep::Partition:
+            if (lostRunning_) {
+                workers_.stopLostPartitionSearch();
+                workers_.wait();
+                lostRunning_ = false;
+            }
+            noticeCounter_ = 1;
+            context_.selectedPartitions().clear();
+            showDiskPage();
+            return;
+        case WizardStep::FileSystems:
+            selectedVolume_ = 1;
+            fileSystemItems_.clear();
+            enterPartitionPage(false);
+            return;
+        case WizardStep::Results:
+            if (mode_ == SearchMode::Advance) {
+                showFileSystemPage();
+                guide_ = kGuideAdvanceChoose;
+                changed();
+            } else {
+                enterPartitionPage(false);
+            }
+            return;
+        default: return;
+    }
+}
+
+bool WizardController::saveLog(const std::string& path) {
+    if (!resultReady()) return false;
+    return SaveRecoveryLog(path, context_, context_.prompter);
+}
+
+bool WizardController::loadLog(const std::string& path) {
+    if (step_ != WizardStep::Partition || searchRunning_ || lostRunning_) return false;
+    const LogLoadOutcome outcome = LoadRecoveryLog(path, context_, context_.prompter);
+    if (outcome != LogLoadOutcome::Loaded) {
+        changed();
+        return false;
+    }
+    mode_ = context_.search.mode;
+    if (IsFatKind(context_.activeLayout.kind)) {
+        NameAllFatFolders(context_.folders, context_.selectedDisk(), context_.activeLayout);
+        PassDeletionDown(context_.folders);
+    }
+    guide_ = std::string(kLogLoadedGuide);
+    showResults();
+    changed();
+    return true;
+}
+
+}  // namespace datrevo::ui

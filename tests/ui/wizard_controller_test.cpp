@@ -1,0 +1,267 @@
+// The wizard's steps driven headless on the real engine and the test images:
+// disk page, partition page, the searches, the file-system page, Back from
+// every page, Stop, the field checks and the recovery log.
+#include <gtest/gtest.h>
+
+#include "log/recovery_log.h"
+#include "partition/partition_list.h"
+#include "search/notices.h"
+#include "ui/wizard_controller.h"
+#include "wizard_harness.h"
+
+namespace datrevo {
+namespace {
+
+using ui::WizardPage;
+using ui::WizardStep;
+
+std::vector<std::string> RootFolderNames(RecoveryContext& context) {
+    std::vector<std::string> names;
+    const TreeModel& model = context.folders.model();
+    for (ItemId child : model.children(context.folders.root()))
+        names.push_back(model.item(child).text);
+    return names;
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+class Wizard : public ::testing::Test {
+protected:
+    // Disk 0 is `image`, chosen with `mode`; "Next" leads to the partition page.
+    void ToPartitionPage(const char* image, SearchMode mode) {
+        disk = test::FixtureImage(image);
+        harness.start(*disk);
+        wizard().selectDevice(0);
+        wizard().chooseMode(mode);
+        wizard().next();
+        ASSERT_EQ(wizard().step(), WizardStep::Partition);
+    }
+    ui::WizardController& wizard() { return harness.wizard(); }
+
+    std::unique_ptr<test::ImageCopy> disk;
+    test::WizardHarness harness;
+};
+
+TEST_F(Wizard, TheDiskPageWaitsForADiskAndAMode) {
+    disk = test::FixtureImage("fat16");
+    harness.start(*disk);
+    EXPECT_EQ(wizard().step(), WizardStep::Disk);
+    EXPECT_EQ(wizard().guide(), ui::kGuideDiskPage);
+    ASSERT_EQ(wizard().deviceItems().size(), 1u);
+    EXPECT_FALSE(wizard().controls().nextEnabled);
+    EXPECT_FALSE(wizard().controls().backEnabled);
+    wizard().chooseMode(SearchMode::Standard);
+    EXPECT_FALSE(wizard().controls().nextEnabled);  // no disk yet
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::Disk);
+    wizard().selectDevice(0);
+    EXPECT_TRUE(wizard().controls().nextEnabled);
+    EXPECT_FALSE(wizard().details().empty());  // the disk's details
+}
+
+TEST_F(Wizard, StandardFatSearchEndsOnTheResultsWithTheSaveButtons) {
+    ToPartitionPage("mbr-primary", SearchMode::Standard);
+    EXPECT_EQ(wizard().guide(), ui::kGuidePartitionPage);
+    ASSERT_EQ(wizard().partitionItems().size(), 3u);
+    EXPECT_EQ(wizard().partitionItems()[1], PartitionItemText(2, "FAT32"));
+    EXPECT_FALSE(wizard().controls().typeFieldsEnabled);  // Standard: the fields are the partition's
+    wizard().selectPartition(1);
+    EXPECT_EQ(wizard().startField(), "10240");
+    EXPECT_EQ(wizard().endField(), "79872");
+    EXPECT_EQ(wizard().typeChoice(), 1);
+
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::Results);  // already while the search runs
+    EXPECT_EQ(wizard().page(), WizardPage::Searching);
+    EXPECT_EQ(wizard().guide(), ui::kGuideSearching);
+    EXPECT_EQ(wizard().searchPage().range, "10240 to 79872");
+    EXPECT_EQ(wizard().searchPage().fileSystem, "FAT32");
+    EXPECT_EQ(wizard().searchPage().criteria, "Standard Search");
+    EXPECT_FALSE(wizard().controls().backEnabled);
+    harness.finishWorkers();
+
+    EXPECT_EQ(wizard().page(), WizardPage::Results);
+    EXPECT_TRUE(wizard().resultReady());
+    EXPECT_EQ(wizard().guide(), kGuideStandardDone);
+    EXPECT_TRUE(wizard().controls().saveEnabled);
+    EXPECT_TRUE(wizard().controls().saveLogEnabled);
+    EXPECT_TRUE(harness.prompter.messages.empty());
+    // The FAT32 partition's only file lies in its root; the tree holds a root.
+    EXPECT_EQ(harness.context().folders.model().item(harness.context().folders.root()).text,
+              "Root");
+}
+
+TEST_F(Wizard, StandardSearchNamesTheFatFoldersOfTheTree) {
+    ToPartitionPage("fat16", SearchMode::Standard);
+    wizard().next();
+    harness.finishWorkers();
+    ASSERT_EQ(wizard().page(), WizardPage::Results);
+    EXPECT_TRUE(Contains(RootFolderNames(harness.context()), "Music"));
+}
+
+TEST_F(Wizard, BackFromEveryStandardPage) {
+    ToPartitionPage("fat16", SearchMode::Standard);
+    wizard().next();
+    harness.finishWorkers();
+    wizard().back();  // results -> partition page
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
+    EXPECT_EQ(wizard().guide(), ui::kGuidePartitionPage);
+    EXPECT_TRUE(wizard().controls().nextEnabled);
+    EXPECT_FALSE(wizard().partitionItems().empty());
+    wizard().back();  // partition page -> disk page
+    EXPECT_EQ(wizard().step(), WizardStep::Disk);
+    EXPECT_EQ(wizard().guide(), ui::kGuideDiskPage);
+    EXPECT_FALSE(wizard().mode().has_value());
+    EXPECT_FALSE(wizard().controls().nextEnabled);
+    EXPECT_TRUE(wizard().controls().refreshVisible);
+    wizard().back();  // nothing before the disk page
+    EXPECT_EQ(wizard().step(), WizardStep::Disk);
+}
+
+TEST_F(Wizard, AdvanceNtfsSearchRecoversTheChosenFileSystem) {
+    ToPartitionPage("ntfs-disk", SearchMode::Advance);
+    EXPECT_TRUE(wizard().controls().typeFieldsEnabled);
+    EXPECT_EQ(wizard().typeChoice(), 2);
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::FileSystems);
+    EXPECT_EQ(wizard().searchPage().criteria, "Advance Search");
+    harness.finishWorkers();
+
+    EXPECT_EQ(wizard().page(), WizardPage::FileSystems);
+    EXPECT_EQ(wizard().guide(), kGuideAdvanceChoose);
+    ASSERT_FALSE(wizard().fileSystemItems().empty());
+    EXPECT_EQ(wizard().fileSystemItems()[0], "File System 1 - NTFS");
+    ASSERT_EQ(wizard().details().size(), 4u);
+    EXPECT_EQ(wizard().details()[1].value, "NTFS");
+    wizard().selectFileSystem(1);
+    wizard().next();
+    EXPECT_FALSE(wizard().controls().nextVisible);
+    harness.finishWorkers();
+
+    EXPECT_EQ(wizard().page(), WizardPage::Results);
+    EXPECT_EQ(wizard().guide(), kGuideStandardDone);
+    const auto names = RootFolderNames(harness.context());
+    EXPECT_TRUE(Contains(names, "Projects"));
+    EXPECT_TRUE(Contains(names, "Archive"));
+
+    wizard().back();  // results -> file-system page
+    EXPECT_EQ(wizard().step(), WizardStep::FileSystems);
+    EXPECT_EQ(wizard().guide(), kGuideAdvanceChoose);
+    wizard().back();  // file-system page -> partition page
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
+    EXPECT_EQ(wizard().guide(), ui::kGuidePartitionPage);
+    wizard().back();
+    EXPECT_EQ(wizard().step(), WizardStep::Disk);
+}
+
+TEST_F(Wizard, PartitionPageChecksItsFieldsAndStays) {
+    ToPartitionPage("ntfs-disk", SearchMode::Advance);
+    wizard().setTypeChoice(3);
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
+    EXPECT_EQ(wizard().guide(), ui::kGuideSelectType);
+    ASSERT_EQ(harness.prompter.messages.size(), 1u);
+    EXPECT_EQ(harness.prompter.messages[0].text, "Select partition type");
+
+    wizard().setTypeChoice(2);
+    wizard().setStartField("12ab");
+    wizard().next();
+    EXPECT_EQ(harness.prompter.messages.back().text, "Start sector is not valid");
+    wizard().setStartField("2048");
+    wizard().setEndField("end");
+    wizard().next();
+    EXPECT_EQ(harness.prompter.messages.back().text, "Ending sector is not valid");
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
+    EXPECT_TRUE(wizard().controls().nextEnabled);
+    EXPECT_FALSE(wizard().searchRunning());
+}
+
+TEST_F(Wizard, TheSearchEndsWhereTheEndFieldSaysWithinTheDisk) {
+    ToPartitionPage("ntfs-disk", SearchMode::Advance);
+    wizard().setStartField("2048");
+    wizard().setEndField("99999999");  // past the disk's end: limited to it
+    wizard().next();
+    harness.finishWorkers();
+    EXPECT_EQ(harness.context().search.searchStart, 2048u);
+    EXPECT_EQ(harness.context().search.searchEnd, 26624u);
+
+    wizard().back();
+    wizard().setStartField("2048");
+    wizard().setEndField("10240");  // the end the user set is kept
+    wizard().next();
+    harness.finishWorkers();
+    EXPECT_EQ(harness.context().search.searchEnd, 10240u);
+}
+
+TEST_F(Wizard, AnEmptyStandardRangeShowsTheNoticeAndStays) {
+    ToPartitionPage("fat16", SearchMode::Standard);
+    wizard().setStartField("100");
+    wizard().setEndField("100");
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
+    EXPECT_EQ(wizard().guide(), ui::kGuideSelectPartition);
+    ASSERT_EQ(harness.prompter.messages.size(), 1u);
+    EXPECT_EQ(harness.prompter.messages[0].text, kStandardNothingFoundNotice);
+}
+
+TEST_F(Wizard, StopDuringASearchKeepsWhatWasFound) {
+    ToPartitionPage("fat32", SearchMode::Standard);
+    wizard().next();
+    wizard().stopSearch();
+    harness.finishWorkers();
+    EXPECT_EQ(wizard().page(), WizardPage::Results);
+    EXPECT_TRUE(wizard().resultReady());
+    // Stopped before its end or finished first: either way a result to save.
+    EXPECT_TRUE(wizard().guide() == kGuideStopped || wizard().guide() == kGuideStandardDone);
+    EXPECT_EQ(harness.context().folders.model().item(harness.context().folders.root()).text,
+              "Root");
+    EXPECT_TRUE(wizard().controls().saveEnabled);
+}
+
+TEST_F(Wizard, ALogSavedOnTheResultsLoadsOnThePartitionPage) {
+    ToPartitionPage("fat16", SearchMode::Standard);
+    EXPECT_FALSE(wizard().saveLog("/nonexistent/x.MPD"));  // not on the results yet
+    wizard().next();
+    harness.finishWorkers();
+    const std::size_t folders = harness.context().folders.nodes().size();
+    const auto names = RootFolderNames(harness.context());
+    const auto folder = test::MakeTempDir("wizard-log");
+    const std::string log = (folder / "fat16.MPD").string();
+    ASSERT_TRUE(wizard().saveLog(log));
+
+    wizard().back();
+    ASSERT_EQ(wizard().step(), WizardStep::Partition);
+    ASSERT_TRUE(wizard().loadLog(log));
+    EXPECT_EQ(wizard().page(), WizardPage::Results);
+    EXPECT_EQ(wizard().guide(), kLogLoadedGuide);
+    EXPECT_EQ(harness.context().folders.nodes().size(), folders);
+    EXPECT_EQ(RootFolderNames(harness.context()), names);
+    EXPECT_FALSE(wizard().loadLog(log));  // only from the partition page
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(Wizard, ADiskWithoutPartitionTableStartsTheLostPartitionSearch) {
+    disk = test::CraftedImage(std::vector<std::uint8_t>(8192 * 512));
+    harness.start(*disk);
+    wizard().selectDevice(0);
+    wizard().chooseMode(SearchMode::Advance);
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
+    EXPECT_EQ(wizard().guide(), ui::kGuideCorruptedTable);
+    EXPECT_TRUE(wizard().controls().stopSearchingVisible);
+    EXPECT_FALSE(wizard().controls().searchMoreVisible);
+    harness.finishWorkers();
+    EXPECT_TRUE(wizard().partitionItems().empty());
+    EXPECT_FALSE(wizard().controls().stopSearchingVisible);
+    EXPECT_TRUE(wizard().controls().searchMoreVisible);
+    EXPECT_EQ(wizard().typeChoice(), 3);  // "UNKNOWN": nothing listed
+    EXPECT_EQ(wizard().endField(), "8192");
+    // Once per visit of the disk page.
+    wizard().readFailureNotice();
+    EXPECT_FALSE(wizard().lostPartitionSearchRunning());
+}
+
+}  // namespace
+}  // namespace datrevo
