@@ -1,0 +1,478 @@
+#include "ui/main_window.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "browse/fat_folder_reader.h"
+#include "browse/file_rows.h"
+#include "catalogue/cell_compare.h"
+
+namespace datrevo::ui {
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+
+constexpr int kItemIdRole = Qt::UserRole + 1;
+
+// A row of the file list that sorts by the catalogue's cell order: numbers
+// as numbers, dates as dates.
+class FileListItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
+        return CompareCells(text(column).toStdString(), other.text(column).toStdString()) < 0;
+    }
+};
+
+QPushButton* Button(const char* text, int id, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+    button->setObjectName(QStringLiteral("id%1").arg(id));
+    return button;
+}
+
+QLabel* Label(const QString& text, int id, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QStringLiteral("id%1").arg(id));
+    return label;
+}
+
+Qt::CheckState ToQt(CheckState state) {
+    switch (state) {
+        case CheckState::Checked: return Qt::Checked;
+        case CheckState::Partial: return Qt::PartiallyChecked;
+        default: return Qt::Unchecked;
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
+    : QDialog(parent),
+      observer_(
+          this, [this] { showSearchDisplay(); },
+          [this](std::string text) { controller_->engineGuide(std::move(text)); },
+          [this] { controller_->readFailureNotice(); }),
+      messageBoxes_(this),
+      prompter_(&messageBoxes_),
+      context_(observer_, prompter_) {
+    setObjectName("CChildDialogExDemoDlg");
+    setWindowTitle(QString::fromUtf8(kProgramCaption.data(),
+                                     static_cast<qsizetype>(kProgramCaption.size())));
+    setStyleSheet(QString("QDialog#CChildDialogExDemoDlg { %1 }").arg(kBackgroundStyle));
+    context_.inventoryOptions.images = std::move(images);
+    controller_ = std::make_unique<WizardController>(
+        context_, [this](std::function<void()> report) {
+            QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
+        });
+    controller_->onChange = [this] { showState(); };
+    buildControls();
+    controller_->start();
+    logFolder_->setText(ToQt(controller_->logFolder()));
+}
+
+MainWindow::~MainWindow() {
+    messageBoxes_.close();  // workers asking now get their default: we wait for them
+    controller_.reset();
+}
+
+void MainWindow::buildControls() {
+    auto* layout = new QVBoxLayout(this);
+
+    auto* toolbar = new QHBoxLayout;
+    auto* help = Button("Help", 1055, this);
+    loadLog_ = Button("Load Log", 1057, this);
+    saveLog_ = Button("Save Log", 1106, this);
+    auto* exitButton = Button("Exit", 1056, this);
+    save_ = Button("Save", 1054, this);
+    back_ = Button("Back", 1059, this);
+    next_ = Button("Next", 1058, this);
+    auto* about = Button("About Us", 1114, this);
+    for (QPushButton* button : {help, loadLog_, saveLog_, save_, back_, next_, about, exitButton})
+        toolbar->addWidget(button);
+    toolbar->addStretch();
+    layout->addLayout(toolbar);
+    help->setEnabled(false);   // the help file is not shipped yet
+    about->setEnabled(false);  // nor the About box
+    save_->setEnabled(false);  // saving from the window comes with its dialogs
+    connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(next_, &QPushButton::clicked, this, [this] {
+        controller_->setTypeChoice(typeChoice_->currentIndex());
+        controller_->setStartField(startField_->text().toStdString());
+        controller_->setEndField(endField_->text().toStdString());
+        controller_->setLogFolder(logFolder_->text().toStdString());
+        observer_.reset();
+        controller_->next();
+    });
+    connect(back_, &QPushButton::clicked, this, [this] { controller_->back(); });
+    connect(saveLog_, &QPushButton::clicked, this, &MainWindow::saveLogClicked);
+    connect(loadLog_, &QPushButton::clicked, this, &MainWindow::loadLogClicked);
+
+    auto* panels = new QHBoxLayout;
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName("tree");
+    tree_->setHeaderHidden(true);
+    tree_->setMinimumWidth(260);
+    connect(tree_, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item, int) { treeItemClicked(item); });
+    connect(tree_, &QTreeWidget::itemChanged, this, &MainWindow::treeItemChanged);
+    panels->addWidget(tree_, 1);
+
+    auto* right = new QVBoxLayout;
+    details_ = new QTableWidget(0, 2, this);
+    details_->setObjectName("id1105");
+    details_->setHorizontalHeaderLabels({"Name", "Value"});
+    details_->horizontalHeader()->setStretchLastSection(true);
+    details_->setColumnWidth(0, 303);
+    details_->verticalHeader()->hide();
+    details_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    details_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    right->addWidget(details_);
+
+    fileList_ = new QTreeWidget(this);
+    fileList_->setObjectName("id1150");
+    fileList_->setRootIsDecorated(false);
+    fileList_->setAlternatingRowColors(true);
+    fileList_->setStyleSheet(
+        "QTreeWidget { background: rgb(249, 249, 249); alternate-background-color: rgb(225, 225, "
+        "225); }");
+    QStringList headings;
+    for (const FileListColumn& column : kFileListColumns)
+        headings << QString::fromUtf8(column.heading.data(),
+                                      static_cast<qsizetype>(column.heading.size()));
+    fileList_->setHeaderLabels(headings);
+    for (int column = 0; column < file_col::Count; ++column) {
+        const int width = kFileListColumns[static_cast<std::size_t>(column)].width;
+        if (width == 0)
+            fileList_->setColumnHidden(column, true);
+        else
+            fileList_->setColumnWidth(column, width);
+    }
+    fileList_->setSortingEnabled(true);
+    fileList_->sortByColumn(-1, Qt::AscendingOrder);
+    connect(fileList_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* row, int) {
+        const auto folder = static_cast<ItemId>(row->data(0, kItemIdRole).toULongLong());
+        if (folder != kNoItem) showFolder(folder);
+    });
+    right->addWidget(fileList_);
+    currentFolder_ = Label("", 1093, this);
+    right->addWidget(currentFolder_);
+
+    // The partition page's fields.
+    partitionFields_ = new QWidget(this);
+    auto* fields = new QGridLayout(partitionFields_);
+    fields->addWidget(Label("Partition Type\t:", 1065, this), 0, 0);
+    typeChoice_ = new QComboBox(this);
+    typeChoice_->setObjectName("id1037");
+    for (const char* item : kPartitionTypeItems) typeChoice_->addItem(item);
+    fields->addWidget(typeChoice_, 0, 1);
+    fields->addWidget(Label("Start Sector\t:", 1067, this), 1, 0);
+    startField_ = new QLineEdit(this);
+    startField_->setObjectName("id1069");
+    fields->addWidget(startField_, 1, 1);
+    fields->addWidget(Label("End Sector\t:", 1109, this), 2, 0);
+    endField_ = new QLineEdit(this);
+    endField_->setObjectName("id1071");
+    fields->addWidget(endField_, 2, 1);
+    searchMore_ = Button("Search More Partitions", 1062, this);
+    stopSearching_ = Button("Stop Searching Partitions", 1110, this);
+    fields->addWidget(searchMore_, 3, 0);
+    fields->addWidget(stopSearching_, 3, 1);
+    connect(searchMore_, &QPushButton::clicked, this,
+            [this] { controller_->searchMorePartitions(); });
+    connect(stopSearching_, &QPushButton::clicked, this,
+            [this] { controller_->stopSearchingPartitions(); });
+    right->addWidget(partitionFields_);
+
+    // The search page.
+    searchPage_ = new QWidget(this);
+    auto* search = new QGridLayout(searchPage_);
+    drive_ = Label("", 1076, this);
+    fileSystem_ = Label("", 1078, this);
+    folderLabel_ = Label("Folders Found\t\t\t:", 1079, this);
+    folders_ = Label("0", 1080, this);
+    bootLabel_ = Label("Boot Sectors Found\t\t:", 1081, this);
+    bootSectors_ = Label("0", 1082, this);
+    criteria_ = Label("", 1084, this);
+    range_ = Label("", 1087, this);
+    search->addWidget(Label("Searching in Physical Drive\t:", 1075, this), 0, 0);
+    search->addWidget(drive_, 0, 1);
+    search->addWidget(Label("Selected File System\t\t:", 1077, this), 1, 0);
+    search->addWidget(fileSystem_, 1, 1);
+    search->addWidget(folderLabel_, 2, 0);
+    search->addWidget(folders_, 2, 1);
+    search->addWidget(bootLabel_, 3, 0);
+    search->addWidget(bootSectors_, 3, 1);
+    search->addWidget(Label("Searching Criteria\t\t:", 1083, this), 4, 0);
+    search->addWidget(criteria_, 4, 1);
+    search->addWidget(Label("Searching from sectors", 1086, this), 5, 0);
+    search->addWidget(range_, 5, 1);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("id1073");
+    progress_->setRange(0, 100);
+    search->addWidget(progress_, 6, 0, 1, 2);
+    status_ = Label("", 1074, this);
+    search->addWidget(status_, 7, 0, 1, 2);
+    stopSearch_ = Button("Stop Search", 1092, this);
+    connect(stopSearch_, &QPushButton::clicked, this, [this] { controller_->stopSearch(); });
+    search->addWidget(stopSearch_, 8, 0);
+    right->addWidget(searchPage_);
+    panels->addLayout(right, 2);
+    layout->addLayout(panels, 1);
+
+    // Mode, log folder, guide.
+    auto* bottom = new QHBoxLayout;
+    standard_ = new QRadioButton("Standard Search", this);
+    standard_->setObjectName("id1064");
+    advance_ = new QRadioButton("Advance Search", this);
+    advance_->setObjectName("id1108");
+    connect(standard_, &QRadioButton::clicked, this,
+            [this] { controller_->chooseMode(SearchMode::Standard); });
+    connect(advance_, &QRadioButton::clicked, this,
+            [this] { controller_->chooseMode(SearchMode::Advance); });
+    modeText_ = Label("", 1068, this);
+    refresh_ = Button("Refresh List", 1135, this);
+    connect(refresh_, &QPushButton::clicked, this, [this] { controller_->refreshList(); });
+    bottom->addWidget(standard_);
+    bottom->addWidget(advance_);
+    bottom->addWidget(modeText_);
+    bottom->addWidget(refresh_);
+    bottom->addStretch();
+    bottom->addWidget(Label("Path for Log File : ", 1060, this));
+    logFolder_ = new QLineEdit(this);
+    logFolder_->setObjectName("id1000");
+    bottom->addWidget(logFolder_);
+    auto* browse = new QPushButton("&Browse", this);
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString folder =
+            QFileDialog::getExistingDirectory(this, "Path for Log File", logFolder_->text());
+        if (!folder.isEmpty()) logFolder_->setText(folder);
+    });
+    bottom->addWidget(browse);
+    layout->addLayout(bottom);
+
+    guide_ = Label("", 1116, this);
+    guide_->setWordWrap(true);
+    layout->addWidget(guide_);
+    resize(1000, 680);
+}
+
+void MainWindow::showState() {
+    const WizardController& wizard = *controller_;
+    const WizardControls& controls = wizard.controls();
+    guide_->setText(ToQt(wizard.guide()));
+    next_->setEnabled(controls.nextEnabled);
+    next_->setVisible(controls.nextVisible);
+    back_->setEnabled(controls.backEnabled);
+    loadLog_->setEnabled(controls.loadLogEnabled);
+    saveLog_->setEnabled(controls.saveLogEnabled);
+    refresh_->setVisible(controls.refreshVisible);
+    searchMore_->setVisible(controls.searchMoreVisible);
+    stopSearching_->setVisible(controls.stopSearchingVisible);
+    stopSearch_->setVisible(controls.stopSearchVisible);
+    standard_->setEnabled(controls.modeEnabled);
+    advance_->setEnabled(controls.modeEnabled);
+    {
+        const QSignalBlocker blockStandard(standard_);
+        const QSignalBlocker blockAdvance(advance_);
+        standard_->setAutoExclusive(false);
+        advance_->setAutoExclusive(false);
+        standard_->setChecked(wizard.mode() == SearchMode::Standard);
+        advance_->setChecked(wizard.mode() == SearchMode::Advance);
+        standard_->setAutoExclusive(true);
+        advance_->setAutoExclusive(true);
+    }
+    modeText_->setText(ToQt(wizard.modeText()));
+
+    const WizardPage page = wizard.page();
+    partitionFields_->setVisible(page == WizardPage::Partitions);
+    typeChoice_->setEnabled(controls.typeFieldsEnabled);
+    startField_->setEnabled(controls.typeFieldsEnabled);
+    endField_->setEnabled(controls.typeFieldsEnabled);
+    typeChoice_->setCurrentIndex(wizard.typeChoice());
+    startField_->setText(ToQt(wizard.startField()));
+    endField_->setText(ToQt(wizard.endField()));
+    searchPage_->setVisible(page == WizardPage::Searching);
+    details_->setVisible(page != WizardPage::Results);
+    fileList_->setVisible(page == WizardPage::Results);
+    currentFolder_->setVisible(page == WizardPage::Results);
+    tree_->setVisible(page != WizardPage::Searching);
+
+    details_->setRowCount(static_cast<int>(wizard.details().size()));
+    for (int row = 0; row < details_->rowCount(); ++row) {
+        const DetailsRow& detail = wizard.details()[static_cast<std::size_t>(row)];
+        details_->setItem(row, 0, new QTableWidgetItem(ToQt(detail.name)));
+        details_->setItem(row, 1, new QTableWidgetItem(ToQt(detail.value)));
+    }
+    const SearchPageValues& values = wizard.searchPage();
+    drive_->setText(ToQt(values.drive));
+    fileSystem_->setText(ToQt(values.fileSystem));
+    criteria_->setText(ToQt(values.criteria));
+    range_->setText(ToQt(values.range));
+    showSearchDisplay();
+    fillTree();
+}
+
+void MainWindow::showSearchDisplay() {
+    const SearchDisplay display = observer_.display();
+    status_->setText(ToQt(display.status));
+    folderLabel_->setText(ToQt(display.folderLabel));
+    bootLabel_->setText(ToQt(display.bootLabel));
+    folders_->setText(QString::number(display.folders));
+    bootSectors_->setText(QString::number(display.bootSectors));
+    progress_->setValue(display.percent);
+    progress_->setFormat(ToQt(display.caption) + "%p%");
+}
+
+// The tree of the current page: the disks, the partitions of the disk, the
+// file systems found, or the folders of the result.
+void MainWindow::fillTree() {
+    const WizardController& wizard = *controller_;
+    const WizardPage page = wizard.page();
+    if (page == WizardPage::Searching) return;
+    if (page == WizardPage::Results) {
+        if (!treeHoldsResult_ || treePage_ != page) fillResultTree();
+        treePage_ = page;
+        return;
+    }
+    const std::vector<std::string>& texts = page == WizardPage::Disks ? wizard.deviceItems()
+                                            : page == WizardPage::Partitions
+                                                ? wizard.partitionItems()
+                                                : wizard.fileSystemItems();
+    if (page == treePage_ && texts == treeTexts_ && !treeHoldsResult_) return;
+    treePage_ = page;
+    treeTexts_ = texts;
+    treeHoldsResult_ = false;
+    fillingTree_ = true;
+    tree_->clear();
+    const int disk = context_.search.selectedDisk;
+    const QString rootText = page == WizardPage::Disks        ? QString("My Computer")
+                             : page == WizardPage::Partitions ? QString("Disk %1").arg(disk)
+                                                              : QString("File Systems");
+    auto* root = new QTreeWidgetItem(tree_, {rootText});
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        auto* item = new QTreeWidgetItem(root, {ToQt(texts[i])});
+        item->setData(0, kItemIdRole, static_cast<qulonglong>(i));
+    }
+    root->setExpanded(true);
+    fillingTree_ = false;
+}
+
+void MainWindow::fillResultTree() {
+    fillingTree_ = true;
+    tree_->clear();
+    fileList_->clear();
+    currentFolder_->clear();
+    treeHoldsResult_ = true;
+    treeTexts_.clear();
+    const TreeModel& model = context_.folders.model();
+    const std::function<void(QTreeWidgetItem*, ItemId)> add = [&](QTreeWidgetItem* parent,
+                                                                  ItemId id) {
+        const TreeItem& source = model.item(id);
+        auto* item = parent == nullptr ? new QTreeWidgetItem(tree_, {ToQt(source.text)})
+                                       : new QTreeWidgetItem(parent, {ToQt(source.text)});
+        item->setData(0, kItemIdRole, static_cast<qulonglong>(id));
+        if (source.check != CheckState::None) {
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(0, ToQt(source.check));
+        }
+        for (ItemId child : model.children(id)) add(item, child);
+    };
+    if (context_.folders.root() != kNoItem) {
+        add(nullptr, context_.folders.root());
+        tree_->topLevelItem(0)->setExpanded(true);
+        showFolder(context_.folders.root());
+    }
+    fillingTree_ = false;
+}
+
+void MainWindow::treeItemClicked(QTreeWidgetItem* item) {
+    if (item == nullptr || (item->parent() == nullptr && !treeHoldsResult_)) return;
+    const auto index = static_cast<int>(item->data(0, kItemIdRole).toULongLong());
+    switch (controller_->page()) {
+        case WizardPage::Disks: controller_->selectDevice(index); break;
+        case WizardPage::Partitions: controller_->selectPartition(index); break;
+        case WizardPage::FileSystems: controller_->selectFileSystem(index + 1); break;
+        case WizardPage::Results: showFolder(static_cast<ItemId>(index)); break;
+        default: break;
+    }
+}
+
+// A click on a check box: the tree model decides the states of the whole
+// branch and its ancestors.
+void MainWindow::treeItemChanged(QTreeWidgetItem* item, int column) {
+    if (fillingTree_ || column != 0 || !treeHoldsResult_ || !controller_->resultReady()) return;
+    const auto id = static_cast<ItemId>(item->data(0, kItemIdRole).toULongLong());
+    const TreeModel& model = context_.folders.model();
+    if (!model.contains(id) || ToQt(model.item(id).check) == item->checkState(0)) return;
+    context_.folders.ToggleCheck(id);
+    syncCheckStates();
+}
+
+void MainWindow::syncCheckStates() {
+    fillingTree_ = true;
+    const TreeModel& model = context_.folders.model();
+    const std::function<void(QTreeWidgetItem*)> sync = [&](QTreeWidgetItem* item) {
+        const auto id = static_cast<ItemId>(item->data(0, kItemIdRole).toULongLong());
+        if (model.contains(id) && model.item(id).check != CheckState::None)
+            item->setCheckState(0, ToQt(model.item(id).check));
+        for (int i = 0; i < item->childCount(); ++i) sync(item->child(i));
+    };
+    for (int i = 0; i < tree_->topLevelItemCount(); ++i) sync(tree_->topLevelItem(i));
+    fillingTree_ = false;
+}
+
+void MainWindow::showFolder(ItemId item) {
+    if (!controller_->resultReady() || !context_.folders.model().contains(item)) return;
+    const bool ntfs = context_.activeLayout.kind == "NTFS";
+    DiskFatFolderReader fatReader(context_.selectedDisk(), context_.activeLayout);
+    FolderListSources sources{context_.folders.nodes(), context_.catalogue.EntryTable,
+                              context_.activeLayout.kind, ntfs ? nullptr : &fatReader, {}};
+    FolderRowStyle rowStyle;
+    rowStyle.ntfs = ntfs;
+    const std::vector<FileRow> rows = ListFolder(item, sources, rowStyle);
+    fileList_->setSortingEnabled(false);
+    fileList_->clear();
+    for (const FileRow& row : rows) {
+        auto* entry = new FileListItem(fileList_);
+        for (int column = 0; column < file_col::Count; ++column)
+            entry->setText(column, ToQt(row[column]));
+        if (row.icon == FileRowIcon::Folder)
+            entry->setData(0, kItemIdRole,
+                           QString::fromStdString(row[file_col::DebugInfo3]).toULongLong());
+        entry->setIcon(0, style()->standardIcon(row.icon == FileRowIcon::Folder
+                                                     ? QStyle::SP_DirIcon
+                                                     : QStyle::SP_FileIcon));
+        if (row.deleted) entry->setForeground(0, QBrush(QColor(160, 0, 0)));
+    }
+    fileList_->setSortingEnabled(true);
+    const std::string path = context_.folders.FolderPath(item);
+    currentFolder_->setText("Current Folder : " + ToQt(path.empty() ? "Root" : path));
+}
+
+void MainWindow::saveLogClicked() {
+    const QString path = QFileDialog::getSaveFileName(this, "Save Log", logFolder_->text(),
+                                                      "Recovery Log (*.MPD)");
+    if (!path.isEmpty()) controller_->saveLog(path.toStdString());
+}
+
+void MainWindow::loadLogClicked() {
+    const QString path = QFileDialog::getOpenFileName(this, "Load Log", logFolder_->text(),
+                                                      "Recovery Log (*.MPD)");
+    if (!path.isEmpty()) controller_->loadLog(path.toStdString());
+}
+
+}  // namespace datrevo::ui
