@@ -44,21 +44,32 @@ bool IsDirectorySector(ByteView sector) {
 }
 
 ShortName ReadShortName(ByteView entry) {
+    // Byte 12 carries two case flags of names that fit 8.3 in small letters
+    // ("readme.txt"), which get no long name: 0x08 for the name, 0x10 for the
+    // extension. Only the ASCII capitals are stored folded.
+    const std::uint8_t caseFlags = entry.u8(kCaseFlags);
+    const auto folded = [](std::uint8_t b, bool lower) {
+        return lower && b >= 'A' && b <= 'Z' ? static_cast<std::uint8_t>(b + ('a' - 'A')) : b;
+    };
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 0; i < kNameLength; ++i) {
         const std::uint8_t b = entry.u8(kName + i);
-        if (b != ' ') bytes.push_back(b);
+        if (b != ' ') bytes.push_back(i == 0 ? b : folded(b, caseFlags & kLowerCaseName));
     }
     for (std::size_t i = 0; i < kExtensionLength; ++i) {
         const std::uint8_t b = entry.u8(kExtension + i);
         if (b == ' ') continue;
         if (i == 0) bytes.push_back('.');
-        bytes.push_back(b);
+        bytes.push_back(folded(b, caseFlags & kLowerCaseExtension));
     }
+    // The first byte is folded after the deleted mark is read from it.
+    const bool lowerFirst = (caseFlags & kLowerCaseName) != 0 && entry.u8(kName) != ' ';
     ShortName name;
     if (!bytes.empty() && bytes.front() == kDeletedMark) {
         bytes.front() = '_';
         name.deleted = true;
+    } else if (!bytes.empty() && lowerFirst) {
+        bytes.front() = folded(bytes.front(), true);
     }
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == 0) {

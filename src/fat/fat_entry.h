@@ -4,6 +4,7 @@
 //   0   8  name, blank-padded; 0x00 = end of directory, 0xE5 = deleted
 //   8   3  extension, blank-padded
 //   11  1  attributes: 0x0F long-name entry, 0x10 directory, 0x08 volume label
+//   12  1  case flags: 0x08 name, 0x10 extension written in small letters
 //   20  2  high word of the first cluster (FAT32 only)
 //   22  2  time of last write (FAT time word)
 //   24  2  date of last write (FAT date word)
@@ -35,6 +36,9 @@ inline constexpr std::size_t kNameLength = 8;
 inline constexpr std::size_t kExtension = 8;
 inline constexpr std::size_t kExtensionLength = 3;
 inline constexpr std::size_t kAttributes = 11;
+inline constexpr std::size_t kCaseFlags = 12;
+inline constexpr std::uint8_t kLowerCaseName = 0x08;
+inline constexpr std::uint8_t kLowerCaseExtension = 0x10;
 inline constexpr std::size_t kClusterHigh = 20;
 inline constexpr std::size_t kTime = 22;
 inline constexpr std::size_t kDate = 24;

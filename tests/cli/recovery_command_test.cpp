@@ -22,8 +22,8 @@ std::string Cli(const std::string& arguments) {
     return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
 }
 
-// Short 8.3 names are shown as stored, in capitals; the tools that made the
-// images wrote some in small letters (kept only in the entry's case flags).
+// Paths are compared without regard to case: 8.3 names written by the tools
+// in mixed case come back in capitals.
 std::string Folded(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;

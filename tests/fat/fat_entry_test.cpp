@@ -67,6 +67,21 @@ TEST(ShortNames, ADeletedEntryShowsAnUnderscoreAndIsFlagged) {
     EXPECT_TRUE(name.deleted);
 }
 
+TEST(ShortNames, CaseFlagsGiveBackSmallLetters) {
+    Entry e = ShortEntry("README  TXT");
+    e[12] = 0x08 | 0x10;  // "readme.txt", written in small letters
+    EXPECT_EQ(ReadShortName(View(e)).text, "readme.txt");
+    e[12] = 0x10;  // only the extension ("README.txt")
+    EXPECT_EQ(ReadShortName(View(e)).text, "README.txt");
+    e[12] = 0x08;
+    e[0] = 0xE5;  // deleted: the lost first letter stays "_", the rest folds
+    EXPECT_EQ(ReadShortName(View(e)).text, "_eadme.TXT");
+    Entry cafe = ShortEntry("CAFx    TXT");
+    cafe[3] = 0x90;  // code page 437 capital E acute: only ASCII capitals fold
+    cafe[12] = 0x08;
+    EXPECT_EQ(ReadShortName(View(cafe)).text, "caf\xC3\x89.TXT");
+}
+
 TEST(ShortNames, BytesAboveAsciiAreCodePage437) {
     Entry e = ShortEntry("CAFx    TXT");
     e[3] = 0x90;  // É

@@ -32,10 +32,10 @@ TEST(PublicFatImages, UndeleteTestShowsBothDeletedFoldersOneInsideTheOther) {
     FatHarness run(test::ReaderFor(*image));
     const std::map<std::string, bool> found = SearchVolume(*image, "FAT16", run);
     // Without long names the first character of a deleted name is gone.
-    ASSERT_TRUE(found.count("_IR1")) << ::testing::PrintToString(found);
-    EXPECT_TRUE(found.at("_IR1"));
-    ASSERT_TRUE(found.count("_IR1/DIR2"));
-    EXPECT_TRUE(found.at("_IR1/DIR2"));
+    ASSERT_TRUE(found.count("_ir1")) << ::testing::PrintToString(found);
+    EXPECT_TRUE(found.at("_ir1"));
+    ASSERT_TRUE(found.count("_ir1/dir2"));
+    EXPECT_TRUE(found.at("_ir1/dir2"));
 }
 
 TEST(PublicFatImages, LabelEntriesThatOwnDataDoNotUpsetTheWalk) {
@@ -44,7 +44,7 @@ TEST(PublicFatImages, LabelEntriesThatOwnDataDoNotUpsetTheWalk) {
     FatHarness run(test::ReaderFor(*image));
     const std::map<std::string, bool> found = SearchVolume(*image, "FAT16", run);
     // "New Folder" was deleted and its cluster given to dir1.
-    EXPECT_EQ(found, (std::map<std::string, bool>{{"DIR1", false}, {"Miscellaneous_001", false}}));
+    EXPECT_EQ(found, (std::map<std::string, bool>{{"dir1", false}, {"Miscellaneous_001", false}}));
 }
 
 TEST(PublicFatImages, DocumentedTreesOfTheSmallFat32Images) {

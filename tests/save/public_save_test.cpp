@@ -60,16 +60,16 @@ TEST(PublicSave, FatUndeleteGivesTheThreeUnfragmentedFilesAndFlagsTheOthers) {
     test::TempFolder out;
     const SaveSummary summary = SaveAll(run.tree, contents, {run.disk, run.activeLayout, sectors, {}}, out.path);
     const auto md5s = test::Md5OfFiles(out.path);
-    for (const char* path : {"_ING.DAT", "_ULT1.DAT", "_IR1/MULT2.DAT"})
+    for (const char* path : {"_ing.dat", "_ult1.dat", "_ir1/mult2.dat"})
         ASSERT_EQ(md5s.count(path), 1u) << ::testing::PrintToString(md5s);
 
     // Names lost their first letter with deletion.
-    EXPECT_EQ(md5s.at("_ING.DAT"), "59b20779f69ff9f0ac5fcd2c38835a79");
-    EXPECT_EQ(md5s.at("_ULT1.DAT"), "ffd27bd782bdce67750b6b9ee069d2ef");
-    EXPECT_EQ(md5s.at("_IR1/MULT2.DAT"), "59cf0e9cd107bc1e75afb7374f6e05bb");
+    EXPECT_EQ(md5s.at("_ing.dat"), "59b20779f69ff9f0ac5fcd2c38835a79");
+    EXPECT_EQ(md5s.at("_ult1.dat"), "ffd27bd782bdce67750b6b9ee069d2ef");
+    EXPECT_EQ(md5s.at("_ir1/mult2.dat"), "59cf0e9cd107bc1e75afb7374f6e05bb");
     // The fragmented ones need more than one cluster, taken from free
     // clusters after the first: the summary names them.
-    for (const char* path : {"_RAG1.DAT", "_RAG2.DAT", "_IR1\\DIR2\\FRAG3.DAT"}) {
+    for (const char* path : {"_rag1.dat", "_rag2.dat", "_ir1\\dir2\\frag3.dat"}) {
         EXPECT_NE(std::find(summary.uncertain.begin(), summary.uncertain.end(), path), summary.uncertain.end())
             << path << "\n" << SummaryText(summary);
     }
