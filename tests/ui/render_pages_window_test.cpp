@@ -1,0 +1,75 @@
+// Renders every page of the window offscreen to PNG files for review, on the
+// way through an Advance NTFS search with a volume choice. With
+// DATREVO_RENDER_DIR unset the pages are rendered into a temporary folder
+// and only checked to be non-empty.
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "search/notices.h"
+#include "support/image_fixture.h"
+#include "support/recording_observer.h"
+#include "ui/main_window.h"
+
+namespace datrevo {
+namespace {
+
+class RenderPages : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void advanceNtfsPagesRender() {
+        const auto image = test::FixtureImage("ntfs-disk");
+        const auto sysRoot = test::MakeTempDir("render-sys");
+        const QByteArray wanted = qgetenv("DATREVO_RENDER_DIR");
+        const auto folder =
+            wanted.isEmpty() ? test::MakeTempDir("render-pages") : std::filesystem::path(wanted.toStdString());
+        std::filesystem::create_directories(folder);
+        test::ScriptedPrompter prompter;
+        {
+            ui::MainWindow window({image->path()});
+            window.setPrompter(&prompter);
+            window.wizard().context().inventoryOptions.root = sysRoot;
+            window.wizard().refreshList();
+            window.show();
+            const auto render = [&](const char* name) {
+                QApplication::processEvents();
+                const QString path = QString::fromStdString((folder / name).string());
+                QVERIFY(window.grab().save(path));
+                QVERIFY(QFileInfo(path).size() > 0);
+            };
+            auto* guide = window.findChild<QLabel*>("id1116");
+            auto* next = window.findChild<QPushButton*>("id1058");
+            auto* tree = window.findChild<QTreeWidget*>("tree");
+            render("1-disk-page.png");
+            QTreeWidgetItem* device = tree->topLevelItem(0)->child(0);
+            Q_EMIT tree->itemClicked(device, 0);
+            QTest::mouseClick(window.findChild<QRadioButton*>("id1108"), Qt::LeftButton);
+            QTest::mouseClick(next, Qt::LeftButton);
+            render("2-partition-page.png");
+            QTest::mouseClick(next, Qt::LeftButton);
+            render("3-search-page.png");
+            QTRY_COMPARE_WITH_TIMEOUT(guide->text().toStdString(),
+                                      std::string(kGuideAdvanceChoose), 120000);
+            QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QString("File System 1 - NTFS"));
+            Q_EMIT tree->itemClicked(tree->topLevelItem(0)->child(0), 0);
+            render("4-file-system-page.png");
+            QTest::mouseClick(next, Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(window.wizard().resultReady(), 120000);
+            QCOMPARE(guide->text().toStdString(), std::string(kGuideStandardDone));
+            render("5-results-page.png");
+            QVERIFY(prompter.messages.empty());
+        }
+        std::filesystem::remove_all(sysRoot);
+        if (wanted.isEmpty()) std::filesystem::remove_all(folder);
+        QVERIFY(image->unchanged());
+    }
+};
+
+}  // namespace
+}  // namespace datrevo
+
+QTEST_MAIN(datrevo::RenderPages)
+#include "render_pages_window_test.moc"
