@@ -18,7 +18,7 @@ public:
 
     ItemId insertRow(ItemId parent, int row, std::uint32_t parentNumber) {
         std::string name = table_.cell(row, folder_col::Name);
-        if (name.empty()) name = "DIR_" + std::to_string(++tree_.unnamedFolderCount);
+        if (name.empty()) name = tree_.nextUnnamedFolderName();
         return tree_.InsertFolderItem(
             parent, name, static_cast<std::uint32_t>(table_.cellSigned32(row, folder_col::Self)),
             parentNumber, static_cast<std::uint64_t>(table_.cellSigned64(row, folder_col::Date)),

@@ -55,9 +55,9 @@ public:
     // Releases the folder-node list (going back from the results).
     void releaseFolders() { nodes_.clear(); }
 
-    // Folders without a name are shown as "DIR_<n>"; n counts from 1 over
+    // The name of a folder that has none: "DIR_<n>", n counting from 1 over
     // the whole run of the program.
-    std::uint32_t unnamedFolderCount = 0;
+    std::string nextUnnamedFolderName() { return "DIR_" + std::to_string(++unnamedFolders_); }
 
 private:
     void setSubtree(ItemId item, CheckState state);
@@ -65,6 +65,7 @@ private:
 
     TreeModel model_;
     FolderNodeList nodes_;
+    std::uint32_t unnamedFolders_ = 0;
 };
 
 }  // namespace datrevo

@@ -23,9 +23,6 @@ struct FatSearchState {
     bool foundAnything = false;
     // Volumes the Advance analysis found (rows of the VolumeTable).
     int volumesFound = 0;
-    // Next number of the "DIR_<n>" names given to folders with an empty name;
-    // it counts up over the whole program run.
-    std::uint32_t nextUnnamedFolder = 1;
 };
 
 struct FatSearchScope {

@@ -121,7 +121,7 @@ std::size_t AddChildRows(std::uint32_t parentCluster, const CatalogueTable& fold
             (*inserted)[static_cast<std::size_t>(row)] = true;
         }
         std::string name = folders.cell(row, folder_col::Name);
-        if (name.empty()) name = "DIR_" + std::to_string(state.nextUnnamedFolder++);
+        if (name.empty()) name = tree.nextUnnamedFolderName();
         InsertRow(folders, row, tree, parentItem, std::move(name));
         ++count;
     }
@@ -187,7 +187,7 @@ void StoreFolderRows(FatSearchScope& scope, const FatLayout& layout, const Store
             if (folders.cell(row, folder_col::Type) != kTypeFolder) continue;
             inserted[static_cast<std::size_t>(row)] = true;
             std::string name = folders.cell(row, folder_col::Name);
-            if (name.empty()) name = "DIR_" + std::to_string(scope.state.nextUnnamedFolder++);
+            if (name.empty()) name = tree.nextUnnamedFolderName();
             InsertRow(folders, row, tree, catchAllItem, std::move(name));
             walk();
         }

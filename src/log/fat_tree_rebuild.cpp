@@ -20,7 +20,7 @@ public:
     void insertRow(ItemId parent, int row) {
         inserted_[static_cast<std::size_t>(row)] = true;
         std::string name = table_.cell(row, folder_col::Name);
-        if (name.empty()) name = "DIR_" + std::to_string(++tree_.unnamedFolderCount);
+        if (name.empty()) name = tree_.nextUnnamedFolderName();
         tree_.InsertFolderItem(
             parent, name, table_.cellUnsigned(row, folder_col::Self),
             table_.cellUnsigned(row, folder_col::Parent),
