@@ -9,3 +9,7 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build/sanitize --output-on-failure -j "$(nproc)"
+
+# Short fuzz runs: every decoder's target for a few seconds from its corpus,
+# so that a regression shows. Said and skipped when clang is absent.
+fuzz/run-fuzz.sh "${DATREVO_FUZZ_SECONDS:-5}"

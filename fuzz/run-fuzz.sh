@@ -3,7 +3,8 @@
 #   fuzz/run-fuzz.sh [--keep] [--build DIR] SECONDS [TARGET ...]
 # Every target starts from fuzz/corpus/<target>/ and works on a copy of it;
 # with --keep, the inputs that reached new coverage are merged back into the
-# corpus (libFuzzer -merge=1 keeps only those). A finding (crash, leak,
+# corpus (libFuzzer -merge=1 keeps only those, and inputs above 16 KiB other
+# than the seeds are dropped so the corpus stays small). A finding (crash, leak,
 # sanitizer report, timeout) stops the run with its reproducer under
 # $DATREVO_FUZZ_ARTIFACTS (default: the build dir's fuzz-artifacts/) and
 # makes the script fail. Without clang it says so and exits 0.
@@ -74,6 +75,8 @@ for target in "${targets[@]}"; do
     mkdir -p "$seeds"
     "$build/fuzz/$target" -merge=1 -max_len="$(max_len "$target")" "$seeds" "$work" \
       >>"$artifacts/$target.log" 2>&1 || true
+    # The corpus stays small: new inputs above 16 KiB are not kept.
+    find "$seeds" -type f ! -name 'seed-*' -size +16k -delete
   fi
   rm -rf "$work"
 done

@@ -99,3 +99,26 @@ inline constexpr std::uint32_t kSaveChunkSectors = 128;
 inline constexpr std::size_t kMaxSaveFolderDepth = 1024;
 
 }  // namespace datrevo::limits
+
+// Bounds that follow from the ones above or from the formats, listed here so
+// that every bound on input from outside is found in one place:
+//
+// - Partitions: at most kMaxPartitionsPerDisk are listed (primaries, logicals
+//   and lost ones together); the extended chain is cut after
+//   kMaxExtendedBootRecords records or at the first record it repeats.
+// - FAT chains: cut at the first repeated cluster, at kMaxFatChainClusters,
+//   and at the end of the FAT (sectors per FAT from the boot record).
+//   A directory is read up to kMaxFatDirectoryEntries entries whatever its
+//   chain, so its bytes are at most 2 MiB.
+// - Names: FAT long names gather at most kMaxFatLongNameEntries entries; a
+//   name from a recovery log is refused past kMaxNameCharacters characters.
+// - NTFS: a run-list field is at most 8 bytes wide (a 64-bit value; wider is
+//   damage); an index block at most kMaxNtfsIndexBlockBytes; an attribute
+//   list at most kMaxAttributeListSectors and kMaxAttributeListRecords.
+// - Recovery logs: the file is at most kMaxRecoveryLogBytes; every count and
+//   length in it is checked against the bytes that remain before anything is
+//   allocated, so a count needs no bound of its own.
+// - Catalogue tables: one row per structure found in the sectors searched,
+//   so their size follows the size of the range, which the disk bounds.
+// - Fuzzing: inputs of the whole-search fuzz target are at most 1 MiB (a
+//   small image); the decoder targets take a few sectors (fuzz/run-fuzz.sh).
