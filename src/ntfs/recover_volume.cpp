@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -109,6 +110,9 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     const int total = records.count();
     PercentReporter reporter(scope.observer, static_cast<std::uint64_t>(total));
     std::vector<bool> ofThisVolume;
+    // The MFT mirror holds byte-for-byte copies of the first file records; a
+    // copy describes the same file and is listed once.
+    std::set<std::string> listed;
     for (int row = 0; row < total; ++row) {
         if (reporter.moved(static_cast<std::uint64_t>(row))) {
             scope.observer.statusText("Currently Enumerating " + std::to_string(row) + " / " +
@@ -116,6 +120,12 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
             reporter.show();
         }
         if (records.cell(row, mftrec_col::Type) == kTypeFolder) continue;
+        std::string identity;
+        for (int column : {mftrec_col::Name, mftrec_col::ParentMft, mftrec_col::SelfMft,
+                           mftrec_col::Size, mftrec_col::Date, mftrec_col::Deleted,
+                           mftrec_col::FirstRun})
+            identity += records.cell(row, column) + '\t';
+        if (!listed.insert(std::move(identity)).second) continue;
         const int added = entries.appendRow(records.cell(row, mftrec_col::Name));
         entries.setCell(added, folder_col::Sector, records.cell(row, mftrec_col::Sector));
         entries.setCell(added, folder_col::Self, records.cell(row, mftrec_col::SelfMft));

@@ -115,6 +115,19 @@ TEST(RecoveryCli, StandardAndAdvanceFindTheSameFolders) {
     EXPECT_EQ(folders(advance.output), folders(standard.output));
 }
 
+TEST(RecoveryCli, AdvanceNtfsListsEachFileOnceThoughTheMirrorCopiesItsRecords) {
+    const auto image = test::FixtureImage("ntfs-disk");
+    const auto sectors = std::to_string(image->sizeInBytes() / 512);
+    const auto result = RunCommand(Cli("search " + ShellQuote(image->path()) +
+                                       " --mode advance --start 0 --end " + sectors +
+                                       " --kind NTFS --tsv"));
+    ASSERT_EQ(result.status, 0);
+    std::map<std::string, int> seen;
+    std::istringstream lines(result.output);
+    for (std::string line; std::getline(lines, line);) ++seen[line.substr(0, line.find('\t'))];
+    for (const char* name : {"$MFT", "$MFTMirr", "$LogFile", "$Volume"}) EXPECT_EQ(seen[name], 1) << name;
+}
+
 TEST(RecoveryCli, ListShowsOneFoldersRowsAsTheFileListDoes) {
     const auto image = test::FixtureImage("fat16");
     const auto result =
