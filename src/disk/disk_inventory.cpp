@@ -17,6 +17,9 @@ namespace datrevo {
 namespace fs = std::filesystem;
 namespace {
 
+// Longest model text a recovery log can carry.
+constexpr std::size_t kMaxModelTextBytes = 49;
+
 std::string Trim(std::string text) {
     const auto notBlank = [](unsigned char c) { return !std::isspace(c); };
     text.erase(text.begin(), std::find_if(text.begin(), text.end(), notBlank));
@@ -130,7 +133,14 @@ DiskDescription DescribeImage(const std::string& path, int index) {
     DiskDescription disk;
     disk.index = index;
     disk.mediaType = kMediaImage;
+    // The file's name stands for the model text, which a recovery log stores
+    // in at most 49 bytes; a longer name is cut there, at a character boundary.
     disk.model = fs::path(path).filename().string();
+    if (disk.model.size() > kMaxModelTextBytes) {
+        std::size_t cut = kMaxModelTextBytes;
+        while (cut > 0 && (static_cast<unsigned char>(disk.model[cut]) & 0xC0) == 0x80) --cut;
+        disk.model.resize(cut);
+    }
     disk.interfaceType = "File";
     disk.deviceId = path;
     disk.pnpDeviceId = path;

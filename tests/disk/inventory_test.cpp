@@ -102,6 +102,17 @@ TEST_F(FakeSysfs, AddedImagesFollowTheDevices) {
     EXPECT_EQ(slots.path(2), image->path());
 }
 
+TEST(DiskDescription, ImageNameStandsForTheModelCutToWhatALogCarries) {
+    const auto dir = test::MakeTempDir("names");
+    const std::string name = std::string(47, 'a') + "\xC3\xA9\xC3\xA9.img";  // 47 + 2 + 2 + 4 bytes
+    const auto path = dir / name;
+    std::ofstream(path) << std::string(512, '\0');
+    const DiskDescription disk = DescribeImage(path.string(), 0);
+    EXPECT_EQ(disk.model, std::string(47, 'a') + "\xC3\xA9");  // 49 bytes, no broken character
+    EXPECT_EQ(DescribeImage((dir / "card.img").string(), 0).model, "card.img");
+    fs::remove_all(dir);
+}
+
 TEST(DiskDescription, SizeComesFromTheGeometryCutToWholeMegabytes) {
     DiskDescription disk;
     disk.totalCylinders = 1024;
