@@ -12,14 +12,11 @@ int DiskReader::ReadSectors(std::uint64_t firstSector, std::uint32_t count,
     if (firstSector > UINT64_MAX / kSector) return 0;
     const std::size_t bytes = static_cast<std::size_t>(count) * kSector;
 
-    // The bulk read goes into a scratch buffer first, so that a short read
-    // cannot leave a half-written sector in the caller's buffer.
-    std::vector<std::uint8_t> scratch(bytes);
-    const SourceRead bulk = source_->readAt(firstSector * kSector, scratch);
-    if (bulk.bytesRead == bytes) {
-        std::memcpy(buffer, scratch.data(), bytes);
-        return 1;
-    }
+    // The bulk read goes straight into the caller's buffer: a source places
+    // bytes only at the start of it, so when the read comes back short the
+    // sectors past the failure are still as they were.
+    const SourceRead bulk = source_->readAt(firstSector * kSector, {buffer, bytes});
+    if (bulk.bytesRead == bytes) return 1;
 
     if (observer_ != nullptr)
         observer_->readFailureNotice({ReadFailureCause::BulkRead, firstSector, count});

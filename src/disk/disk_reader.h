@@ -4,7 +4,9 @@
 // that fails (an I/O error, or a run past the end of an image), the
 // read-failure notice goes to the observer once, and the run is read again
 // sector by sector: every readable sector lands in its place in the buffer,
-// and an unreadable one leaves its 512 bytes of the buffer as they were.
+// and an unreadable one leaves its 512 bytes of the buffer as they were
+// (except for the bytes a short bulk read did return into it, which are the
+// medium's own).
 #pragma once
 
 #include <array>

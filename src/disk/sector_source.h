@@ -28,7 +28,8 @@ public:
     virtual int openError() const = 0;
     // Size of the medium in bytes (0 when unknown).
     virtual std::uint64_t sizeInBytes() const = 0;
-    // Reads up to out.size() bytes at `offset`. Safe to call from several
+    // Reads up to out.size() bytes at `offset` into the start of `out`; the
+    // bytes past bytesRead are left as they were. Safe to call from several
     // threads at once.
     virtual SourceRead readAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
     // The path or name shown to the user.
