@@ -2,6 +2,10 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,7 +22,9 @@
 
 #include "browse/fat_folder_reader.h"
 #include "browse/file_rows.h"
+#include "browse/open_row.h"
 #include "catalogue/cell_compare.h"
+#include "ui/save_runner.h"
 
 namespace datrevo::ui {
 namespace {
@@ -26,6 +32,17 @@ namespace {
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 
 constexpr int kItemIdRole = Qt::UserRole + 1;
+constexpr int kFolderRowRole = Qt::UserRole + 2;  // a file-list row that shows a folder
+
+ItemId IdOf(const QTreeWidgetItem* item) {
+    return static_cast<ItemId>(item->data(0, kItemIdRole).toULongLong());
+}
+
+QAction* MenuAction(QMenu* menu, const char* text, int command) {
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    action->setObjectName(QStringLiteral("id%1").arg(command));
+    return action;
+}
 
 // A row of the file list that sorts by the catalogue's cell order: numbers
 // as numbers, dates as dates.
@@ -79,15 +96,28 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
             QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
         });
     controller_->onChange = [this] { showState(); };
+    saveRunner_ = new SaveRunner(this, context_, prompter_);
+    saveRunner_->onFinished = [this] {
+        refreshResultTexts();
+        showState();
+    };
+    logPaths_ = [this](bool saving, const QString& folder) {
+        return saving ? QFileDialog::getSaveFileName(this, "Save Log", folder, "Recovery Log (*.MPD)")
+                      : QFileDialog::getOpenFileName(this, "Load Log", folder, "Recovery Log (*.MPD)");
+    };
     buildControls();
+    buildMenus();
     controller_->start();
     logFolder_->setText(ToQt(controller_->logFolder()));
 }
 
 MainWindow::~MainWindow() {
     messageBoxes_.close();  // workers asking now get their default: we wait for them
+    saveRunner_->stop();
     controller_.reset();
 }
+
+void MainWindow::setSaveDialogs(SaveDialogs* dialogs) { saveRunner_->setDialogs(dialogs); }
 
 void MainWindow::buildControls() {
     auto* layout = new QVBoxLayout(this);
@@ -107,8 +137,8 @@ void MainWindow::buildControls() {
     layout->addLayout(toolbar);
     help->setEnabled(false);   // the help file is not shipped yet
     about->setEnabled(false);  // nor the About box
-    save_->setEnabled(false);  // saving from the window comes with its dialogs
-    connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(save_, &QPushButton::clicked, this, &MainWindow::saveSelected);
+    connect(exitButton, &QPushButton::clicked, this, &MainWindow::reject);
     connect(next_, &QPushButton::clicked, this, [this] {
         controller_->setTypeChoice(typeChoice_->currentIndex());
         controller_->setStartField(startField_->text().toStdString());
@@ -129,6 +159,7 @@ void MainWindow::buildControls() {
     connect(tree_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item, int) { treeItemClicked(item); });
     connect(tree_, &QTreeWidget::itemChanged, this, &MainWindow::treeItemChanged);
+    tree_->installEventFilter(this);
     panels->addWidget(tree_, 1);
 
     auto* right = new QVBoxLayout;
@@ -163,10 +194,9 @@ void MainWindow::buildControls() {
     }
     fileList_->setSortingEnabled(true);
     fileList_->sortByColumn(-1, Qt::AscendingOrder);
-    connect(fileList_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* row, int) {
-        const auto folder = static_cast<ItemId>(row->data(0, kItemIdRole).toULongLong());
-        if (folder != kNoItem) showFolder(folder);
-    });
+    fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(fileList_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* row, int) { openRow(row); });
     right->addWidget(fileList_);
     currentFolder_ = Label("", 1093, this);
     right->addWidget(currentFolder_);
@@ -279,6 +309,7 @@ void MainWindow::showState() {
     back_->setEnabled(controls.backEnabled);
     loadLog_->setEnabled(controls.loadLogEnabled);
     saveLog_->setEnabled(controls.saveLogEnabled);
+    save_->setEnabled(controls.saveEnabled && wizard.resultReady() && !saveRunner_->running());
     refresh_->setVisible(controls.refreshVisible);
     searchMore_->setVisible(controls.searchMoreVisible);
     stopSearching_->setVisible(controls.stopSearchingVisible);
@@ -378,6 +409,8 @@ void MainWindow::fillResultTree() {
     currentFolder_->clear();
     treeHoldsResult_ = true;
     treeTexts_.clear();
+    resultItems_.clear();
+    shownFolder_ = kNoItem;
     const TreeModel& model = context_.folders.model();
     const std::function<void(QTreeWidgetItem*, ItemId)> add = [&](QTreeWidgetItem* parent,
                                                                   ItemId id) {
@@ -385,6 +418,7 @@ void MainWindow::fillResultTree() {
         auto* item = parent == nullptr ? new QTreeWidgetItem(tree_, {ToQt(source.text)})
                                        : new QTreeWidgetItem(parent, {ToQt(source.text)});
         item->setData(0, kItemIdRole, static_cast<qulonglong>(id));
+        resultItems_[id] = item;
         if (source.check != CheckState::None) {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(0, ToQt(source.check));
@@ -401,7 +435,7 @@ void MainWindow::fillResultTree() {
 
 void MainWindow::treeItemClicked(QTreeWidgetItem* item) {
     if (item == nullptr || (item->parent() == nullptr && !treeHoldsResult_)) return;
-    const auto index = static_cast<int>(item->data(0, kItemIdRole).toULongLong());
+    const auto index = static_cast<int>(IdOf(item));
     switch (controller_->page()) {
         case WizardPage::Disks: controller_->selectDevice(index); break;
         case WizardPage::Partitions: controller_->selectPartition(index); break;
@@ -450,29 +484,189 @@ void MainWindow::showFolder(ItemId item) {
         auto* entry = new FileListItem(fileList_);
         for (int column = 0; column < file_col::Count; ++column)
             entry->setText(column, ToQt(row[column]));
-        if (row.icon == FileRowIcon::Folder)
+        if (row.icon == FileRowIcon::Folder) {
             entry->setData(0, kItemIdRole,
                            QString::fromStdString(row[file_col::DebugInfo3]).toULongLong());
-        entry->setIcon(0, style()->standardIcon(row.icon == FileRowIcon::Folder
-                                                     ? QStyle::SP_DirIcon
-                                                     : QStyle::SP_FileIcon));
+            entry->setData(0, kFolderRowRole, true);
+            entry->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+        } else {
+            entry->setIcon(0, iconForFile(entry->text(file_col::Name)));
+        }
         if (row.deleted) entry->setForeground(0, QBrush(QColor(160, 0, 0)));
     }
     fileList_->setSortingEnabled(true);
+    shownFolder_ = item;
     const std::string path = context_.folders.FolderPath(item);
     currentFolder_->setText("Current Folder : " + ToQt(path.empty() ? "Root" : path));
 }
 
 void MainWindow::saveLogClicked() {
-    const QString path = QFileDialog::getSaveFileName(this, "Save Log", logFolder_->text(),
-                                                      "Recovery Log (*.MPD)");
+    if (!controller_->resultReady()) return;
+    const QString path = logPaths_(true, logFolder_->text());
     if (!path.isEmpty()) controller_->saveLog(path.toStdString());
 }
 
 void MainWindow::loadLogClicked() {
-    const QString path = QFileDialog::getOpenFileName(this, "Load Log", logFolder_->text(),
-                                                      "Recovery Log (*.MPD)");
+    const QString path = logPaths_(false, logFolder_->text());
     if (!path.isEmpty()) controller_->loadLog(path.toStdString());
+}
+
+// Menu 253 of the tree ("Save") and menu 252 of the file list ("Open",
+// "Save", "Save All"), "Save" the default item of both.
+void MainWindow::buildMenus() {
+    treeMenu_ = new QMenu(this);
+    treeMenu_->setObjectName("menu253");
+    QAction* treeSave = MenuAction(treeMenu_, "Save", 32773);
+    treeMenu_->setDefaultAction(treeSave);
+    connect(treeSave, &QAction::triggered, this, &MainWindow::saveSelected);
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (controller_->page() == WizardPage::Results && controller_->resultReady())
+            treeMenu_->popup(tree_->viewport()->mapToGlobal(at));
+    });
+
+    listMenu_ = new QMenu(this);
+    listMenu_->setObjectName("menu252");
+    QAction* open = MenuAction(listMenu_, "Open", 32772);
+    QAction* listSave = MenuAction(listMenu_, "Save", 32773);
+    QAction* saveAllAction = MenuAction(listMenu_, "Save All", 32774);
+    listMenu_->setDefaultAction(listSave);
+    connect(open, &QAction::triggered, this, &MainWindow::openSelectedRow);
+    connect(listSave, &QAction::triggered, this, &MainWindow::saveSelected);
+    connect(saveAllAction, &QAction::triggered, this, &MainWindow::saveAll);
+    fileList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(fileList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (controller_->resultReady() && !fileList_->selectedItems().isEmpty())
+            listMenu_->popup(fileList_->viewport()->mapToGlobal(at));
+    });
+}
+
+void MainWindow::saveSelected() {
+    if (!controller_->resultReady() || saveRunner_->running()) return;
+    SaveSelection selection;
+    const TreeModel& model = context_.folders.model();
+    for (ItemId id = 1; id <= model.size(); ++id) {
+        const CheckState check = model.item(id).check;
+        if (check == CheckState::Checked || check == CheckState::Partial) selection.checkMarks = true;
+    }
+    if (!selection.checkMarks) {
+        for (QTreeWidgetItem* item : fileList_->selectedItems()) {
+            SelectedFileRow selected;
+            selected.folderItem = shownFolder_;
+            for (int column = 0; column < file_col::Count; ++column)
+                selected.row[column] = item->text(column).toStdString();
+            if (item->data(0, kFolderRowRole).toBool()) selected.row.icon = FileRowIcon::Folder;
+            selection.rows.push_back(std::move(selected));
+        }
+    }
+    if (!selection.checkMarks && selection.rows.empty()) {
+        static_cast<Prompter&>(prompter_).showMessage(kNothingSelectedMessage, MessageIcon::Information);
+        return;
+    }
+    saveRunner_->start(std::move(selection));
+    showState();
+}
+
+void MainWindow::saveAll() {
+    if (!controller_->resultReady() || saveRunner_->running()) return;
+    SaveSelection selection;
+    selection.everything = true;
+    saveRunner_->start(std::move(selection));
+    showState();
+}
+
+void MainWindow::openSelectedRow() {
+    const QList<QTreeWidgetItem*> rows = fileList_->selectedItems();
+    if (!rows.isEmpty()) openRow(rows.front());
+}
+
+// A folder row opens its folder in the tree and the list; a file row is
+// saved, as "Save" on it would.
+void MainWindow::openRow(QTreeWidgetItem* row) {
+    if (row == nullptr || !controller_->resultReady() || saveRunner_->running()) return;
+    FileRow fileRow;
+    for (int column = 0; column < file_col::Count; ++column)
+        fileRow[column] = row->text(column).toStdString();
+    const OpenTarget target = ClassifyOpen(fileRow);
+    if (target.kind == OpenTarget::Kind::Folder) {
+        const auto found = resultItems_.find(target.folderItem);
+        if (found == resultItems_.end()) return;
+        QTreeWidgetItem* item = found->second;
+        for (QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent())
+            up->setExpanded(true);
+        item->setExpanded(true);
+        tree_->setCurrentItem(item);
+        tree_->scrollToItem(item);
+        showFolder(target.folderItem);
+        return;
+    }
+    if (target.kind != OpenTarget::Kind::File) return;
+    fileList_->clearSelection();
+    row->setSelected(true);
+    saveSelected();
+}
+
+// Names may change while a save reads the folders' directories.
+void MainWindow::refreshResultTexts() {
+    if (!treeHoldsResult_) return;
+    const TreeModel& model = context_.folders.model();
+    fillingTree_ = true;
+    for (const auto& [id, item] : resultItems_)
+        if (model.contains(id)) item->setText(0, ToQt(model.item(id).text));
+    fillingTree_ = false;
+}
+
+// The icon of the file's type by its name: the desktop theme's icon for the
+// type, the style's file icon when the theme has none.
+QIcon MainWindow::iconForFile(const QString& name) {
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    const auto cached = iconsBySuffix_.constFind(suffix);
+    if (cached != iconsBySuffix_.constEnd()) return *cached;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    const QIcon icon = QIcon::fromTheme(
+        type.iconName(),
+        QIcon::fromTheme(type.genericIconName(), style()->standardIcon(QStyle::SP_FileIcon)));
+    iconsBySuffix_.insert(suffix, icon);
+    return icon;
+}
+
+// Up and Down in the result tree move to the previous or next visible folder
+// and list it; the root item is not listed this way.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tree_ && event->type() == QEvent::KeyPress && treeHoldsResult_ &&
+        controller_->page() == WizardPage::Results) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            QTreeWidgetItem* from = tree_->currentItem();
+            QTreeWidgetItem* to = from == nullptr     ? nullptr
+                                  : key == Qt::Key_Up ? tree_->itemAbove(from)
+                                                      : tree_->itemBelow(from);
+            if (to != nullptr && to->parent() != nullptr) {
+                tree_->setCurrentItem(to);
+                showFolder(IdOf(to));
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Leaving: on a finished result first the offer to store it, then the exit
+// question (No by default). On Yes every worker is asked to stop and waited
+// for, then the window closes.
+void MainWindow::reject() {
+    if (exitAsked_) return;  // a close request while the questions are open
+    exitAsked_ = true;
+    if (controller_->resultReady() && !saveRunner_->running() &&
+        static_cast<Prompter&>(prompter_).askYesNo(kSaveRecoveryQuestion))
+        saveLogClicked();
+    const bool leave = static_cast<Prompter&>(prompter_).askYesNo(kExitQuestion);
+    exitAsked_ = false;
+    if (!leave) return;
+    saveRunner_->stop();
+    controller_->stopWorkers();
+    if (openWebPage_) openWebPage_();
+    QDialog::reject();
 }
 
 }  // namespace datrevo::ui

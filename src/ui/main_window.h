@@ -4,16 +4,22 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
+#include <QIcon>
+#include <functional>
 #include <memory>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
 #include "base/item_id.h"
 #include "search/recovery_context.h"
 #include "ui/gui_reporting.h"
+#include "ui/save_dialogs.h"
 #include "ui/wizard_controller.h"
 
 class QComboBox;
+class QMenu;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -26,6 +32,14 @@ class QTreeWidgetItem;
 namespace datrevo::ui {
 
 inline constexpr const char* kBackgroundStyle = "background-color: rgb(244, 251, 254);";
+inline constexpr const char* kSaveRecoveryQuestion = "Do you want to save the recovery?";
+inline constexpr const char* kExitQuestion = "Do you want to exit from Vantorrel Datrevo?";
+
+class SaveRunner;
+
+// The file "Save Log" writes (`saving`) or "Load Log" reads, offered in
+// `folder`; an empty text when the user cancels.
+using LogPathProvider = std::function<QString(bool saving, const QString& folder)>;
 
 class MainWindow : public QDialog {
     Q_OBJECT
@@ -40,6 +54,25 @@ public:
     // Lists the folder of a result item in the file list.
     void showFolder(ItemId item);
 
+    // Seams: the save's dialogs, the log file dialogs, and the maker's web
+    // page opened on exit (nothing by default).
+    void setSaveDialogs(SaveDialogs* dialogs);
+    void setLogPathProvider(LogPathProvider provider) { logPaths_ = std::move(provider); }
+    void setWebPageOpener(std::function<void()> opener) { openWebPage_ = std::move(opener); }
+    SaveRunner& saveRunner() { return *saveRunner_; }
+
+    // "Save" (button and menus): the tree's check marks when any is set,
+    // else the selected rows of the file list. "Save All": the whole result.
+    void saveSelected();
+    void saveAll();
+    // "Open" on the first selected row of the file list.
+    void openSelectedRow();
+    // The close request (Exit, Esc, the close box): the exit questions.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildControls();
     void showState();
@@ -51,12 +84,25 @@ private:
     void syncCheckStates();
     void saveLogClicked();
     void loadLogClicked();
+    void buildMenus();
+    void openRow(QTreeWidgetItem* row);
+    void refreshResultTexts();
+    QIcon iconForFile(const QString& name);
 
     GuiObserver observer_;
     GuiPrompter messageBoxes_;
     ForwardingPrompter prompter_;
     RecoveryContext context_;
     std::unique_ptr<WizardController> controller_;
+    SaveRunner* saveRunner_ = nullptr;  // a child of the window
+    LogPathProvider logPaths_;
+    std::function<void()> openWebPage_;
+    QMenu* treeMenu_ = nullptr;  // menu 253
+    QMenu* listMenu_ = nullptr;  // menu 252
+    ItemId shownFolder_ = kNoItem;  // the folder the file list shows
+    std::unordered_map<ItemId, QTreeWidgetItem*> resultItems_;
+    QHash<QString, QIcon> iconsBySuffix_;
+    bool exitAsked_ = false;
 
     QTreeWidget* tree_ = nullptr;
     QTableWidget* details_ = nullptr;

@@ -325,6 +325,12 @@ void WizardController::next() {
     }
 }
 
+void WizardController::stopWorkers() {
+    workers_.stopSearch();
+    workers_.stopLostPartitionSearch();
+    workers_.wait();
+}
+
 void WizardController::stopSearch() {
     if (searchRunning_) workers_.stopSearch();
 }

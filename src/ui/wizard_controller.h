@@ -128,6 +128,9 @@ public:
     void stopSearch();                  // "Stop Search"
     void searchMorePartitions();        // "Search More Partitions"
     void stopSearchingPartitions();     // "Stop Searching Partitions"
+    // Leaving the program: asks every worker to stop and waits for them.
+    // Their end reports may still be queued to the owner's thread.
+    void stopWorkers();
     // A read failure or a corrupted table reported by the engine: on the
     // disk page, once until the user goes back to it, the lost-partition
     // search starts.
