@@ -5,6 +5,9 @@
 #include <QPushButton>
 #include <QThread>
 
+#include "search/notices.h"
+#include "ui/dialogs/notice_dialogs.h"
+
 namespace datrevo::ui {
 namespace {
 
@@ -89,7 +92,21 @@ void GuiPrompter::showMessage(std::string_view text, MessageIcon icon, std::stri
     if (closing_) return;
     const QString message = ToQt(text);
     const QString title = ToQt(caption);
+    // The two "nothing found" notices have dialogs of their own that point
+    // to the other search mode, to help and to support.
+    const bool standardNothing = text == kStandardNothingFoundNotice;
+    const bool advanceNothing = text == kAdvanceNothingFoundNotice;
     onWindowThread([&] {
+        if (standardNothing) {
+            CMsgStand notice(parent_);
+            notice.exec();
+            return;
+        }
+        if (advanceNothing) {
+            CAdvanceDlg notice(parent_);
+            notice.exec();
+            return;
+        }
         QMessageBox box(parent_);
         box.setWindowTitle(title);
         box.setText(message);

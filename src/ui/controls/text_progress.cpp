@@ -1,0 +1,114 @@
+#include "ui/controls/text_progress.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cstdint>
+
+#include "ui/controls/mem_dc.h"
+
+namespace datrevo::ui {
+
+int ProgressPercent(int minimum, int maximum, int position) {
+    if (maximum <= minimum) return 0;
+    const std::int64_t span = std::int64_t{maximum} - minimum;
+    const std::int64_t done = std::clamp<std::int64_t>(std::int64_t{position} - minimum, 0, span);
+    // done * 100 / span rounded half up, in integers: (2 * 100 * done + span) / (2 * span).
+    return static_cast<int>((200 * done + span) / (2 * span));
+}
+
+CTextProgressCtrl::CTextProgressCtrl(QWidget* parent) : QProgressBar(parent) {
+    setRange(0, 100);
+    setValue(0);
+    setAlignment(Qt::AlignCenter);
+    setTextVisible(true);
+}
+
+void CTextProgressCtrl::setShowPercent(bool show) {
+    showPercent_ = show;
+    update();
+}
+
+void CTextProgressCtrl::setCaption(const QString& caption) {
+    caption_ = caption;
+    update();
+}
+
+void CTextProgressCtrl::setWindowText(const QString& text) {
+    windowText_ = text;
+    update();
+}
+
+void CTextProgressCtrl::setBarColor(QColor colour) { bar_ = colour; update(); }
+void CTextProgressCtrl::setBgColor(QColor colour) { background_ = colour; update(); }
+void CTextProgressCtrl::setTextColor(QColor colour) { text_ = colour; update(); }
+void CTextProgressCtrl::setTextOnBarColor(QColor colour) { textOnBar_ = colour; update(); }
+
+QString CTextProgressCtrl::text() const {
+    if (!showPercent_) return windowText_;
+    return caption_ + QString::asprintf("%d%%", ProgressPercent(minimum(), maximum(), value()));
+}
+
+QColor CTextProgressCtrl::colourOr(const std::optional<QColor>& chosen,
+                                   QPalette::ColorRole role) const {
+    return chosen ? *chosen : palette().color(role);
+}
+
+void CTextProgressCtrl::paintEvent(QPaintEvent*) {
+    QPainter window(this);
+    CMemDC memory(window, rect(), devicePixelRatioF());
+    QPainter& p = memory.painter();
+
+    const QRect whole = rect();
+    const bool vertical = orientation() == Qt::Vertical;
+    const int length = vertical ? whole.height() : whole.width();
+    int filledLength = 0;
+    if (maximum() > minimum()) {
+        const std::int64_t span = std::int64_t{maximum()} - minimum();
+        const std::int64_t done =
+            std::clamp<std::int64_t>(std::int64_t{value()} - minimum(), 0, span);
+        filledLength = static_cast<int>(done * length / span);
+    }
+    QRect filled = whole;
+    QRect empty = whole;
+    if (vertical) {
+        filled.setTop(whole.bottom() + 1 - filledLength);
+        empty.setBottom(filled.top() - 1);
+    } else {
+        filled.setRight(whole.left() + filledLength - 1);
+        empty.setLeft(filled.right() + 1);
+    }
+    p.fillRect(empty, colourOr(background_, QPalette::Button));
+    if (filledLength > 0) p.fillRect(filled, colourOr(bar_, QPalette::Highlight));
+
+    if (isTextVisible()) {
+        const QString shown = text();
+        QRect textArea = whole;
+        int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+        if (alignment() & Qt::AlignLeft) {
+            textArea.setLeft(whole.left() + 2);
+            flags |= Qt::AlignLeft;
+        } else if (alignment() & Qt::AlignRight) {
+            textArea.setRight(whole.right() - 3);
+            flags |= Qt::AlignRight;
+        } else {
+            flags |= Qt::AlignHCenter;
+        }
+        p.setFont(font());
+        p.save();
+        p.setClipRect(filled);
+        p.setPen(colourOr(textOnBar_, QPalette::HighlightedText));
+        if (filledLength > 0) p.drawText(textArea, flags, shown);
+        p.restore();
+        p.save();
+        p.setClipRect(empty);
+        p.setPen(colourOr(text_, QPalette::WindowText));
+        p.drawText(textArea, flags, shown);
+        p.restore();
+    }
+    // A thin frame so the empty part reads as a bar on any background.
+    p.setPen(colourOr(bar_, QPalette::Highlight).darker(130));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(whole.adjusted(0, 0, -1, -1));
+}
+
+}  // namespace datrevo::ui

@@ -1,0 +1,46 @@
+#include "ui/saldrin_app.h"
+
+#include <QCommandLineParser>
+
+#include "ui/dialogs/contact.h"
+#include "ui/dialogs/splash.h"
+#include "ui/images.h"
+#include "ui/main_window.h"
+
+namespace datrevo::ui {
+
+StartOptions ParseStartOptions(const QApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Recover folders and files from removable disks"));
+    parser.addHelpOption();
+    const QCommandLineOption image(QStringLiteral("image"),
+                                   QStringLiteral("List the disk image FILE as a disk (repeatable)."),
+                                   QStringLiteral("FILE"));
+    const QCommandLineOption noSplash(QStringLiteral("no-splash"),
+                                      QStringLiteral("Start without the splash picture."));
+    parser.addOption(image);
+    parser.addOption(noSplash);
+    parser.process(app);
+    StartOptions options;
+    for (const QString& path : parser.values(image)) options.images.push_back(path.toStdString());
+    options.splash = !parser.isSet(noSplash);
+    return options;
+}
+
+CSaldrinApp::CSaldrinApp(int& argc, char** argv) : app_(argc, argv) {
+    QApplication::setApplicationName(QString::fromLatin1(kProductName));
+    QApplication::setWindowIcon(WindowIcon());
+}
+
+int CSaldrinApp::run() {
+    StartOptions options = ParseStartOptions(app_);
+    if (options.splash) {
+        CSplash splash;
+        splash.exec();
+    }
+    MainWindow window(std::move(options.images));
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace datrevo::ui
