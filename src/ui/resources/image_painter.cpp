@@ -571,8 +571,8 @@ QImage IpodHelpImage() {
     p.setFont(font);
     p.setPen(Qt::white);
     p.drawText(device.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("iPod"));
-    sideText(side.top() + 180, QStringLiteral("PLAYLISTS"), true);
-    sideText(side.top() + 200, QStringLiteral("Recently Added"), false);
+    sideText(side.top() + 186, QStringLiteral("PLAYLISTS"), true);
+    sideText(side.top() + 206, QStringLiteral("Recently Added"), false);
     SelectionBox(p, device.adjusted(-3, -4, 3, 4), "(A)", QPointF(device.center().x() - 20, device.bottom() + 6));
 
     // Device page.
