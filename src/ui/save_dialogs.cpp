@@ -45,9 +45,14 @@ QString SizeText(std::uint64_t bytes) {
                      : QStringLiteral("%1 %2").arg(value, 0, 'f', 1).arg(kUnits[unit]);
 }
 
+// The dialog's id, caption and the program's background colour.
 void Caption(QDialog* dialog, int id, const char* caption) {
     dialog->setObjectName(QStringLiteral("id%1").arg(id));
     dialog->setWindowTitle(QString::fromUtf8(caption));
+    QPalette palette = dialog->palette();
+    palette.setColor(QPalette::Window, QColor(244, 251, 254));
+    dialog->setPalette(palette);
+    dialog->setAutoFillBackground(true);
 }
 
 }  // namespace
@@ -84,8 +89,9 @@ DestinationDialog::DestinationDialog(QWidget* parent, const QString& proposed, D
     auto* group = new QGroupBox(this);
     auto* groupLayout = new QHBoxLayout(group);
     auto* picture = Named(new QLabel(group), 304);
-    picture->setPixmap(style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(50, 50));
-    picture->setFixedSize(56, 56);
+    picture->setPixmap(style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(64, 64));
+    picture->setScaledContents(true);
+    picture->setFixedSize(50, 50);
     groupLayout->addWidget(picture, 0, Qt::AlignTop);
     auto* message = Label(QString::fromUtf8(kDestinationMessage), 1003, group);
     message->setWordWrap(true);
@@ -156,6 +162,7 @@ CountingDialog::CountingDialog(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(stop_);
     buttons->addStretch();
     layout->addLayout(buttons);
+    resize(380, 110);
 }
 
 void CountingDialog::reject() {
@@ -171,13 +178,13 @@ SaveProgressDialog::SaveProgressDialog(QWidget* parent) : QDialog(parent) {
     layout->setColumnStretch(1, 1);
     layout->addWidget(new QLabel("File Name :", this), 0, 0);
     fileName_ = Label("", 1012, this);
-    layout->addWidget(fileName_, 0, 1, 1, 3);
+    layout->addWidget(fileName_, 0, 1, 1, 4);
     layout->addWidget(new QLabel("File Path :", this), 1, 0, Qt::AlignTop);
     filePath_ = Label("", 1014, this);
     filePath_->setWordWrap(true);
     filePath_->setMinimumHeight(2 * filePath_->fontMetrics().lineSpacing());
     filePath_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    layout->addWidget(filePath_, 1, 1, 1, 3);
+    layout->addWidget(filePath_, 1, 1, 1, 4);
 
     const auto bar = [this](int id) {
         auto* progress = Named(new QProgressBar(this), id);
@@ -190,15 +197,18 @@ SaveProgressDialog::SaveProgressDialog(QWidget* parent) : QDialog(parent) {
     fileBar_ = bar(1176);
     totalBar_ = bar(1009);
     layout->addWidget(fileBar_, 2, 0, 1, 2);
-    layout->addWidget(new QLabel(" Recovered Current File  :", this), 2, 2);
+    layout->addWidget(new QLabel(" Recovered Current File ", this), 2, 2);
+    layout->addWidget(new QLabel(" :", this), 2, 3);
     fileFigure_ = Label("0%", 1020, this);
-    layout->addWidget(fileFigure_, 2, 3);
+    layout->addWidget(fileFigure_, 2, 4);
     layout->addWidget(totalBar_, 3, 0, 1, 2);
-    layout->addWidget(new QLabel("Total Files Recovered  :", this), 3, 2);
+    layout->addWidget(new QLabel("Total Files Recovered ", this), 3, 2);
+    layout->addWidget(new QLabel(" :", this), 3, 3);
     totalFigure_ = Label("0", 1016, this);
-    layout->addWidget(totalFigure_, 3, 3);
+    layout->addWidget(totalFigure_, 3, 4);
+    for (QLabel* figure : {fileFigure_, totalFigure_}) figure->setMinimumWidth(60);
     line_ = Label("", 1021, this);
-    layout->addWidget(line_, 4, 0, 1, 4);
+    layout->addWidget(line_, 4, 0, 1, 5);
 
     auto* buttons = new QHBoxLayout;
     auto* stop = Button("Stop", 1, this);
@@ -210,7 +220,7 @@ SaveProgressDialog::SaveProgressDialog(QWidget* parent) : QDialog(parent) {
     buttons->addStretch();
     buttons->addWidget(stop);
     buttons->addWidget(skip);
-    layout->addLayout(buttons, 5, 0, 1, 4);
+    layout->addLayout(buttons, 5, 0, 1, 5);
     resize(600, 240);
 }
 
@@ -291,9 +301,15 @@ WriteErrorDialog::WriteErrorDialog(QWidget* parent, const QString& path, const Q
     : QDialog(parent) {
     Caption(this, 137, "Error Writing Destination");
     auto* layout = new QVBoxLayout(this);
-    auto* text = new QLabel(QStringLiteral("%1\n%2").arg(path, reason), this);
+    auto* message = new QHBoxLayout;
+    auto* icon = new QLabel(this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+    message->addWidget(icon, 0, Qt::AlignTop);
+    auto* text = new QLabel(
+        QStringLiteral("The file could not be written:\n%1\n\n%2").arg(path, reason), this);
     text->setWordWrap(true);
-    layout->addWidget(text);
+    message->addWidget(text, 1);
+    layout->addLayout(message);
     auto* buttons = new QHBoxLayout;
     const auto answer = [&](const char* label, int id, WriteErrorAction action) {
         auto* button = Button(label, id, this);
@@ -308,7 +324,7 @@ WriteErrorDialog::WriteErrorDialog(QWidget* parent, const QString& path, const Q
     answer("&Skip", 2, WriteErrorAction::Skip);
     answer("Skip All", 1043, WriteErrorAction::SkipAll);
     layout->addLayout(buttons);
-    resize(460, 140);
+    resize(480, 170);
 }
 
 void WriteErrorDialog::reject() {

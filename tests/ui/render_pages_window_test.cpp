@@ -13,6 +13,7 @@
 #include "support/image_fixture.h"
 #include "support/recording_observer.h"
 #include "ui/main_window.h"
+#include "ui/save_dialogs.h"
 
 namespace datrevo {
 namespace {
@@ -60,7 +61,47 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(window.wizard().resultReady(), 120000);
             QCOMPARE(guide->text().toStdString(), std::string(kGuideStandardDone));
             render("5-results-page.png");
+            QTreeWidgetItem* projects = nullptr;
+            for (int i = 0; i < tree->topLevelItem(0)->childCount(); ++i)
+                if (tree->topLevelItem(0)->child(i)->text(0) == "Projects") projects = tree->topLevelItem(0)->child(i);
+            QVERIFY(projects != nullptr && projects->childCount() > 0);
+            projects->setExpanded(true);
+            QTreeWidgetItem* beta = projects->child(0);
+            tree->setCurrentItem(beta);
+            Q_EMIT tree->itemClicked(beta, 0);
+            beta->setCheckState(0, Qt::Checked);
+            render("6-results-file-list.png");
             QVERIFY(prompter.messages.empty());
+
+            // The save's windows, with figures as a save in progress shows them.
+            const auto renderDialog = [&](QDialog& dialog, const char* name) {
+                dialog.show();
+                QApplication::processEvents();
+                const QString path = QString::fromStdString((folder / name).string());
+                QVERIFY(dialog.grab().save(path));
+                dialog.hide();
+            };
+            ui::SaveProgressDialog progress(&window);
+            SaveProgressInfo info;
+            info.fileName = "design.txt";
+            info.filePath = "Projects\\Beta\\design.txt";
+            info.filePercent = 40;
+            info.filesDone = 1;
+            info.fileTotal = 3;
+            info.bytesWritten = 2650;
+            info.byteTotal = 20250;
+            progress.showProgress(info);
+            renderDialog(progress, "7-save-progress.png");
+            ui::DestinationDialog destination(&window, "/media/backup/recovered", [](const std::string&) {
+                return std::string();
+            });
+            renderDialog(destination, "8-save-as.png");
+            ui::CountingDialog counting(&window);
+            renderDialog(counting, "9-counting.png");
+            ui::ReplaceDialog replace(&window, "design.txt", "design (2).txt");
+            renderDialog(replace, "10-replace.png");
+            ui::WriteErrorDialog writeError(&window, "Projects/Beta/design.txt", "No space left on device");
+            renderDialog(writeError, "11-write-error.png");
         }
         std::filesystem::remove_all(sysRoot);
         if (wanted.isEmpty()) std::filesystem::remove_all(folder);
