@@ -1,7 +1,7 @@
 // Builds the result tree of an NTFS search from FolderTable: folders whose
-// parent is the root directory (record 5) go under the root item, then the
-// folder-node list is walked breadth-first, each node taking its child
-// folders from the table sorted by parent. The table is emptied at the end.
+// parent is the root directory (record 5) go under the root item, then each
+// folder takes its child folders (BuildTreeFromFolderRows). The table is
+// sorted by parent first and emptied at the end.
 #pragma once
 
 #include "base/observer.h"

@@ -77,6 +77,17 @@ void CatalogueTable::deleteAll() {
     invalidateFirstCellIndex();
 }
 
+void CatalogueTable::keepRows(const std::vector<bool>& keep) {
+    std::size_t kept = 0;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (row < keep.size() && !keep[row]) continue;
+        if (kept != row) rows_[kept] = std::move(rows_[row]);
+        ++kept;
+    }
+    rows_.resize(kept);
+    invalidateFirstCellIndex();
+}
+
 int CatalogueTable::findByFirstCell(std::string_view text) const {
     if (columns_.empty()) return -1;
     if (!firstCellIndexValid_) {

@@ -47,6 +47,9 @@ public:
     std::int64_t cellSigned64(int row, int column) const;
 
     void deleteAll();
+    // Removes the rows whose flag is false (rows past the flags stay); the
+    // rows kept keep their order.
+    void keepRows(const std::vector<bool>& keep);
 
     // Index of the first row whose column-0 text equals `text`, or -1.
     int findByFirstCell(std::string_view text) const;

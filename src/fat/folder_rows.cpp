@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/decimal.h"
+#include "browse/folder_row_tree.h"
 #include "catalogue/catalogue.h"
 #include "fat/fat_directory.h"
 #include "fat/fat_kind.h"
@@ -53,16 +54,6 @@ void NameRootRows(CatalogueTable& folders, const std::vector<FatDirectoryEntry>&
     }
 }
 
-ItemId InsertRow(const CatalogueTable& folders, int row, FolderTree& tree, ItemId parentItem,
-                 std::string name) {
-    return tree.InsertFolderItem(
-        parentItem, name, folders.cellUnsigned(row, folder_col::Self),
-        folders.cellUnsigned(row, folder_col::Parent),
-        static_cast<std::uint64_t>(folders.cellSigned64(row, folder_col::Date)),
-        static_cast<std::uint64_t>(static_cast<std::int64_t>(folders.cellSigned32(row, folder_col::Time))),
-        folders.cell(row, folder_col::Deleted) == "1");
-}
-
 }  // namespace
 
 void InsertCatchAllRow(CatalogueTable& folders, int index) {
@@ -105,37 +96,6 @@ void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer) {
     }
 }
 
-namespace {
-
-// AddChildFolders that inserts each row once at most: `inserted` marks the
-// rows already in the tree.
-std::size_t AddChildRows(std::uint32_t parentCluster, const CatalogueTable& folders,
-                         FolderTree& tree, ItemId parentItem, FatSearchState& state,
-                         std::vector<bool>* inserted) {
-    const auto [first, last] = folders.equalRange(folder_col::Parent, UnsignedText(parentCluster));
-    std::size_t count = 0;
-    for (int row = first; row < last; ++row) {
-        if (folders.cell(row, folder_col::Type) != kTypeFolder) continue;
-        if (inserted != nullptr) {
-            if ((*inserted)[static_cast<std::size_t>(row)]) continue;
-            (*inserted)[static_cast<std::size_t>(row)] = true;
-        }
-        std::string name = folders.cell(row, folder_col::Name);
-        if (name.empty()) name = tree.nextUnnamedFolderName();
-        InsertRow(folders, row, tree, parentItem, std::move(name));
-        ++count;
-    }
-    if (count > 0) state.foundAnything = true;
-    return count;
-}
-
-}  // namespace
-
-std::size_t AddChildFolders(std::uint32_t parentCluster, const CatalogueTable& folders,
-                            FolderTree& tree, ItemId parentItem, FatSearchState& state) {
-    return AddChildRows(parentCluster, folders, tree, parentItem, state, nullptr);
-}
-
 void StoreFolderRows(FatSearchScope& scope, const FatLayout& layout, const StoreOptions& options) {
     CatalogueTable& folders = scope.catalogue.FolderTable;
     FolderTree& tree = scope.folders;
@@ -143,55 +103,19 @@ void StoreFolderRows(FatSearchScope& scope, const FatLayout& layout, const Store
 
     NameRootRows(folders, ReadRootForNaming(scope.disk, layout), scope.state);
 
-    if (tree.root() == kNoItem) tree.SetRootText();
-    const ItemId root = tree.root();
     const std::size_t firstNode = tree.nodes().size();
-    std::vector<bool> inserted(static_cast<std::size_t>(folders.count()), false);
-    for (int row = 0; row < folders.count(); ++row) {
-        if (folders.cellUnsigned(row, folder_col::Parent) != 0) continue;
-        inserted[static_cast<std::size_t>(row)] = true;
-        InsertRow(folders, row, tree, root, folders.cell(row, folder_col::Name));
-    }
-    tree.model().setExpanded(root, true);
-    tree.SetRootText();
     progress.reset();
-
-    // Breadth-first: the node list grows at its tail while it is walked. A
-    // cluster's children are added under its first node only and every row is
-    // inserted once, so a folder table that names a cluster twice, or a
-    // folder as its own child, cannot make the walk endless.
-    std::unordered_set<std::uint32_t> walked;
-    std::size_t next = firstNode;
-    auto walk = [&] {
-        for (; next < tree.nodes().size(); ++next) {
-            const std::uint32_t self = tree.nodes()[next].selfNumber;
-            if (!walked.insert(self).second) continue;
-            AddChildRows(self, folders, tree, tree.nodes()[next].treeItem, scope.state, &inserted);
-            if (options.advanceProgress) {
-                const int percent = Percent(next - firstNode + 1, tree.nodes().size() - firstNode);
-                if (percent > progress.last()) progress.set(percent);
-            }
-        }
-    };
-    walk();
-
-    // Folders whose parents form a loop (a folder that is its own parent, two
-    // folders each naming the other) hang from nothing that reaches the root:
-    // they join the catch-all folder with what lies below them.
-    ItemId catchAllItem = kNoItem;
-    for (std::size_t i = firstNode; i < tree.nodes().size() && catchAllItem == kNoItem; ++i)
-        if (tree.nodes()[i].selfNumber == kCatchAllNumber) catchAllItem = tree.nodes()[i].treeItem;
-    if (catchAllItem != kNoItem) {
-        for (int row = 0; row < folders.count(); ++row) {
-            if (inserted[static_cast<std::size_t>(row)]) continue;
-            if (folders.cell(row, folder_col::Type) != kTypeFolder) continue;
-            inserted[static_cast<std::size_t>(row)] = true;
-            std::string name = folders.cell(row, folder_col::Name);
-            if (name.empty()) name = tree.nextUnnamedFolderName();
-            InsertRow(folders, row, tree, catchAllItem, std::move(name));
-            walk();
-        }
-    }
+    FolderRowTreeOptions treeOptions;
+    treeOptions.rootNumber = 0;
+    if (options.advanceProgress)
+        treeOptions.onWalk = [&](std::size_t walked, std::size_t total) {
+            const int percent = Percent(walked, total);
+            if (percent > progress.last()) progress.set(percent);
+        };
+    BuildTreeFromFolderRows(folders, tree, treeOptions);
+    // Subfolders found below the root's folders count as something found.
+    for (std::size_t i = firstNode; i < tree.nodes().size(); ++i)
+        if (tree.nodes()[i].parentNumber != 0) scope.state.foundAnything = true;
 
     if (options.emptyTable) folders.deleteAll();
     if (options.expandAndCollapse) {

@@ -26,12 +26,6 @@ void InsertCatchAllRow(CatalogueTable& folders, int index);
 // is 0 (the root) are left alone. The table must be sorted ascending by "self".
 void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer);
 
-// Inserts, as children of `parentItem`, the "FOLDER" rows whose "parent" is
-// `parentCluster`, in table order (the table sorted ascending by "parent").
-// An empty name becomes "DIR_<n>". Returns the number inserted.
-std::size_t AddChildFolders(std::uint32_t parentCluster, const CatalogueTable& folders,
-                            FolderTree& tree, ItemId parentItem, FatSearchState& state);
-
 // How the two storing phases differ.
 struct StoreOptions {
     bool advanceProgress = true;   // progress over the tree walk

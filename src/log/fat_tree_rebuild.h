@@ -11,12 +11,11 @@ namespace datrevo {
 
 // `folderTable` sorted ascending by parent. The rows whose parent is 0 (the
 // root's folders, the catch-all folder among them) go under the tree's root
-// item, which is expanded and named "Root"; then the folder-node list is
-// walked breadth-first as it grows, each node taking the rows whose parent is
-// its own cluster as children. Every row is inserted at most once, so a
-// damaged log whose parent links loop cannot grow the tree without end.
-// At the end the table is emptied and every node is marked loaded: the log
-// already holds the names that reading the folders' directories would give.
+// item, then each folder takes the rows whose parent is its own cluster
+// (BuildTreeFromFolderRows): a damaged log whose parent links loop cannot
+// grow the tree without end. At the end the table is emptied and every node
+// is marked loaded: the log already holds the names that reading the
+// folders' directories would give.
 // False when stopped (the tree then holds what was built so far).
 bool RebuildFatFolderTree(CatalogueTable& folderTable, FolderTree& tree,
                           RecoveryObserver& observer, std::stop_token stop = {});

@@ -15,37 +15,17 @@ namespace datrevo {
 namespace {
 
 // Keeps the first LostDirTable row of each own number within each file
-// system, in order (through DirScratchTable, which keeps the rows kept).
-// Two volumes number their records alike: a folder of one is no duplicate
-// of the other's.
-void RemoveDuplicateFolders(Catalogue& catalogue) {
-    CatalogueTable& lost = catalogue.LostDirTable;
-    CatalogueTable& scratch = catalogue.DirScratchTable;
-    scratch.deleteAll();
+// system, in order. Two volumes number their records alike: a folder of one
+// is no duplicate of the other's.
+void RemoveDuplicateFolders(CatalogueTable& lost) {
     std::unordered_set<std::string> seen;
-    for (int row = 0; row < lost.count(); ++row) {
-        if (!seen.insert(lost.cell(row, lostdir_col::FileSystem) + "/" +
-                         lost.cell(row, lostdir_col::SelfCluster))
-                 .second)
-            continue;
-        const int kept = scratch.appendRow(lost.cell(row, lostdir_col::SelfCluster));
-        scratch.setCell(kept, scratch_col::Sector, lost.cell(row, lostdir_col::Sector));
-        scratch.setCell(kept, scratch_col::ParentCluster, lost.cell(row, lostdir_col::ParentCluster));
-        scratch.setCell(kept, scratch_col::FileSystem, lost.cell(row, lostdir_col::FileSystem));
-        scratch.setCell(kept, scratch_col::Date, lost.cell(row, lostdir_col::Date));
-        scratch.setCell(kept, scratch_col::Time, lost.cell(row, lostdir_col::Time));
-        scratch.setCell(kept, scratch_col::FirstRun, lost.cell(row, lostdir_col::FirstRun));
-    }
-    lost.deleteAll();
-    for (int row = 0; row < scratch.count(); ++row) {
-        const int copy = lost.appendRow(scratch.cell(row, scratch_col::Sector));
-        lost.setCell(copy, lostdir_col::SelfCluster, scratch.cell(row, scratch_col::SelfCluster));
-        lost.setCell(copy, lostdir_col::ParentCluster, scratch.cell(row, scratch_col::ParentCluster));
-        lost.setCell(copy, lostdir_col::FileSystem, scratch.cell(row, scratch_col::FileSystem));
-        lost.setCell(copy, lostdir_col::Date, scratch.cell(row, scratch_col::Date));
-        lost.setCell(copy, lostdir_col::Time, scratch.cell(row, scratch_col::Time));
-        lost.setCell(copy, lostdir_col::FirstRun, scratch.cell(row, scratch_col::FirstRun));
-    }
+    std::vector<bool> keep(static_cast<std::size_t>(lost.count()));
+    for (int row = 0; row < lost.count(); ++row)
+        keep[static_cast<std::size_t>(row)] =
+            seen.insert(lost.cell(row, lostdir_col::FileSystem) + "/" +
+                        lost.cell(row, lostdir_col::SelfCluster))
+                .second;
+    lost.keepRows(keep);
 }
 
 // The file system a record at `sector` lies in: the one that starts last at
@@ -69,7 +49,7 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     Catalogue& catalogue = scope.catalogue;
     const CatalogueTable& volumes = catalogue.VolumeTable;
     if (number == 0 || number > static_cast<std::uint32_t>(volumes.count())) return false;
-    RemoveDuplicateFolders(catalogue);
+    RemoveDuplicateFolders(catalogue.LostDirTable);
 
     // The deleted mark of a folder comes from its record.
     const CatalogueTable& records = catalogue.MftRecordTable;
