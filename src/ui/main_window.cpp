@@ -24,6 +24,7 @@
 #include "browse/file_rows.h"
 #include "browse/open_row.h"
 #include "catalogue/cell_compare.h"
+#include "ui/populate_window.h"
 #include "ui/save_runner.h"
 
 namespace datrevo::ui {
@@ -114,6 +115,7 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
 MainWindow::~MainWindow() {
     messageBoxes_.close();  // workers asking now get their default: we wait for them
     saveRunner_->stop();
+    populate_.stop();
     controller_.reset();
 }
 
@@ -472,12 +474,54 @@ void MainWindow::syncCheckStates() {
 void MainWindow::showFolder(ItemId item) {
     if (!controller_->resultReady() || !context_.folders.model().contains(item)) return;
     const bool ntfs = context_.activeLayout.kind == "NTFS";
+    const std::size_t walk =
+        context_.folders.nodes().size() + (ntfs ? context_.catalogue.EntryTable.count() : 0u);
+    if (walk > populateThreshold_) {
+        startPopulation(item, ntfs);
+        return;
+    }
     DiskFatFolderReader fatReader(context_.selectedDisk(), context_.activeLayout);
     FolderListSources sources{context_.folders.nodes(), context_.catalogue.EntryTable,
                               context_.activeLayout.kind, ntfs ? nullptr : &fatReader, {}};
     FolderRowStyle rowStyle;
     rowStyle.ntfs = ntfs;
-    const std::vector<FileRow> rows = ListFolder(item, sources, rowStyle);
+    showRows(item, ListFolder(item, sources, rowStyle));
+}
+
+// A large folder is listed on the populate worker; the window is disabled
+// until its rows arrive, so nothing else touches the folder nodes meanwhile.
+void MainWindow::startPopulation(ItemId item, bool ntfs) {
+    if (populateWindow_ == nullptr) populateWindow_ = new PopulateWindow(this);
+    populateWindow_->showOverParent();
+    setEnabled(false);
+    populating_ = true;
+    const int generation = ++populateGeneration_;
+    populate_.start(
+        [this, item, ntfs](std::stop_token stop) {
+            DiskFatFolderReader fatReader(context_.selectedDisk(), context_.activeLayout);
+            FolderListSources sources{context_.folders.nodes(), context_.catalogue.EntryTable,
+                                      context_.activeLayout.kind, ntfs ? nullptr : &fatReader, {}};
+            FolderRowStyle rowStyle;
+            rowStyle.ntfs = ntfs;
+            return ListFolder(item, sources, rowStyle, stop);
+        },
+        [this, item, generation](std::vector<FileRow> rows) {
+            QMetaObject::invokeMethod(
+                this, [this, item, generation, rows] { populated(item, generation, rows); },
+                Qt::QueuedConnection);
+        });
+}
+
+void MainWindow::populated(ItemId item, int generation, const std::vector<FileRow>& rows) {
+    if (generation != populateGeneration_) return;  // a later fill replaced this one
+    populating_ = false;
+    populateWindow_->hide();
+    setEnabled(true);
+    showRows(item, rows);
+    tree_->setFocus();
+}
+
+void MainWindow::showRows(ItemId item, const std::vector<FileRow>& rows) {
     fileList_->setSortingEnabled(false);
     fileList_->clear();
     for (const FileRow& row : rows) {
@@ -664,6 +708,7 @@ void MainWindow::reject() {
     exitAsked_ = false;
     if (!leave) return;
     saveRunner_->stop();
+    populate_.stop();
     controller_->stopWorkers();
     if (openWebPage_) openWebPage_();
     QDialog::reject();

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "base/item_id.h"
+#include "browse/file_row.h"
+#include "browse/populate_task.h"
 #include "search/recovery_context.h"
 #include "ui/gui_reporting.h"
 #include "ui/save_dialogs.h"
@@ -36,6 +38,11 @@ inline constexpr const char* kSaveRecoveryQuestion = "Do you want to save the re
 inline constexpr const char* kExitQuestion = "Do you want to exit from Vantorrel Datrevo?";
 
 class SaveRunner;
+class PopulateWindow;
+
+// Folders whose listing walks more rows than this (the folder-node list, and
+// on NTFS the entry table) are listed on a worker behind the populate window.
+inline constexpr std::size_t kPopulateOnWorkerRows = 5000;
 
 // The file "Save Log" writes (`saving`) or "Load Log" reads, offered in
 // `folder`; an empty text when the user cancels.
@@ -60,6 +67,10 @@ public:
     void setLogPathProvider(LogPathProvider provider) { logPaths_ = std::move(provider); }
     void setWebPageOpener(std::function<void()> opener) { openWebPage_ = std::move(opener); }
     SaveRunner& saveRunner() { return *saveRunner_; }
+    // Lists on a worker whenever the listing walks more than `rows` rows.
+    void setPopulateThreshold(std::size_t rows) { populateThreshold_ = rows; }
+    // A list fill runs on the worker.
+    bool populating() const { return populating_; }
 
     // "Save" (button and menus): the tree's check marks when any is set,
     // else the selected rows of the file list. "Save All": the whole result.
@@ -87,6 +98,9 @@ private:
     void buildMenus();
     void openRow(QTreeWidgetItem* row);
     void refreshResultTexts();
+    void startPopulation(ItemId item, bool ntfs);
+    void populated(ItemId item, int generation, const std::vector<FileRow>& rows);
+    void showRows(ItemId item, const std::vector<FileRow>& rows);
     QIcon iconForFile(const QString& name);
 
     GuiObserver observer_;
@@ -103,6 +117,11 @@ private:
     std::unordered_map<ItemId, QTreeWidgetItem*> resultItems_;
     QHash<QString, QIcon> iconsBySuffix_;
     bool exitAsked_ = false;
+    PopulateTask populate_;
+    PopulateWindow* populateWindow_ = nullptr;
+    std::size_t populateThreshold_ = kPopulateOnWorkerRows;
+    bool populating_ = false;
+    int populateGeneration_ = 0;
 
     QTreeWidget* tree_ = nullptr;
     QTableWidget* details_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "search/notices.h"
+#include "ui/populate_window.h"
 #include "window_driver.h"
 
 namespace datrevo {
@@ -150,6 +151,37 @@ private Q_SLOTS:
             QCOMPARE(driver.tree()->topLevelItem(0)->text(0), QString("Root"));
             QVERIFY(driver.find<QPushButton>("id1106")->isEnabled());
             QVERIFY(!stop->isVisible());
+        }
+        QVERIFY(image->unchanged());
+    }
+
+    void aLargeFolderIsListedOnTheWorkerBehindThePopulateWindow() {
+        const auto image = test::FixtureImage("ntfs");
+        {
+            WindowDriver driver(*image);
+            driver.toPartitionPage("id1064");
+            driver.click("id1058");
+            QVERIFY(driver.waitForResult());
+            QTreeWidgetItem* many = test::ChildNamed(driver.tree()->topLevelItem(0), "Many");
+            QVERIFY(many != nullptr);
+            driver.clickTreeItem(many);  // listed directly
+            QVERIFY(!driver.window().populating());
+            const auto listed = TreeTexts(driver.fileList());
+            QVERIFY(listed.size() > 10);
+
+            driver.window().setPopulateThreshold(0);
+            driver.clickTreeItem(driver.tree()->topLevelItem(0));
+            driver.clickTreeItem(many);
+            QVERIFY(driver.window().populating());
+            QVERIFY(!driver.window().isEnabled());
+            auto* note = driver.window().findChild<QDialog*>("id311");
+            QVERIFY(note != nullptr && note->isVisible());
+            QCOMPARE(note->findChild<QLabel*>("id1142")->text(), QString(ui::kPopulatingText));
+            QVERIFY(QTest::qWaitFor([&] { return !driver.window().populating(); }, 120000));
+            QVERIFY(driver.window().isEnabled());
+            QVERIFY(!note->isVisible());
+            QCOMPARE(TreeTexts(driver.fileList()), listed);
+            QCOMPARE(driver.find<QLabel>("id1093")->text(), QString("Current Folder : Many"));
         }
         QVERIFY(image->unchanged());
     }
