@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -93,9 +92,9 @@ DestinationDialog::DestinationDialog(QWidget* parent, const QString& proposed, D
     picture->setScaledContents(true);
     picture->setFixedSize(50, 50);
     groupLayout->addWidget(picture, 0, Qt::AlignTop);
-    auto* message = Label(QString::fromUtf8(kDestinationMessage), 1003, group);
-    message->setWordWrap(true);
-    groupLayout->addWidget(message, 1);
+    message_ = Label(QString::fromUtf8(kDestinationMessage), 1003, group);
+    message_->setWordWrap(true);
+    groupLayout->addWidget(message_, 1);
     layout->addWidget(group);
 
     auto* row = new QHBoxLayout;
@@ -128,10 +127,13 @@ QString DestinationDialog::folder() const { return folder_->text().trimmed(); }
 void DestinationDialog::accept() {
     const QString chosen = folder();
     const std::string refusal =
-        chosen.isEmpty() ? std::string("Enter the folder in which to save.") : check_(chosen.toStdString());
+        chosen.isEmpty() ? std::string(kNoDestinationMessage) : check_(chosen.toStdString());
     if (!refusal.empty()) {
-        QMessageBox::critical(this, windowTitle(), ToQt(refusal));
+        // The reason takes the message's place; the user picks another folder.
+        message_->setText(ToQt(refusal));
+        message_->setStyleSheet("color: rgb(192, 0, 0);");
         folder_->setFocus();
+        folder_->selectAll();
         return;
     }
     QDialog::accept();

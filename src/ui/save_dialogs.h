@@ -54,6 +54,7 @@ public:
 inline constexpr const char* kDestinationMessage =
     "Select the folder in which the recovered Files and Folders will be saved. Choose a folder "
     "on another disk than the one being recovered, so that nothing on it is overwritten.";
+inline constexpr const char* kNoDestinationMessage = "Enter the folder in which to save.";
 inline constexpr const char* kCountingText = "Calculating Total Number of Files, Please Wait ...";
 
 // Dialog 129, "Save As".
@@ -67,6 +68,7 @@ public:
 
 private:
     DestinationCheck check_;
+    QLabel* message_ = nullptr;
     QLineEdit* folder_ = nullptr;
 };
 

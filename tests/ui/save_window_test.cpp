@@ -3,6 +3,8 @@
 // with the manifest; a destination on the image refused; and the exit
 // questions with their answers.
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
 
@@ -27,6 +29,21 @@ bool RunStandardFat16Search(WindowDriver& driver) {
     driver.toPartitionPage("id1064");
     driver.click("id1058");
     return driver.waitForResult();
+}
+
+// Saves the selected rows of the list with the menu's "Save" and waits.
+bool SaveSelectedRows(WindowDriver& driver) {
+    driver.window().findChild<QMenu*>("menu252")->findChild<QAction*>("id32773")->trigger();
+    return driver.waitForSaveEnd();
+}
+
+void SelectRows(WindowDriver& driver, const std::vector<QString>& names) {
+    driver.fileList()->clearSelection();
+    for (const QString& name : names) {
+        QTreeWidgetItem* row = test::RowNamed(driver.fileList(), name);
+        if (row == nullptr) qFatal("no row %s", qPrintable(name));
+        row->setSelected(true);
+    }
 }
 
 class SaveWindow : public QObject {
@@ -126,6 +143,102 @@ private Q_SLOTS:
         }
         std::filesystem::remove_all(out);
         QVERIFY(image->unchanged());
+    }
+
+    void stopWhileAQuestionIsOpenEndsTheSaveAfterTheCurrentFile() {
+        const auto image = test::FixtureImage("fat16");
+        const auto out = test::MakeTempDir("window-save-stop");
+        {
+            WindowDriver driver(*image);
+            QVERIFY(RunStandardFat16Search(driver));
+            driver.saveDialogs.destination = out.string();
+            SelectRows(driver, {"README.TXT", "empty.txt"});
+            QVERIFY(SaveSelectedRows(driver));
+            QCOMPARE(driver.window().saveRunner().lastSummary()->filesSaved, std::size_t{2});
+
+            // Again: the first file is in the way; while its question is
+            // open the user presses "Stop" in the progress window.
+            driver.saveDialogs.duringReplace = [&] {
+                auto* progress = driver.window().findChild<QDialog*>("id130");
+                QVERIFY(progress != nullptr && progress->isVisible());
+                QTest::mouseClick(progress->findChild<QPushButton*>("id1"), Qt::LeftButton);
+            };
+            QVERIFY(SaveSelectedRows(driver));
+            QCOMPARE(driver.saveDialogs.replaceAsked.size(), std::size_t{1});
+            QCOMPARE(driver.window().saveRunner().lastSummary()->ending, SaveEnding::Stopped);
+        }
+        std::filesystem::remove_all(out);
+        QVERIFY(image->unchanged());
+    }
+
+    void leavingWhileTheSaveWaitsForAnAnswerStopsItWithoutHanging() {
+        const auto image = test::FixtureImage("fat16");
+        const auto out = test::MakeTempDir("window-save-exit");
+        {
+            WindowDriver driver(*image);
+            QVERIFY(RunStandardFat16Search(driver));
+            driver.saveDialogs.destination = out.string();
+            SelectRows(driver, {"README.TXT"});
+            QVERIFY(SaveSelectedRows(driver));
+            driver.prompter.questions.clear();
+            driver.prompter.answers = {true};
+            driver.saveDialogs.duringReplace = [&] { driver.window().close(); };
+            SelectRows(driver, {"README.TXT"});
+            driver.window().findChild<QMenu*>("menu252")->findChild<QAction*>("id32773")->trigger();
+            QVERIFY(QTest::qWaitFor([&] { return !driver.window().isVisible(); }, 120000));
+            QVERIFY(!driver.window().saveRunner().running());
+            // A save runs: no offer to store the log, only the exit question.
+            QCOMPARE(driver.prompter.questions, std::vector<std::string>{ui::kExitQuestion});
+            QCOMPARE(test::Md5OfFiles(out).size(), std::size_t{1});
+        }
+        std::filesystem::remove_all(out);
+        QVERIFY(image->unchanged());
+    }
+
+    void theDialogsGiveTheAnswersOfTheirButtons() {
+        QWidget parent;
+        ui::DestinationDialog destination(&parent, "", [](const std::string& folder) {
+            return folder == "/refused" ? std::string("not there") : std::string();
+        });
+        destination.findChild<QLineEdit*>("id1000")->setText("/refused");
+        QTest::mouseClick(destination.findChild<QPushButton*>("id1"), Qt::LeftButton);
+        QCOMPARE(destination.result(), int(QDialog::Rejected));  // still open
+        QCOMPARE(destination.findChild<QLabel*>("id1003")->text(), QString("not there"));
+        destination.findChild<QLineEdit*>("id1000")->setText("/fine ");
+        QTest::mouseClick(destination.findChild<QPushButton*>("id1"), Qt::LeftButton);
+        QCOMPARE(destination.result(), int(QDialog::Accepted));
+        QCOMPARE(destination.folder(), QString("/fine"));
+
+        ui::ReplaceDialog replace(&parent, "a.txt", "a (2).txt");
+        QCOMPARE(replace.findChild<QLineEdit*>("id1025")->text(), QString("a (2).txt"));
+        QVERIFY(replace.findChild<QLineEdit*>("id1024")->isReadOnly());
+        replace.findChild<QLineEdit*>("id1025")->setText("b.txt");
+        replace.findChild<QCheckBox*>("id1026")->setChecked(true);
+        QTest::mouseClick(replace.findChild<QPushButton*>("id1027"), Qt::LeftButton);
+        QCOMPARE(replace.answer().action, ReplaceAction::Rename);
+        QCOMPARE(replace.answer().newName, std::string("b.txt"));
+        QVERIFY(replace.answer().applyToAll);
+        ui::ReplaceDialog closed(&parent, "a.txt", "a (2).txt");
+        closed.reject();  // Esc and the close box
+        QCOMPARE(closed.answer().action, ReplaceAction::Skip);
+
+        ui::WriteErrorDialog writeError(&parent, "x", "y");
+        QTest::mouseClick(writeError.findChild<QPushButton*>("id1043"), Qt::LeftButton);
+        QCOMPARE(writeError.answer(), WriteErrorAction::SkipAll);
+        ui::WriteErrorDialog escaped(&parent, "x", "y");
+        escaped.reject();
+        QCOMPARE(escaped.answer(), WriteErrorAction::Skip);
+
+        int stops = 0;
+        int skips = 0;
+        ui::SaveProgressDialog progress(&parent);
+        progress.onStop = [&] { ++stops; };
+        progress.onSkip = [&] { ++skips; };
+        QTest::mouseClick(progress.findChild<QPushButton*>("id1008"), Qt::LeftButton);
+        QTest::mouseClick(progress.findChild<QPushButton*>("id1"), Qt::LeftButton);
+        progress.reject();
+        QCOMPARE(skips, 1);
+        QCOMPARE(stops, 2);
     }
 
     void aDestinationOnTheImageItselfIsRefused() {

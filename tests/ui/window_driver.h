@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <deque>
+#include <functional>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -68,6 +69,7 @@ public:
     }
     ReplaceAnswer askReplace(QWidget*, const std::string& existingName, const std::string&) override {
         replaceAsked.push_back(existingName);
+        if (duringReplace) duringReplace();
         return replaceAnswer;
     }
     WriteErrorAction askWriteError(QWidget*, const std::string& path, const std::string&) override {
@@ -80,6 +82,7 @@ public:
     int destinationAsked = 0;
     ReplaceAnswer replaceAnswer{ReplaceAction::Skip, {}, false};
     std::vector<std::string> replaceAsked;
+    std::function<void()> duringReplace;  // runs while the save's worker waits for the answer
     std::vector<std::string> errorAsked;
 };
 
