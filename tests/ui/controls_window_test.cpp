@@ -110,6 +110,30 @@ private Q_SLOTS:
         QCOMPARE(Column(list, 0), QStringList({"5", "3", "----", "20", "1", "----", "7"}));
     }
 
+    void refilledRowsSortAsLastTime() {
+        CColoredListCtrl list;
+        list.setColumnCount(1);
+        Fill(list, {"b", "a"});
+        list.resort();  // no sort yet: order kept
+        QCOMPARE(Column(list, 0), QStringList({"b", "a"}));
+        list.sortRows(0, false);
+        list.clear();
+        Fill(list, {"1", "3", "2"});
+        list.resort();
+        QCOMPARE(Column(list, 0), QStringList({"3", "2", "1"}));
+    }
+
+    void longListSortsInOnePass() {
+        CColoredListCtrl list;
+        list.setColumnCount(1);
+        QList<QTreeWidgetItem*> rows;
+        for (int i = 50000; i > 0; --i) rows << new QTreeWidgetItem(QStringList{QString::number(i)});
+        list.addTopLevelItems(rows);
+        list.sortRows(0, true);
+        QCOMPARE(list.topLevelItem(0)->text(0), QString("1"));
+        QCOMPARE(list.topLevelItem(49999)->text(0), QString("50000"));
+    }
+
     void sortingMovesWholeRowsWithTheirStateAndData() {
         CColoredListCtrl list;
         list.setColumnCount(3);

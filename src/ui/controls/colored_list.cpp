@@ -47,17 +47,20 @@ void CColoredListCtrl::headingClicked(int column) {
     sortRows(column, ascending);
 }
 
+void CColoredListCtrl::resort() {
+    if (sortColumn_ >= 0) sortRows(sortColumn_, ascending_);
+}
+
 void CColoredListCtrl::sortRows(int column, bool ascending) {
     if (column < 0 || column >= columnCount()) return;
     QTreeWidgetItem* current = currentItem();
     const QList<QTreeWidgetItem*> selected = selectedItems();
 
-    std::vector<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<std::size_t>(topLevelItemCount()));
-    while (topLevelItemCount() > 0) rows.push_back(takeTopLevelItem(0));
+    // All rows at once: taking them one by one is quadratic in a long list.
+    const QList<QTreeWidgetItem*> rows = invisibleRootItem()->takeChildren();
 
     std::vector<QTreeWidgetItem*> ordered;
-    ordered.reserve(rows.size());
+    ordered.reserve(static_cast<std::size_t>(rows.size()));
     std::vector<QTreeWidgetItem*> group;
     const bool grouped = !separator_.isEmpty();
     for (QTreeWidgetItem* row : rows) {

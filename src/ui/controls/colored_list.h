@@ -22,6 +22,9 @@ public:
     // What a click on the heading of `column` does: ascending, or descending
     // when the previous sort was ascending on this same column.
     void headingClicked(int column);
+    // Sorts again as last time (after the rows were refilled); nothing
+    // before the first sort.
+    void resort();
 
     void setGroupSeparator(const QString& text) { separator_ = text; }
     const QString& groupSeparator() const { return separator_; }
