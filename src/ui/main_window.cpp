@@ -24,6 +24,8 @@
 #include "browse/file_rows.h"
 #include "browse/open_row.h"
 #include "catalogue/cell_compare.h"
+#include "fat/fat_kind.h"
+#include "fat/folder_naming.h"
 #include "ui/populate_window.h"
 #include "ui/save_runner.h"
 
@@ -162,6 +164,7 @@ void MainWindow::buildControls() {
             [this](QTreeWidgetItem* item, int) { treeItemClicked(item); });
     connect(tree_, &QTreeWidget::itemChanged, this, &MainWindow::treeItemChanged);
     tree_->installEventFilter(this);
+    connect(tree_, &QTreeWidget::itemExpanded, this, &MainWindow::folderExpanded);
     panels->addWidget(tree_, 1);
 
     auto* right = new QVBoxLayout;
@@ -657,6 +660,24 @@ void MainWindow::refreshResultTexts() {
     fillingTree_ = true;
     for (const auto& [id, item] : resultItems_)
         if (model.contains(id)) item->setText(0, ToQt(model.item(id).text));
+    fillingTree_ = false;
+}
+
+// Expanding a FAT folder reads its directory, once, to name its child
+// folders (a search names them all at its end; this covers any folder left).
+void MainWindow::folderExpanded(QTreeWidgetItem* item) {
+    if (fillingTree_ || !treeHoldsResult_ || !controller_->resultReady() || populating_ ||
+        saveRunner_->running() || !IsFatKind(context_.activeLayout.kind))
+        return;
+    const ItemId id = IdOf(item);
+    if (!context_.folders.model().contains(id)) return;
+    ExpandFatFolder(context_.folders, id, context_.selectedDisk(), context_.activeLayout);
+    const TreeModel& model = context_.folders.model();
+    fillingTree_ = true;
+    for (int i = 0; i < item->childCount(); ++i) {
+        const ItemId child = IdOf(item->child(i));
+        if (model.contains(child)) item->child(i)->setText(0, ToQt(model.item(child).text));
+    }
     fillingTree_ = false;
 }
 

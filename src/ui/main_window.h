@@ -98,6 +98,7 @@ private:
     void buildMenus();
     void openRow(QTreeWidgetItem* row);
     void refreshResultTexts();
+    void folderExpanded(QTreeWidgetItem* item);
     void startPopulation(ItemId item, bool ntfs);
     void populated(ItemId item, int generation, const std::vector<FileRow>& rows);
     void showRows(ItemId item, const std::vector<FileRow>& rows);

@@ -63,6 +63,10 @@ private Q_SLOTS:
             QVERIFY(music != nullptr && docs != nullptr);
             music->setCheckState(0, Qt::Checked);  // as a click on the box sets it
             docs->setCheckState(0, Qt::Checked);
+            auto* treeMenu = driver.window().findChild<QMenu*>("menu253");
+            QVERIFY(treeMenu != nullptr);
+            QCOMPARE(treeMenu->actions().size(), qsizetype{1});
+            QCOMPARE(treeMenu->defaultAction()->objectName(), QString("id32773"));
 
             // The window's event loop runs while the workers count and copy.
             int ticks = 0;
