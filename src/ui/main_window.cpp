@@ -58,6 +58,15 @@ public:
     }
 };
 
+// "Folders Found\t\t\t:" as "Folders Found": the colon has a column of its own.
+QString WithoutTabs(const QString& text) {
+    const qsizetype tab = text.indexOf('\t');
+    QString name = tab < 0 ? text : text.left(tab);
+    name = name.trimmed();
+    if (name.endsWith(':')) name.chop(1);
+    return name.trimmed();
+}
+
 QPushButton* Button(const char* text, int id, QWidget* parent) {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);
     button->setObjectName(QStringLiteral("id%1").arg(id));
@@ -243,24 +252,28 @@ void MainWindow::buildControls() {
     bootSectors_ = Label("0", 1082, this);
     criteria_ = Label("", 1084, this);
     range_ = Label("", 1087, this);
-    search->addWidget(Label("Searching in Physical Drive\t:", 1075, this), 0, 0);
-    search->addWidget(drive_, 0, 1);
-    search->addWidget(Label("Selected File System\t\t:", 1077, this), 1, 0);
-    search->addWidget(fileSystem_, 1, 1);
-    search->addWidget(folderLabel_, 2, 0);
-    search->addWidget(folders_, 2, 1);
-    search->addWidget(bootLabel_, 3, 0);
-    search->addWidget(bootSectors_, 3, 1);
-    search->addWidget(Label("Searching Criteria\t\t:", 1083, this), 4, 0);
-    search->addWidget(criteria_, 4, 1);
-    search->addWidget(Label("Searching from sectors", 1086, this), 5, 0);
-    search->addWidget(range_, 5, 1);
+    // Names, a column of colons, values: the tabs of the texts do not align
+    // in a label, so each row is split at its tabs.
+    const auto row = [&](int line, QLabel* name, QLabel* value) {
+        name->setText(WithoutTabs(name->text()));
+        search->addWidget(name, line, 0);
+        search->addWidget(new QLabel(":", this), line, 1);
+        search->addWidget(value, line, 2);
+    };
+    row(0, Label("Searching in Physical Drive\t:", 1075, this), drive_);
+    row(1, Label("Selected File System\t\t:", 1077, this), fileSystem_);
+    row(2, folderLabel_, folders_);
+    row(3, bootLabel_, bootSectors_);
+    row(4, Label("Searching Criteria\t\t:", 1083, this), criteria_);
+    row(5, Label("Searching from sectors", 1086, this), range_);
+    search->setColumnMinimumWidth(0, 200);
+    search->setColumnStretch(2, 1);
     progress_ = new QProgressBar(this);
     progress_->setObjectName("id1073");
     progress_->setRange(0, 100);
-    search->addWidget(progress_, 6, 0, 1, 2);
+    search->addWidget(progress_, 6, 0, 1, 3);
     status_ = Label("", 1074, this);
-    search->addWidget(status_, 7, 0, 1, 2);
+    search->addWidget(status_, 7, 0, 1, 3);
     stopSearch_ = Button("Stop Search", 1092, this);
     connect(stopSearch_, &QPushButton::clicked, this, [this] { controller_->stopSearch(); });
     search->addWidget(stopSearch_, 8, 0);
@@ -365,8 +378,8 @@ void MainWindow::showState() {
 void MainWindow::showSearchDisplay() {
     const SearchDisplay display = observer_.display();
     status_->setText(ToQt(display.status));
-    folderLabel_->setText(ToQt(display.folderLabel));
-    bootLabel_->setText(ToQt(display.bootLabel));
+    folderLabel_->setText(WithoutTabs(ToQt(display.folderLabel)));
+    bootLabel_->setText(WithoutTabs(ToQt(display.bootLabel)));
     folders_->setText(QString::number(display.folders));
     bootSectors_->setText(QString::number(display.bootSectors));
     progress_->setValue(display.percent);
