@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Throughput of the NTFS searches: records per second of the Standard MFT
-# walk, and the Advance scan's throughput as a ratio to `cat IMAGE
-# >/dev/null` on the same file in the same run.
+# walk against The Sleuth Kit's `fls -r` listing the same volume, and the
+# Advance scan's throughput as a ratio to `cat IMAGE >/dev/null` on the same
+# file in the same run.
 #
 #   sudo bench/ntfs_scan.sh [SIZE_GIB] [FOLDERS] [FILES_PER_FOLDER]
 #
@@ -52,3 +53,11 @@ out=$("$BUILD/bench/ntfs_scan_bench" "$IMG")
 echo "$out"
 scan_rate=$(echo "$out" | awk '$1 == "scan" { print $4 }')
 printf 'scan / cat throughput ratio: %.2f\n' "$(echo "$scan_rate / ($mib / $cat_seconds)" | bc -l)"
+if command -v fls > /dev/null; then
+  start=$(date +%s.%N); fls -r -p "$IMG" > /dev/null; end=$(date +%s.%N)
+  fls_seconds=$(echo "$end - $start" | bc -l)
+  standard_seconds=$(echo "$out" | awk '$1 == "standard" { print $2 }')
+  printf 'fls -r    %.3f s\n' "$fls_seconds"
+  printf 'standard time / fls -r time: %.2f (below 1 is faster)\n' \
+    "$(echo "$standard_seconds / $fls_seconds" | bc -l)"
+fi
