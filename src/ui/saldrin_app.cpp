@@ -9,7 +9,7 @@
 
 namespace datrevo::ui {
 
-StartOptions ParseStartOptions(const QApplication& app) {
+StartOptions ParseStartOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Recover folders and files from removable disks"));
     parser.addHelpOption();
@@ -20,7 +20,7 @@ StartOptions ParseStartOptions(const QApplication& app) {
                                       QStringLiteral("Start without the splash picture."));
     parser.addOption(image);
     parser.addOption(noSplash);
-    parser.process(app);
+    parser.process(arguments);
     StartOptions options;
     for (const QString& path : parser.values(image)) options.images.push_back(path.toStdString());
     options.splash = !parser.isSet(noSplash);
@@ -33,7 +33,7 @@ CSaldrinApp::CSaldrinApp(int& argc, char** argv) : app_(argc, argv) {
 }
 
 int CSaldrinApp::run() {
-    StartOptions options = ParseStartOptions(app_);
+    StartOptions options = ParseStartOptions(QApplication::arguments());
     if (options.splash) {
         CSplash splash;
         splash.exec();

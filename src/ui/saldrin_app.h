@@ -14,9 +14,9 @@ struct StartOptions {
     bool splash = true;
 };
 
-// Reads the command line of `app` (exits on --help and on errors, as the
-// parser does).
-StartOptions ParseStartOptions(const QApplication& app);
+// Reads a command line, the program's name first (exits on --help and on
+// errors, as Qt's parser does).
+StartOptions ParseStartOptions(const QStringList& arguments);
 
 class CSaldrinApp {
 public:

@@ -27,6 +27,7 @@
 #include "ui/gui_reporting.h"
 #include "ui/help_file.h"
 #include "ui/images.h"
+#include "ui/saldrin_app.h"
 
 namespace datrevo {
 namespace {
@@ -330,6 +331,16 @@ private Q_SLOTS:
         OnNextModal(classOf);
         prompter.showMessage("Not Enough Memory", MessageIcon::Error, "Vantorrel Datrevo");
         QCOMPARE(seen, QString("QMessageBox"));
+    }
+
+    void commandLineListsImagesAndCanSkipTheSplash() {
+        const ui::StartOptions plain = ui::ParseStartOptions({"datrevo"});
+        QVERIFY(plain.splash);
+        QVERIFY(plain.images.empty());
+        const ui::StartOptions options = ui::ParseStartOptions(
+            {"datrevo", "--image", "/tmp/a.img", "--no-splash", "--image", "/tmp/b c.img"});
+        QVERIFY(!options.splash);
+        QCOMPARE(options.images, std::vector<std::string>({"/tmp/a.img", "/tmp/b c.img"}));
     }
 
     void renderForReview() {
