@@ -434,10 +434,9 @@ void Mark(QPainter& p, QRectF r) {
     p.setPen(QPen(QColor(255, 210, 60), 8 * unit, Qt::SolidLine, Qt::RoundCap));
     const QRectF ring(centre.x() - 50 * unit, centre.y() - 50 * unit, 100 * unit, 100 * unit);
     p.drawArc(ring, 200 * 16, 250 * 16);
-    const double end = (200.0 + 250.0) * M_PI / 180.0;
-    ArrowHead(p, QPointF(centre.x() + 50 * unit * std::cos(end) + 9 * unit,
-                         centre.y() - 50 * unit * std::sin(end) + 1 * unit),
-              10, 16 * unit, QColor(255, 210, 60));
+    // The arc runs counter-clockwise and ends at the top: the head points left.
+    ArrowHead(p, QPointF(centre.x() - 10 * unit, centre.y() - 50 * unit), 180, 16 * unit,
+              QColor(255, 210, 60));
 }
 
 QImage WindowIcon() {
