@@ -108,6 +108,10 @@ private Q_SLOTS:
             driver.click("id1092");  // "Stop Search"
             QVERIFY(QTest::qWaitFor([&] { return !driver.window().wizard().searchRunning(); }, 120000));
             QCOMPARE(driver.window().wizard().page(), ui::WizardPage::FileSystems);
+            // A stop before the boot sector is reached finds no file system
+            // and says so; a later one lists what was found.
+            QVERIFY(driver.prompter.messages.size() <= 1);
+            driver.prompter.messages.clear();
             driver.click("id1059");  // stopped search -> partition page
             QCOMPARE(driver.guide(), std::string(ui::kGuidePartitionPage));
             QCOMPARE(driver.tree()->topLevelItem(0)->text(0), QString("Disk 0"));
