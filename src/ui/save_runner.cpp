@@ -101,12 +101,12 @@ public:
             owner_,
             [this] {
                 repaintPending_ = false;
-                SaveProgressInfo info;
+                SaveProgressInfo shown;
                 {
                     std::lock_guard lock(mutex_);
-                    info = latest_;
+                    shown = latest_;
                 }
-                show_(info);
+                show_(shown);
             },
             Qt::QueuedConnection);
     }
@@ -163,7 +163,8 @@ void SaveRunner::planned(std::shared_ptr<SavePlan> plan) {
     if (worker_.joinable()) worker_.join();
     Dismiss(counting_);
     if (plan->stopped) {
-        summary_ = SaveSummary{SaveEnding::Stopped};
+        summary_ = SaveSummary{};
+        summary_->ending = SaveEnding::Stopped;
         finish();
         return;
     }

@@ -220,6 +220,22 @@ TEST_F(Wizard, StopDuringASearchKeepsWhatWasFound) {
     EXPECT_TRUE(wizard().controls().saveEnabled);
 }
 
+TEST_F(Wizard, LeavingStopsTheSearchAndTheLostPartitionSearchAndWaits) {
+    ToPartitionPage("fat16", SearchMode::Advance);
+    wizard().searchMorePartitions();
+    EXPECT_TRUE(wizard().lostPartitionSearchRunning());
+    wizard().stopWorkers();  // returns once the worker has ended
+    harness.finishWorkers();
+    EXPECT_FALSE(wizard().lostPartitionSearchRunning());
+
+    wizard().next();  // an Advance scan of every sector
+    EXPECT_TRUE(wizard().searchRunning());
+    wizard().stopWorkers();
+    harness.finishWorkers();  // only the end report is left to run
+    EXPECT_FALSE(wizard().searchRunning());
+    EXPECT_EQ(wizard().step(), WizardStep::FileSystems);
+}
+
 TEST_F(Wizard, ALogSavedOnTheResultsLoadsOnThePartitionPage) {
     ToPartitionPage("fat16", SearchMode::Standard);
     EXPECT_FALSE(wizard().saveLog("/nonexistent/x.MPD"));  // not on the results yet
