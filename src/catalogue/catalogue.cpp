@@ -28,4 +28,18 @@ Catalogue::Catalogue()
       DirScratchTable("DirScratchTable", {"Self Cluster", "Sector", "Parent Cluster", "File System",
                                           "Date", "Time", "First Run"}) {}
 
+int InsertCatchAllFolderRow(CatalogueTable& folderTable, int index, std::uint32_t parent) {
+    const int row = folderTable.insertRow(index, kCatchAllName);
+    folderTable.setCell(row, folder_col::Sector, "0");
+    folderTable.setUnsigned(row, folder_col::Self, kCatchAllNumber);
+    folderTable.setUnsigned(row, folder_col::Parent, parent);
+    folderTable.setCell(row, folder_col::Date, "0");
+    folderTable.setCell(row, folder_col::Time, "0");
+    folderTable.setCell(row, folder_col::Size, "0");
+    folderTable.setCell(row, folder_col::Attr, "16");
+    folderTable.setCell(row, folder_col::SysId, "0");
+    folderTable.setCell(row, folder_col::Type, kTypeFolder);
+    return row;
+}
+
 }  // namespace datrevo

@@ -45,6 +45,11 @@ inline constexpr std::uint32_t kNoFileSystem = 4294967295u;
 inline constexpr const char* kTypeFolder = "FOLDER";
 inline constexpr const char* kTypeFile = "FILE";
 
+// Inserts at `index` the row of the catch-all folder "Miscellaneous_001",
+// with `parent` as its parent: 0 (the root's cluster) on FAT, 5 on NTFS.
+// Returns the row's index.
+int InsertCatchAllFolderRow(CatalogueTable& folderTable, int index, std::uint32_t parent);
+
 struct Catalogue {
     Catalogue();
 

@@ -57,16 +57,7 @@ void NameRootRows(CatalogueTable& folders, const std::vector<FatDirectoryEntry>&
 }  // namespace
 
 void InsertCatchAllRow(CatalogueTable& folders, int index) {
-    const int row = folders.insertRow(index, kCatchAllName);
-    folders.setCell(row, folder_col::Sector, "0");
-    folders.setUnsigned(row, folder_col::Self, kCatchAllNumber);
-    folders.setCell(row, folder_col::Parent, "0");
-    folders.setCell(row, folder_col::Date, "0");
-    folders.setCell(row, folder_col::Time, "0");
-    folders.setCell(row, folder_col::Size, "0");
-    folders.setCell(row, folder_col::Attr, "16");
-    folders.setCell(row, folder_col::SysId, "0");
-    folders.setCell(row, folder_col::Type, kTypeFolder);
+    InsertCatchAllFolderRow(folders, index, 0);
 }
 
 void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer) {

@@ -31,16 +31,7 @@ void AppendNtfsFileRow(CatalogueTable& table, const NtfsRow& row) {
 }
 
 void AppendNtfsCatchAllRow(CatalogueTable& folderTable) {
-    const int index = folderTable.appendRow(kCatchAllName);
-    folderTable.setCell(index, folder_col::Sector, "0");
-    folderTable.setUnsigned(index, folder_col::Self, kCatchAllNumber);
-    folderTable.setUnsigned(index, folder_col::Parent, kNtfsRootRecord);
-    folderTable.setCell(index, folder_col::Date, "0");
-    folderTable.setCell(index, folder_col::Time, "0");
-    folderTable.setCell(index, folder_col::Size, "0");
-    folderTable.setCell(index, folder_col::Attr, "16");
-    folderTable.setCell(index, folder_col::SysId, "0");
-    folderTable.setCell(index, folder_col::Type, kTypeFolder);
+    InsertCatchAllFolderRow(folderTable, folderTable.count(), kNtfsRootRecord);
 }
 
 }  // namespace datrevo
