@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <climits>
+
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -174,7 +176,18 @@ void MainWindow::buildControls() {
     connect(tree_, &QTreeWidget::itemChanged, this, &MainWindow::treeItemChanged);
     tree_->installEventFilter(this);
     connect(tree_, &QTreeWidget::itemExpanded, this, &MainWindow::folderExpanded);
-    panels->addWidget(tree_, 1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(tree_, 1);
+    treeLoading_ = new QWidget(this);
+    auto* loading = new QHBoxLayout(treeLoading_);
+    loading->setContentsMargins(0, 0, 0, 0);
+    loading->addWidget(Label(kTreeLoadingText, 1185, this));
+    treeLoadingBar_ = new QProgressBar(this);
+    treeLoadingBar_->setObjectName("id1183");
+    loading->addWidget(treeLoadingBar_, 1);
+    treeLoading_->hide();
+    left->addWidget(treeLoading_);
+    panels->addLayout(left, 1);
 
     auto* right = new QVBoxLayout;
     details_ = new QTableWidget(0, 2, this);
@@ -430,8 +443,21 @@ void MainWindow::fillResultTree() {
     resultItems_.clear();
     shownFolder_ = kNoItem;
     const TreeModel& model = context_.folders.model();
+    // A large tree takes a while to fill: the bar moves, painted at once as
+    // the window's thread does not return to its loop meanwhile.
+    const bool showLoading = model.size() > kTreeLoadingBarItems;
+    std::size_t added = 0;
+    if (showLoading) {
+        treeLoadingBar_->setRange(0, static_cast<int>(std::min<std::size_t>(model.size(), INT_MAX)));
+        treeLoadingBar_->setValue(0);
+        treeLoading_->show();
+    }
     const std::function<void(QTreeWidgetItem*, ItemId)> add = [&](QTreeWidgetItem* parent,
                                                                   ItemId id) {
+        if (showLoading && ++added % 512 == 0) {
+            treeLoadingBar_->setValue(static_cast<int>(std::min<std::size_t>(added, INT_MAX)));
+            treeLoading_->repaint();
+        }
         const TreeItem& source = model.item(id);
         auto* item = parent == nullptr ? new QTreeWidgetItem(tree_, {ToQt(source.text)})
                                        : new QTreeWidgetItem(parent, {ToQt(source.text)});
@@ -448,6 +474,7 @@ void MainWindow::fillResultTree() {
         tree_->topLevelItem(0)->setExpanded(true);
         showFolder(context_.folders.root());
     }
+    treeLoading_->hide();
     fillingTree_ = false;
 }
 

@@ -43,6 +43,10 @@ class PopulateWindow;
 // Folders whose listing walks more rows than this (the folder-node list, and
 // on NTFS the entry table) are listed on a worker behind the populate window.
 inline constexpr std::size_t kPopulateOnWorkerRows = 5000;
+// Result trees of more items than this show the tree-loading bar while the
+// tree control is filled.
+inline constexpr std::size_t kTreeLoadingBarItems = 2000;
+inline constexpr const char* kTreeLoadingText = "Loading tree, Please Wait";
 
 // The file "Save Log" writes (`saving`) or "Load Log" reads, offered in
 // `folder`; an empty text when the user cancels.
@@ -125,6 +129,8 @@ private:
     int populateGeneration_ = 0;
 
     QTreeWidget* tree_ = nullptr;
+    QWidget* treeLoading_ = nullptr;         // label 1185 and bar 1183
+    QProgressBar* treeLoadingBar_ = nullptr;
     QTableWidget* details_ = nullptr;
     QTreeWidget* fileList_ = nullptr;
     QLabel* guide_ = nullptr;

@@ -19,7 +19,6 @@ PopulateWindow::PopulateWindow(QWidget* parent)
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);
     auto* busy = new QProgressBar(this);
-    busy->setObjectName("id1183");
     busy->setRange(0, 0);  // no known end: a moving bar
     busy->setTextVisible(false);
     busy->setMaximumHeight(12);

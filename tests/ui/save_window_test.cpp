@@ -277,6 +277,15 @@ private Q_SLOTS:
             QVERIFY(driver.tree()->currentItem()->text(0) != QString("Music"));
             const QString shown = driver.find<QLabel>("id1093")->text();
             QVERIFY(shown.endsWith(driver.tree()->currentItem()->text(0)));
+
+            // "Open" on a file row saves it: the destination is asked for.
+            driver.clickTreeItem(driver.tree()->topLevelItem(0));
+            QTreeWidgetItem* readme = test::RowNamed(driver.fileList(), "README.TXT");
+            QVERIFY(readme != nullptr);
+            Q_EMIT driver.fileList()->itemDoubleClicked(readme, 0);
+            QCOMPARE(driver.saveDialogs.destinationAsked, 1);  // cancelled: no destination set
+            QVERIFY(!driver.window().saveRunner().running());
+            QVERIFY(!driver.find<QWidget>("id1183")->isVisible());  // the tree-loading bar
         }
         QVERIFY(image->unchanged());
     }
