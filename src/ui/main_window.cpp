@@ -155,6 +155,7 @@ void MainWindow::buildControls() {
     connect(save_, &QPushButton::clicked, this, &MainWindow::saveSelected);
     connect(exitButton, &QPushButton::clicked, this, &MainWindow::reject);
     connect(next_, &QPushButton::clicked, this, [this] {
+        if (busyWithResult()) return;
         controller_->setTypeChoice(typeChoice_->currentIndex());
         controller_->setStartField(startField_->text().toStdString());
         controller_->setEndField(endField_->text().toStdString());
@@ -162,7 +163,9 @@ void MainWindow::buildControls() {
         observer_.reset();
         controller_->next();
     });
-    connect(back_, &QPushButton::clicked, this, [this] { controller_->back(); });
+    connect(back_, &QPushButton::clicked, this, [this] {
+        if (!busyWithResult()) controller_->back();
+    });
     connect(saveLog_, &QPushButton::clicked, this, &MainWindow::saveLogClicked);
     connect(loadLog_, &QPushButton::clicked, this, &MainWindow::loadLogClicked);
 
@@ -494,6 +497,10 @@ void MainWindow::treeItemClicked(QTreeWidgetItem* item) {
 // branch and its ancestors.
 void MainWindow::treeItemChanged(QTreeWidgetItem* item, int column) {
     if (fillingTree_ || column != 0 || !treeHoldsResult_ || !controller_->resultReady()) return;
+    if (busyWithResult()) {  // the worker reads the check marks: put the box back
+        syncCheckStates();
+        return;
+    }
     const auto id = static_cast<ItemId>(item->data(0, kItemIdRole).toULongLong());
     const TreeModel& model = context_.folders.model();
     if (!model.contains(id) || ToQt(model.item(id).check) == item->checkState(0)) return;
@@ -514,8 +521,14 @@ void MainWindow::syncCheckStates() {
     fillingTree_ = false;
 }
 
+// A save or a list fill reads the folder nodes on a worker: until it ends
+// nothing on the window's side changes or reads them.
+bool MainWindow::busyWithResult() const { return saveRunner_->running() || populating_; }
+
 void MainWindow::showFolder(ItemId item) {
-    if (!controller_->resultReady() || !context_.folders.model().contains(item)) return;
+    if (!controller_->resultReady() || saveRunner_->running() ||
+        !context_.folders.model().contains(item))
+        return;
     const bool ntfs = context_.activeLayout.kind == "NTFS";
     const std::size_t walk =
         context_.folders.nodes().size() + (ntfs ? context_.catalogue.EntryTable.count() : 0u);
@@ -588,7 +601,7 @@ void MainWindow::showRows(ItemId item, const std::vector<FileRow>& rows) {
 }
 
 void MainWindow::saveLogClicked() {
-    if (!controller_->resultReady()) return;
+    if (!controller_->resultReady() || busyWithResult()) return;
     const QString path = logPaths_(true, logFolder_->text());
     if (!path.isEmpty()) controller_->saveLog(path.toStdString());
 }
@@ -629,7 +642,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::saveSelected() {
-    if (!controller_->resultReady() || saveRunner_->running()) return;
+    if (!controller_->resultReady() || busyWithResult()) return;
     SaveSelection selection;
     const TreeModel& model = context_.folders.model();
     for (ItemId id = 1; id <= model.size(); ++id) {
@@ -655,7 +668,7 @@ void MainWindow::saveSelected() {
 }
 
 void MainWindow::saveAll() {
-    if (!controller_->resultReady() || saveRunner_->running()) return;
+    if (!controller_->resultReady() || busyWithResult()) return;
     SaveSelection selection;
     selection.everything = true;
     saveRunner_->start(std::move(selection));
@@ -670,7 +683,7 @@ void MainWindow::openSelectedRow() {
 // A folder row opens its folder in the tree and the list; a file row is
 // saved, as "Save" on it would.
 void MainWindow::openRow(QTreeWidgetItem* row) {
-    if (row == nullptr || !controller_->resultReady() || saveRunner_->running()) return;
+    if (row == nullptr || !controller_->resultReady() || busyWithResult()) return;
     FileRow fileRow;
     for (int column = 0; column < file_col::Count; ++column)
         fileRow[column] = row->text(column).toStdString();

@@ -103,6 +103,7 @@ private:
     void openRow(QTreeWidgetItem* row);
     void refreshResultTexts();
     void folderExpanded(QTreeWidgetItem* item);
+    bool busyWithResult() const;
     void startPopulation(ItemId item, bool ntfs);
     void populated(ItemId item, int generation, const std::vector<FileRow>& rows);
     void showRows(ItemId item, const std::vector<FileRow>& rows);

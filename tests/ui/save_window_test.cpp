@@ -165,6 +165,12 @@ private Q_SLOTS:
             driver.saveDialogs.duringReplace = [&] {
                 auto* progress = driver.window().findChild<QDialog*>("id130");
                 QVERIFY(progress != nullptr && progress->isVisible());
+                // The worker reads the result: Back and a check box wait for it.
+                Q_EMIT driver.find<QPushButton>("id1059")->clicked();
+                QCOMPARE(driver.window().wizard().page(), ui::WizardPage::Results);
+                QTreeWidgetItem* music = test::ChildNamed(driver.tree()->topLevelItem(0), "Music");
+                music->setCheckState(0, Qt::Checked);
+                QCOMPARE(music->checkState(0), Qt::Unchecked);
                 QTest::mouseClick(progress->findChild<QPushButton*>("id1"), Qt::LeftButton);
             };
             QVERIFY(SaveSelectedRows(driver));
