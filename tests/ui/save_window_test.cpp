@@ -251,6 +251,40 @@ private Q_SLOTS:
         QCOMPARE(stops, 2);
     }
 
+    void anNtfsFolderFoundByAnAdvanceSearchIsSavedBitExact() {
+        const auto image = test::FixtureImage("ntfs-disk");
+        const auto out = test::MakeTempDir("window-save-ntfs");
+        {
+            WindowDriver driver(*image);
+            driver.toPartitionPage("id1108");
+            driver.click("id1058");
+            QVERIFY(QTest::qWaitFor([&] { return driver.guide() == kGuideAdvanceChoose; }, 120000));
+            driver.clickTreeItem(driver.tree()->topLevelItem(0)->child(0));
+            driver.click("id1058");
+            QVERIFY(driver.waitForResult());
+            QTreeWidgetItem* projects = test::ChildNamed(driver.tree()->topLevelItem(0), "Projects");
+            QVERIFY(projects != nullptr);
+            projects->setCheckState(0, Qt::Checked);
+            driver.saveDialogs.destination = out.string();
+            driver.click("id1054");
+            QVERIFY(driver.waitForSaveEnd());
+            QCOMPARE(driver.window().saveRunner().lastSummary()->ending, SaveEnding::Finished);
+        }
+        const auto copies = test::Md5OfFiles(out);
+        std::size_t compared = 0;
+        for (const test::ManifestRow& row : test::ManifestRows("ntfs-disk", "file")) {
+            if (row.deleted || row.path.rfind("p1/Projects/", 0) != 0) continue;
+            const std::string path = row.path.substr(3);
+            QVERIFY2(copies.count(path) == 1, path.c_str());
+            QCOMPARE(copies.at(path), row.md5);
+            ++compared;
+        }
+        QVERIFY(compared >= 2);
+        QCOMPARE(copies.size(), compared);
+        std::filesystem::remove_all(out);
+        QVERIFY(image->unchanged());
+    }
+
     void aDestinationOnTheImageItselfIsRefused() {
         const auto image = test::FixtureImage("fat16");
         {
