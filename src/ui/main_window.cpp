@@ -3,6 +3,7 @@
 #include <climits>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -17,6 +18,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QTimer>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -28,6 +31,16 @@
 #include "catalogue/cell_compare.h"
 #include "fat/fat_kind.h"
 #include "fat/folder_naming.h"
+#include "ui/controls/bitmap_button.h"
+#include "ui/controls/colored_list.h"
+#include "ui/controls/folder_control.h"
+#include "ui/controls/link_label.h"
+#include "ui/controls/text_progress.h"
+#include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/info_dialog.h"
+#include "ui/dialogs/ipod_connect.h"
+#include "ui/help_file.h"
+#include "ui/images.h"
 #include "ui/populate_window.h"
 #include "ui/save_runner.h"
 
@@ -49,17 +62,6 @@ QAction* MenuAction(QMenu* menu, const char* text, int command) {
     return action;
 }
 
-// A row of the file list that sorts by the catalogue's cell order: numbers
-// as numbers, dates as dates.
-class FileListItem : public QTreeWidgetItem {
-public:
-    using QTreeWidgetItem::QTreeWidgetItem;
-    bool operator<(const QTreeWidgetItem& other) const override {
-        const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
-        return CompareCells(text(column).toStdString(), other.text(column).toStdString()) < 0;
-    }
-};
-
 // "Folders Found\t\t\t:" as "Folders Found": the colon has a column of its own.
 QString WithoutTabs(const QString& text) {
     const qsizetype tab = text.indexOf('\t');
@@ -69,10 +71,31 @@ QString WithoutTabs(const QString& text) {
     return name.trimmed();
 }
 
-QPushButton* Button(const char* text, int id, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+// A toolbar button: its picture in three states with the caption below.
+QPushButton* Button(const char* text, int id, const char* picture, QWidget* parent) {
+    auto* button = new CBtn(QString::fromUtf8(text), parent);
     button->setObjectName(QStringLiteral("id%1").arg(id));
+    const ButtonPictures pictures = ToolbarPictures(picture);
+    button->setBitmaps(pictures.normal, pictures.pressed, pictures.disabled);
+    button->setCaptionPlacement(CBtn::CaptionPlacement::Below);
+    button->setTextColor(Qt::black, QColor(150, 150, 150));
     return button;
+}
+
+bool IsDeletedFolder(const FolderNodeList& nodes, ItemId item) {
+    for (std::size_t index : nodes.byItem(item))
+        if (nodes[index].deleted) return true;
+    return false;
+}
+
+// The tree's pictures by the tree model's image numbers.
+const char* TreePicture(int image) {
+    switch (image) {
+        case kImageDrive: return image::kTreeFileSystem;
+        case kImagePartition: return image::kTreePartition;
+        case kImageComputer: return image::kTreeComputer;
+        default: return image::kTreeFolder;
+    }
 }
 
 QLabel* Label(const QString& text, int id, QWidget* parent) {
@@ -104,6 +127,23 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
     setWindowTitle(QString::fromUtf8(kProgramCaption.data(),
                                      static_cast<qsizetype>(kProgramCaption.size())));
     setStyleSheet(QString("QDialog#CChildDialogExDemoDlg { %1 }").arg(kBackgroundStyle));
+    setWindowIcon(WindowIcon());
+    openWebPage_ = [this] { links_.openWebPage(); };
+    links_.showIpodHelp = [](QWidget* owner) { CIpodConnect(owner).exec(); };
+    noDiskNotice_ = [this] {
+        CInfo info(
+            [this] {
+                controller_->refreshList();
+                return !controller_->deviceItems().empty();
+            },
+            this,
+            [this] {
+                controller_->stopWorkers();
+                QCoreApplication::exit(0);
+            },
+            links_);
+        info.exec();
+    };
     context_.inventoryOptions.images = std::move(images);
     controller_ = std::make_unique<WizardController>(
         context_, [this](std::function<void()> report) {
@@ -123,7 +163,15 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
     buildMenus();
     controller_->start();
     logFolder_->setText(ToQt(controller_->logFolder()));
+    // Once the window runs: no disk found means the no-disk dialog.
+    QTimer::singleShot(0, this, &MainWindow::showNoDiskNotice);
 }
+
+void MainWindow::showNoDiskNotice() {
+    if (controller_->deviceItems().empty() && noDiskNotice_) noDiskNotice_();
+}
+
+void MainWindow::showAbout() { CAboutDlg(this, links_).exec(); }
 
 MainWindow::~MainWindow() {
     messageBoxes_.close();  // workers asking now get their default: we wait for them
@@ -138,20 +186,24 @@ void MainWindow::buildControls() {
     auto* layout = new QVBoxLayout(this);
 
     auto* toolbar = new QHBoxLayout;
-    auto* help = Button("Help", 1055, this);
-    loadLog_ = Button("Load Log", 1057, this);
-    saveLog_ = Button("Save Log", 1106, this);
-    auto* exitButton = Button("Exit", 1056, this);
-    save_ = Button("Save", 1054, this);
-    back_ = Button("Back", 1059, this);
-    next_ = Button("Next", 1058, this);
-    auto* about = Button("About Us", 1114, this);
-    for (QPushButton* button : {help, loadLog_, saveLog_, save_, back_, next_, about, exitButton})
+    auto* help = Button("Help", 1055, image::kHelp, this);
+    loadLog_ = Button("Load Log", 1057, image::kLoadLog, this);
+    saveLog_ = Button("Save Log", 1106, image::kSaveLog, this);
+    auto* exitButton = Button("Exit", 1056, image::kExit, this);
+    save_ = Button("Save", 1054, image::kSave, this);
+    back_ = Button("Back", 1059, image::kBack, this);
+    next_ = Button("Next", 1058, image::kNext, this);
+    auto* about = Button("About Us", 1114, image::kAboutUs, this);
+    for (QPushButton* button : {help, loadLog_, saveLog_, save_, back_, next_})
         toolbar->addWidget(button);
     toolbar->addStretch();
+    toolbar->addWidget(about);
+    toolbar->addWidget(exitButton);
     layout->addLayout(toolbar);
-    help->setEnabled(false);   // the help file is not shipped yet
-    about->setEnabled(false);  // nor the About box
+    const auto openHelp = [this] { OpenHelpFile(this, links_.open); };
+    connect(help, &QPushButton::clicked, this, openHelp);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, openHelp);
+    connect(about, &QPushButton::clicked, this, &MainWindow::showAbout);
     connect(save_, &QPushButton::clicked, this, &MainWindow::saveSelected);
     connect(exitButton, &QPushButton::clicked, this, &MainWindow::reject);
     connect(next_, &QPushButton::clicked, this, [this] {
@@ -185,7 +237,7 @@ void MainWindow::buildControls() {
     auto* loading = new QHBoxLayout(treeLoading_);
     loading->setContentsMargins(0, 0, 0, 0);
     loading->addWidget(Label(kTreeLoadingText, 1185, this));
-    treeLoadingBar_ = new QProgressBar(this);
+    treeLoadingBar_ = new CTextProgressCtrl(this);
     treeLoadingBar_->setObjectName("id1183");
     loading->addWidget(treeLoadingBar_, 1);
     treeLoading_->hide();
@@ -203,13 +255,8 @@ void MainWindow::buildControls() {
     details_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     right->addWidget(details_);
 
-    fileList_ = new QTreeWidget(this);
+    fileList_ = new CColoredListCtrl(this);
     fileList_->setObjectName("id1150");
-    fileList_->setRootIsDecorated(false);
-    fileList_->setAlternatingRowColors(true);
-    fileList_->setStyleSheet(
-        "QTreeWidget { background: rgb(249, 249, 249); alternate-background-color: rgb(225, 225, "
-        "225); }");
     QStringList headings;
     for (const FileListColumn& column : kFileListColumns)
         headings << QString::fromUtf8(column.heading.data(),
@@ -222,8 +269,6 @@ void MainWindow::buildControls() {
         else
             fileList_->setColumnWidth(column, width);
     }
-    fileList_->setSortingEnabled(true);
-    fileList_->sortByColumn(-1, Qt::AscendingOrder);
     fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(fileList_, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* row, int) { openRow(row); });
@@ -247,8 +292,8 @@ void MainWindow::buildControls() {
     endField_ = new QLineEdit(this);
     endField_->setObjectName("id1071");
     fields->addWidget(endField_, 2, 1);
-    searchMore_ = Button("Search More Partitions", 1062, this);
-    stopSearching_ = Button("Stop Searching Partitions", 1110, this);
+    searchMore_ = Button("Search More Partitions", 1062, image::kSearchMorePartitions, this);
+    stopSearching_ = Button("Stop Searching Partitions", 1110, image::kStopSearchingPartitions, this);
     fields->addWidget(searchMore_, 3, 0);
     fields->addWidget(stopSearching_, 3, 1);
     connect(searchMore_, &QPushButton::clicked, this,
@@ -284,13 +329,14 @@ void MainWindow::buildControls() {
     row(5, Label("Searching from sectors", 1086, this), range_);
     search->setColumnMinimumWidth(0, 200);
     search->setColumnStretch(2, 1);
-    progress_ = new QProgressBar(this);
+    progress_ = new CTextProgressCtrl(this);
     progress_->setObjectName("id1073");
     progress_->setRange(0, 100);
+    progress_->setMinimumHeight(22);
     search->addWidget(progress_, 6, 0, 1, 3);
     status_ = Label("", 1074, this);
     search->addWidget(status_, 7, 0, 1, 3);
-    stopSearch_ = Button("Stop Search", 1092, this);
+    stopSearch_ = Button("Stop Search", 1092, image::kStopSearch, this);
     connect(stopSearch_, &QPushButton::clicked, this, [this] { controller_->stopSearch(); });
     search->addWidget(stopSearch_, 8, 0);
     right->addWidget(searchPage_);
@@ -308,7 +354,7 @@ void MainWindow::buildControls() {
     connect(advance_, &QRadioButton::clicked, this,
             [this] { controller_->chooseMode(SearchMode::Advance); });
     modeText_ = Label("", 1068, this);
-    refresh_ = Button("Refresh List", 1135, this);
+    refresh_ = Button("Refresh List", 1135, image::kRefreshList, this);
     connect(refresh_, &QPushButton::clicked, this, [this] { controller_->refreshList(); });
     bottom->addWidget(standard_);
     bottom->addWidget(advance_);
@@ -316,17 +362,21 @@ void MainWindow::buildControls() {
     bottom->addWidget(refresh_);
     bottom->addStretch();
     bottom->addWidget(Label("Path for Log File : ", 1060, this));
-    logFolder_ = new QLineEdit(this);
+    auto* folderControl = new CGetFolderControl(this);
+    folderControl->setDialogTitle("Path for Log File");
+    logFolder_ = folderControl->edit();
     logFolder_->setObjectName("id1000");
-    bottom->addWidget(logFolder_);
-    auto* browse = new QPushButton("&Browse", this);
-    connect(browse, &QPushButton::clicked, this, [this] {
-        const QString folder =
-            QFileDialog::getExistingDirectory(this, "Path for Log File", logFolder_->text());
-        if (!folder.isEmpty()) logFolder_->setText(folder);
-    });
-    bottom->addWidget(browse);
+    logFolder_->setMinimumWidth(220);
+    connect(folderControl, &CGetFolderControl::folderChosen, this,
+            [this](const QString& folder) { controller_->setLogFolder(folder.toStdString()); });
+    bottom->addWidget(folderControl);
     layout->addLayout(bottom);
+
+    auto* ipodHelp = new CLinkCur(this);
+    ipodHelp->setObjectName("id1194");
+    ipodHelp->setText("For Help on connecting iPod for recovery, click here.");
+    connect(ipodHelp, &CLinkCur::clicked, this, [this] { links_.ipodHelp(this); });
+    layout->addWidget(ipodHelp);
 
     guide_ = Label("", 1116, this);
     guide_->setWordWrap(true);
@@ -399,7 +449,7 @@ void MainWindow::showSearchDisplay() {
     folders_->setText(QString::number(display.folders));
     bootSectors_->setText(QString::number(display.bootSectors));
     progress_->setValue(display.percent);
-    progress_->setFormat(ToQt(display.caption) + "%p%");
+    progress_->setCaption(ToQt(display.caption));
 }
 
 // The tree of the current page: the disks, the partitions of the disk, the
@@ -428,9 +478,14 @@ void MainWindow::fillTree() {
                              : page == WizardPage::Partitions ? QString("Disk %1").arg(disk)
                                                               : QString("File Systems");
     auto* root = new QTreeWidgetItem(tree_, {rootText});
+    setTreeIcon(root, kImageComputer);
     for (std::size_t i = 0; i < texts.size(); ++i) {
         auto* item = new QTreeWidgetItem(root, {ToQt(texts[i])});
         item->setData(0, kItemIdRole, static_cast<qulonglong>(i));
+        if (page == WizardPage::Disks)
+            item->setIcon(0, pictureIcon(image::kTreeDisk));
+        else
+            setTreeIcon(item, page == WizardPage::Partitions ? kImagePartition : kImageDrive);
     }
     root->setExpanded(true);
     fillingTree_ = false;
@@ -465,6 +520,12 @@ void MainWindow::fillResultTree() {
         auto* item = parent == nullptr ? new QTreeWidgetItem(tree_, {ToQt(source.text)})
                                        : new QTreeWidgetItem(parent, {ToQt(source.text)});
         item->setData(0, kItemIdRole, static_cast<qulonglong>(id));
+        if (id == model.root())
+            setTreeIcon(item, kImageComputer);
+        else if (IsDeletedFolder(context_.folders.nodes(), id))
+            item->setIcon(0, pictureIcon(image::kTreeDeletedFolder));
+        else
+            setTreeIcon(item, source.image);
         resultItems_[id] = item;
         if (source.check != CheckState::None) {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -577,11 +638,24 @@ void MainWindow::populated(ItemId item, int generation, const std::vector<FileRo
     tree_->setFocus();
 }
 
+void MainWindow::setTreeIcon(QTreeWidgetItem* item, int image) {
+    item->setIcon(0, pictureIcon(TreePicture(image)));
+}
+
+// Pictures are read from the resources once; a large tree shares them.
+QIcon MainWindow::pictureIcon(const char* resource) {
+    const QString key = QString::fromLatin1(resource);
+    const auto cached = pictureIcons_.constFind(key);
+    if (cached != pictureIcons_.constEnd()) return *cached;
+    const QIcon icon(LoadPixmap(resource));
+    pictureIcons_.insert(key, icon);
+    return icon;
+}
+
 void MainWindow::showRows(ItemId item, const std::vector<FileRow>& rows) {
-    fileList_->setSortingEnabled(false);
     fileList_->clear();
     for (const FileRow& row : rows) {
-        auto* entry = new FileListItem(fileList_);
+        auto* entry = new QTreeWidgetItem(fileList_);
         for (int column = 0; column < file_col::Count; ++column)
             entry->setText(column, ToQt(row[column]));
         if (row.icon == FileRowIcon::Folder) {
@@ -594,7 +668,7 @@ void MainWindow::showRows(ItemId item, const std::vector<FileRow>& rows) {
         }
         if (row.deleted) entry->setForeground(0, QBrush(QColor(160, 0, 0)));
     }
-    fileList_->setSortingEnabled(true);
+    fileList_->resort();
     shownFolder_ = item;
     const std::string path = context_.folders.FolderPath(item);
     currentFolder_->setText("Current Folder : " + ToQt(path.empty() ? "Root" : path));

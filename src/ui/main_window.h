@@ -16,11 +16,13 @@
 #include "browse/file_row.h"
 #include "browse/populate_task.h"
 #include "search/recovery_context.h"
+#include "ui/dialogs/link_actions.h"
 #include "ui/gui_reporting.h"
 #include "ui/save_dialogs.h"
 #include "ui/wizard_controller.h"
 
 class QComboBox;
+class QTimer;
 class QMenu;
 class QLabel;
 class QLineEdit;
@@ -38,6 +40,8 @@ inline constexpr const char* kSaveRecoveryQuestion = "Do you want to save the re
 inline constexpr const char* kExitQuestion = "Do you want to exit from Vantorrel Datrevo?";
 
 class SaveRunner;
+class CColoredListCtrl;
+class CTextProgressCtrl;
 class PopulateWindow;
 
 // Folders whose listing walks more rows than this (the folder-node list, and
@@ -70,6 +74,11 @@ public:
     void setSaveDialogs(SaveDialogs* dialogs);
     void setLogPathProvider(LogPathProvider provider) { logPaths_ = std::move(provider); }
     void setWebPageOpener(std::function<void()> opener) { openWebPage_ = std::move(opener); }
+    // What the links, Help and the dialogs they open do (the desktop's
+    // programs by default).
+    void setLinkActions(LinkActions links) { links_ = std::move(links); }
+    // Shown when the inventory finds no disk (the no-disk dialog by default).
+    void setNoDiskNotice(std::function<void()> notice) { noDiskNotice_ = std::move(notice); }
     SaveRunner& saveRunner() { return *saveRunner_; }
     // Lists on a worker whenever the listing walks more than `rows` rows.
     void setPopulateThreshold(std::size_t rows) { populateThreshold_ = rows; }
@@ -107,6 +116,10 @@ private:
     void startPopulation(ItemId item, bool ntfs);
     void populated(ItemId item, int generation, const std::vector<FileRow>& rows);
     void showRows(ItemId item, const std::vector<FileRow>& rows);
+    void showNoDiskNotice();
+    void showAbout();
+    void setTreeIcon(QTreeWidgetItem* item, int image);
+    QIcon pictureIcon(const char* resource);
     QIcon iconForFile(const QString& name);
 
     GuiObserver observer_;
@@ -117,11 +130,14 @@ private:
     SaveRunner* saveRunner_ = nullptr;  // a child of the window
     LogPathProvider logPaths_;
     std::function<void()> openWebPage_;
+    LinkActions links_;
+    std::function<void()> noDiskNotice_;
     QMenu* treeMenu_ = nullptr;  // menu 253
     QMenu* listMenu_ = nullptr;  // menu 252
     ItemId shownFolder_ = kNoItem;  // the folder the file list shows
     std::unordered_map<ItemId, QTreeWidgetItem*> resultItems_;
     QHash<QString, QIcon> iconsBySuffix_;
+    QHash<QString, QIcon> pictureIcons_;
     bool exitAsked_ = false;
     PopulateTask populate_;
     PopulateWindow* populateWindow_ = nullptr;
@@ -131,9 +147,9 @@ private:
 
     QTreeWidget* tree_ = nullptr;
     QWidget* treeLoading_ = nullptr;         // label 1185 and bar 1183
-    QProgressBar* treeLoadingBar_ = nullptr;
+    CTextProgressCtrl* treeLoadingBar_ = nullptr;
     QTableWidget* details_ = nullptr;
-    QTreeWidget* fileList_ = nullptr;
+    CColoredListCtrl* fileList_ = nullptr;
     QLabel* guide_ = nullptr;
     QLabel* modeText_ = nullptr;
     QRadioButton* standard_ = nullptr;
@@ -152,7 +168,7 @@ private:
     QLabel* folders_ = nullptr;
     QLabel* bootLabel_ = nullptr;
     QLabel* bootSectors_ = nullptr;
-    QProgressBar* progress_ = nullptr;
+    CTextProgressCtrl* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* currentFolder_ = nullptr;
     QPushButton* next_ = nullptr;

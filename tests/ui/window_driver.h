@@ -133,6 +133,13 @@ public:
             return logPath;
         });
         window_.setWebPageOpener([this] { ++webPageOpened; });
+        ui::LinkActions links;
+        links.open = [this](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        };
+        links.showIpodHelp = [](QWidget*) {};
+        window_.setLinkActions(links);
         window_.wizard().context().inventoryOptions.root = sysRoot_;
         window_.wizard().refreshList();  // only the image
         window_.show();
@@ -171,6 +178,7 @@ public:
     QString logPath;
     std::vector<bool> logPathsAsked;
     int webPageOpened = 0;
+    std::vector<QUrl> opened;  // what links and Help opened
 
 private:
     std::filesystem::path sysRoot_;
