@@ -28,7 +28,6 @@
 #include "browse/fat_folder_reader.h"
 #include "browse/file_rows.h"
 #include "browse/open_row.h"
-#include "catalogue/cell_compare.h"
 #include "fat/fat_kind.h"
 #include "fat/folder_naming.h"
 #include "ui/controls/bitmap_button.h"
@@ -204,6 +203,8 @@ void MainWindow::buildControls() {
     connect(help, &QPushButton::clicked, this, openHelp);
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, openHelp);
     connect(about, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this,
+            &MainWindow::quitRequested);
     connect(save_, &QPushButton::clicked, this, &MainWindow::saveSelected);
     connect(exitButton, &QPushButton::clicked, this, &MainWindow::reject);
     connect(next_, &QPushButton::clicked, this, [this] {
@@ -859,6 +860,26 @@ void MainWindow::reject() {
     populate_.stop();
     controller_->stopWorkers();
     if (openWebPage_) openWebPage_();
+    QDialog::reject();
+}
+
+// The application's own exit command (Ctrl+Q): one question first, then
+// the workers end, and a finished result may still be stored.
+void MainWindow::quitRequested() {
+    if (exitAsked_) return;
+    exitAsked_ = true;
+    Prompter& prompter = prompter_;
+    const bool leave = prompter.askYesNo(kQuitQuestion);
+    if (!leave) {
+        exitAsked_ = false;
+        return;
+    }
+    const bool finishedResult = controller_->resultReady() && !busyWithResult();
+    saveRunner_->stop();
+    populate_.stop();
+    controller_->stopWorkers();
+    if (finishedResult && prompter.askYesNo(kSaveRecoveryQuestion)) saveLogClicked();
+    exitAsked_ = false;
     QDialog::reject();
 }
 

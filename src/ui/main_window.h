@@ -38,6 +38,7 @@ namespace datrevo::ui {
 inline constexpr const char* kBackgroundStyle = "background-color: rgb(244, 251, 254);";
 inline constexpr const char* kSaveRecoveryQuestion = "Do you want to save the recovery?";
 inline constexpr const char* kExitQuestion = "Do you want to exit from Vantorrel Datrevo?";
+inline constexpr const char* kQuitQuestion = "Do you want to Exit?";
 
 class SaveRunner;
 class CColoredListCtrl;
@@ -93,6 +94,8 @@ public:
     void openSelectedRow();
     // The close request (Exit, Esc, the close box): the exit questions.
     void reject() override;
+    // The application's exit command (Ctrl+Q): "Do you want to Exit?".
+    void quitRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 // The real window's shell, offscreen: the no-disk notice, the file list's
 // heading sort, the tree's pictures, and the links.
 #include <QHeaderView>
+#include <QShortcut>
 #include <QTest>
 
 #include "browse/file_rows.h"
@@ -102,6 +103,32 @@ private Q_SLOTS:
             QCOMPARE(link->text(), QString("For Help on connecting iPod for recovery, click here."));
             QTest::mouseClick(link, Qt::LeftButton);
             QCOMPARE(ipodHelp, 1);
+        }
+        QVERIFY(image->unchanged());
+    }
+
+    void quitAsksOnceThenOffersToStoreAFinishedResult() {
+        const auto image = test::FixtureImage("fat16");
+        {
+            WindowDriver driver(*image);
+            driver.toPartitionPage("id1064");
+            driver.click("id1058");
+            QVERIFY(driver.waitForResult());
+            driver.prompter.answers = {false};
+            QShortcut* quit = nullptr;
+            for (QShortcut* shortcut : driver.window().findChildren<QShortcut*>())
+                if (shortcut->key() == QKeySequence(QKeySequence::Quit)) quit = shortcut;
+            QVERIFY(quit != nullptr);
+            Q_EMIT quit->activated();
+            QCOMPARE(driver.prompter.questions, std::vector<std::string>{"Do you want to Exit?"});
+            QVERIFY(driver.window().isVisible());
+
+            driver.prompter.questions.clear();
+            driver.prompter.answers = {true, false};
+            driver.window().quitRequested();
+            QCOMPARE(driver.prompter.questions,
+                     (std::vector<std::string>{"Do you want to Exit?", "Do you want to save the recovery?"}));
+            QVERIFY(!driver.window().isVisible());
         }
         QVERIFY(image->unchanged());
     }
