@@ -367,7 +367,7 @@ void MainWindow::buildControls() {
     folderControl->setDialogTitle("Path for Log File");
     logFolder_ = folderControl->edit();
     logFolder_->setObjectName("id1000");
-    logFolder_->setMinimumWidth(220);
+    folderControl->setMinimumWidth(300);
     connect(folderControl, &CGetFolderControl::folderChosen, this,
             [this](const QString& folder) { controller_->setLogFolder(folder.toStdString()); });
     bottom->addWidget(folderControl);

@@ -1,5 +1,7 @@
 #include "ui/controls/folder_control.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileDialog>
 
@@ -17,22 +19,29 @@ CGetFolderControl::CGetFolderControl(QWidget* parent)
     browse_->setToolTip(QStringLiteral("Choose the folder"));
     browse_->setObjectName(QStringLiteral("browse"));
     setFocusProxy(edit_);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);  // one line high, in any layout
     connect(browse_, &QPushButton::clicked, this, &CGetFolderControl::browse);
+}
+
+// The width the field's height gives, widened when the caption needs more
+// in the font used here: the caption is never clipped.
+int CGetFolderControl::buttonWidth(int fieldHeight) const {
+    return std::max(BrowseWidth(fieldHeight), browse_->sizeHint().width());
 }
 
 QSize CGetFolderControl::sizeHint() const {
     const QSize field = edit_->sizeHint();
-    return QSize(field.width() + 1 + BrowseWidth(field.height()), field.height());
+    return QSize(field.width() + 1 + buttonWidth(field.height()), field.height());
 }
 
 QSize CGetFolderControl::minimumSizeHint() const {
     const QSize field = edit_->minimumSizeHint();
-    return QSize(field.width() + 1 + BrowseWidth(field.height()), field.height());
+    return QSize(field.width() + 1 + buttonWidth(field.height()), field.height());
 }
 
 void CGetFolderControl::resizeEvent(QResizeEvent*) {
     const int fieldHeight = height();
-    const int buttonWidth = BrowseWidth(fieldHeight);
+    const int buttonWidth = this->buttonWidth(fieldHeight);
     const int fieldWidth = std::max(0, width() - 1 - buttonWidth);
     edit_->setGeometry(0, 0, fieldWidth, fieldHeight);
     browse_->setGeometry(fieldWidth + 1, 0, buttonWidth, fieldHeight);

@@ -1,6 +1,6 @@
 // CGetFolderControl: a folder field with a "&Browse" button right of it (one
 // pixel apart, as high as the field, field height * 8 / 10 + 25 pixels
-// wide). The button asks for a folder starting at the field's text; a chosen
+// wide, or wider when its caption needs it). The button asks for a folder starting at the field's text; a chosen
 // folder replaces the text and is announced by `folderChosen`.
 #pragma once
 
@@ -48,6 +48,7 @@ protected:
 
 private:
     void browse();
+    int buttonWidth(int fieldHeight) const;
 
     QLineEdit* edit_;
     QPushButton* browse_;
