@@ -303,6 +303,18 @@ void MainWindow::buildControls() {
             [this] { controller_->stopSearchingPartitions(); });
     right->addWidget(partitionFields_);
 
+    // The lost-partition search's bar, while it runs.
+    lostSearch_ = new QWidget(this);
+    auto* lost = new QHBoxLayout(lostSearch_);
+    lost->setContentsMargins(0, 0, 0, 0);
+    lost->addWidget(Label("Searching Partition...", 1072, this));
+    lostProgress_ = new CTextProgressCtrl(this);
+    lostProgress_->setObjectName("id1070");
+    lostProgress_->setCaption("Completed ");
+    lost->addWidget(lostProgress_, 1);
+    lostSearch_->hide();
+    right->addWidget(lostSearch_);
+
     // The search page.
     searchPage_ = new QWidget(this);
     auto* search = new QGridLayout(searchPage_);
@@ -422,6 +434,7 @@ void MainWindow::showState() {
     startField_->setText(ToQt(wizard.startField()));
     endField_->setText(ToQt(wizard.endField()));
     searchPage_->setVisible(page == WizardPage::Searching);
+    lostSearch_->setVisible(wizard.lostPartitionSearchRunning());
     details_->setVisible(page != WizardPage::Results);
     fileList_->setVisible(page == WizardPage::Results);
     currentFolder_->setVisible(page == WizardPage::Results);
@@ -451,6 +464,7 @@ void MainWindow::showSearchDisplay() {
     bootSectors_->setText(QString::number(display.bootSectors));
     progress_->setValue(display.percent);
     progress_->setCaption(ToQt(display.caption));
+    if (controller_->lostPartitionSearchRunning()) lostProgress_->setValue(display.percent);
 }
 
 // The tree of the current page: the disks, the partitions of the disk, the

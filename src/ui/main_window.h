@@ -163,6 +163,8 @@ private:
     QLineEdit* logFolder_ = nullptr;
     QWidget* partitionFields_ = nullptr;
     QWidget* searchPage_ = nullptr;
+    QWidget* lostSearch_ = nullptr;  // label 1072 and bar 1070
+    CTextProgressCtrl* lostProgress_ = nullptr;
     QLabel* drive_ = nullptr;
     QLabel* fileSystem_ = nullptr;
     QLabel* criteria_ = nullptr;

@@ -107,6 +107,23 @@ private Q_SLOTS:
         QVERIFY(image->unchanged());
     }
 
+    void lostPartitionSearchShowsItsBarWhileItRuns() {
+        const auto image = test::FixtureImage("mbr-primary");
+        {
+            WindowDriver driver(*image);
+            driver.toPartitionPage("id1064");
+            auto* bar = driver.find<QWidget>("id1070");
+            QVERIFY(!bar->isVisible());
+            driver.click("id1062");  // "Search More Partitions"
+            QVERIFY(bar->isVisible());
+            QCOMPARE(driver.find<QLabel>("id1072")->text(), QString("Searching Partition..."));
+            QTRY_VERIFY_WITH_TIMEOUT(!driver.window().wizard().lostPartitionSearchRunning(), 60000);
+            QTRY_VERIFY(!bar->isVisible());
+            QVERIFY(driver.find<QPushButton>("id1062")->isVisible());
+        }
+        QVERIFY(image->unchanged());
+    }
+
     void quitAsksOnceThenOffersToStoreAFinishedResult() {
         const auto image = test::FixtureImage("fat16");
         {
