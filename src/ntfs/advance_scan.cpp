@@ -63,9 +63,14 @@ void AddFoundRecord(CatalogueTable& table, int row, std::uint64_t sector, ByteVi
     table.setUnsigned(row, mftrec_col::ParentMft, name ? name->parent : 0);
     table.setCell(row, mftrec_col::FsNumber, "0");
     table.setSigned(row, mftrec_col::Date, name ? name->creationTime : 0);
-    table.setCell(row, mftrec_col::Size, Unsigned64Text(GetUnnamedDataSize(view).value_or(0)));
     const std::uint8_t flags = RecordFlags(view);
-    if (flags == 3 || flags == 2) {
+    // A file record without its data attribute (moved to an extension record
+    // that the scan cannot join to it) takes the size its name records.
+    const std::optional<std::uint64_t> dataSize = GetUnnamedDataSize(view);
+    const bool folder = flags == 3 || flags == 2;
+    table.setCell(row, mftrec_col::Size,
+                  Unsigned64Text(dataSize ? *dataSize : name && !folder ? name->dataSize : 0));
+    if (folder) {
         table.setCell(row, mftrec_col::Type, kTypeFolder);
         table.setUnsigned(row, mftrec_col::SelfMft, RecordOwnNumber(view));
         table.setCell(row, mftrec_col::FirstRun, Unsigned64Text(GetIndexFirstRun(view)));

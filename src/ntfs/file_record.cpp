@@ -71,8 +71,8 @@ std::optional<FileNameInfo> FindFileName(ByteView record, std::uint8_t nameSpace
     const ByteView bytes = RecordBytes(record);
     for (const AttributeView& attribute : ListAttributes(bytes)) {
         if (attribute.type != kAttrFileName || attribute.nameLength() != 0) continue;
-        // File-name content: 0 parent reference, 8 creation time, 64 name
-        // length, 65 name space, 66 the name. Offsets are taken within the
+        // File-name content: 0 parent reference, 8 creation time, 48 data
+        // size, 64 name length, 65 name space, 66 the name. Offsets are taken within the
         // record; a name that would run past the record is cut there.
         const std::size_t content = attribute.offset + attribute.bytes.le16(20);
         if (content >= kNtfsRecordSize || !bytes.has(content, 66)) return std::nullopt;
@@ -80,6 +80,7 @@ std::optional<FileNameInfo> FindFileName(ByteView record, std::uint8_t nameSpace
         FileNameInfo info;
         info.parent = bytes.le32(content);
         info.creationTime = static_cast<std::int64_t>(bytes.le64(content + 8));
+        info.dataSize = bytes.le64(content + 48);
         info.name = DecodeName(bytes, content + 66, bytes.u8(content + 64));
         return info;
     }

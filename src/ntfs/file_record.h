@@ -58,6 +58,7 @@ struct FileNameInfo {
     std::string name;            // UTF-8
     std::uint32_t parent = 0;    // parent record number (low 32 bits of the reference)
     std::int64_t creationTime = 0;  // FILETIME
+    std::uint64_t dataSize = 0;     // the file's size when the name was last written
 };
 
 // Restores the last two bytes of every 512-byte sector of a record or index

@@ -100,6 +100,12 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
             reporter.show();
         }
         if (records.cell(row, mftrec_col::Type) == kTypeFolder) continue;
+        // A record without a file name and without data (a reserved record
+        // never used, an extension record holding only a name or a list)
+        // has nothing to recover. One that holds data stays listed.
+        if (records.cell(row, mftrec_col::Name).empty() &&
+            records.cellSigned64(row, mftrec_col::Size) == 0)
+            continue;
         std::string identity;
         for (int column : {mftrec_col::Name, mftrec_col::ParentMft, mftrec_col::SelfMft,
                            mftrec_col::Size, mftrec_col::Date, mftrec_col::Deleted,
