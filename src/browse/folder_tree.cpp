@@ -97,4 +97,9 @@ void FolderTree::renameFolder(ItemId item, const std::string& name) {
     for (std::size_t index : nodes_.byItem(item)) nodes_[index].name = name;
 }
 
+bool FolderTree::isDeletedFolder(ItemId item) const {
+    const std::vector<std::size_t> found = nodes_.byItem(item);
+    return !found.empty() && nodes_[found.front()].deleted;
+}
+
 }  // namespace datrevo

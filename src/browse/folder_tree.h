@@ -43,6 +43,8 @@ public:
     // The texts of the item's ancestors below the root and its own, joined
     // by "\". Empty for the root item.
     std::string FolderPath(ItemId item) const;
+    // Whether the folder shown by `item` was found deleted (its first node).
+    bool isDeletedFolder(ItemId item) const;
 
     // A click on an item's check box: a checked or partly checked item is
     // unchecked with everything below it, any other is checked with

@@ -4,29 +4,20 @@
 #include <map>
 
 #include "base/text_codec.h"
-#include "browse/fat_folder_reader.h"
 #include "browse/file_rows.h"
 #include "fat/fat_kind.h"
 #include "fat/folder_naming.h"
+#include "search/result_folder_lister.h"
 
 namespace datrevo::cli {
 namespace {
 
-bool IsNtfsResult(const RecoveryContext& context) { return context.activeLayout.kind == "NTFS"; }
-
-// Lists folders as the file list does, reading FAT directories from the disk.
+// Lists folders as the file list does; `files` leaves the subfolders out.
 class FolderLister {
 public:
-    explicit FolderLister(RecoveryContext& context)
-        : context_(context),
-          fatReader_(context.selectedDisk(), context.activeLayout),
-          sources_{context.folders.nodes(), context.catalogue.EntryTable,
-                   context.activeLayout.kind, IsNtfsResult(context) ? nullptr : &fatReader_,
-                   {}} {
-        style_.ntfs = IsNtfsResult(context);
-    }
+    explicit FolderLister(RecoveryContext& context) : lister_(context) {}
 
-    std::vector<FileRow> rows(ItemId item) { return ListFolder(item, sources_, style_); }
+    std::vector<FileRow> rows(ItemId item) { return lister_.rows(item); }
     std::vector<FileRow> files(ItemId item) {
         std::vector<FileRow> all = rows(item);
         std::erase_if(all, [](const FileRow& row) { return row.icon == FileRowIcon::Folder; });
@@ -34,15 +25,11 @@ public:
     }
 
 private:
-    RecoveryContext& context_;
-    DiskFatFolderReader fatReader_;
-    FolderListSources sources_;
-    FolderRowStyle style_;
+    ResultFolderLister lister_;
 };
 
 bool IsDeletedFolder(const RecoveryContext& context, ItemId item) {
-    const auto nodes = context.folders.nodes().byItem(item);
-    return !nodes.empty() && context.folders.nodes()[nodes.front()].deleted;
+    return context.folders.isDeletedFolder(item);
 }
 
 // Visits the result's folders depth-first with their '/'-joined paths.

@@ -25,11 +25,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "browse/fat_folder_reader.h"
 #include "browse/file_rows.h"
 #include "browse/open_row.h"
 #include "fat/fat_kind.h"
 #include "fat/folder_naming.h"
+#include "search/result_folder_lister.h"
 #include "ui/controls/bitmap_button.h"
 #include "ui/controls/colored_list.h"
 #include "ui/controls/folder_control.h"
@@ -79,12 +79,6 @@ QPushButton* Button(const char* text, int id, const char* picture, QWidget* pare
     button->setCaptionPlacement(CBtn::CaptionPlacement::Below);
     button->setTextColor(Qt::black, QColor(150, 150, 150));
     return button;
-}
-
-bool IsDeletedFolder(const FolderNodeList& nodes, ItemId item) {
-    for (std::size_t index : nodes.byItem(item))
-        if (nodes[index].deleted) return true;
-    return false;
 }
 
 // The tree's pictures by the tree model's image numbers.
@@ -537,7 +531,7 @@ void MainWindow::fillResultTree() {
         item->setData(0, kItemIdRole, static_cast<qulonglong>(id));
         if (id == model.root())
             setTreeIcon(item, kImageComputer);
-        else if (IsDeletedFolder(context_.folders.nodes(), id))
+        else if (context_.folders.isDeletedFolder(id))
             item->setIcon(0, pictureIcon(image::kTreeDeletedFolder));
         else
             setTreeIcon(item, source.image);
@@ -605,38 +599,25 @@ void MainWindow::showFolder(ItemId item) {
     if (!controller_->resultReady() || saveRunner_->running() ||
         !context_.folders.model().contains(item))
         return;
-    const bool ntfs = context_.activeLayout.kind == "NTFS";
-    const std::size_t walk =
-        context_.folders.nodes().size() + (ntfs ? context_.catalogue.EntryTable.count() : 0u);
+    const std::size_t walk = context_.folders.nodes().size() +
+                             (IsNtfsResult(context_) ? context_.catalogue.EntryTable.count() : 0u);
     if (walk > populateThreshold_) {
-        startPopulation(item, ntfs);
+        startPopulation(item);
         return;
     }
-    DiskFatFolderReader fatReader(context_.selectedDisk(), context_.activeLayout);
-    FolderListSources sources{context_.folders.nodes(), context_.catalogue.EntryTable,
-                              context_.activeLayout.kind, ntfs ? nullptr : &fatReader, {}};
-    FolderRowStyle rowStyle;
-    rowStyle.ntfs = ntfs;
-    showRows(item, ListFolder(item, sources, rowStyle));
+    showRows(item, ResultFolderLister(context_).rows(item));
 }
 
 // A large folder is listed on the populate worker; the window is disabled
 // until its rows arrive, so nothing else touches the folder nodes meanwhile.
-void MainWindow::startPopulation(ItemId item, bool ntfs) {
+void MainWindow::startPopulation(ItemId item) {
     if (populateWindow_ == nullptr) populateWindow_ = new PopulateWindow(this);
     populateWindow_->showOverParent();
     setEnabled(false);
     populating_ = true;
     const int generation = ++populateGeneration_;
     populate_.start(
-        [this, item, ntfs](std::stop_token stop) {
-            DiskFatFolderReader fatReader(context_.selectedDisk(), context_.activeLayout);
-            FolderListSources sources{context_.folders.nodes(), context_.catalogue.EntryTable,
-                                      context_.activeLayout.kind, ntfs ? nullptr : &fatReader, {}};
-            FolderRowStyle rowStyle;
-            rowStyle.ntfs = ntfs;
-            return ListFolder(item, sources, rowStyle, stop);
-        },
+        [this, item](std::stop_token stop) { return ResultFolderLister(context_).rows(item, stop); },
         [this, item, generation](std::vector<FileRow> rows) {
             QMetaObject::invokeMethod(
                 this, [this, item, generation, rows] { populated(item, generation, rows); },

@@ -116,7 +116,7 @@ private:
     void refreshResultTexts();
     void folderExpanded(QTreeWidgetItem* item);
     bool busyWithResult() const;
-    void startPopulation(ItemId item, bool ntfs);
+    void startPopulation(ItemId item);
     void populated(ItemId item, int generation, const std::vector<FileRow>& rows);
     void showRows(ItemId item, const std::vector<FileRow>& rows);
     void showNoDiskNotice();

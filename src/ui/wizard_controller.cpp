@@ -36,11 +36,7 @@ std::string TempFolder() {
 WizardController::WizardController(RecoveryContext& context, Post post)
     : context_(context), post_(std::move(post)), workers_(context) {}
 
-WizardController::~WizardController() {
-    workers_.stopSearch();
-    workers_.stopLostPartitionSearch();
-    workers_.wait();
-}
+WizardController::~WizardController() { stopWorkers(); }
 
 void WizardController::changed() {
     if (onChange) onChange();

@@ -1,0 +1,33 @@
+// Lists the folders of the current result as the file list shows them: NTFS
+// results from EntryTable, FAT results by reading each folder's directory
+// from the selected disk. The command line's output and the window's file
+// list (directly or on the populate worker) share it.
+#pragma once
+
+#include <stop_token>
+#include <vector>
+
+#include "browse/fat_folder_reader.h"
+#include "browse/file_rows.h"
+#include "search/recovery_context.h"
+
+namespace datrevo {
+
+bool IsNtfsResult(const RecoveryContext& context);
+
+class ResultFolderLister {
+public:
+    explicit ResultFolderLister(RecoveryContext& context);
+    ResultFolderLister(const ResultFolderLister&) = delete;
+    ResultFolderLister& operator=(const ResultFolderLister&) = delete;
+
+    // The rows of the folder shown by `item`: its subfolders, then its files.
+    std::vector<FileRow> rows(ItemId item, std::stop_token stop = {});
+
+private:
+    DiskFatFolderReader fatReader_;
+    FolderListSources sources_;
+    FolderRowStyle style_;
+};
+
+}  // namespace datrevo
