@@ -30,6 +30,68 @@ std::vector<std::uint8_t> FirstByteCandidates(char16_t first) {
     return candidates;
 }
 
+// Characters a short name cannot hold; a long name's character of this set
+// becomes '_' in its short form.
+bool IsShortNameReplaced(char16_t c) {
+    switch (c) {
+        case '+':
+        case ',':
+        case ';':
+        case '=':
+        case '[':
+        case ']':
+        case '"':
+        case '*':
+        case '/':
+        case ':':
+        case '<':
+        case '>':
+        case '?':
+        case '\\':
+        case '|':
+            return true;
+        default:
+            return c < 0x20;
+    }
+}
+
+// The bytes a deleted short entry's lost first byte may have held, from its
+// long name: the name's first character, and the first character its short
+// form keeps (leading dots and blanks are dropped, characters a short name
+// cannot hold become '_'). A short name begins with a long name's first
+// character only in the first case: ".hidden" is HIDDEN~1, "+plus.txt"
+// _PLUS~1.TXT, "[01] Intro.mp3" _01_IN~1.MP3.
+std::vector<std::uint8_t> LostFirstByteCandidates(const std::u16string& longName) {
+    std::vector<std::uint8_t> candidates;
+    if (longName.empty())
+        return candidates;
+    candidates = FirstByteCandidates(longName.front());
+    const std::size_t kept = longName.find_first_not_of(u". ");
+    if (kept == std::u16string::npos)
+        return candidates;
+    const char16_t c = longName[kept];
+    const std::vector<std::uint8_t> more =
+        IsShortNameReplaced(c) ? std::vector<std::uint8_t>{'_'} : FirstByteCandidates(c);
+    candidates.insert(candidates.end(), more.begin(), more.end());
+    return candidates;
+}
+
+// The units of a long-name entry up to its terminator; `ended` tells whether
+// the terminator was met.
+std::u16string EntryUnits(ByteView entry, bool& ended) {
+    std::u16string units;
+    ended = false;
+    for (std::size_t offset : kLongUnitOffsets) {
+        const auto unit = static_cast<char16_t>(entry.le16(offset));
+        if (unit == 0) {
+            ended = true;
+            break;
+        }
+        units.push_back(unit);
+    }
+    return units;
+}
+
 }  // namespace
 
 std::uint32_t EntryFirstCluster(ByteView entry, FatKind kind) {
@@ -108,37 +170,36 @@ std::optional<std::string> ReadLongName(ByteView directory, std::size_t entryOff
     if (shortEntry.size() != kSize) return std::nullopt;
     const bool deleted = shortEntry.u8(0) == kDeletedMark;
 
-    std::u16string units;
-    std::vector<std::uint8_t> accepted;  // checksums a long entry may carry
-    if (!deleted) accepted.push_back(ShortNameChecksum(shortEntry, shortEntry.u8(0)));
+    // The checksum every piece of the name carries. A deleted entry has lost
+    // its first byte: the first piece (next to the short entry) is taken when
+    // one of the bytes its name allows gives its checksum, and the pieces
+    // before it must then carry that same checksum.
+    std::optional<std::uint8_t> checksum;
+    if (!deleted)
+        checksum = ShortNameChecksum(shortEntry, shortEntry.u8(0));
 
+    std::u16string units;
     std::size_t entriesRead = 0;
     std::size_t at = entryOffset;
     for (std::size_t n = 1; n <= limits::kMaxFatLongNameEntries && at >= kSize; ++n) {
         at -= kSize;
         const ByteView entry = directory.sub(at, kSize);
-        if (!IsLongNameEntry(entry)) break;
-        if (deleted && entriesRead == 0) {
-            // The entry next to the short one holds the name's first character.
-            for (std::uint8_t byte : FirstByteCandidates(static_cast<char16_t>(
-                     entry.le16(kLongUnitOffsets[0]))))
-                accepted.push_back(ShortNameChecksum(shortEntry, byte));
-        }
-        const std::uint8_t checksum = entry.u8(kLongChecksum);
-        bool belongs = false;
-        for (std::uint8_t sum : accepted) belongs = belongs || sum == checksum;
-        if (!belongs) break;
-        ++entriesRead;
-
+        if (!IsLongNameEntry(entry))
+            break;
         bool ended = false;
-        for (std::size_t offset : kLongUnitOffsets) {
-            const auto unit = static_cast<char16_t>(entry.le16(offset));
-            if (unit == 0) {
-                ended = true;
+        const std::u16string piece = EntryUnits(entry, ended);
+        const std::uint8_t carried = entry.u8(kLongChecksum);
+        if (!checksum) {
+            for (std::uint8_t byte : LostFirstByteCandidates(piece))
+                if (ShortNameChecksum(shortEntry, byte) == carried)
+                    checksum = carried;
+            if (!checksum)
                 break;
-            }
-            units.push_back(unit);
         }
+        if (carried != *checksum)
+            break;
+        ++entriesRead;
+        units += piece;
         if (ended || entry.u8(kLongSequence) == kLongLastFlag + n) break;
         if (units.size() > limits::kMaxNameCharacters) break;
     }

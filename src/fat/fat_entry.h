@@ -97,8 +97,10 @@ bool IsAcceptableName(std::string_view utf8Name);
 // The long name of the short entry at `entryOffset` of `directory` (the
 // entries of one directory in their on-disk order), assembled from the
 // long-name entries before it. Only entries whose checksum matches the short
-// entry count; for a deleted short entry the long name's first character,
-// upper-cased, stands in for its lost first byte. Nothing when no entry
+// entry count. A deleted short entry has lost its first byte; the bytes its
+// long name allows stand in for it: the name's first character upper-cased,
+// or the first character its short form keeps (leading dots and blanks
+// dropped, characters a short name cannot hold as '_'). Nothing when no entry
 // belongs to it.
 std::optional<std::string> ReadLongName(ByteView directory, std::size_t entryOffset);
 

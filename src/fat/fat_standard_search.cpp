@@ -85,8 +85,14 @@ void RunFatStandardSearch(FatSearchScope& scope) {
     if (!scope.bootRecordValid) {
         const bool inferred = InferFatLayout(scope.disk, scope.start, scope.end, scope.kind,
                                              scope.partitionLayout, scope.observer, scope.stop);
-        if (!inferred && !scope.stop.stop_requested())
-            scope.prompter.showMessage(kUnableToInferMessage, MessageIcon::Error);
+        if (!inferred) {
+            // No layout of this partition: the scan finds nothing rather than
+            // reading with the values of a partition searched before.
+            scope.partitionLayout = FatLayout{};
+            scope.partitionLayout.kind = scope.kind;
+            if (!scope.stop.stop_requested())
+                scope.prompter.showMessage(kUnableToInferMessage, MessageIcon::Error);
+        }
     }
     scope.observer.counterLabel(Counter::Folders, kDirectoriesFoundLabel);
     ScanDirectoryClusters(scope);

@@ -1,9 +1,11 @@
 #include "fat/fat_volume_layout.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "base/byte_view.h"
+#include "fat/fat_copy_inference.h"
 #include "fat/fat_entry.h"
 #include "fat/fat_kind.h"
 #include "fat/progress_reporter.h"
@@ -48,8 +50,34 @@ BootFields ReadFields(const SectorBuffer& sector, FatKind kind) {
     return fields;
 }
 
-std::uint64_t SecondFatSector(std::uint64_t start, const BootFields& fields) {
-    return start + fields.reserved + fields.sectorsPerFat;
+// The layout that sound boot fields give, computed in 64 bits: nothing when
+// a field is out of range (no reserved sector for the boot sector itself, no
+// FAT, a cluster size that is no power of two up to 128), when cluster 0
+// would lie before the disk's first sector, or when a sector the layout
+// holds does not fit its 32 bits.
+std::optional<FatLayout> LayoutFromFields(std::uint64_t start, const BootFields& f, FatKind kind) {
+    if (f.reserved == 0 || f.sectorsPerFat == 0 || !IsValidSectorsPerCluster(f.sectorsPerCluster))
+        return std::nullopt;
+    const std::uint64_t firstFat = start + f.reserved;
+    const std::uint64_t secondFat = firstFat + f.sectorsPerFat;
+    const std::uint64_t afterFats = secondFat + f.sectorsPerFat;
+    const std::uint64_t rootSectors = kind == FatKind::Fat16 ? f.rootEntriesOrCluster / 16 : 0;
+    const std::uint64_t dataStart = afterFats + rootSectors;
+    const std::uint64_t twoClusters = 2ull * f.sectorsPerCluster;
+    if (dataStart < twoClusters || dataStart > UINT32_MAX)
+        return std::nullopt;
+    FatLayout layout;
+    layout.sectorsPerFat = f.sectorsPerFat;
+    layout.sectorsPerCluster = f.sectorsPerCluster;
+    layout.reservedSectors = f.reserved;
+    layout.rootSectors = static_cast<std::uint32_t>(rootSectors);
+    layout.rootStart =
+        kind == FatKind::Fat16 ? static_cast<std::uint32_t>(afterFats) : f.rootEntriesOrCluster;
+    layout.cluster0Start = static_cast<std::uint32_t>(dataStart - twoClusters);
+    layout.firstFat = static_cast<std::uint32_t>(firstFat);
+    layout.secondFat = static_cast<std::uint32_t>(secondFat);
+    layout.kind = std::string(kind == FatKind::Fat16 ? kFat16Text : kFat32Text);
+    return layout;
 }
 
 bool ReadFat16(const DiskReader& disk, std::uint64_t start, FatLayout& layout) {
@@ -57,19 +85,10 @@ bool ReadFat16(const DiskReader& disk, std::uint64_t start, FatLayout& layout) {
     disk.readSector(start, boot);
     if (!HasBootSignature(boot)) return false;
     const BootFields f = ReadFields(boot, FatKind::Fat16);
-    if (!SecondFatBeginsWithMedia(disk, SecondFatSector(start, f))) return false;
-    if (!IsValidSectorsPerCluster(f.sectorsPerCluster)) return false;
-    const auto start32 = static_cast<std::uint32_t>(start);
-    const std::uint32_t rootSectors = f.rootEntriesOrCluster / 16;
-    layout.sectorsPerFat = f.sectorsPerFat;
-    layout.sectorsPerCluster = f.sectorsPerCluster;
-    layout.reservedSectors = f.reserved;
-    layout.rootSectors = rootSectors;
-    layout.rootStart = start32 + f.reserved + 2 * f.sectorsPerFat;
-    layout.cluster0Start = layout.rootStart + rootSectors - 2 * f.sectorsPerCluster;
-    layout.firstFat = start32 + f.reserved;
-    layout.secondFat = layout.firstFat + f.sectorsPerFat;
-    layout.kind = std::string(kFat16Text);
+    const std::optional<FatLayout> read = LayoutFromFields(start, f, FatKind::Fat16);
+    if (!read || !SecondFatBeginsWithMedia(disk, read->secondFat))
+        return false;
+    layout = *read;
     return true;
 }
 
@@ -80,23 +99,17 @@ bool ReadFat32(const DiskReader& disk, std::uint64_t start, FatLayout& layout) {
         disk.readSector(start + kBackupBootSector, boot);
         if (!HasBootSignature(boot)) return false;
     }
-    BootFields f = ReadFields(boot, FatKind::Fat32);
-    if (!SecondFatBeginsWithMedia(disk, SecondFatSector(start, f))) {
+    // The boot sector's values, or the backup's when they do not lead to a
+    // second FAT.
+    std::optional<FatLayout> read =
+        LayoutFromFields(start, ReadFields(boot, FatKind::Fat32), FatKind::Fat32);
+    if (!read || !SecondFatBeginsWithMedia(disk, read->secondFat)) {
         disk.readSector(start + kBackupBootSector, boot);
-        f = ReadFields(boot, FatKind::Fat32);
-        if (!SecondFatBeginsWithMedia(disk, SecondFatSector(start, f))) return false;
+        read = LayoutFromFields(start, ReadFields(boot, FatKind::Fat32), FatKind::Fat32);
+        if (!read || !SecondFatBeginsWithMedia(disk, read->secondFat))
+            return false;
     }
-    if (!IsValidSectorsPerCluster(f.sectorsPerCluster)) return false;
-    const auto start32 = static_cast<std::uint32_t>(start);
-    layout.sectorsPerFat = f.sectorsPerFat;
-    layout.sectorsPerCluster = f.sectorsPerCluster;
-    layout.reservedSectors = f.reserved;
-    layout.rootSectors = 0;
-    layout.rootStart = f.rootEntriesOrCluster;
-    layout.cluster0Start = start32 + f.reserved + 2 * f.sectorsPerFat - 2 * f.sectorsPerCluster;
-    layout.firstFat = start32 + f.reserved;
-    layout.secondFat = layout.firstFat + f.sectorsPerFat;
-    layout.kind = std::string(kFat32Text);
+    layout = *read;
     return true;
 }
 
@@ -149,6 +162,7 @@ bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t e
     std::uint64_t anchorCluster = 0;
     bool found = false;
     std::uint64_t step = 0;
+    std::optional<DirectorySectorClue> folder;  // the first folder met, for the FAT-copy inference
     const std::uint64_t scanEnd = ClampScanEnd(disk, end);
     ForEachSectorRun(disk, start, scanEnd, kScanRunSectors, stop, [&](std::uint64_t first, ByteView run) {
         const std::size_t count = run.size() / limits::kSectorSize;
@@ -156,6 +170,8 @@ bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t e
             const ByteView sector = run.sub(i * limits::kSectorSize, limits::kSectorSize);
             if (!IsDirectorySector(sector)) continue;
             const std::uint64_t s = first + i;
+            if (!folder && DotCluster(sector, fatKind) >= 2)
+                folder = DirectorySectorClue{s, DotCluster(sector, fatKind)};
             if (!anchored) {
                 anchorSector = s;
                 anchorCluster = DotCluster(sector, FatKind::Fat32);
@@ -180,7 +196,18 @@ bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t e
             progress.set(Percent(reached, end), SectorCountCaption(reached, end));
         return !found;
     });
-    if (!found) return false;
+    if (!found) {
+        // One folder, or none, gives no pair: on FAT16 the FAT copies and the
+        // root directory may still tell the layout.
+        if (stop.stop_requested() || fatKind != FatKind::Fat16)
+            return false;
+        const std::optional<FatLayout> fromCopies =
+            InferFat16FromFatCopies(disk, start, end, folder);
+        if (!fromCopies)
+            return false;
+        layout = *fromCopies;
+        return true;
+    }
 
     const auto start32 = static_cast<std::uint32_t>(start);
     const std::uint64_t cluster0 = anchorSector - anchorCluster * step;

@@ -40,10 +40,13 @@ inline constexpr std::string_view kInferringStatus = "Calculating Partition Para
 
 // Reads the layout of the "FAT16" or "FAT32" partition that starts at
 // `partitionStart` from its boot record (on FAT32 the backup at start + 6
-// stands in for a damaged one). Fails on a missing 0x55 0xAA signature, on
-// a second FAT that does not begin with 0xF8, and on a sectors-per-cluster
-// value that is no power of two up to 128; on failure `layout` keeps its
-// values.
+// stands in for a damaged one). The fields are checked before any sector
+// number is computed from them, and the sectors are computed in 64 bits.
+// Fails on a missing 0x55 0xAA signature, on a second FAT that does not
+// begin with 0xF8, on a sectors-per-cluster value that is no power of two up
+// to 128, on no reserved sector or no sector per FAT, on a cluster 0 that
+// would lie before the disk's first sector and on sectors past 2^32; on
+// failure `layout` keeps its values.
 bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
                        std::string_view kind, FatLayout& layout);
 
@@ -52,7 +55,10 @@ bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
 // anchor, and the first later one whose cluster and sector distances give a
 // whole cluster size of 1 to 128 sectors fixes sectors per cluster and
 // Cluster0Start. The reserved sectors are found from the first FAT's
-// 0xF8 0xFF start, the FAT size from the space left before the data.
+// 0xF8 0xFF start, the FAT size from the space left before the data. On
+// FAT16, when no pair fits (a volume with one folder), the layout is read
+// from the two FAT copies and the root directory instead
+// (InferFat16FromFatCopies).
 // Reports "Calculating Partition Params..." and its progress. Fails (layout
 // unchanged) when no pair fits, for a kind other than FAT16/FAT32, or when
 // stopped.

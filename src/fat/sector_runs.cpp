@@ -8,12 +8,11 @@
 namespace datrevo {
 namespace {
 
-// Reads one run into `buffer`. A failed read leaves the unreadable sectors as
-// the buffer held them: read again over zeros, so that an earlier run's
-// sectors are not tested twice.
+// Reads one run into `buffer`, once: the reader alone decides how to retry a
+// failed run. The buffer is cleared first, so an unreadable sector reads as
+// zeros and not as the bytes an earlier run left there.
 void ReadRun(const DiskReader& disk, std::uint64_t first, std::uint32_t count,
              std::vector<std::uint8_t>& buffer) {
-    if (disk.ReadSectors(first, count, buffer.data()) != 0) return;
     std::fill(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count) *
                                                    static_cast<std::ptrdiff_t>(limits::kSectorSize),
               0);

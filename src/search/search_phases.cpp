@@ -78,6 +78,14 @@ SearchOutcome StandardNtfs(RecoveryContext& context, const DiskReader& reader,
     context.activeLayout.kind = "NTFS";
     context.activeNtfs = context.partitionNtfs;
     StartResultTree(context);
+    // A partition whose validation found no MFT has nothing to walk: an
+    // empty result, not the records of whatever lies at sector 0.
+    if (context.partitionNtfs.mftStart == 0 && context.partitionNtfs.mftMirrorStart == 0) {
+        context.mftRuns.clear();
+        SearchOutcome outcome;
+        outcome.stopped = stop.stop_requested();
+        return outcome;
+    }
     NtfsSearchScope scope = MakeNtfsScope(context, reader, stop);
     const NtfsStandardResult result = RunNtfsStandardSearch(scope);
     SearchOutcome outcome;
@@ -116,6 +124,12 @@ SearchOutcome AdvanceNtfs(RecoveryContext& context, const DiskReader& reader,
 }  // namespace
 
 bool ValidatePartition(RecoveryContext& context) {
+    // Nothing of the partition validated before may stand in for values this
+    // validation cannot read: a failed validation leaves no volume behind.
+    context.partitionLayout = FatLayout{};
+    context.partitionNtfs = NtfsValues{};
+    context.bootRecordValid = false;
+    context.mftRuns.clear();
     Catalogue& catalogue = context.catalogue;
     catalogue.LostDirTable.deleteAll();
     catalogue.EntryTable.deleteAll();

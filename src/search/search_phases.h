@@ -18,6 +18,9 @@ namespace datrevo {
 // in context.search (kind, start, end) into the partition layout. For FAT the
 // result is whether the boot record is usable (the search infers the layout
 // when it is not); for NTFS whether a boot sector and the MFT were found.
+// The volume values of the partition validated before (layout, NTFS values,
+// MFT runs) are cleared first, so a failed validation leaves none behind and
+// the search that follows ends with an empty result.
 bool ValidatePartition(RecoveryContext& context);
 
 struct SearchOutcome {

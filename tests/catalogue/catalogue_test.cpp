@@ -117,5 +117,39 @@ TEST(Catalogue, SortByColumnIsNumericAndDescendingOnlyWhereAllowed) {
     EXPECT_EQ(last, 3);
 }
 
+TEST(Catalogue, SortKeepsTheOrderOfRowsWithEqualKeysInALongTable) {
+    // FolderTable rows of many folders share a parent; the tree builder and
+    // the log rely on them staying in the order they were found. Column 0
+    // holds the row's place of discovery.
+    Catalogue catalogue;
+    CatalogueTable& table = catalogue.FolderTable;
+    constexpr int kRows = 3000;
+    for (int i = 0; i < kRows; ++i) {
+        const int row = table.appendRow(std::to_string(i));
+        table.setCell(row, folder_col::Parent, std::to_string((i * 7919) % 5));
+    }
+    const auto keptOrder = [&](bool descending) {
+        for (int row = 1; row < table.count(); ++row) {
+            const long previousKey = std::stol(table.cell(row - 1, folder_col::Parent));
+            const long key = std::stol(table.cell(row, folder_col::Parent));
+            if (descending ? previousKey < key : previousKey > key)
+                return false;
+            if (previousKey == key &&
+                std::stol(table.cell(row - 1, 0)) >= std::stol(table.cell(row, 0)))
+                return false;
+        }
+        return true;
+    };
+    table.sortByColumn(folder_col::Parent);
+    EXPECT_TRUE(keptOrder(false));
+    // Sorted again by the same column: nothing moves.
+    const std::vector<std::string> once = Column(table, 0);
+    table.sortByColumn(folder_col::Parent);
+    EXPECT_EQ(Column(table, 0), once);
+    table.sortByColumn(0);  // back to the order of discovery
+    table.sortByColumn(folder_col::Parent, SortOrder::Descending);
+    EXPECT_TRUE(keptOrder(true));
+}
+
 }  // namespace
 }  // namespace datrevo

@@ -93,6 +93,24 @@ TEST(SectorReader, SectorsAbove2To32ReachTheirByteOffset) {
     EXPECT_EQ(source->lastOffset.load(), ((1ull << 32) + 5) * 512);
 }
 
+TEST(SectorReader, ARunWhoseEndPassesTheLargestOffsetIsRefusedWithoutAnyRead) {
+    // A crafted run can name a sector near 2^55: the first sectors of the
+    // run fit a 64-bit byte offset, the later ones would wrap to sector 0.
+    auto source = std::make_shared<test::FaultySource>(NumberedSectors(8));
+    test::RecordingObserver observer;
+    const DiskReader reader(source, &observer);
+    const std::uint64_t first = UINT64_MAX / 512 - 2;
+    std::vector<std::uint8_t> buffer(8 * 512, 0xEE);
+    EXPECT_EQ(reader.ReadSectors(first, 8, buffer.data()), 0);
+    EXPECT_EQ(source->reads.load(), 0u);
+    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](auto b) { return b == 0xEE; }));
+
+    // The last whole sector below the limit is still read (and fails: no such medium).
+    EXPECT_EQ(reader.ReadSectors(UINT64_MAX / 512 - 1, 1, buffer.data()), 0);
+    EXPECT_GT(source->reads.load(), 0u);
+    EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](auto b) { return b == 0xEE; }));
+}
+
 TEST(SectorReader, PermissionDeniedSaysHowToGetAccess) {
     const std::string message = OpenFailureMessage("/dev/sdz", EACCES);
     EXPECT_NE(message.find("/dev/sdz"), std::string::npos);

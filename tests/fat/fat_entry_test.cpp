@@ -152,6 +152,63 @@ TEST(LongNames, ADeletedEntryIsCheckedWithItsLongNamesFirstCharacter) {
     EXPECT_FALSE(LongNameOfLast(Directory(entries)).has_value());
 }
 
+// A deleted entry and its long-name entries, as a deletion leaves them: the
+// first byte of each replaced by 0xE5.
+std::vector<std::uint8_t> DeletedWithLongName(const std::u16string& name, Entry shortEntry) {
+    std::vector<Entry> entries = LongEntries(name, shortEntry);
+    for (Entry& e : entries)
+        e[0] = 0xE5;
+    shortEntry[0] = 0xE5;
+    entries.push_back(shortEntry);
+    return Directory(entries);
+}
+
+TEST(LongNames, ADeletedEntryKeepsANameWhoseShortFormBeginsOtherwise) {
+    // The short name drops leading dots and turns characters a short name
+    // cannot hold into '_', so its lost first byte is not the long name's first.
+    EXPECT_EQ(LongNameOfLast(DeletedWithLongName(u".hidden", ShortEntry("HIDDEN~1   "))),
+              ".hidden");
+    EXPECT_EQ(LongNameOfLast(DeletedWithLongName(u"+plus file.txt", ShortEntry("_PLUSF~1TXT"))),
+              "+plus file.txt");
+    EXPECT_EQ(LongNameOfLast(DeletedWithLongName(u".BigMamma.swp", ShortEntry("BIGMAM~1SWP"))),
+              ".BigMamma.swp");
+    EXPECT_EQ(LongNameOfLast(DeletedWithLongName(u"[01] Intro.mp3", ShortEntry("_01_IN~1MP3"))),
+              "[01] Intro.mp3");
+    EXPECT_EQ(LongNameOfLast(DeletedWithLongName(u"._Track 7.m4a", ShortEntry("_TRACK~1M4A"))),
+              "._Track 7.m4a");
+    EXPECT_EQ(LongNameOfLast(DeletedWithLongName(u" spaced.txt", ShortEntry("SPACED~1TXT"))),
+              " spaced.txt");
+}
+
+TEST(LongNames, ADeletedEntryRefusesLeftoversThatFitNoFirstByteOfItsName) {
+    // Leftovers of ".hidden" written for a short name that began with 'Q':
+    // neither the name's first character nor the first one its short form
+    // keeps gives that checksum.
+    Entry written = ShortEntry("QIDDEN~1   ");
+    std::vector<Entry> entries = LongEntries(u".hidden", written);
+    for (Entry& e : entries)
+        e[0] = 0xE5;
+    Entry deleted = ShortEntry("HIDDEN~1   ");
+    deleted[0] = 0xE5;
+    entries.push_back(deleted);
+    EXPECT_FALSE(LongNameOfLast(Directory(entries)).has_value());
+}
+
+TEST(LongNames, ADeletedNamesPiecesAllCarryTheChecksumOfItsFirstPiece) {
+    // The piece next to the short entry fixes the lost byte; a piece further
+    // back that belongs to another name ends the long name there.
+    const Entry shortEntry = ShortEntry("HIDDEN~1   ");
+    std::vector<Entry> own = LongEntries(u".hidden and more text", shortEntry);  // two pieces
+    ASSERT_EQ(own.size(), 2u);
+    own[0] = LongEntries(u"a stranger's name piece", ShortEntry("STRANG~1   "))[0];
+    for (Entry& e : own)
+        e[0] = 0xE5;
+    Entry deleted = shortEntry;
+    deleted[0] = 0xE5;
+    own.push_back(deleted);
+    EXPECT_EQ(LongNameOfLast(Directory(own)), ".hidden and m");
+}
+
 TEST(LongNames, AShortEntryAtTheDirectoryStartHasNone) {
     const std::vector<std::uint8_t> dir = Directory({ShortEntry("FIRST   TXT")});
     EXPECT_FALSE(ReadLongName(ByteView(dir.data(), dir.size()), 0).has_value());

@@ -78,6 +78,57 @@ TEST(BootLayouts, AClusterSizeThatIsNoPowerOfTwoIsRefused) {
     EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, "FAT16", layout));
 }
 
+TEST(BootLayouts, ASectorsPerFatOfZeroIsRefused) {
+    // FAT32, 1 reserved sector, no FAT, 8 sectors per cluster: cluster 0
+    // would begin 15 sectors before the disk's first sector.
+    DiskBuilder disk(200);
+    Fat32Boot(disk, 0, 0);
+    disk.put16(0, 0x0E, 1);
+    disk.put8(1, 0, 0xF8);  // the "second FAT" is then the sector after the boot sector
+    FatLayout layout;
+    layout.cluster0Start = 1234;
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, "FAT32", layout));
+    EXPECT_EQ(layout.cluster0Start, 1234u);
+
+    DiskBuilder disk16(200);
+    Fat16Boot(disk16, 0);
+    disk16.put16(0, 0x16, 0);
+    disk16.put8(4, 0, 0xF8);
+    EXPECT_FALSE(ReadFatBootLayout(disk16.reader(), 0, "FAT16", layout));
+    EXPECT_EQ(layout.cluster0Start, 1234u);
+}
+
+TEST(BootLayouts, NoReservedSectorIsRefused) {
+    DiskBuilder disk(200);
+    Fat16Boot(disk, 100);
+    disk.put16(100, 0x0E, 0);
+    disk.put8(100 + 20, 0, 0xF8);
+    FatLayout layout;
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 100, "FAT16", layout));
+}
+
+TEST(BootLayouts, ALayoutPastThe32BitSectorNumbersIsRefused) {
+    // Two FATs of 0x80000000 sectors: the data area would begin past sector
+    // 2^32, which the layout cannot hold.
+    DiskBuilder disk(200);
+    Fat32Boot(disk, 0, 0x80000000u);
+    FatLayout layout;
+    layout.sectorsPerFat = 99;
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, "FAT32", layout));
+    EXPECT_EQ(layout.sectorsPerFat, 99u);
+}
+
+TEST(BootLayouts, ClusterZeroBeforeTheDiskStartIsRefused) {
+    // Data area at sector 36 with 32 sectors per cluster: cluster 2 would
+    // begin at 36 and cluster 0 at 36 - 64, before sector 0.
+    DiskBuilder disk(200);
+    Fat32Boot(disk, 0, 2);
+    disk.put8(0, 0x0D, 32);
+    disk.put8(32 + 2, 0, 0xF8);
+    FatLayout layout;
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, "FAT32", layout));
+}
+
 TEST(InferredLayouts, TwoDirectoryClustersGiveClusterSizeAndStart) {
     DiskBuilder disk(10200);
     DirectorySector(disk, 10100, 5);

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "fat/fat_volume_layout.h"
+#include "fat/sector_runs.h"
 #include "search/search_phases.h"
 #include "support/faulty_source.h"
 #include "support/image_fixture.h"
@@ -196,6 +197,47 @@ TEST(UnreadableSectors, AreLeftAsTheBufferHeldThemAndReportedOnce) {
     ASSERT_EQ(observer.failures.size(), 1u);
     EXPECT_EQ(observer.failures[0].firstSector, 0u);
     EXPECT_EQ(observer.failures[0].sectorCount, 64u);
+}
+
+TEST(UnreadableSectors, AScanReadsEachRunOnceAndReportsItOnce) {
+    // 1536 sectors: three runs of the scans; one bad sector in the second.
+    std::vector<std::uint8_t> bytes(1536 * 512);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i / 512);
+    auto faulty = std::make_shared<test::FaultySource>(bytes);
+    faulty->badSectors = {700};
+    test::RecordingObserver observer;
+    const DiskReader reader(faulty, &observer);
+    std::vector<std::uint8_t> seen;
+    ForEachSectorRun(reader, 0, 1536, kScanRunSectors, {}, [&](std::uint64_t first, ByteView run) {
+        if (first == 512)
+            seen.assign(run.span().begin(), run.span().end());
+        return true;
+    });
+    // Three bulk reads, and the failed one retried sector by sector, once.
+    EXPECT_EQ(faulty->reads.load(), 3u + 512u);
+    ASSERT_EQ(observer.failures.size(), 1u);
+    EXPECT_EQ(observer.failures[0].firstSector, 512u);
+    // The unreadable sector reads as zeros, its neighbours as themselves.
+    ASSERT_EQ(seen.size(), 512u * 512u);
+    EXPECT_EQ(seen[(700 - 512) * 512], 0);
+    EXPECT_EQ(seen[(700 - 512) * 512 + 511], 0);
+    EXPECT_EQ(seen[(699 - 512) * 512], static_cast<std::uint8_t>(699));
+    EXPECT_EQ(seen[(701 - 512) * 512], static_cast<std::uint8_t>(701));
+}
+
+TEST(UnreadableSectors, AFailedRunDoesNotKeepTheBytesOfTheRunBefore) {
+    std::vector<std::uint8_t> bytes(1024 * 512, 0x5A);
+    auto faulty = std::make_shared<test::FaultySource>(bytes);
+    faulty->badSectors = {600};
+    const DiskReader reader(faulty, nullptr);
+    std::uint8_t atBad = 0xFF;
+    ForEachSectorRun(reader, 0, 1024, kScanRunSectors, {}, [&](std::uint64_t first, ByteView run) {
+        if (first == 512)
+            atBad = run.u8((600 - 512) * 512);
+        return true;
+    });
+    EXPECT_EQ(atBad, 0);
 }
 
 }  // namespace

@@ -258,6 +258,48 @@ TEST_F(Wizard, ALogSavedOnTheResultsLoadsOnThePartitionPage) {
     std::filesystem::remove_all(folder);
 }
 
+TEST_F(Wizard, APartitionWithoutALayoutDoesNotShowThePartitionSearchedBefore) {
+    // mbr-extended with the boot sector and both FATs of partition 2 (FAT16
+    // at 12288, one reserved sector, two FATs of 32) wiped.
+    std::vector<std::uint8_t> bytes =
+        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/mbr-extended.img.gz");
+    std::fill_n(bytes.begin() + 12288 * 512, (1 + 2 * 32) * 512, 0);
+    disk = test::CraftedImage(bytes);
+    harness.start(*disk);
+    wizard().selectDevice(0);
+    wizard().chooseMode(SearchMode::Standard);
+    wizard().next();
+    ASSERT_EQ(wizard().step(), WizardStep::Partition);
+    ASSERT_GE(wizard().partitionItems().size(), 2u);
+
+    wizard().selectPartition(0);
+    wizard().next();
+    harness.finishWorkers();
+    ASSERT_TRUE(Contains(RootFolderNames(harness.context()), "Primary"));
+    const auto folder = test::MakeTempDir("wizard-stale");
+    const std::string log = (folder / "p1.MPD").string();
+    ASSERT_TRUE(wizard().saveLog(log));
+
+    for (bool fromLog : {false, true}) {
+        wizard().back();
+        ASSERT_EQ(wizard().step(), WizardStep::Partition);
+        if (fromLog) {  // the log of partition 1 loaded, then partition 2 searched
+            ASSERT_TRUE(wizard().loadLog(log));
+            wizard().back();
+        }
+        harness.prompter.messages.clear();
+        wizard().selectPartition(1);
+        wizard().next();
+        harness.finishWorkers();
+        EXPECT_EQ(wizard().page(), WizardPage::Results);
+        EXPECT_EQ(RootFolderNames(harness.context()),
+                  std::vector<std::string>{"Miscellaneous_001"});
+        ASSERT_FALSE(harness.prompter.messages.empty());
+        EXPECT_EQ(harness.prompter.messages.back().text, kStandardNothingFoundNotice);
+    }
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(Wizard, ADiskWithoutPartitionTableStartsTheLostPartitionSearch) {
     disk = test::CraftedImage(std::vector<std::uint8_t>(8192 * 512));
     harness.start(*disk);
