@@ -44,6 +44,8 @@ int RunSaveCommand(CliSession& session, const CliSaveOptions& options) {
 
     const std::unique_ptr<FolderContents> contents = MakeFolderContents(context);
     SaveSelection selection;
+    selection.streams = options.streams;
+    selection.systemFiles = options.systemFiles;
     if (options.selects.empty()) selection.everything = true;
     for (const std::string& path : options.selects) {
         if (!SelectPath(context.folders, *contents, path, selection)) {

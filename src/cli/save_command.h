@@ -15,6 +15,8 @@ struct CliSaveOptions {
     std::vector<std::string> selects;  // --select PATH, repeatable; none: the whole result
     // --overwrite, --rename, --skip-existing: the answer to every file in the way.
     ReplaceAction onExisting = ReplaceAction::Rename;
+    bool streams = false;      // --streams: NTFS alternate data streams beside their files
+    bool systemFiles = false;  // --system-files: NTFS $MFT ... and $Extend with their folder
 };
 
 // Saves from the session's recovery context (after a search or a log load),

@@ -174,6 +174,10 @@ void AddResultOptions(CLI::App* command, ResultOptions& options) {
     command->add_option("--select", options.save.selects,
                         "With --save: only this folder or file (path from the volume root; "
                         "repeatable)");
+    command->add_flag("--streams", options.save.streams,
+                      "With --save: NTFS alternate data streams too, as name:stream files beside their files");
+    command->add_flag("--system-files", options.save.systemFiles,
+                      "With --save: NTFS system files ($MFT, $LogFile ... $Extend) too, not only when selected");
     auto* overwrite = command->add_flag_callback(
         "--overwrite", [&options] { options.save.onExisting = ReplaceAction::Overwrite; },
         "With --save: replace files already in the destination");

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "base/limits.h"
+#include "base/text_codec.h"
 #include "ntfs/attribute_list.h"
 #include "ntfs/file_record.h"
 #include "ntfs/mft_records.h"
@@ -19,15 +20,40 @@ struct Piece {
     bool damaged = false;
 };
 
-void CollectPieces(ByteView record, std::uint64_t partitionStart, std::uint32_t spc,
-                   std::map<std::uint64_t, Piece>& pieces, std::optional<std::uint64_t>& size) {
+// Attribute header fields read here.
+namespace data_attr {
+inline constexpr std::size_t kNameOffset = 10;      // 16 bits
+inline constexpr std::size_t kFlags = 12;           // 16 bits
+inline constexpr std::size_t kContentLength = 16;   // resident, 32 bits
+inline constexpr std::size_t kContentOffset = 20;   // resident, 16 bits
+inline constexpr std::size_t kFirstVcn = 16;        // non-resident, 64 bits
+inline constexpr std::size_t kRunListOffset = 32;   // non-resident, 16 bits
+inline constexpr std::size_t kCompressionUnit = 34; // non-resident, 8 bits
+inline constexpr std::size_t kRealSize = 48;        // non-resident, 64 bits
+}  // namespace data_attr
+
+// The attribute is the data attribute asked for: unnamed, or named `stream`.
+bool IsWantedData(const AttributeView& attribute, const std::string& stream) {
+    if (attribute.type != kAttrData) return false;
+    const std::size_t units = attribute.nameLength();
+    if (units == 0 || stream.empty()) return units == 0 && stream.empty();
+    const ByteView name = attribute.bytes.sub(attribute.bytes.le16(data_attr::kNameOffset), units * 2);
+    return name.size() == units * 2 && Utf16LeToUtf8(name.span()) == stream;
+}
+
+void CollectPieces(ByteView record, std::uint64_t partitionStart, std::uint32_t spc, const std::string& stream,
+                   std::map<std::uint64_t, Piece>& pieces, std::optional<std::uint64_t>& size,
+                   NtfsFileData& data) {
     for (const AttributeView& attribute : ListAttributes(record)) {
-        if (attribute.type != kAttrData || attribute.nameLength() != 0 || attribute.resident())
-            continue;
+        if (!IsWantedData(attribute, stream) || attribute.resident()) continue;
         Piece piece;
-        piece.firstVcn = attribute.bytes.le64(16);
-        if (piece.firstVcn == 0) size = attribute.bytes.le64(48);
-        piece.damaged = DecodeDataRuns(attribute.bytes, attribute.bytes.le16(32), spc,
+        piece.firstVcn = attribute.bytes.le64(data_attr::kFirstVcn);
+        if (piece.firstVcn == 0) {
+            size = attribute.bytes.le64(data_attr::kRealSize);
+            data.flags = attribute.bytes.le16(data_attr::kFlags);
+            data.compressionUnit = attribute.bytes.u8(data_attr::kCompressionUnit);
+        }
+        piece.damaged = DecodeDataRuns(attribute.bytes, attribute.bytes.le16(data_attr::kRunListOffset), spc,
                                        partitionStart, piece.runs, true) != RunDecode::Complete;
         pieces.try_emplace(piece.firstVcn, std::move(piece));
     }
@@ -35,21 +61,41 @@ void CollectPieces(ByteView record, std::uint64_t partitionStart, std::uint32_t 
 
 }  // namespace
 
+std::vector<NamedStream> ListNamedStreams(ByteView record) {
+    std::vector<NamedStream> out;
+    for (const AttributeView& attribute : ListAttributes(record)) {
+        if (attribute.type != kAttrData || attribute.nameLength() == 0) continue;
+        const std::size_t units = attribute.nameLength();
+        const ByteView name = attribute.bytes.sub(attribute.bytes.le16(data_attr::kNameOffset), units * 2);
+        if (name.size() != units * 2) continue;
+        NamedStream stream;
+        stream.name = Utf16LeToUtf8(name.span());
+        if (attribute.resident()) {
+            stream.size = attribute.bytes.le32(data_attr::kContentLength);
+        } else {
+            if (attribute.bytes.le64(data_attr::kFirstVcn) != 0) continue;
+            stream.size = attribute.bytes.le64(data_attr::kRealSize);
+        }
+        out.push_back(std::move(stream));
+    }
+    return out;
+}
+
 std::optional<NtfsFileData> LocateNtfsFileData(const DiskReader& reader, std::uint64_t recordSector,
                                                std::uint64_t partitionStart,
                                                std::uint32_t sectorsPerCluster,
-                                               const MftRunList& mftRuns) {
+                                               const MftRunList& mftRuns,
+                                               const std::string& stream) {
     RecordBuffer base{};
     if (!ReadRecordAt(reader, recordSector, base)) return std::nullopt;
     const ByteView view(base.data(), base.size());
     NtfsFileData data;
     for (const AttributeView& attribute : ListAttributes(view)) {
-        if (attribute.type != kAttrData || attribute.nameLength() != 0 || !attribute.resident())
-            continue;
-        // Resident content: 16 length, 20 offset.
-        const std::size_t offset = attribute.bytes.le16(20);
-        const std::size_t length = attribute.bytes.le32(16);
+        if (!IsWantedData(attribute, stream) || !attribute.resident()) continue;
+        const std::size_t offset = attribute.bytes.le16(data_attr::kContentOffset);
+        const std::size_t length = attribute.bytes.le32(data_attr::kContentLength);
         data.resident = true;
+        data.flags = attribute.bytes.le16(data_attr::kFlags);
         data.complete = attribute.bytes.has(offset, length);
         const ByteView content = data.complete ? attribute.bytes.sub(offset, length) : ByteView();
         data.content.assign(content.span().begin(), content.span().end());
@@ -58,7 +104,7 @@ std::optional<NtfsFileData> LocateNtfsFileData(const DiskReader& reader, std::ui
     }
     std::map<std::uint64_t, Piece> pieces;
     std::optional<std::uint64_t> size;
-    CollectPieces(view, partitionStart, sectorsPerCluster, pieces, size);
+    CollectPieces(view, partitionStart, sectorsPerCluster, stream, pieces, size, data);
     if (!mftRuns.empty()) {
         std::vector<std::uint32_t> listed{RecordOwnNumber(view)};
         ListAllAttributeRecords(reader, view, partitionStart, sectorsPerCluster, listed);
@@ -69,7 +115,7 @@ std::optional<NtfsFileData> LocateNtfsFileData(const DiskReader& reader, std::ui
                 continue;
             if (ReadMftRecord(reader, mftRuns, listed[i], extension))
                 CollectPieces(ByteView(extension.data(), extension.size()), partitionStart,
-                              sectorsPerCluster, pieces, size);
+                              sectorsPerCluster, stream, pieces, size, data);
         }
     }
     if (pieces.empty()) return std::nullopt;

@@ -12,6 +12,7 @@
 #include "ntfs/attribute_list.h"
 #include "ntfs/catalogue_rows.h"
 #include "ntfs/data_runs.h"
+#include "ntfs/file_data.h"
 #include "ntfs/file_record.h"
 #include "ntfs/mft_records.h"
 #include "ntfs/percent_reporter.h"
@@ -177,6 +178,19 @@ private:
             }
         }
         AppendNtfsFileRow(scope_.catalogue.EntryTable, row);
+        // Alternate data streams: "name:stream" rows right after their file.
+        std::vector<std::string> streams;
+        for (std::uint32_t number : numbers) {
+            const ByteView record = view(number);
+            for (NamedStream& stream : ListNamedStreams(record)) {
+                if (std::find(streams.begin(), streams.end(), stream.name) != streams.end()) continue;
+                streams.push_back(stream.name);
+                NtfsRow streamRow = row;
+                streamRow.name = row.name + ":" + stream.name;
+                streamRow.size = stream.size;
+                AppendNtfsFileRow(scope_.catalogue.EntryTable, streamRow);
+            }
+        }
     }
 
     // The bytes of record `number`: the record in hand, or an extension

@@ -24,6 +24,15 @@ struct SourceVolume {
     MftRunList mftRuns;          // NTFS Standard search: extension records are found through it
 };
 
+// Why a copy cannot pass for the file, though what could be read was written.
+enum class ContentFailure {
+    None,
+    Encrypted,           // NTFS encrypted data (EFS): the copy holds the encrypted bytes
+    Undecodable,         // NTFS data stored in a form not decoded here: the copy holds it as stored
+    OutsideVolume,       // NTFS runs that point past the volume's end: zeros stand for them
+    DamagedCompression,  // NTFS compressed units that do not decode: zeros stand for what is lost
+};
+
 // Receives the contents in order; returning false stops the reading.
 using ChunkSink = std::function<bool(std::span<const std::uint8_t>)>;
 
@@ -36,6 +45,7 @@ struct ContentReport {
     bool overwritten = false;      // a deleted FAT file whose first cluster another file now uses
     bool freeClusterGuess = false; // a deleted FAT file read from free clusters after its first
     bool interrupted = false;      // the sink asked to stop
+    ContentFailure failure = ContentFailure::None;  // the first reason the copy is not the file
 };
 
 // The contents of a file: its size in bytes, or less when they cannot all be found.
@@ -46,8 +56,10 @@ struct ContentReport {
 // skipping those in use, as many as the size needs, up to the volume's end.
 // When the first cluster is in use by then, the file was overwritten: the
 // copy holds the clusters that follow it on the disk, as they are now.
-// NTFS: the record's unnamed data attribute, resident or by its runs (sparse
-// runs read as zeros), deleted records alike.
+// NTFS: the record's unnamed data attribute (or the named one of an
+// alternate data stream), resident or by its runs (sparse runs read as
+// zeros), deleted records alike. LZNT1-compressed data is decompressed unit
+// by unit.
 ContentReport ReadFileContent(const ContentSource& source, const SourceVolume& volume,
                               const ChunkSink& sink);
 

@@ -9,6 +9,16 @@
 namespace datrevo {
 namespace {
 
+// The first MFT record that can hold a user's file; 0-15 are the file
+// system's own files, 16-23 are reserved for them. Their names begin with
+// '$' (an Advance search, which cannot always tell a record's number, gives
+// user files number 0 too).
+constexpr std::uint32_t kNtfsFirstUserRecord = 24;
+
+bool IsNtfsSystemEntry(std::uint32_t self, const std::string& name) {
+    return self < kNtfsFirstUserRecord && !name.empty() && name.front() == '$';
+}
+
 // The folder number of an item: its first folder node's self number, or the
 // root's number for the root item and items without a node.
 std::uint32_t FolderNumber(const FolderTree& tree, ItemId item, std::uint32_t rootNumber) {
@@ -48,8 +58,10 @@ std::optional<CopyTime> FatFolderContents::folderTime(const FolderNode& node) co
 
 NtfsFolderContents::NtfsFolderContents(const FolderTree& tree, const CatalogueTable& entryTable)
     : tree_(tree), entryTable_(entryTable) {
-    for (int row = 0; row < entryTable_.count(); ++row)
+    for (int row = 0; row < entryTable_.count(); ++row) {
         rowsByParent_[entryTable_.cellSigned32(row, folder_col::Parent)].push_back(row);
+        filesBySector_.insert({entryTable_.cell(row, folder_col::Sector), entryTable_.cell(row, folder_col::Name)});
+    }
 }
 
 std::vector<FolderFile> NtfsFolderContents::files(ItemId folderItem, std::stop_token stop) {
@@ -69,6 +81,16 @@ std::vector<FolderFile> NtfsFolderContents::files(ItemId folderItem, std::stop_t
         file.modified = NtfsCopyTime(
             static_cast<std::uint64_t>(entryTable_.cellSigned64(row, folder_col::Date)));
         file.rowKey = entryTable_.cell(row, folder_col::Sector);
+        file.system = IsNtfsSystemEntry(entryTable_.cellUnsigned(row, folder_col::Self), file.name);
+        // "name:stream" right after the row of "name" in the same record: an
+        // alternate data stream (names of files cannot hold ':' on Windows,
+        // but a POSIX name can, so the file's own row must be there too).
+        const std::size_t colon = file.name.rfind(':');
+        if (colon != std::string::npos && colon + 1 < file.name.size() &&
+            filesBySector_.count({file.rowKey, file.name.substr(0, colon)}) != 0) {
+            file.stream = true;
+            file.source.stream = file.name.substr(colon + 1);
+        }
         out.push_back(std::move(file));
     }
     return out;
@@ -76,6 +98,10 @@ std::vector<FolderFile> NtfsFolderContents::files(ItemId folderItem, std::stop_t
 
 std::optional<CopyTime> NtfsFolderContents::folderTime(const FolderNode& node) const {
     return NtfsCopyTime(node.dateValue);
+}
+
+bool NtfsFolderContents::isSystemFolder(const FolderNode& node) const {
+    return IsNtfsSystemEntry(node.selfNumber, node.name);
 }
 
 }  // namespace datrevo

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
 #include <unordered_map>
 #include <vector>
 
@@ -33,18 +36,21 @@ private:
 };
 
 // NTFS: a folder's files are the EntryTable rows whose "parent" is the
-// folder's record number (5 for the root item).
+// folder's record number (5 for the root item). Records 0-23 are the file
+// system's own ($MFT ... and the reserved ones), $Extend (11) its folder.
 class NtfsFolderContents : public FolderContents {
 public:
     NtfsFolderContents(const FolderTree& tree, const CatalogueTable& entryTable);
 
     std::vector<FolderFile> files(ItemId folderItem, std::stop_token stop) override;
     std::optional<CopyTime> folderTime(const FolderNode& node) const override;
+    bool isSystemFolder(const FolderNode& node) const override;
 
 private:
     const FolderTree& tree_;
     const CatalogueTable& entryTable_;
     std::unordered_map<std::int32_t, std::vector<int>> rowsByParent_;
+    std::set<std::pair<std::string, std::string>> filesBySector_;  // ("sector", "Name") of every row
 };
 
 }  // namespace datrevo

@@ -22,6 +22,8 @@ public:
         : tree_(tree), model_(tree.model()), contents_(contents), stop_(std::move(stop)) {}
 
     SavePlan run(const SaveSelection& selection) {
+        systemFiles_ = selection.systemFiles;
+        streams_ = selection.streams;
         const ItemId root = tree_.root();
         if (root == kNoItem) return std::move(plan_);
         if (selection.everything) requests_[root].whole = true;
@@ -89,6 +91,9 @@ private:
         if (whole || (found != requests_.end() && !found->second.rows.empty())) {
             const std::vector<FolderFile> files = contents_.files(item, stop_);
             std::vector<bool> taken(files.size(), whole);
+            if (whole)
+                for (std::size_t i = 0; i < files.size(); ++i)
+                    taken[i] = (systemFiles_ || !files[i].system) && (streams_ || !files[i].stream);
             if (!whole) {
                 for (const FileRow* row : found->second.rows)
                     for (std::size_t i = 0; i < files.size(); ++i)
@@ -102,6 +107,10 @@ private:
         // Subfolders, depth-first: each folder's job before its contents.
         for (const ItemId child : model_.children(item)) {
             if (!whole && needed_.count(child) == 0) continue;
+            if (whole && !systemFiles_ && needed_.count(child) == 0) {
+                const FolderNode* node = nodeOf(child);
+                if (node != nullptr && contents_.isSystemFolder(*node)) continue;
+            }
             if (depth + 1 > limits::kMaxSaveFolderDepth) {
                 ++plan_.tooDeep;
                 continue;
@@ -141,6 +150,8 @@ private:
     std::stop_token stop_;
     std::map<ItemId, ItemRequest> requests_;
     std::set<ItemId> needed_;
+    bool systemFiles_ = false;
+    bool streams_ = false;
     SavePlan plan_;
 };
 

@@ -30,6 +30,7 @@ struct ContentSource {
     std::uint64_t recordSector = 0;  // NTFS: the EntryTable row's "sector"
     std::uint64_t size = 0;          // bytes, as the directory entry or EntryTable says
     bool deleted = false;            // the entry or record is deleted
+    std::string stream;              // NTFS: an alternate data stream's name; empty for the file's data
 };
 
 // One file of a folder as the file list shows it.
@@ -41,6 +42,12 @@ struct FolderFile {
     // cluster, NTFS record sector): with the name, how a selected row is
     // matched to its file.
     std::string rowKey;
+    // An NTFS system file (records 0-23: $MFT, $LogFile, $Bitmap ...): saved
+    // with its folder only when asked for.
+    bool system = false;
+    // An NTFS alternate data stream ("name:stream" in the list): saved with
+    // its folder only when asked for.
+    bool stream = false;
 };
 
 // What the planner reads about the folders of a result.
@@ -56,6 +63,9 @@ public:
     virtual std::vector<FolderFile> files(ItemId folderItem, std::stop_token stop) = 0;
     // The time of a folder's copy, from its folder node.
     virtual std::optional<CopyTime> folderTime(const FolderNode& node) const = 0;
+    // A folder of the file system's own ($Extend on NTFS): saved with its
+    // parent only when asked for.
+    virtual bool isSystemFolder(const FolderNode& /*node*/) const { return false; }
 };
 
 // A row of the file list that the user selected, with the folder whose list
@@ -73,6 +83,12 @@ struct SaveSelection {
                                    // below it, a partly checked one for its checked parts
     std::vector<ItemId> folders;   // whole folders
     std::vector<SelectedFileRow> rows;
+    // Whole folders take the file system's own files and folders too (NTFS
+    // records 0-23 and $Extend); without it only those selected by name.
+    bool systemFiles = false;
+    // Whole folders take the NTFS alternate data streams of their files too;
+    // without it only those selected by name.
+    bool streams = false;
 };
 
 struct SaveJob {

@@ -26,6 +26,18 @@ void AppendList(std::ostringstream& out, const char* heading, const std::vector<
     for (const std::string& path : paths) out << "  " << path << "\n";
 }
 
+// Where a copy that is not the file is listed.
+std::vector<std::string>* FailureList(SaveSummary& summary, ContentFailure failure) {
+    switch (failure) {
+        case ContentFailure::None: return nullptr;
+        case ContentFailure::Encrypted: return &summary.encrypted;
+        case ContentFailure::Undecodable: return &summary.undecodable;
+        case ContentFailure::OutsideVolume: return &summary.outsideVolume;
+        case ContentFailure::DamagedCompression: return &summary.damagedCompression;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::string SummaryText(const SaveSummary& summary) {
@@ -49,6 +61,14 @@ std::string SummaryText(const SaveSummary& summary) {
     AppendList(out, "Files copied incomplete (shorter than their size, or with unreadable sectors as zeros):",
                summary.incomplete);
     AppendList(out, "Failures:", summary.failures);
+    AppendList(out, "Failed, encrypted (the copy holds the encrypted bytes; it cannot be read without the owner's key):",
+               summary.encrypted);
+    AppendList(out, "Failed, stored in a form this program does not decode (the copy holds the bytes as stored):",
+               summary.undecodable);
+    AppendList(out, "Failed, parts lie outside the volume (zeros stand for them in the copy):",
+               summary.outsideVolume);
+    AppendList(out, "Failed, compressed data damaged (zeros stand for what could not be decompressed):",
+               summary.damagedCompression);
     return out.str();
 }
 
@@ -184,6 +204,11 @@ SaveTask::Step SaveTask::saveFile(const SaveJob& job, Destination& destination, 
         return failed(job, failure, summary);
     }
     summary.bytesWritten += written;
+    if (std::vector<std::string>* list = FailureList(summary, content.failure)) {
+        ++summary.filesFailed;
+        list->push_back(job.shownPath);
+        return Step::Continue;
+    }
     ++summary.filesSaved;
     if (content.overwritten) summary.overwritten.push_back(job.shownPath);
     else if (content.freeClusterGuess) summary.uncertain.push_back(job.shownPath);

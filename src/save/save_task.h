@@ -57,6 +57,11 @@ struct SaveSummary {
     std::vector<std::string> uncertain;    // deleted files read from free clusters after their first
     std::vector<std::string> incomplete;   // shorter than their size, or with unreadable sectors
     std::vector<std::string> failures;     // "path: reason"
+    // Written as far as they could be read, yet not the file: counted as failed.
+    std::vector<std::string> encrypted;           // NTFS encrypted data
+    std::vector<std::string> undecodable;         // NTFS data in a form not decoded here
+    std::vector<std::string> outsideVolume;       // NTFS runs past the volume's end
+    std::vector<std::string> damagedCompression;  // NTFS compressed units that do not decode
 };
 
 // The summary as lines of text for the user.

@@ -62,6 +62,7 @@ std::optional<std::string> QtSaveDialogs::chooseDestination(QWidget* parent, con
                                                             const DestinationCheck& check) {
     DestinationDialog dialog(parent, ToQt(proposed), check);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    streams_ = dialog.streams();
     return dialog.folder().toStdString();
 }
 
@@ -108,6 +109,8 @@ DestinationDialog::DestinationDialog(QWidget* parent, const QString& proposed, D
     row->addWidget(folder_, 1);
     row->addWidget(browse);
     layout->addLayout(row);
+    streams_ = Named(new QCheckBox("Save alternate data streams too (NTFS: name:stream files beside their files)", this), 1002);
+    layout->addWidget(streams_);
 
     auto* buttons = new QHBoxLayout;
     auto* ok = Button("OK", 1, this);
@@ -123,6 +126,8 @@ DestinationDialog::DestinationDialog(QWidget* parent, const QString& proposed, D
 }
 
 QString DestinationDialog::folder() const { return folder_->text().trimmed(); }
+
+bool DestinationDialog::streams() const { return streams_->isChecked(); }
 
 void DestinationDialog::accept() {
     const QString chosen = folder();

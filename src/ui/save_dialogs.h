@@ -38,6 +38,9 @@ public:
                                      const std::string& proposedName) = 0;
     virtual WriteErrorAction askWriteError(QWidget* parent, const std::string& path,
                                            const std::string& reason) = 0;
+    // Whether the last destination chosen came with "save alternate data
+    // streams" ticked.
+    virtual bool streamsChosen() const { return false; }
 };
 
 // The modal dialogs below.
@@ -49,6 +52,10 @@ public:
                              const std::string& proposedName) override;
     WriteErrorAction askWriteError(QWidget* parent, const std::string& path,
                                    const std::string& reason) override;
+    bool streamsChosen() const override { return streams_; }
+
+private:
+    bool streams_ = false;
 };
 
 inline constexpr const char* kDestinationMessage =
@@ -63,11 +70,15 @@ class DestinationDialog : public QDialog {
 public:
     DestinationDialog(QWidget* parent, const QString& proposed, DestinationCheck check);
     QString folder() const;
+    // The check box "Save alternate data streams too": NTFS streams as
+    // name:stream files beside their files.
+    bool streams() const;
     // OK: a refused folder keeps the dialog open with the reason shown.
     void accept() override;
 
 private:
     DestinationCheck check_;
+    QCheckBox* streams_ = nullptr;
     QLabel* message_ = nullptr;
     QLineEdit* folder_ = nullptr;
 };

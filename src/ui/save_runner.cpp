@@ -140,6 +140,7 @@ void SaveRunner::start(SaveSelection selection) {
         return;
     }
     destination_ = *chosen;
+    selection.streams = dialogs_->streamsChosen();
     running_ = true;
     summary_.reset();
     selection_ = std::make_shared<SaveSelection>(std::move(selection));
