@@ -10,6 +10,8 @@
 #include "partition/gpt_table.h"
 #include "partition/partition_table.h"
 #include "support/disk_builder.h"
+#include "support/faulty_source.h"
+#include "support/image_fixture.h"
 
 namespace datrevo {
 namespace {
@@ -308,6 +310,25 @@ TEST(GptTable, BasicDataWithoutAKnownBootSectorIsNotedAndExfatIsNamed) {
     ASSERT_EQ(result.notes.size(), 1u);
     EXPECT_NE(result.notes[0].find("GPT partition 1 (\"unknown\") holds no FAT16"),
               std::string::npos);
+}
+
+TEST(GptTable, FailingSectorsOfThePrimaryTableLeadToTheBackupOfTheFixture) {
+    const std::vector<std::uint8_t> bytes =
+        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/gpt-fat32-ntfs.img.gz");
+    const std::uint64_t sectors = bytes.size() / 512;
+    for (const std::uint64_t bad : {std::uint64_t{1}, std::uint64_t{2}, std::uint64_t{0}}) {
+        auto source = std::make_shared<test::FaultySource>(bytes);
+        if (bad != 0)
+            source->badSectors = {bad};               // the header, or the first entries
+        source->shortReadLimit = bad == 0 ? 512 : 0;  // or reads that return one sector
+        const DiskReader reader(source, nullptr);
+        DiskPartitionList list;
+        const PartitionTableResult result = ListPartitions(reader, sectors, list, nullptr);
+        EXPECT_EQ(result.gptFromBackup, bad != 0) << bad;
+        EXPECT_EQ(Entries(list),
+                  (std::vector<Listed>{{"FAT32", 2048, 71680}, {"NTFS", 71680, 79872}}))
+            << bad;
+    }
 }
 
 TEST(GptTable, ProtectiveEntryOnADiskTooSmallForAHeaderListsNothing) {
