@@ -27,7 +27,7 @@ void CliSession::takeInventory() {
     context_.inventory = TakeDiskInventory(context_.inventoryOptions, context_.slots);
 }
 
-int CliSession::selectDisk(const std::string& disk) {
+int CliSession::selectDisk(const std::string& disk, bool forReading) {
     int slot = -1;
     if (IsSlotNumber(disk)) {
         takeInventory();
@@ -52,6 +52,13 @@ int CliSession::selectDisk(const std::string& disk) {
     }
     context_.search.selectedDisk = slot;
     ShowDiskDetails(context_.inventory, slot, context_.details, context_.currentDisk);
+    if (const DiskDescription* described = FindDisk(context_.inventory, slot);
+        forReading && described != nullptr)
+        if (const auto message = UnsupportedSectorSizeMessage(*described)) {
+            std::cerr << "error: " << *message << '\n';
+            return kExitFailure;
+        }
+    if (!forReading) return kExitOk;  // the details come from the inventory alone
     const DiskReader reader = context_.selectedDisk();
     if (!reader.isOpen()) {
         const int error = reader.source() != nullptr ? reader.source()->openError() : ENOENT;

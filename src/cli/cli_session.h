@@ -30,8 +30,10 @@ public:
     // Selects the disk named by DISK (a slot number, or the path of an image
     // or device, which is added as a disk), shows its details and checks that
     // it can be read. On failure prints the reason and returns the exit code;
-    // 0 on success.
-    int selectDisk(const std::string& disk);
+    // 0 on success. Without `forReading` (details only) the disk need not be
+    // readable; with it, a disk whose logical sectors are not 512 bytes is
+    // refused too.
+    int selectDisk(const std::string& disk, bool forReading = true);
 
 private:
     GlobalOptions options_;

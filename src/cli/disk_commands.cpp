@@ -26,7 +26,7 @@ int RunDisks(const GlobalOptions& options) {
     for (const DiskDescription& disk : inventory.disks) {
         std::cout << std::left << std::setw(6) << disk.index << std::setw(32)
                   << DeviceItemText(disk) << std::setw(12)
-                  << (std::to_string(GeometrySizeMegabytes(disk)) + " MB") << disk.deviceId
+                  << (std::to_string(CapacityMegabytes(disk)) + " MB") << disk.deviceId
                   << "  (" << disk.model << ")\n";
     }
     return kExitOk;
@@ -34,7 +34,7 @@ int RunDisks(const GlobalOptions& options) {
 
 int RunDetails(const GlobalOptions& options, const std::string& disk) {
     CliSession session(options);
-    if (const int status = session.selectDisk(disk); status != kExitOk) return status;
+    if (const int status = session.selectDisk(disk, false); status != kExitOk) return status;
     for (const DetailsRow& row : session.context().details)
         std::cout << std::left << std::setw(28) << row.name << row.value << '\n';
     return kExitOk;
@@ -44,7 +44,9 @@ int RunDetails(const GlobalOptions& options, const std::string& disk) {
 
 namespace {
 
-void PrintPartitions(const DiskPartitionList& list) {
+// The table, then a line for each partition that extends past the end of
+// the disk and for each partition that cannot be searched yet.
+void PrintPartitions(const DiskPartitionList& list, std::uint64_t diskSectors) {
     std::cout << "#   Partition                First sector    End sector      Sectors"
                  "         Size\n";
     for (std::size_t i = 0; i < list.count(); ++i) {
@@ -55,6 +57,18 @@ void PrintPartitions(const DiskPartitionList& list) {
                   << record.firstSector << std::setw(16) << record.endSector << std::setw(16)
                   << sectors << (sectors / 2048) << " MB\n";
     }
+    for (std::size_t i = 0; i < list.count(); ++i) {
+        const PartitionRecord& record = list.record(i);
+        if (const auto warning =
+                PastDiskEndWarning(record.firstSector, record.endSector, diskSectors))
+            std::cout << PartitionItemText(i + 1, list.kind(i)) << ": " << *warning << ".\n";
+        if (const auto message = UnsupportedKindMessage(list.kind(i)))
+            std::cout << PartitionItemText(i + 1, list.kind(i)) << ": " << *message << '\n';
+    }
+}
+
+void PrintTableNotes(const PartitionTableResult& result) {
+    for (const std::string& note : result.notes) std::cerr << "warning: " << note << '\n';
 }
 
 }  // namespace
@@ -66,6 +80,7 @@ int ListPartitionsCommand(CliSession& session) {
     const PartitionTableResult result = ListPartitions(
         context.selectedDisk(), context.currentDisk.totalSectors64, list, &context.observer);
     session.observer().finishLine();
+    PrintTableNotes(result);
     if (!result.partitionsListed) {
         std::cout << "No FAT16, FAT32 or NTFS partition is listed in the partition table of "
                   << context.slots.path(context.search.selectedDisk)
@@ -75,7 +90,23 @@ int ListPartitionsCommand(CliSession& session) {
     if (result.chainCut)
         std::cerr << "warning: the chain of extended partitions loops or is too long; it was "
                      "followed as far as it is sound\n";
-    PrintPartitions(list);
+    PrintPartitions(list, context.currentDisk.totalSectors64);
+    return kExitOk;
+}
+
+int CheckChosenPartition(CliSession& session, std::size_t index) {
+    RecoveryContext& context = session.context();
+    const DiskPartitionList& list = context.selectedPartitions();
+    if (index >= list.count()) return kExitOk;
+    if (const auto message = UnsupportedKindMessage(list.kind(index))) {
+        std::cerr << "error: " << *message << '\n';
+        return kExitFailure;
+    }
+    const PartitionRecord& record = list.record(index);
+    if (const auto warning = PastDiskEndWarning(record.firstSector, record.endSector,
+                                                context.currentDisk.totalSectors64))
+        std::cerr << "warning: " << *warning << "; files whose clusters lie beyond it are "
+                     "marked [past disk end].\n";
     return kExitOk;
 }
 
@@ -105,7 +136,7 @@ int LostPartitionsCommand(CliSession& session) {
         return kExitNothingFound;
     }
     std::cout << list.count() - listed << " partition(s) found beyond the partition table.\n";
-    PrintPartitions(list);
+    PrintPartitions(list, context.currentDisk.totalSectors64);
     return kExitOk;
 }
 

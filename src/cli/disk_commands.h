@@ -13,6 +13,10 @@ void RegisterDiskCommands(CLI::App& app, const GlobalOptions& options, int& exit
 // Lists the partitions of the selected disk (reading its tables into the
 // context) and prints them; returns the exit status.
 int ListPartitionsCommand(CliSession& session);
+// Before a search of partition `index` (from 0) of the selected disk: refuses
+// a kind no engine reads yet (exFAT) with the exit status, and warns once
+// when the partition extends past the end of the disk. 0 to go on.
+int CheckChosenPartition(CliSession& session, std::size_t index);
 // Adds the partitions the lost-partition search finds to the selected disk's
 // list; Ctrl-C stops it and keeps what it found.
 void SearchForLostPartitions(CliSession& session);

@@ -7,6 +7,7 @@
 #include "browse/file_rows.h"
 #include "fat/fat_kind.h"
 #include "fat/folder_naming.h"
+#include "search/past_disk_end.h"
 #include "search/result_folder_lister.h"
 
 namespace datrevo::cli {
@@ -55,6 +56,11 @@ std::string Pad(const std::string& text, std::size_t width) {
 
 std::string Mark(bool deleted) { return deleted ? "  [deleted]" : ""; }
 
+// A file whose data lies beyond the end of a disk cut short.
+std::string PastEndMark(const PastDiskEndFiles& pastEnd, const FileRow& row) {
+    return pastEnd.liesPastEnd(row) ? "  [past disk end]" : "";
+}
+
 }  // namespace
 
 void CompleteResult(RecoveryContext& context) {
@@ -65,6 +71,7 @@ void CompleteResult(RecoveryContext& context) {
 
 void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles) {
     FolderLister lister(context);
+    const PastDiskEndFiles pastEnd(context);
     const TreeModel& model = context.folders.model();
     // Subfolders first, then the folder's files, as the file list orders them.
     const std::function<void(ItemId, int)> print = [&](ItemId item, int depth) {
@@ -79,7 +86,8 @@ void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles) {
         const bool folderDeleted = IsDeletedFolder(context, item);
         for (const FileRow& row : lister.files(item))
             out << indent << "  " << row[file_col::Name] << "  (" << row[file_col::Size]
-                << " bytes)" << Mark(row.deleted || folderDeleted) << '\n';
+                << " bytes)" << Mark(row.deleted || folderDeleted) << PastEndMark(pastEnd, row)
+                << '\n';
     };
     if (context.folders.root() != kNoItem) print(context.folders.root(), 0);
 }
@@ -94,11 +102,12 @@ bool PrintFolderRows(std::ostream& out, RecoveryContext& context, const std::str
     });
     if (found == kNoItem) return false;
     FolderLister lister(context);
+    const PastDiskEndFiles pastEnd(context);
     out << Pad("Name", 40) << Pad("Type", 16) << Pad("Size", 12) << Pad("Date", 13) << "Time\n";
     for (const FileRow& row : lister.rows(found))
         out << Pad(row[file_col::Name], 40) << Pad(row[file_col::Type], 16)
             << Pad(row[file_col::Size], 12) << Pad(row[file_col::Date], 13)
-            << row[file_col::Time] << Mark(row.deleted) << '\n';
+            << row[file_col::Time] << Mark(row.deleted) << PastEndMark(pastEnd, row) << '\n';
     return true;
 }
 
@@ -107,7 +116,15 @@ void PrintTsv(std::ostream& out, RecoveryContext& context) {
     // A folder's date and time are those its parent's list shows; parents are
     // visited before their children.
     std::map<std::string, std::pair<std::string, std::string>> folderDates;
-    out << "path\ttype\tsize\tdate\ttime\tdeleted\n";
+    // Only a result that reaches past the end of the disk has a seventh
+    // column: 1 for the files whose data lies beyond it.
+    const PastDiskEndFiles pastEnd(context);
+    const auto pastEndCell = [&pastEnd](const FileRow* row) -> std::string {
+        if (!pastEnd.active()) return "";
+        return row != nullptr && pastEnd.liesPastEnd(*row) ? "\t1" : "\t0";
+    };
+    out << "path\ttype\tsize\tdate\ttime\tdeleted" << (pastEnd.active() ? "\tpast_disk_end" : "")
+        << '\n';
     VisitFolders(context, [&](ItemId item, const std::string& path, int depth) {
         // A file in a deleted folder is deleted too, whatever its own entry says
         // (a folder's entries are often left as they were when it was deleted).
@@ -115,7 +132,7 @@ void PrintTsv(std::ostream& out, RecoveryContext& context) {
         if (depth > 0) {
             const auto& [date, time] = folderDates[std::to_string(item)];
             out << path << "\tFOLDER\t0\t" << date << '\t' << time << '\t'
-                << (folderDeleted ? 1 : 0) << '\n';
+                << (folderDeleted ? 1 : 0) << pastEndCell(nullptr) << '\n';
         }
         for (const FileRow& row : lister.rows(item)) {
             if (row.icon == FileRowIcon::Folder) {
@@ -124,7 +141,8 @@ void PrintTsv(std::ostream& out, RecoveryContext& context) {
             }
             out << (path.empty() ? "" : path + "/") << row[file_col::Name] << "\tFILE\t"
                 << row[file_col::Size] << '\t' << row[file_col::Date] << '\t'
-                << row[file_col::Time] << '\t' << (row.deleted || folderDeleted ? 1 : 0) << '\n';
+                << row[file_col::Time] << '\t' << (row.deleted || folderDeleted ? 1 : 0)
+                << pastEndCell(&row) << '\n';
         }
     });
 }

@@ -23,7 +23,10 @@ void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles);
 bool PrintFolderRows(std::ostream& out, RecoveryContext& context, const std::string& path);
 
 // Every folder and file: full path from the volume root, FOLDER or FILE,
-// size, date text, time text, deleted flag (1 or 0), tab-separated.
+// size, date text, time text, deleted flag (1 or 0), tab-separated. A result
+// that reaches past the end of the disk adds a column "past_disk_end": 1 for
+// the files whose data lies beyond it (the tree and lists mark them
+// "[past disk end]").
 void PrintTsv(std::ostream& out, RecoveryContext& context);
 
 }  // namespace datrevo::cli

@@ -65,6 +65,7 @@ int PrepareSearch(CliSession& session, const SearchOptions& options) {
         return list.count() == 0 ? kExitNothingFound : kExitUsage;
     }
     const auto index = static_cast<std::size_t>(options.partition - 1);
+    if (const int status = CheckChosenPartition(session, index); status != kExitOk) return status;
     search.partitionIndex = options.partition - 1;
     search.partitionKind = list.kind(index);
     search.searchStart = list.record(index).firstSector;

@@ -31,6 +31,19 @@ std::int32_t GeometrySizeMegabytes(const DiskDescription& disk) {
     return static_cast<std::int32_t>(megabytes);
 }
 
+std::int32_t CapacityMegabytes(const DiskDescription& disk) {
+    if (disk.sizeInBytes == 0) return GeometrySizeMegabytes(disk);
+    const std::uint64_t megabytes = disk.sizeInBytes / 1048576;
+    return megabytes > 2147483647u ? 2147483647 : static_cast<std::int32_t>(megabytes);
+}
+
+std::optional<std::string> UnsupportedSectorSizeMessage(const DiskDescription& disk) {
+    if (disk.bytesPerSector == 512) return std::nullopt;
+    return DiskName(disk.index) + " (" + disk.deviceId + ") has " +
+           std::to_string(disk.bytesPerSector) +
+           "-byte logical sectors; only disks with 512-byte sectors can be read yet.";
+}
+
 CurrentDisk CurrentDiskValues(const DiskDescription& disk) {
     CurrentDisk current;
     current.modelText = disk.model;
@@ -38,7 +51,7 @@ CurrentDisk CurrentDiskValues(const DiskDescription& disk) {
     current.totalSectors32 = static_cast<std::uint32_t>(
         disk.totalSectors > UINT32_MAX ? UINT32_MAX : disk.totalSectors);
     current.totalSectors64 = disk.totalSectors;
-    current.sizeMegabytes = GeometrySizeMegabytes(disk);
+    current.sizeMegabytes = CapacityMegabytes(disk);
     current.sizeText = std::to_string(current.sizeMegabytes) + " MB";
     current.cylindersText = std::to_string(disk.totalCylinders);
     current.headsText = std::to_string(disk.totalHeads);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace datrevo {
@@ -20,7 +21,8 @@ struct DiskDescription {
     std::uint32_t totalHeads = 0;
     std::uint32_t sectorsPerTrack = 0;
     std::uint32_t bytesPerSector = 512;
-    std::uint64_t totalSectors = 0;
+    std::uint64_t totalSectors = 0;  // in 512-byte units, whatever the logical sector size
+    std::uint64_t sizeInBytes = 0;   // of the device or image file (0: not known)
     std::string firmwareRevision;
     std::string pnpDeviceId;
     std::string serialNumber;
@@ -52,6 +54,16 @@ struct CurrentDisk {
 // Size in megabytes from the geometry: cylinders x bytes per sector x sectors
 // per track x heads / 1048576, cut to an integer.
 std::int32_t GeometrySizeMegabytes(const DiskDescription& disk);
+
+// The disk's capacity in megabytes: its byte size / 1048576, cut to an
+// integer (a geometry leaves out the last partial cylinder and counts its
+// sectors in the device's own units). From the geometry when the byte size is
+// not known.
+std::int32_t CapacityMegabytes(const DiskDescription& disk);
+
+// The medium is read in 512-byte sectors. For a disk whose logical sector is
+// another size, the text that refuses it; nothing for a disk that can be read.
+std::optional<std::string> UnsupportedSectorSizeMessage(const DiskDescription& disk);
 
 CurrentDisk CurrentDiskValues(const DiskDescription& disk);
 

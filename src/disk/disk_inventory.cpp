@@ -117,6 +117,7 @@ DiskDescription DescribeBlockDevice(const fs::path& root, const fs::path& sysDir
     const std::uint64_t logical = ReadNumberFile(sysDir / "queue/logical_block_size");
     disk.bytesPerSector = logical == 0 ? 512 : static_cast<std::uint32_t>(logical);
     disk.totalSectors = ReadNumberFile(sysDir / "size");  // always in 512-byte units
+    disk.sizeInBytes = disk.totalSectors * 512;
     SetGeometry(disk, disk.deviceId, queryDevice);
     return disk;
 }
@@ -146,7 +147,8 @@ DiskDescription DescribeImage(const std::string& path, int index) {
     disk.pnpDeviceId = path;
     disk.systemName = HostName("/");
     const FileSource source(path);  // read-only; also sizes block devices
-    disk.totalSectors = source.sizeInBytes() / limits::kSectorSize;
+    disk.sizeInBytes = source.sizeInBytes();
+    disk.totalSectors = disk.sizeInBytes / limits::kSectorSize;
     SetGeometry(disk, path, false);
     return disk;
 }
@@ -190,7 +192,7 @@ DetailsList DiskDetailsRows(const DiskDescription& disk) {
         {"1. Model :", disk.model},
         {"2. MediaType :", disk.mediaType},
         {"3. Interface Type :", disk.interfaceType},
-        {"4. Capacity(size) :", std::to_string(GeometrySizeMegabytes(disk)) + " MB"},
+        {"4. Capacity(size) :", std::to_string(CapacityMegabytes(disk)) + " MB"},
         {"5. Cylinders :", std::to_string(disk.totalCylinders)},
         {"6. Heads :", std::to_string(disk.totalHeads)},
         {"7. Sectors :", std::to_string(disk.totalSectors)},
@@ -202,6 +204,12 @@ DetailsList DiskDetailsRows(const DiskDescription& disk) {
         {"13. System Name :", disk.systemName},
         {"14. Physical Device ID :", disk.deviceId},
     };
+}
+
+const DiskDescription* FindDisk(const DiskInventory& inventory, int index) {
+    for (const DiskDescription& disk : inventory.disks)
+        if (disk.index == index) return &disk;
+    return nullptr;
 }
 
 bool ShowDiskDetails(const DiskInventory& inventory, int index, DetailsList& details,

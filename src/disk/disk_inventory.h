@@ -39,6 +39,9 @@ DiskInventory TakeDiskInventory(const InventoryOptions& options, DriveSlots& slo
 // The fourteen details rows of a disk.
 DetailsList DiskDetailsRows(const DiskDescription& disk);
 
+// The disk of slot `index`, or nothing.
+const DiskDescription* FindDisk(const DiskInventory& inventory, int index);
+
 // Fills `details` with the rows of disk `index` and returns its current-disk
 // values; false when the inventory holds no such disk.
 bool ShowDiskDetails(const DiskInventory& inventory, int index, DetailsList& details,

@@ -14,6 +14,22 @@ constexpr std::uint32_t kNormalHeads = 255;
 constexpr std::uint32_t kNormalSectorsPerTrack = 63;
 constexpr std::uint64_t kAlignment = 2048;  // 1 MiB in sectors
 
+// exFAT boot sector fields.
+namespace exfat_boot {
+constexpr std::size_t kVolumeLength = 72;         // 8: sectors of the volume
+constexpr std::size_t kBytesPerSectorShift = 108;  // 1: log2 of its sector size, 9 to 12
+}  // namespace exfat_boot
+
+// The volume's length in 512-byte sectors; nothing when its sector size is
+// not possible or the length does not fit the 32 bits a partition keeps.
+std::optional<FoundBootSector> RecogniseExfat(ByteView sector) {
+    const unsigned shift = sector.u8(exfat_boot::kBytesPerSectorShift);
+    if (shift < 9 || shift > 12) return std::nullopt;
+    const std::uint64_t length = sector.le64(exfat_boot::kVolumeLength);
+    if (length > (std::uint64_t{UINT32_MAX} >> (shift - 9))) return std::nullopt;
+    return FoundBootSector{kKindExfat, static_cast<std::uint32_t>(length << (shift - 9))};
+}
+
 }  // namespace
 
 DiskGeometry NormaliseGeometry(DiskGeometry geometry) {
@@ -30,6 +46,9 @@ DiskGeometry GeometryOf(const CurrentDisk& disk) {
 
 std::optional<FoundBootSector> RecogniseBootSector(ByteView sector) {
     if (!HasBootSignature(sector)) return std::nullopt;
+    // Before the FAT tests: the bytes at 57 and 85 of an exFAT boot sector
+    // are fields of its own, and its name at 3 is not "NTFS".
+    if (IsExfatBootSector(sector)) return RecogniseExfat(sector);
     if (sector.matches(85, "32")) return FoundBootSector{kKindFat32, sector.le32(32)};
     if (sector.matches(57, "16")) {
         // Volumes under 32 MiB keep their sector count in the 16-bit field at 19.

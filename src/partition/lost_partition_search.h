@@ -38,8 +38,10 @@ struct FoundBootSector {
     std::uint32_t sectorCount = 0;
 };
 
-// "32" at 85 (the end of "FAT32" at 82), "16" at 57 (the end of "FAT16" at
-// 54), or "NTFS" at 3, on a sector ending 0x55 0xAA. FAT takes the count at
+// "EXFAT   " at 3 (listed as exFAT, never taken for NTFS or FAT), "32" at 85
+// (the end of "FAT32" at 82), "16" at 57 (the end of "FAT16" at 54), or
+// "NTFS" at 3, on a sector ending 0x55 0xAA. exFAT takes its 64-bit volume
+// length at 72 in units of its own sector size (shift at 108). FAT takes the count at
 // offset 32 (or, when that is 0, the 16-bit count at 19 of small volumes);
 // NTFS the low 32 bits of the 64-bit count at 40.
 std::optional<FoundBootSector> RecogniseBootSector(ByteView sector);

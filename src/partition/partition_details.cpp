@@ -9,6 +9,19 @@ std::string MegabytesText(std::int64_t sectors) { return std::to_string(sectors 
 
 }  // namespace
 
+std::optional<std::string> UnsupportedKindMessage(const std::string& kind) {
+    if (kind == kKindExfat) return std::string(kExfatNotSupported);
+    return std::nullopt;
+}
+
+std::optional<std::string> PastDiskEndWarning(std::uint64_t first, std::uint64_t end,
+                                              std::uint64_t diskSectors) {
+    if (diskSectors == 0 || end <= diskSectors || end <= first) return std::nullopt;
+    const std::uint64_t readable = first < diskSectors ? diskSectors - first : 0;
+    return "The partition extends past the end of the disk (" + std::to_string(readable) +
+           " of " + std::to_string(end - first) + " sectors readable)";
+}
+
 PartitionTypeChoice ChoiceForKind(const std::string& kind) {
     if (kind == kKindFat16) return PartitionTypeChoice::Fat16;
     if (kind == kKindFat32) return PartitionTypeChoice::Fat32;
@@ -50,6 +63,9 @@ PartitionDetails ShowPartitionDetails(const std::string& kind, int partitionInde
             {"6.   End Sector                      :  ", std::to_string(details.endField)},
             {"7.   Size                                 :  ", size},
         };
+        if (!unknown)
+            if (const auto warning = PastDiskEndWarning(first, end, disk.totalSectors64))
+                details.rows.push_back({"8.   Warning                          :  ", *warning});
     } else {
         details.modeText = "Advance Search";
         details.typeChoiceEnabled = true;
@@ -58,6 +74,9 @@ PartitionDetails ShowPartitionDetails(const std::string& kind, int partitionInde
             {"2.   Search Mode               :          ", "Advance"},
             {"3.   Size                             :  ", size},
         };
+        if (!unknown)
+            if (const auto warning = PastDiskEndWarning(first, end, disk.totalSectors64))
+                details.rows.push_back({"4.   Warning                 :          ", *warning});
     }
     return details;
 }

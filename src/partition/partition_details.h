@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/search_mode.h"
@@ -12,6 +13,20 @@
 namespace datrevo {
 
 inline constexpr const char* kUnknownPartition = "Unknown Partition";
+
+// Said when the user asks to search a partition that no engine reads yet.
+inline constexpr const char* kExfatNotSupported =
+    "exFAT is not supported yet: this partition holds an exFAT file system, and only FAT16, "
+    "FAT32 and NTFS partitions can be searched.";
+
+// The text for a partition kind that cannot be searched (exFAT), or nothing.
+std::optional<std::string> UnsupportedKindMessage(const std::string& kind);
+
+// "The partition extends past the end of the disk (N of M sectors readable)"
+// for a partition [first, end) on a disk of `diskSectors` sectors, or nothing
+// when it ends within the disk (or the disk's size is not known).
+std::optional<std::string> PastDiskEndWarning(std::uint64_t first, std::uint64_t end,
+                                              std::uint64_t diskSectors);
 
 // Positions of the partition-type choice: "FAT16", "FAT32", "NTFS", "UNKNOWN".
 enum class PartitionTypeChoice { Fat16 = 0, Fat32 = 1, Ntfs = 2, Unknown = 3 };
@@ -28,6 +43,8 @@ struct PartitionDetails {
 };
 
 // `partitionIndex` counts from 0; `first`/`end` are the partition's bounds.
+// A partition that extends past the end of the disk gets one more row that
+// says so.
 PartitionDetails ShowPartitionDetails(const std::string& kind, int partitionIndex,
                                       int diskNumber, SearchMode mode, std::uint64_t first,
                                       std::uint64_t end, const CurrentDisk& disk);

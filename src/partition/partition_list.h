@@ -15,6 +15,8 @@ inline constexpr const char* kKindFat16 = "FAT16";
 inline constexpr const char* kKindFat32 = "FAT32";
 inline constexpr const char* kKindNtfs = "NTFS";
 inline constexpr const char* kKindFat12 = "FAT12";
+// Listed so that the user sees what the partition holds; no engine searches it yet.
+inline constexpr const char* kKindExfat = "exFAT";
 
 struct PartitionRecord {
     ItemId treeItem = kNoItem;

@@ -1,8 +1,11 @@
 #include "partition/partition_table.h"
 
+#include <algorithm>
 #include <set>
 
 #include "base/limits.h"
+#include "partition/gpt.h"
+#include "partition/gpt_table.h"
 
 namespace datrevo {
 namespace {
@@ -10,15 +13,46 @@ namespace {
 constexpr std::size_t kEntryTable = 0x1BE;
 constexpr std::size_t kEntrySize = 16;
 
-bool IsListedType(std::uint8_t type, bool inExtendedChain) {
-    return KindForType(type, inExtendedChain).has_value();
-}
-
-// Reads the boot sector of a partition entry and decides its type.
-std::uint8_t DecideType(const DiskReader& disk, std::uint64_t bootSector, std::uint8_t entryType) {
+// Reads the boot sector of a partition entry and decides its kind.
+std::optional<std::string> DecideKind(const DiskReader& disk, std::uint64_t bootSector,
+                                      std::uint8_t entryType, bool inExtendedChain) {
     SectorBuffer sector{};
     disk.readSector(bootSector, sector);  // an unreadable sector leaves the type byte to decide
-    return TypeBySignature(ByteView(sector.data(), sector.size()), entryType);
+    return PartitionKind(ByteView(sector.data(), sector.size()), entryType, inExtendedChain);
+}
+
+// Sector counts of a volume's boot sector.
+namespace volume_size {
+constexpr std::size_t kFatSectors16 = 19;       // 2: small FAT volumes; 0 when the next is used
+constexpr std::size_t kFatSectors32 = 32;       // 4
+constexpr std::size_t kNtfsSectors = 40;        // 8: the backup boot sector after them not counted
+constexpr std::size_t kExfatLength = 72;        // 8: in the volume's own sectors
+constexpr std::size_t kExfatSectorShift = 108;  // 1: log2 of its sector size, 9 to 12
+}  // namespace volume_size
+
+// The sectors a whole-disk volume says it has (0 when it says nothing sound),
+// at most the 32 bits a partition keeps.
+std::uint64_t VolumeSectors(ByteView boot, const std::string& kind) {
+    std::uint64_t sectors = 0;
+    if (kind == kKindNtfs) {
+        sectors = boot.le64(volume_size::kNtfsSectors);
+        if (sectors != 0 && sectors < UINT64_MAX) ++sectors;
+    } else if (kind == kKindExfat) {
+        const unsigned shift = boot.u8(volume_size::kExfatSectorShift);
+        const std::uint64_t length = boot.le64(volume_size::kExfatLength);
+        if (shift >= 9 && shift <= 12 && length <= (std::uint64_t{UINT32_MAX} >> (shift - 9)))
+            sectors = length << (shift - 9);
+    } else {
+        sectors = boot.le16(volume_size::kFatSectors16);
+        if (sectors == 0) sectors = boot.le32(volume_size::kFatSectors32);
+    }
+    return std::min<std::uint64_t>(sectors, UINT32_MAX);
+}
+
+bool HasProtectiveEntry(ByteView mbr) {
+    for (int i = 0; i < 4; ++i)
+        if (ReadPartitionEntry(mbr, i).type == kProtectiveMbrType) return true;
+    return false;
 }
 
 }  // namespace
@@ -35,6 +69,14 @@ std::uint8_t TypeBySignature(ByteView bootSector, std::uint8_t entryType) {
     if (bootSector.matches(54, "FAT16")) return 0x06;
     if (bootSector.matches(3, "NTFS")) return 0x07;
     return entryType;
+}
+
+bool IsExfatBootSector(ByteView sector) { return sector.matches(3, "EXFAT   "); }
+
+std::optional<std::string> PartitionKind(ByteView bootSector, std::uint8_t entryType,
+                                         bool inExtendedChain) {
+    if (IsExfatBootSector(bootSector)) return kKindExfat;
+    return KindForType(TypeBySignature(bootSector, entryType), inExtendedChain);
 }
 
 std::optional<std::string> KindForType(std::uint8_t type, bool inExtendedChain) {
@@ -60,6 +102,7 @@ bool IsExtendedType(std::uint8_t type) { return type == 0x05 || type == 0x0F; }
 
 std::optional<std::string> WholeDiskVolumeKind(ByteView sector0) {
     if (!HasBootSignature(sector0)) return std::nullopt;
+    if (IsExfatBootSector(sector0)) return kKindExfat;
     const std::uint8_t type = TypeBySignature(sector0, 0);
     if (type == 0) return std::nullopt;
     return KindForType(type, false);
@@ -75,9 +118,21 @@ PartitionTableResult ListPartitions(const DiskReader& disk, std::uint64_t diskTo
     if (!HasBootSignature(mbrView)) return result;
 
     // A volume boot sector in place of the table: its boot code would read as
-    // nonsense entries. The whole disk is that one volume.
+    // nonsense entries. The whole disk is that one volume, or more when the
+    // volume says it is larger than the disk (an image cut short).
     if (const auto kind = WholeDiskVolumeKind(mbrView)) {
-        if (list.add(*kind, tableSector, diskTotalSectors)) result.partitionsListed = true;
+        const std::uint64_t end =
+            std::max(diskTotalSectors, tableSector + VolumeSectors(mbrView, *kind));
+        if (list.add(*kind, tableSector, end)) result.partitionsListed = true;
+        return result;
+    }
+
+    if (tableSector == 0 && HasProtectiveEntry(mbrView)) {
+        GptTableResult gpt = ListGptPartitions(disk, diskTotalSectors, list);
+        result.gpt = true;
+        result.gptFromBackup = gpt.fromBackup;
+        result.partitionsListed = gpt.partitionsListed;
+        result.notes = std::move(gpt.notes);
         return result;
     }
 
@@ -95,11 +150,12 @@ PartitionTableResult ListPartitions(const DiskReader& disk, std::uint64_t diskTo
             return result;
         }
         const std::uint64_t first = tableSector + entry.firstSector;
-        const std::uint8_t type = DecideType(disk, first, entry.type);
-        if (IsListedType(type, false)) {
-            if (list.add(*KindForType(type, false), first, first + entry.sectorCount))
-                result.partitionsListed = true;
-        } else if (IsExtendedType(type)) {
+        SectorBuffer boot{};
+        disk.readSector(first, boot);  // an unreadable sector leaves the type byte to decide
+        const ByteView bootView(boot.data(), boot.size());
+        if (const auto kind = PartitionKind(bootView, entry.type, false)) {
+            if (list.add(*kind, first, first + entry.sectorCount)) result.partitionsListed = true;
+        } else if (IsExtendedType(TypeBySignature(bootView, entry.type))) {
             extendedStart = first;  // the last extended entry wins
         }
     }
@@ -130,9 +186,8 @@ PartitionTableResult ListPartitions(const DiskReader& disk, std::uint64_t diskTo
                 continue;
             }
             const std::uint64_t first = recordSector + entry.firstSector;
-            const std::uint8_t type = DecideType(disk, first, entry.type);
-            if (IsListedType(type, true)) {
-                if (list.add(*KindForType(type, true), first, first + entry.sectorCount))
+            if (const auto kind = DecideKind(disk, first, entry.type, true)) {
+                if (list.add(*kind, first, first + entry.sectorCount))
                     result.partitionsListed = true;
             }
         }

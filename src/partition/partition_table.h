@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/byte_view.h"
 #include "base/observer.h"
@@ -36,24 +37,38 @@ bool HasBootSignature(ByteView sector);
 // type stands.
 std::uint8_t TypeBySignature(ByteView bootSector, std::uint8_t entryType);
 
+// "EXFAT   " at offset 3. exFAT has no type byte of its own: it shares 0x07
+// with NTFS, so only its boot sector tells them apart.
+bool IsExfatBootSector(ByteView sector);
+
+// The kind listed for a partition: exFAT by its boot sector, else the kind
+// of the type that TypeBySignature decides; nothing for a type that is not
+// listed.
+std::optional<std::string> PartitionKind(ByteView bootSector, std::uint8_t entryType,
+                                         bool inExtendedChain);
+
 // The kind listed for a type byte, or nothing for a type that is not
 // searched. 0x01 counts as FAT16 only inside the extended chain.
 std::optional<std::string> KindForType(std::uint8_t type, bool inExtendedChain);
 bool IsExtendedType(std::uint8_t type);
 
-// The kind of a whole-disk volume: sector 0 that is itself a FAT16, FAT32 or
-// NTFS boot sector (sticks and cards formatted without a table, volume images).
+// The kind of a whole-disk volume: sector 0 that is itself a FAT16, FAT32,
+// NTFS or exFAT boot sector (sticks and cards formatted without a table, volume images).
 std::optional<std::string> WholeDiskVolumeKind(ByteView sector0);
 
 struct PartitionTableResult {
-    bool partitionsListed = false;  // at least one partition recorded
-    bool corrupted = false;         // an entry pointed within the corrupted-table margin
-    bool chainCut = false;          // the extended chain looped or ran too long
+    bool partitionsListed = false;   // at least one partition recorded
+    bool corrupted = false;          // an entry pointed within the corrupted-table margin
+    bool chainCut = false;           // the extended chain looped or ran too long
+    bool gpt = false;                // the MBR is protective: the GPT was read
+    bool gptFromBackup = false;      // ... from its backup at the end of the disk
+    std::vector<std::string> notes;  // GPT damage and entries left out, for the user
 };
 
 // Reads the tables of a disk of `diskTotalSectors` sectors and appends every
 // searchable partition to `list`. A corrupted table raises the read-failure
-// notice on `observer`.
+// notice on `observer`. A protective MBR (an entry of type 0xEE) hands the
+// disk to the GPT reader.
 PartitionTableResult ListPartitions(const DiskReader& disk, std::uint64_t diskTotalSectors,
                                     DiskPartitionList& list, RecoveryObserver* observer,
                                     std::uint64_t tableSector = 0);

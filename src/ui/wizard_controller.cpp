@@ -147,6 +147,11 @@ void WizardController::selectPartition(int index) {
 // "Next" on the disk page.
 void WizardController::enterPartitionPage(bool listPartitions) {
     if (!selectedDevice_ || !mode_) return;
+    if (const DiskDescription* disk = FindDisk(context_.inventory, *selectedDevice_))
+        if (const auto message = UnsupportedSectorSizeMessage(*disk)) {
+            context_.prompter.showMessage(*message, MessageIcon::Error);
+            return;
+        }
     PartitionTableResult table;
     table.partitionsListed = true;
     if (listPartitions) {
@@ -220,6 +225,20 @@ void WizardController::lostPartitionSearchDone() {
 // "Next" on the partition page: the choices are checked and the search starts.
 void WizardController::startSearch() {
     const bool advance = mode_ == SearchMode::Advance;
+    // A partition of a kind no engine reads yet: say so instead of pointing
+    // to the Advance search or the type choice.
+    const DiskPartitionList& partitions = context_.selectedPartitions();
+    if (typeChoice_ == 3 && selectedPartition_ >= 0 &&
+        static_cast<std::size_t>(selectedPartition_) < partitions.count()) {
+        const auto unsupported =
+            UnsupportedKindMessage(partitions.kind(static_cast<std::size_t>(selectedPartition_)));
+        if (unsupported) {
+            context_.prompter.showMessage(*unsupported, MessageIcon::Error);
+            guide_ = kGuideSelectPartition;
+            changed();
+            return;
+        }
+    }
     if (typeChoice_ == 3) {
         if (advance) {
             context_.prompter.showMessage(kSelectPartitionType, MessageIcon::Error);
@@ -277,6 +296,12 @@ void WizardController::startSearch() {
         {"Search Range : ", range},
         {"Search Mode : ", search.searchModeText},
     };
+    if (selectedPartition_ >= 0 && static_cast<std::size_t>(selectedPartition_) < partitions.count()) {
+        const PartitionRecord& record = partitions.record(static_cast<std::size_t>(selectedPartition_));
+        if (const auto warning = PastDiskEndWarning(record.firstSector, record.endSector,
+                                                    context_.currentDisk.totalSectors64))
+            context_.details.push_back({"Warning : ", *warning});
+    }
     searchPage_ = {disk, search.partitionKind, search.searchModeText, range};
 
     if (!advance && !ValidatePartition(context_) && search.partitionKind == "NTFS")

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "support/disk_builder.h"
 #include "support/image_fixture.h"
@@ -89,6 +91,165 @@ TEST(CliDetails, ImageDetailsShowTheFourteenRows) {
     EXPECT_NE(result.output.find("Disk Image"), std::string::npos);
     EXPECT_NE(result.output.find("5. Cylinders :"), std::string::npos);
     EXPECT_NE(result.output.find("14. Physical Device ID :"), std::string::npos);
+}
+
+// The fixture's bytes with `edit` applied, as a crafted image of their own
+// (the private copy of a fixture must stay as it was unpacked).
+template <typename Edit>
+std::unique_ptr<test::ImageCopy> EditedImage(const std::filesystem::path& gz, Edit edit) {
+    std::vector<std::uint8_t> bytes = test::ReadGzip(gz);
+    edit(bytes);
+    return test::CraftedImage(bytes);
+}
+std::filesystem::path FixtureGz(const std::string& name) {
+    return std::filesystem::path(DATREVO_FIXTURE_DIR) / "images" / (name + ".img.gz");
+}
+
+TEST(CliPartitions, GptDiskListsItsFat32AndNtfsPartitions) {
+    const auto image = test::FixtureImage("gpt-fat32-ntfs");
+    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path())));
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Partition - 1 ( FAT32 )  2048            71680"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("Partition - 2 ( NTFS )   71680           79872"),
+              std::string::npos)
+        << result.output;
+}
+
+TEST(CliPartitions, GptDiskWithoutItsPrimaryHeaderIsListedFromTheBackup) {
+    const auto image = EditedImage(FixtureGz("gpt-fat32-ntfs"), [](std::vector<std::uint8_t>& b) {
+        std::fill_n(b.begin() + 512, 512, std::uint8_t{0});
+    });
+    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path()) + " 2>&1"));
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Partition - 1 ( FAT32 )  2048"), std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("Partition - 2 ( NTFS )   71680"), std::string::npos);
+    EXPECT_NE(result.output.find("read from its backup at sector 81919"), std::string::npos);
+}
+
+TEST(CliExfat, ListedAsExfatAndItsSearchSaysItIsNotSupportedYet) {
+    const auto image = test::FixtureImage("mbr-exfat");
+    auto result = RunCommand(Cli("partitions " + ShellQuote(image->path())));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.output.find("Partition - 1 ( exFAT )  2048"), std::string::npos)
+        << result.output;
+    EXPECT_EQ(result.output.find("NTFS )"), std::string::npos);
+
+    result = RunCommand(Cli("search " + ShellQuote(image->path()) + " -p 1 2>&1"));
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("exFAT is not supported yet"), std::string::npos)
+        << result.output;
+    EXPECT_EQ(result.output.find("Advance"), std::string::npos) << result.output;
+}
+
+TEST(CliPartitions, CutShortImageSaysThePartitionExtendsPastTheDiskEnd) {
+    // fat-two-volumes cut after 40000 of its 79872 sectors: FAT32 at 10240 of 69632 sectors.
+    const auto image = EditedImage(FixtureGz("fat-two-volumes"),
+                                   [](std::vector<std::uint8_t>& b) { b.resize(40000 * 512); });
+    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path())));
+    EXPECT_EQ(result.status, 0) << result.output;
+    const std::string warning =
+        "Partition - 2 ( FAT32 ): The partition extends past the end of the disk (29760 of "
+        "69632 sectors readable).";
+    const auto at = result.output.find(warning);
+    EXPECT_NE(at, std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find(warning, at + 1), std::string::npos) << "said once";
+    EXPECT_EQ(result.output.find("Partition - 1 ( FAT16 ): The partition"), std::string::npos);
+}
+
+TEST(CliSearch, FilesBeyondTheEndOfACutShortVolumeAreMarked) {
+    // The fat32 volume image (69615 sectors by its boot sector) cut after 1230
+    // sectors: Frag/A.BIN
+    // lies in sectors 1210-1225, D fills the hole.BIN from 1226 on, C.BIN from
+    // 1238 on; Music and its files lie before 1181.
+    const auto image = EditedImage(FixtureGz("fat32"),
+                                   [](std::vector<std::uint8_t>& b) { b.resize(1230 * 512); });
+    auto result = RunCommand(Cli("--quiet search " + ShellQuote(image->path()) +
+                                 " -p 1 --files 2>&1"));
+    EXPECT_EQ(result.status, 0) << result.output;
+    const std::string warning =
+        "The partition extends past the end of the disk (1230 of 69615 sectors readable)";
+    const auto at = result.output.find(warning);
+    EXPECT_NE(at, std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find(warning, at + 1), std::string::npos) << "said once";
+    EXPECT_NE(result.output.find("D fills the hole.BIN  (20480 bytes)  [past disk end]"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("C.BIN  (8192 bytes)  [past disk end]"), std::string::npos);
+    EXPECT_NE(result.output.find("A.BIN  (8192 bytes)\n"), std::string::npos);
+    EXPECT_NE(result.output.find("01 First Track.mp3  (12000 bytes)\n"), std::string::npos);
+
+    result = RunCommand(Cli("--quiet search " + ShellQuote(image->path()) + " -p 1 --tsv"));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.output.find("path\ttype\tsize\tdate\ttime\tdeleted\tpast_disk_end\n"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("Frag/C.BIN\tFILE\t8192\t"), std::string::npos);
+    std::istringstream lines(result.output);
+    int marked = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("Frag/A.BIN\t", 0) == 0 || line.rfind("Music/", 0) == 0)
+            EXPECT_EQ(line.back(), '0') << line;
+        if (line.rfind("Frag/C.BIN\t", 0) == 0 || line.rfind("Frag/D fills", 0) == 0) {
+            EXPECT_EQ(line.back(), '1') << line;
+            ++marked;
+        }
+    }
+    EXPECT_EQ(marked, 2);
+}
+
+TEST(CliSearch, AWholeImageHasNoPastTheEndColumn) {
+    const auto image = test::FixtureImage("fat16");
+    const auto result =
+        RunCommand(Cli("--quiet search " + ShellQuote(image->path()) + " -p 1 --tsv"));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output.rfind("path\ttype\tsize\tdate\ttime\tdeleted\n", 0), 0u);
+}
+
+// A fake sysfs tree with one removable card of `sectors` 512-byte units and
+// the given logical sector size.
+std::filesystem::path FakeCardTree(const std::string& sectors, const std::string& logical) {
+    const auto root = test::MakeTempDir("sysfs-cli");
+    const auto write = [](const std::filesystem::path& path, const std::string& text) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path) << text << "\n";
+    };
+    const auto dir = root / "sys/block/sdz";
+    write(dir / "dev", "8:200");
+    write(dir / "removable", "1");
+    write(dir / "size", sectors);
+    write(dir / "device/model", "Card");
+    write(dir / "queue/logical_block_size", logical);
+    return root;
+}
+
+TEST(CliDisks, DiskWithFourKilobyteSectorsIsRefusedButItsDetailsShow) {
+    const auto root = FakeCardTree("62333952", "4096");  // 29.7 GiB
+    const std::string cli =
+        std::string(DATREVO_CLI_PATH) + " --inventory-root " + ShellQuote(root.string()) + " ";
+    auto result = RunCommand(cli + "partitions 0 2>&1");
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("4096-byte logical sectors"), std::string::npos)
+        << result.output;
+    result = RunCommand(cli + "search 0 -p 1 2>&1");
+    EXPECT_EQ(result.status, 1) << result.output;
+    result = RunCommand(cli + "details 0");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("30436 MB"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("4096"), std::string::npos) << result.output;
+    std::filesystem::remove_all(root);
+}
+
+TEST(CliDisks, CapacityIsTheByteSizeNotWholeCylinders) {
+    // 20 MiB: 2 whole cylinders of 255 x 63 and 40960 - 32130 sectors more.
+    const auto image = test::CraftedImage(std::vector<std::uint8_t>(20 * 1048576));
+    auto result = RunCommand(Cli("details " + ShellQuote(image->path())));
+    EXPECT_NE(result.output.find("4. Capacity(size) :         20 MB"), std::string::npos)
+        << result.output;
+    result = RunCommand(Cli("--image " + ShellQuote(image->path()) + " disks"));
+    EXPECT_NE(result.output.find("20 MB"), std::string::npos) << result.output;
 }
 
 }  // namespace

@@ -102,6 +102,45 @@ TEST_F(FakeSysfs, AddedImagesFollowTheDevices) {
     EXPECT_EQ(slots.path(2), image->path());
 }
 
+TEST_F(FakeSysfs, CapacityComesFromTheByteSizeWhateverTheLogicalSectorSize) {
+    Write(root_ / "sys/block/mmcblk0/queue/logical_block_size", "4096");
+    DriveSlots slots;
+    const DiskInventory inventory = TakeDiskInventory(Options(), slots);
+    DetailsList details;
+    CurrentDisk current;
+    ASSERT_TRUE(ShowDiskDetails(inventory, 0, details, current));
+    // 62333952 units of 512 bytes are 30436.5 MiB, 4096-byte sectors or not.
+    EXPECT_EQ(details[3].value, "30436 MB");
+    EXPECT_EQ(details[7].value, "4096");
+    EXPECT_EQ(current.sizeMegabytes, 30436);
+    EXPECT_EQ(current.totalSectors64, 62333952u);
+    ASSERT_TRUE(UnsupportedSectorSizeMessage(inventory.disks[0]));
+    EXPECT_EQ(*UnsupportedSectorSizeMessage(inventory.disks[0]),
+              "Disk0 (/dev/mmcblk0) has 4096-byte logical sectors; only disks with 512-byte "
+              "sectors can be read yet.");
+    EXPECT_FALSE(UnsupportedSectorSizeMessage(inventory.disks[1]));  // the iPod: 512
+    ASSERT_TRUE(ShowDiskDetails(inventory, 1, details, current));
+    EXPECT_EQ(details[3].value, "7875 MB");  // 16128000 x 512 bytes
+    EXPECT_EQ(FindDisk(inventory, 1), &inventory.disks[1]);
+    EXPECT_EQ(FindDisk(inventory, 7), nullptr);
+}
+
+TEST(DiskDescription, ImageCapacityKeepsTheLastPartialCylinder) {
+    const auto image = test::CraftedImage(std::vector<std::uint8_t>(20 * 1048576));
+    const DiskDescription disk = DescribeImage(image->path(), 0);
+    EXPECT_EQ(disk.sizeInBytes, 20u * 1048576u);
+    EXPECT_EQ(CapacityMegabytes(disk), 20);
+    EXPECT_EQ(CurrentDiskValues(disk).sizeText, "20 MB");
+    EXPECT_FALSE(UnsupportedSectorSizeMessage(disk));
+}
+
+TEST(DiskDescription, SampleDiskIsNoSmallerThanItsPartition) {
+    const auto image = test::SampleImage("music-player");
+    const DiskDescription disk = DescribeImage(image->path(), 0);
+    // 83968 sectors: 41 MiB; the partition alone is 40 MiB.
+    EXPECT_EQ(CapacityMegabytes(disk), 41);
+}
+
 TEST(DiskDescription, ImageNameStandsForTheModelCutToWhatALogCarries) {
     const auto dir = test::MakeTempDir("names");
     const std::string name = std::string(47, 'a') + "\xC3\xA9\xC3\xA9.img";  // 47 + 2 + 2 + 4 bytes

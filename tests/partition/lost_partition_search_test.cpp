@@ -127,5 +127,59 @@ TEST(LostPartitionSearch, FindsTodaysPartitionsAfterTheTableIsZeroed) {
     }
 }
 
+TEST(LostPartitionSearch, KeepsFindingThePartitionsOfAGptDisk) {
+    std::vector<std::uint8_t> bytes = test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) +
+                                                     "/images/gpt-fat32-ntfs.img.gz");
+    const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
+    DiskPartitionList list;
+    test::RecordingObserver observer;
+    SearchLostPartitions(reader, DiskOf(bytes.size() / 512), list, observer);
+    ASSERT_EQ(list.count(), 2u);
+    EXPECT_EQ(list.kind(0), "FAT32");
+    EXPECT_EQ(list.record(0).firstSector, 2048u);
+    // The ends come from the volumes' own counts, at or a little below the
+    // partitions' sizes.
+    EXPECT_LE(list.record(0).endSector, 2048u + 69632u);
+    EXPECT_GE(list.record(0).endSector + 64, 2048u + 69632u);
+    EXPECT_EQ(list.kind(1), "NTFS");
+    EXPECT_EQ(list.record(1).firstSector, 71680u);
+    EXPECT_LE(list.record(1).endSector, 71680u + 8192u);
+    EXPECT_GE(list.record(1).endSector + 64, 71680u + 8192u);
+}
+
+TEST(LostPartitionSearch, ExfatBootSectorIsFoundAsExfatNeverAsNtfs) {
+    std::vector<std::uint8_t> bytes = test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) +
+                                                     "/images/mbr-exfat.img.gz");
+    std::fill(bytes.begin(), bytes.begin() + 512, 0);  // the MBR is gone
+    const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
+    DiskPartitionList list;
+    test::RecordingObserver observer;
+    SearchLostPartitions(reader, DiskOf(bytes.size() / 512), list, observer);
+    ASSERT_GE(list.count(), 1u);
+    EXPECT_EQ(list.kind(0), "exFAT");
+    EXPECT_EQ(list.record(0).firstSector, 2048u);
+    EXPECT_EQ(list.record(0).endSector, 2048u + 8192u);
+    for (std::size_t i = 0; i < list.count(); ++i) EXPECT_NE(list.kind(i), "NTFS");
+}
+
+TEST(LostPartitionSearch, ExfatFieldsThatLookLikeFatTextsDoNotMakeItFat) {
+    DiskBuilder disk(4);
+    disk.putText(0, 3, "EXFAT   ");
+    disk.putText(0, 85, "32");  // bytes of the FAT length field
+    disk.put32(0, 72, 1000);     // volume length, in 4096-byte sectors
+    disk.put8(0, 108, 12);
+    disk.sign(0);
+    const ByteView sector(disk.sector(0), 512);
+    auto found = RecogniseBootSector(sector);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->kind, "exFAT");
+    EXPECT_EQ(found->sectorCount, 8000u);
+    disk.put8(0, 108, 13);  // no such sector size
+    EXPECT_FALSE(RecogniseBootSector(sector));
+    disk.put8(0, 108, 9);
+    disk.put32(0, 76, 1);  // a length past 32 bits is not cut down
+    EXPECT_FALSE(RecogniseBootSector(sector));
+}
+
 }  // namespace
 }  // namespace datrevo

@@ -3,6 +3,8 @@
 // against the published layout of a public image with a hand-edited EBR.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include "disk/file_source.h"
@@ -91,6 +93,75 @@ TEST(PartitionFixture, VolumeImagesAreOneWholeDiskPartition) {
         ASSERT_EQ(listed.size(), 1u) << name;
         EXPECT_EQ(listed[0], (Span{0, image->sizeInBytes() / 512})) << name;
     }
+}
+
+// mmls's view of a GPT: "004:  000  0000002048  0000071679  0000069632  EFI system".
+std::vector<Span> MmlsGptPartitions(const std::string& path) {
+    const test::CommandResult mmls =
+        test::RunCommand("mmls -B " + test::ShellQuote(path) + " 2>/dev/null");
+    std::vector<Span> spans;
+    std::istringstream lines(mmls.output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string slot, table;
+        std::uint64_t start = 0, end = 0, length = 0;
+        if (!(fields >> slot >> table >> start >> end >> length)) continue;
+        if (table.find_first_not_of("0123456789") != std::string::npos) continue;
+        spans.push_back({start, length});
+    }
+    return spans;
+}
+
+TEST(PartitionFixture, GptDiskListsItsFat32AndNtfsPartitions) {
+    const auto image = test::FixtureImage("gpt-fat32-ntfs");
+    std::vector<std::string> kinds;
+    const std::vector<Span> listed = Listed(image->path(), &kinds);
+    std::vector<Span> expected;
+    std::vector<std::string> expectedKinds;
+    for (const auto& partition : test::ManifestPartitions("gpt-fat32-ntfs")) {
+        expected.push_back({partition.start, partition.sectors});
+        expectedKinds.push_back(partition.fileSystem);
+    }
+    EXPECT_EQ(listed, (std::vector<Span>{{2048, 69632}, {71680, 8192}}));
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(kinds, expectedKinds);
+    if (test::RunCommand("command -v mmls >/dev/null").status == 0) {
+        EXPECT_EQ(listed, MmlsGptPartitions(image->path()));
+    }
+}
+
+// The image's bytes with `edit` applied, as a crafted image of their own.
+template <typename Edit>
+std::unique_ptr<test::ImageCopy> EditedFixture(const std::string& name, Edit edit) {
+    std::vector<std::uint8_t> bytes = test::ReadGzip(std::filesystem::path(DATREVO_FIXTURE_DIR) /
+                                                     "images" / (name + ".img.gz"));
+    edit(bytes);
+    return test::CraftedImage(bytes);
+}
+
+TEST(PartitionFixture, GptDiskWithItsPrimaryHeaderZeroedIsReadFromTheBackup) {
+    const auto image = EditedFixture("gpt-fat32-ntfs", [](std::vector<std::uint8_t>& bytes) {
+        std::fill_n(bytes.begin() + 512, 512, std::uint8_t{0});
+    });
+    const DiskReader reader(std::make_shared<FileSource>(image->path()), nullptr);
+    DiskPartitionList list;
+    const PartitionTableResult result = ListPartitions(reader, reader.totalSectors(), list, nullptr);
+    EXPECT_TRUE(result.gptFromBackup);
+    ASSERT_EQ(list.count(), 2u);
+    EXPECT_EQ(list.kind(0), "FAT32");
+    EXPECT_EQ(list.record(0).firstSector, 2048u);
+    EXPECT_EQ(list.kind(1), "NTFS");
+    EXPECT_EQ(list.record(1).firstSector, 71680u);
+    EXPECT_EQ(list.record(1).endSector, 79872u);
+}
+
+TEST(PartitionFixture, ExfatPartitionIsNamedExfatNotNtfs) {
+    const auto image = test::FixtureImage("mbr-exfat");
+    std::vector<std::string> kinds;
+    const std::vector<Span> listed = Listed(image->path(), &kinds);
+    EXPECT_EQ(listed, (std::vector<Span>{{2048, 8192}}));
+    EXPECT_EQ(kinds, std::vector<std::string>{"exFAT"});
 }
 
 TEST(PartitionFixture, PublicImageWithAThreeEntryExtendedRecordListsAllSix) {

@@ -186,5 +186,73 @@ TEST(PartitionDetails, UnknownPartitionCoversTheDiskInAdvanceMode) {
     EXPECT_TRUE(details.typeChoiceEnabled);
 }
 
+TEST(PartitionTable, ExfatBootSectorUnderType07IsExfatNotNtfs) {
+    DiskBuilder disk(100000);
+    disk.entry(0, 0, 0x07, 2048, 30000);
+    disk.putText(2048, 3, "EXFAT   ");
+    disk.sign(2048);
+    disk.entry(0, 1, 0x07, 40000, 30000);
+    disk.bootSector(40000, "NTFS");
+    DiskPartitionList list;
+    EXPECT_TRUE(List(disk, list).partitionsListed);
+    EXPECT_EQ(Entries(list), (std::vector<Listed>{{"exFAT", 2048, 32048}, {"NTFS", 40000, 70000}}));
+}
+
+TEST(PartitionTable, ExfatVolumeWithoutATableIsNamedToo) {
+    DiskBuilder disk(70000);
+    disk.putText(0, 3, "EXFAT   ");
+    disk.sign(0);
+    DiskPartitionList list;
+    List(disk, list);
+    EXPECT_EQ(Entries(list), (std::vector<Listed>{{"exFAT", 0, 70000}}));
+}
+
+TEST(PartitionTable, WholeDiskVolumeLargerThanTheDiskKeepsItsOwnSize) {
+    // Images cut short: the volume's boot sector still counts all its sectors.
+    DiskBuilder fat(50000);
+    fat.bootSector(0, "FAT32");
+    fat.put32(0, 32, 70000);
+    DiskBuilder ntfs(50000);
+    ntfs.bootSector(0, "NTFS");
+    ntfs.put32(0, 40, 69999);  // the backup boot sector follows the counted ones
+    DiskBuilder smallFat(50000);
+    smallFat.bootSector(0, "FAT16");
+    smallFat.put16(0, 19, 20000);  // smaller than the disk: the disk's size stands
+    for (auto* disk : {&fat, &ntfs, &smallFat}) {
+        DiskPartitionList list;
+        List(*disk, list);
+        ASSERT_EQ(list.count(), 1u);
+        EXPECT_EQ(list.record(0).endSector, disk == &smallFat ? 50000u : 70000u);
+    }
+}
+
+TEST(PartitionDetails, PartitionPastTheDiskEndGetsOneWarningRow) {
+    CurrentDisk disk;
+    disk.totalSectors64 = 50000;
+    PartitionDetails details =
+        ShowPartitionDetails("FAT32", 0, 0, SearchMode::Standard, 10240, 79872, disk);
+    ASSERT_EQ(details.rows.size(), 8u);
+    EXPECT_EQ(details.rows[7].value,
+              "The partition extends past the end of the disk (39760 of 69632 sectors readable)");
+    details = ShowPartitionDetails("FAT32", 0, 0, SearchMode::Advance, 10240, 79872, disk);
+    ASSERT_EQ(details.rows.size(), 4u);
+    EXPECT_NE(details.rows[3].value.find("39760 of 69632"), std::string::npos);
+    // Ending exactly at the disk's end is fine; so is a disk of unknown size.
+    EXPECT_EQ(ShowPartitionDetails("FAT32", 0, 0, SearchMode::Standard, 10240, 50000, disk)
+                  .rows.size(),
+              7u);
+    EXPECT_FALSE(PastDiskEndWarning(10240, 79872, 0));
+    EXPECT_EQ(*PastDiskEndWarning(60000, 70000, 50000),
+              "The partition extends past the end of the disk (0 of 10000 sectors readable)");
+}
+
+TEST(PartitionDetails, OnlyExfatIsRefusedAsNotSupportedYet) {
+    ASSERT_TRUE(UnsupportedKindMessage("exFAT"));
+    EXPECT_NE(UnsupportedKindMessage("exFAT")->find("exFAT is not supported yet"),
+              std::string::npos);
+    for (const char* kind : {"FAT16", "FAT32", "NTFS", kUnknownPartition})
+        EXPECT_FALSE(UnsupportedKindMessage(kind)) << kind;
+}
+
 }  // namespace
 }  // namespace datrevo

@@ -178,6 +178,44 @@ TEST_F(Wizard, PartitionPageChecksItsFieldsAndStays) {
     EXPECT_FALSE(wizard().searchRunning());
 }
 
+TEST_F(Wizard, AnExfatPartitionIsNamedAndItsSearchSaysItIsNotSupportedYet) {
+    ToPartitionPage("mbr-exfat", SearchMode::Standard);
+    ASSERT_EQ(wizard().partitionItems().size(), 1u);
+    EXPECT_EQ(wizard().partitionItems()[0], "Partition - 1 ( exFAT )");
+    wizard().selectPartition(0);
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
+    EXPECT_FALSE(wizard().searchRunning());
+    ASSERT_EQ(harness.prompter.messages.size(), 1u);
+    EXPECT_NE(harness.prompter.messages[0].text.find("exFAT is not supported yet"),
+              std::string::npos);
+    EXPECT_EQ(harness.prompter.messages[0].text.find("Advance"), std::string::npos);
+}
+
+TEST_F(Wizard, APartitionPastTheEndOfACutShortImageIsSaidOnItsDetailsAndSearch) {
+    // fat-two-volumes cut after 40000 of its 79872 sectors: FAT32 at 10240 of 69632 sectors.
+    std::vector<std::uint8_t> bytes =
+        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/fat-two-volumes.img.gz");
+    bytes.resize(40000 * 512);
+    disk = test::CraftedImage(bytes);
+    harness.start(*disk);
+    wizard().selectDevice(0);
+    wizard().chooseMode(SearchMode::Standard);
+    wizard().next();
+    ASSERT_EQ(wizard().step(), WizardStep::Partition);
+    const std::string warning =
+        "The partition extends past the end of the disk (29760 of 69632 sectors readable)";
+    wizard().selectPartition(0);
+    for (const DetailsRow& row : wizard().details()) EXPECT_NE(row.value, warning);
+    wizard().selectPartition(1);
+    ASSERT_FALSE(wizard().details().empty());
+    EXPECT_EQ(wizard().details().back().value, warning);
+    wizard().next();
+    ASSERT_EQ(wizard().step(), WizardStep::Results);
+    EXPECT_EQ(wizard().details().back().value, warning);
+    harness.finishWorkers();
+}
+
 TEST_F(Wizard, TheSearchEndsWhereTheEndFieldSaysWithinTheDisk) {
     ToPartitionPage("ntfs-disk", SearchMode::Advance);
     wizard().setStartField("2048");
