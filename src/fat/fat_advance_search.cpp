@@ -1,11 +1,13 @@
 #include "fat/fat_advance_search.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/decimal.h"
 #include "catalogue/catalogue.h"
+#include "fat/fat_copy_inference.h"
 #include "fat/fat_entry.h"
 #include "fat/fat_kind.h"
 #include "fat/fat_volume_layout.h"
@@ -102,6 +104,12 @@ public:
     }
     bool sorted() const { return sortedBySector_; }
 
+    // A row that an earlier phase could not place (-1) joins a volume found later.
+    void reassign(std::size_t index, std::int64_t fileSystem) {
+        rows_[index].fileSystem = fileSystem;
+        table_.setSigned(static_cast<int>(index), lostdir_col::FileSystem, fileSystem);
+    }
+
     void assign(std::size_t index, std::int64_t fileSystem) {
         rows_[index].fileSystem = fileSystem;
         table_.setSigned(static_cast<int>(index), lostdir_col::FileSystem, fileSystem);
@@ -194,6 +202,46 @@ void PhaseTwo(FatSearchScope& scope, Assignment& assignment) {
     }
 }
 
+// A FAT16 volume with a single folder leaves Phase 2 without a pair and no
+// volume at all. Its FAT copies and root directory at the start of the range
+// may still give its layout: the volume is then offered with it.
+void VolumeFromFatCopies(FatSearchScope& scope, Assignment& assignment) {
+    if (scope.state.volumesFound != 0 || scope.kind != kFat16Text)
+        return;
+    std::vector<DirRow>& rows = assignment.rows();
+    std::optional<DirectorySectorClue> folder;
+    for (const DirRow& row : rows) {
+        const auto cluster = static_cast<std::uint32_t>(row.self & 0xFFFF);
+        if (cluster >= 2) {
+            folder = DirectorySectorClue{row.sector, cluster};
+            break;
+        }
+    }
+    const std::optional<FatLayout> layout =
+        InferFat16FromFatCopies(scope.disk, scope.start, scope.end, folder);
+    if (!layout)
+        return;
+    const int number = ++scope.state.volumesFound;
+    CatalogueTable& volumes = scope.catalogue.VolumeTable;
+    const int v = volumes.appendRow("0");
+    volumes.setUnsigned(v, boot_col::Spf, layout->sectorsPerFat);
+    volumes.setUnsigned(v, boot_col::Spc, layout->sectorsPerCluster);
+    volumes.setUnsigned(v, boot_col::RootSectors, layout->rootSectors);
+    volumes.setUnsigned(v, boot_col::RootStart, layout->rootStart);
+    volumes.setUnsigned(v, boot_col::ReserveSectors, layout->reservedSectors);
+    volumes.setUnsigned(v, boot_col::Cluster0Start, layout->cluster0Start);
+    volumes.setUnsigned(v, boot_col::FirstFat, layout->firstFat);
+    volumes.setUnsigned(v, boot_col::SecondFat, layout->secondFat);
+    volumes.setCell(v, boot_col::TotalSectors, Unsigned64Text(scope.end));
+    volumes.setCell(v, boot_col::PartType, layout->kind);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::uint64_t cluster = rows[i].self & 0xFFFF;
+        if (rows[i].fileSystem == -1 &&
+            rows[i].sector == cluster * layout->sectorsPerCluster + layout->cluster0Start)
+            assignment.reassign(i, number);
+    }
+}
+
 }  // namespace
 
 bool ScanFatSignatures(FatSearchScope& scope) {
@@ -240,6 +288,7 @@ void AnalyzeFileSystems(FatSearchScope& scope) {
     PhaseOne(scope, assignment);
     scope.observer.statusText(kAnalysisPhase2Status);
     PhaseTwo(scope, assignment);
+    VolumeFromFatCopies(scope, assignment);
 }
 
 int NextUnassignedDirectory(const CatalogueTable& lostDirs, int row) {

@@ -27,7 +27,10 @@ bool ScanFatSignatures(FatSearchScope& scope);
 // Assigns the LostDirTable rows to volumes: first to those of the boot
 // records (Phase 1), then to volumes inferred from fitting pairs of
 // directory sectors (Phase 2). Fills the VolumeTable and sets
-// state.volumesFound. Rows that fit no volume get "File System" -1.
+// state.volumesFound. Rows that fit no volume get "File System" -1. When no
+// volume is found on a "FAT16" range, the FAT copies and root directory at
+// the range's start may still give one (a volume with a single folder); the
+// reads this takes are bounded (InferFat16FromFatCopies).
 void AnalyzeFileSystems(FatSearchScope& scope);
 
 // The first LostDirTable row at or after `row` whose "File System" is 0, or -1.

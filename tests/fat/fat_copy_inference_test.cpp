@@ -71,6 +71,34 @@ INSTANTIATE_TEST_SUITE_P(OneFolderVolumes, WipedBootSector,
                          ::testing::Values(std::make_pair(kP1Start, kP1End),
                                            std::make_pair(kP2Start, kP2End)));
 
+TEST(FatCopies, AnAdvanceSearchOffersTheOneFolderVolumeAndRecoversIt) {
+    std::vector<std::uint8_t> bytes = ExtendedDisk();
+    FatLayout fromBoot;
+    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, "FAT16", fromBoot));
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(kP2Start * 512), 512, 0);
+    const auto image = test::CraftedImage(bytes);
+    test::RecordingObserver observer;
+    test::ScriptedPrompter prompter;
+    RecoveryContext context{observer, prompter};
+    context.slots.assign(0, image->path());
+    context.currentDisk.totalSectors64 = bytes.size() / 512;
+    context.search = {SearchMode::Advance, 0, 0, "FAT16", "Advance Search", kP2Start, kP2End};
+
+    const SearchOutcome scan = RunPartitionSearch(context);
+    ASSERT_EQ(scan.volumesFound, 1);
+    EXPECT_TRUE(prompter.messages.empty());
+    const CatalogueTable& volumes = context.catalogue.VolumeTable;
+    EXPECT_EQ(volumes.cellUnsigned(0, boot_col::Cluster0Start), fromBoot.cluster0Start);
+    EXPECT_EQ(volumes.cellUnsigned(0, boot_col::Spc), fromBoot.sectorsPerCluster);
+    EXPECT_EQ(volumes.cellUnsigned(0, boot_col::RootStart), fromBoot.rootStart);
+    EXPECT_EQ(volumes.cellUnsigned(0, boot_col::SecondFat), fromBoot.secondFat);
+
+    const SearchOutcome recovered = RunVolumeRecovery(context, 1);
+    EXPECT_TRUE(recovered.foundAnything);
+    const std::vector<std::string> roots = RootFolders(context);
+    EXPECT_NE(std::find(roots.begin(), roots.end(), "Logical One"), roots.end());
+}
+
 TEST(FatCopies, WithoutAFolderTheFatSizeChoosesTheClusterSize) {
     // Without a folder the data area follows a root of 32 sectors, and the
     // FAT of 32 sectors holds the 8 095 clusters of one sector exactly.
