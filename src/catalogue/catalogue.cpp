@@ -24,7 +24,8 @@ Catalogue::Catalogue()
       VolumeTable("VolumeTable", BootRecordColumns()),
       MftRefTable("MftRefTable", {"sector", "mftReference", "vcn", "fsNumber"}),
       MftRecordTable("MftRecordTable", {"name", "Sector", "parentMFT", "selfMFT", "size", "type",
-                                        "fsNumber", "date", "First Run", "Deleted"}),
+                                        "fsNumber", "date", "First Run", "Deleted", "recordMFT",
+                                        "baseMFT"}),
       DirScratchTable("DirScratchTable", {"Self Cluster", "Sector", "Parent Cluster", "File System",
                                           "Date", "Time", "First Run"}) {}
 

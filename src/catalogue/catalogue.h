@@ -24,9 +24,14 @@ enum : int {
 namespace mftref_col {
 enum : int { Sector = 0, MftReference, Vcn, FsNumber };
 }
-// Columns of MftRecordTable.
+// Columns of MftRecordTable. RecordMft is the number the record header
+// carries (0 where the volume does not write it), BaseMft the base record an
+// extension record belongs to (0 for a base record).
 namespace mftrec_col {
-enum : int { Name = 0, Sector, ParentMft, SelfMft, Size, Type, FsNumber, Date, FirstRun, Deleted };
+enum : int {
+    Name = 0, Sector, ParentMft, SelfMft, Size, Type, FsNumber, Date, FirstRun, Deleted,
+    RecordMft, BaseMft
+};
 }
 // Columns of DirScratchTable.
 namespace scratch_col {

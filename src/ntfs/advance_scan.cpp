@@ -52,36 +52,51 @@ std::optional<std::uint32_t> SystemFileNumber(std::string_view name) {
     return std::nullopt;
 }
 
-void AddFoundRecord(CatalogueTable& table, int row, std::uint64_t sector, ByteView bytes) {
+int AddFoundRecord(CatalogueTable& table, int row, std::uint64_t sector, ByteView bytes) {
     std::array<std::uint8_t, kNtfsRecordSize> record{};
     std::copy_n(bytes.span().begin(), std::min(bytes.size(), record.size()), record.begin());
     ApplyUpdateSequence(record);
     const ByteView view(record.data(), record.size());
-    const std::optional<FileNameInfo> name = FindPreferredFileName(view);
-    row = table.insertRow(row, name ? name->name : std::string());
-    table.setCell(row, mftrec_col::Sector, Unsigned64Text(sector));
-    table.setUnsigned(row, mftrec_col::ParentMft, name ? name->parent : 0);
-    table.setCell(row, mftrec_col::FsNumber, "0");
-    table.setSigned(row, mftrec_col::Date, name ? name->creationTime : 0);
     const std::uint8_t flags = RecordFlags(view);
-    // A file record without its data attribute (moved to an extension record
-    // that the scan cannot join to it) takes the size its name records.
-    const std::optional<std::uint64_t> dataSize = GetUnnamedDataSize(view);
     const bool folder = flags == 3 || flags == 2;
-    table.setCell(row, mftrec_col::Size,
-                  Unsigned64Text(dataSize ? *dataSize : name && !folder ? name->dataSize : 0));
-    if (folder) {
-        table.setCell(row, mftrec_col::Type, kTypeFolder);
-        table.setUnsigned(row, mftrec_col::SelfMft, RecordOwnNumber(view));
-        table.setCell(row, mftrec_col::FirstRun, Unsigned64Text(GetIndexFirstRun(view)));
-        if (flags == 2) table.setCell(row, mftrec_col::Deleted, "1");
-    } else {
-        table.setCell(row, mftrec_col::Type, "File");
-        table.setUnsigned(row, mftrec_col::SelfMft,
-                          name ? SystemFileNumber(name->name).value_or(0) : 0);
-        table.setCell(row, mftrec_col::FirstRun, "0");
-        if (flags == 0) table.setCell(row, mftrec_col::Deleted, "1");
+    const std::uint32_t base = RecordBaseReference(view);
+    std::vector<FileNameInfo> links = ListLinkNames(view);
+    const bool named = !links.empty();
+    // A folder is listed under its preferred name; a file under each of its
+    // links (hard links), one row per name, the rows of one record together.
+    if (links.empty()) links.emplace_back();
+    if (folder) links.resize(1);
+    // A file record without its data attribute (moved to an extension
+    // record) takes the size its name records; an extension record gives
+    // the size only when it holds the first piece of the data.
+    const std::optional<std::uint64_t> dataSize =
+        base != 0 ? FirstPieceDataSize(view) : GetUnnamedDataSize(view);
+    const std::string size = Unsigned64Text(
+        dataSize ? *dataSize : named && !folder && base == 0 ? links.front().dataSize : 0);
+    int added = 0;
+    for (const FileNameInfo& name : links) {
+        const int at = table.insertRow(row + added, name.name);
+        ++added;
+        table.setCell(at, mftrec_col::Sector, Unsigned64Text(sector));
+        table.setUnsigned(at, mftrec_col::ParentMft, name.parent);
+        table.setCell(at, mftrec_col::FsNumber, "0");
+        table.setSigned(at, mftrec_col::Date, name.creationTime);
+        table.setCell(at, mftrec_col::Size, size);
+        table.setUnsigned(at, mftrec_col::RecordMft, RecordOwnNumber(view));
+        table.setUnsigned(at, mftrec_col::BaseMft, base);
+        if (folder) {
+            table.setCell(at, mftrec_col::Type, kTypeFolder);
+            table.setUnsigned(at, mftrec_col::SelfMft, RecordOwnNumber(view));
+            table.setCell(at, mftrec_col::FirstRun, Unsigned64Text(GetIndexFirstRun(view)));
+            if (flags == 2) table.setCell(at, mftrec_col::Deleted, "1");
+        } else {
+            table.setCell(at, mftrec_col::Type, "File");
+            table.setUnsigned(at, mftrec_col::SelfMft, SystemFileNumber(name.name).value_or(0));
+            table.setCell(at, mftrec_col::FirstRun, "0");
+            if (flags == 0) table.setCell(at, mftrec_col::Deleted, "1");
+        }
     }
+    return added;
 }
 
 bool AddFoundIndexBlock(const DiskReader& reader, CatalogueTable& table, std::uint64_t sector,
@@ -158,7 +173,7 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
                     std::copy_n(rest.span().begin(), kNtfsRecordSize, record.begin());
                 else
                     scope.reader.ReadSectors(at, kNtfsRecordSectors, record.data());
-                AddFoundRecord(catalogue.MftRecordTable, result.records, at,
+                AddFoundRecord(catalogue.MftRecordTable, catalogue.MftRecordTable.count(), at,
                                ByteView(record.data(), record.size()));
                 observer.counterValue(Counter::Folders,
                                       static_cast<std::uint64_t>(++result.records));
@@ -173,6 +188,7 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
             reporter.show();
         }
     }
+    JoinExtensionRecords(catalogue.MftRecordTable);
     return result;
 }
 

@@ -146,4 +146,40 @@ std::uint64_t GetIndexFirstRun(ByteView record) {
     return 0;
 }
 
+std::vector<FileNameInfo> ListLinkNames(ByteView record) {
+    // Bounded by the record: a file-name attribute takes at least 72 bytes.
+    std::vector<FileNameInfo> links;
+    std::optional<FileNameInfo> preferred = FindPreferredFileName(record);
+    if (!preferred) return links;
+    links.push_back(std::move(*preferred));
+    const ByteView bytes = RecordBytes(record);
+    for (const AttributeView& attribute : ListAttributes(bytes)) {
+        if (attribute.type != kAttrFileName || attribute.nameLength() != 0) continue;
+        const std::size_t content = attribute.offset + attribute.bytes.le16(20);
+        if (content >= kNtfsRecordSize || !bytes.has(content, 66)) break;
+        if (bytes.u8(content + 65) == kNameSpaceDos) continue;
+        FileNameInfo info;
+        info.parent = bytes.le32(content);
+        info.creationTime = static_cast<std::int64_t>(bytes.le64(content + 8));
+        info.dataSize = bytes.le64(content + 48);
+        info.name = DecodeName(bytes, content + 66, bytes.u8(content + 64));
+        const bool known = std::any_of(links.begin(), links.end(), [&info](const FileNameInfo& link) {
+            return link.parent == info.parent && link.name == info.name;
+        });
+        if (!known) links.push_back(std::move(info));
+    }
+    return links;
+}
+
+std::optional<std::uint64_t> FirstPieceDataSize(ByteView record) {
+    for (const AttributeView& attribute : ListAttributes(RecordBytes(record))) {
+        if (attribute.type != kAttrData || attribute.nameLength() != 0) continue;
+        if (attribute.resident()) return attribute.bytes.le32(16);
+        if (attribute.bytes.le64(16) == 0) return attribute.bytes.le64(48);
+    }
+    return std::nullopt;
+}
+
+std::uint32_t RecordBaseReference(ByteView record) { return record.le32(32); }
+
 }  // namespace datrevo

@@ -100,6 +100,20 @@ std::optional<FileNameInfo> FindPreferredFileName(ByteView record);
 // Real size of the unnamed data attribute (resident: content length).
 std::optional<std::uint64_t> GetUnnamedDataSize(ByteView record);
 
+// The names under which the record is linked into folders: the preferred
+// name first, then every other unnamed file name that is not a DOS 8.3
+// name, each (parent, name) once. Empty when the record has no file name.
+std::vector<FileNameInfo> ListLinkNames(ByteView record);
+
+// Real size of the unnamed data attribute when the record holds its first
+// piece (resident, or non-resident starting at VCN 0); an extension record
+// holding a later piece gives nothing. Non-resident header 16: first VCN.
+std::optional<std::uint64_t> FirstPieceDataSize(ByteView record);
+
+// Base record reference (offset 32, low 32 bits): 0 for a base record, the
+// base record's number for an extension record.
+std::uint32_t RecordBaseReference(ByteView record);
+
 // Appends to `list` the record numbers of the entries of the record's
 // resident attribute list, up to kMaxAttributeListRecords entries in `list`
 // in all (the caller's base record counts).

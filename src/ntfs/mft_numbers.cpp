@@ -192,14 +192,19 @@ private:
     }
 
     // The rest are guessed from disk order: one more than the row before.
+    // A further name of the same record (a hard link, the row after it with
+    // the same sector) is the same record and keeps its number.
     void phase2() {
         startPhase(" Assigning MFT Numbers Phase 2 \\ 2   ...");
         CatalogueTable& records = catalogue_.MftRecordTable;
         std::uint32_t previous = 1;
         PercentReporter reporter(observer_, static_cast<std::uint64_t>(records.count()));
         for (int row = 0; row < records.count(); ++row) {
+            const bool sameRecord =
+                row > 0 && records.cell(row, mftrec_col::Sector) ==
+                               records.cell(row - 1, mftrec_col::Sector);
             if (records.cellUnsigned(row, mftrec_col::SelfMft) == 0)
-                records.setUnsigned(row, mftrec_col::SelfMft, previous + 1);
+                records.setUnsigned(row, mftrec_col::SelfMft, sameRecord ? previous : previous + 1);
             previous = records.cellUnsigned(row, mftrec_col::SelfMft);
             reporter.update(static_cast<std::uint64_t>(row + 1));
         }
@@ -313,6 +318,25 @@ private:
         return claimed;
     }
 
+    // A boot record whose MFT (cluster `mftCluster` of clusters of `spc`
+    // sectors from `first`) holds a found record at the place its own number
+    // gives, two sectors a record.
+    bool mftHoldsFoundRecords(std::uint64_t first, std::uint32_t spc, std::uint64_t mftCluster) {
+        std::uint64_t mftStart = 0;
+        if (__builtin_mul_overflow(mftCluster, spc, &mftStart) ||
+            __builtin_add_overflow(mftStart, first, &mftStart))
+            return false;
+        const CatalogueTable& records = catalogue_.MftRecordTable;
+        for (int row = 0; row < records.count(); ++row) {
+            const std::uint64_t own = records.cellUnsigned(row, mftrec_col::RecordMft);
+            if (own == 0 && records.cell(row, mftrec_col::Name) != "$MFT") continue;
+            const auto sector =
+                static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
+            if (sector >= mftStart && sector - mftStart == own * kNtfsRecordSectors) return true;
+        }
+        return false;
+    }
+
     void addVolume(std::uint64_t first, std::uint64_t end, std::uint32_t spc) {
         CatalogueTable& volumes = catalogue_.VolumeTable;
         const int row = volumes.appendRow(Unsigned64Text(first));
@@ -334,7 +358,11 @@ private:
             const std::uint64_t end =
                 first + static_cast<std::uint64_t>(boots.cellSigned64(row, boot_col::RootStart));
             if (!IsValidSectorsPerCluster(spc)) continue;
-            if (claimFolders(first, spc, end)) {
+            const auto mftCluster =
+                static_cast<std::uint64_t>(boots.cellSigned64(row, boot_col::ReserveSectors));
+            // Folders small enough to keep their index in the record claim
+            // nothing; the volume is still there when its MFT is.
+            if (claimFolders(first, spc, end) || mftHoldsFoundRecords(first, spc, mftCluster)) {
                 ++fileSystems_;
                 addVolume(first, end, spc);
             }

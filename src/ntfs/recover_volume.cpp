@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -8,6 +9,7 @@
 #include "base/decimal.h"
 #include "browse/build_folder_tree.h"
 #include "ntfs/advance_search.h"
+#include "ntfs/file_record.h"
 #include "ntfs/percent_reporter.h"
 #include "ntfs/standard_search.h"
 
@@ -41,6 +43,38 @@ int VolumeOf(const CatalogueTable& volumes, std::uint64_t sector) {
         }
     }
     return owner;
+}
+
+// The MFT's runs as the found records of file system `number` draw them:
+// each record that carries its own number stands at its sector, numbers no
+// found record carries are holes (sparse runs). The first record found of a
+// number wins: the MFT lies before its mirror. Saving reaches the extension
+// records named by a file's attribute list through these runs.
+void DrawMftRuns(const CatalogueTable& records, const CatalogueTable& volumes,
+                 std::uint32_t number, MftRunList& runs) {
+    std::map<std::uint32_t, std::uint64_t> sectors;
+    for (int row = 0; row < records.count(); ++row) {
+        if (row > 0 &&
+            records.cell(row, mftrec_col::Sector) == records.cell(row - 1, mftrec_col::Sector))
+            continue;  // a further name of the same record
+        const std::uint32_t own = records.cellUnsigned(row, mftrec_col::RecordMft);
+        // Record 0 is the MFT's own; elsewhere 0 means the number is not written.
+        if (own == 0 && records.cell(row, mftrec_col::Name) != "$MFT") continue;
+        const auto sector = static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
+        if (VolumeOf(volumes, sector) != static_cast<int>(number)) continue;
+        sectors.try_emplace(own, sector);
+    }
+    runs.clear();
+    std::uint64_t next = 0;
+    for (const auto& [record, sector] : sectors) {
+        if (record > next) runs.push_back({0, (record - next) * kNtfsRecordSectors});
+        if (!runs.empty() && runs.back().startSector != 0 &&
+            runs.back().startSector + runs.back().sectorCount == sector)
+            runs.back().sectorCount += kNtfsRecordSectors;
+        else
+            runs.push_back({sector, kNtfsRecordSectors});
+        next = std::uint64_t{record} + 1;
+    }
 }
 
 }  // namespace
@@ -78,6 +112,7 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     scope.layout.cluster0Start = volumes.cellUnsigned(volume, boot_col::Cluster0Start);
     scope.layout.sectorsPerCluster = volumes.cellUnsigned(volume, boot_col::Spc);
     scope.layout.kind = volumes.cell(volume, boot_col::PartType);
+    DrawMftRuns(records, volumes, number, scope.mftRuns);
 
     folders.sortByColumn(folder_col::Self);
     LinkNtfsParents(folders, scope.observer);

@@ -265,8 +265,10 @@ void LinkNtfsParents(CatalogueTable& folderTable, RecoveryObserver& observer) {
     for (int row = 0; row < rows; ++row) {
         const std::uint32_t parent = folderTable.cellUnsigned(row, folder_col::Parent);
         if (parent == kNtfsRootRecord) continue;
-        // Bisection over rows 1 .. n-1 by "self" (row 0 is never examined).
-        int low = 1;
+        // Bisection over all rows by "self". Row 0 is examined too: it holds
+        // the root's own row only when the root's record was found; with the
+        // first records of the MFT gone it is the folder of the lowest number.
+        int low = 0;
         int high = rows - 1;
         bool found = false;
         while (low <= high) {
