@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
 #include "../ntfs/record_builder.h"
 #include "disk/memory_source.h"
+#include "save_support.h"
 #include "save/file_content.h"
 #include "save/save_task.h"
 
@@ -171,6 +174,33 @@ TEST(NtfsCompressedContent, RunsPastTheVolumesEndGiveZerosAndAreNamed) {
     ASSERT_EQ(got.size(), 1024u);
     EXPECT_EQ(got[0], 0x11);
     EXPECT_EQ(got[600], 0x00) << "the sector past the volume's end is not read";
+}
+
+TEST(NtfsCompressedContent, ASaveWritesWhatCanBeReadButCountsTheFileFailed) {
+    CraftedFile file;
+    file.place(40, Bytes(1024, 0x5A));
+    file.data(1000, {0x11, 0x02, 0x28, 0x00}, 0x4000, 0);
+    SavePlan plan;
+    SaveJob job;
+    job.path = {"letter.docx"};
+    job.shownPath = "letter.docx";
+    job.source.kind = ContentKind::NtfsRecord;
+    job.source.recordSector = kRecordSector;
+    job.source.size = 1000;
+    plan.jobs.push_back(job);
+    plan.fileCount = 1;
+    test::TempFolder out;
+    test::ScriptedSaveQuestions questions;
+    test::RecordingSaveProgress progress;
+    SaveTask task(std::move(plan), file.volume(), out.path.string(), questions, progress);
+    const SaveSummary summary = task.run();
+    EXPECT_EQ(summary.ending, SaveEnding::Finished);
+    EXPECT_EQ(summary.filesSaved, 0u);
+    EXPECT_EQ(summary.filesFailed, 1u);
+    EXPECT_EQ(summary.encrypted, std::vector<std::string>{"letter.docx"});
+    EXPECT_TRUE(summary.incomplete.empty());
+    EXPECT_EQ(std::filesystem::file_size(out.path / "letter.docx"), 1000u);
+    EXPECT_NE(SummaryText(summary).find("failed: 1"), std::string::npos);
 }
 
 TEST(NtfsCompressedContent, SummaryCountsSuchFilesFailedUnderTheirReason) {
