@@ -25,7 +25,7 @@ shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(fuzz_partition_table fuzz_fat_boot fuzz_fat_directory fuzz_cluster_chain
-           fuzz_ntfs_record fuzz_index_block fuzz_recovery_log fuzz_search_pipeline)
+           fuzz_ntfs_record fuzz_index_block fuzz_lznt1 fuzz_recovery_log fuzz_search_pipeline)
 fi
 
 if ! command -v clang++ >/dev/null 2>&1 ||
@@ -45,7 +45,7 @@ cmake --build "$build" --target fuzz_all -j "$(nproc)"
 max_len() {
   case "$1" in
     fuzz_search_pipeline) echo 1048577 ;;
-    fuzz_cluster_chain|fuzz_index_block) echo 131072 ;;
+    fuzz_cluster_chain|fuzz_index_block|fuzz_lznt1) echo 131072 ;;
     fuzz_fat_boot|fuzz_fat_directory) echo 65536 ;;
     fuzz_ntfs_record) echo 16384 ;;
     *) echo 65536 ;;

@@ -30,7 +30,7 @@ namespace datrevo {
 inline constexpr std::size_t kLznt1ChunkSize = 4096;
 
 namespace lznt1_header {
-inline constexpr std::uint16_t kSizeMask = 0x0FFF;   // data size - 1
+inline constexpr std::uint16_t kSizeMask = 0x0FFF;    // data size - 1
 inline constexpr std::uint16_t kCompressed = 0x8000;  // the data is compressed
 }  // namespace lznt1_header
 

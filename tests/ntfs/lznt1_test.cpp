@@ -16,7 +16,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A chunk header and its data: compressed or stored.
 Bytes Chunk(const Bytes& data, bool compressed = true) {
-    const auto header = static_cast<std::uint16_t>((compressed ? 0xB000 : 0x3000) | (data.size() - 1));
+    const auto header =
+        static_cast<std::uint16_t>((compressed ? 0xB000 : 0x3000) | (data.size() - 1));
     Bytes out{static_cast<std::uint8_t>(header & 0xFF), static_cast<std::uint8_t>(header >> 8)};
     out.insert(out.end(), data.begin(), data.end());
     return out;
@@ -24,7 +25,8 @@ Bytes Chunk(const Bytes& data, bool compressed = true) {
 
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    for (const Bytes& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
     return out;
 }
 
@@ -51,11 +53,14 @@ TEST(Lznt1, OffsetTakesMoreBitsOncePositionPassesSixteen) {
     Bytes data;
     const std::string letters = "ABCDEFGHIJKLMNOPQRST";
     data.push_back(0x00);
-    for (int i = 0; i < 8; ++i) data.push_back(static_cast<std::uint8_t>(letters[i]));
+    for (int i = 0; i < 8; ++i)
+        data.push_back(static_cast<std::uint8_t>(letters[i]));
     data.push_back(0x00);
-    for (int i = 8; i < 16; ++i) data.push_back(static_cast<std::uint8_t>(letters[i]));
+    for (int i = 8; i < 16; ++i)
+        data.push_back(static_cast<std::uint8_t>(letters[i]));
     data.push_back(0x10);  // four literals, then a back-reference
-    for (int i = 16; i < 20; ++i) data.push_back(static_cast<std::uint8_t>(letters[i]));
+    for (int i = 16; i < 20; ++i)
+        data.push_back(static_cast<std::uint8_t>(letters[i]));
     data.push_back(0x02);
     data.push_back(0x98);
     Bytes out(4096);
@@ -67,7 +72,8 @@ TEST(Lznt1, OffsetTakesMoreBitsOncePositionPassesSixteen) {
 
 TEST(Lznt1, StoredChunkIsCopiedAndShortChunkIsFollowedByZerosUpToTheNext) {
     Bytes stored(4096);
-    for (std::size_t i = 0; i < stored.size(); ++i) stored[i] = static_cast<std::uint8_t>(i * 7);
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        stored[i] = static_cast<std::uint8_t>(i * 7);
     // chunk 1: "xy" (compressed, 2 bytes); chunk 2: 4096 bytes as they are.
     const Bytes in = Join({Chunk({0x00, 'x', 'y'}), Chunk(stored, false), Bytes{0, 0}});
     Bytes out(8192, 0xEE);
@@ -75,7 +81,8 @@ TEST(Lznt1, StoredChunkIsCopiedAndShortChunkIsFollowedByZerosUpToTheNext) {
     EXPECT_EQ(result.status, Lznt1Status::Decoded);
     ASSERT_EQ(result.produced, 8192u);
     EXPECT_EQ(Text(out, 0, 2), "xy");
-    for (std::size_t i = 2; i < 4096; ++i) ASSERT_EQ(out[i], 0) << i;
+    for (std::size_t i = 2; i < 4096; ++i)
+        ASSERT_EQ(out[i], 0) << i;
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), out.begin() + 4096));
 }
 
@@ -121,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"token cut short", Chunk({0x02, 'a', 0x05}), 4096, 1},
         // Two stored chunks into a one-chunk unit.
         DamagedCase{"more chunks than the unit holds",
-                    Join({Chunk(Bytes(4096, 'p'), false), Chunk(Bytes(4096, 'q'), false)}), 4096, 4096},
+                    Join({Chunk(Bytes(4096, 'p'), false), Chunk(Bytes(4096, 'q'), false)}), 4096,
+                    4096},
         // A stored chunk larger than the room left.
         DamagedCase{"stored chunk past the output", Chunk(Bytes(4096, 'r'), false), 1000, 0}));
 

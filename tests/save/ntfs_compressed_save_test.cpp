@@ -33,11 +33,12 @@ TEST_P(CompressedSave, EveryFileComesBackBitExact) {
     const auto image = test::FixtureImage("ntfs-compressed");
     const auto out = test::MakeTempDir("compressed");
     const std::string sectors = std::to_string(image->sizeInBytes() / 512);
-    const std::string mode = GetParam() == std::string("advance")
-                                 ? " --mode advance --start 0 --end " + sectors + " --kind NTFS --volume 1"
-                                 : "";
-    const auto result =
-        RunCommand(Cli("search " + ShellQuote(image->path()) + mode + " --save " + ShellQuote(out.string())));
+    const std::string mode =
+        GetParam() == std::string("advance")
+            ? " --mode advance --start 0 --end " + sectors + " --kind NTFS --volume 1"
+            : "";
+    const auto result = RunCommand(
+        Cli("search " + ShellQuote(image->path()) + mode + " --save " + ShellQuote(out.string())));
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find(", failed: 0\n"), std::string::npos) << result.output;
     std::size_t compared = 0;
@@ -73,8 +74,8 @@ TEST(NtfsSystemFiles, APlainSaveLeavesThemOutAndTheFlagOrTheirNameBringsThemDate
     const auto image = test::FixtureImage("ntfs-compressed");
     const auto plain = Save(*image, "");
     EXPECT_EQ(plain->result.status, 0) << plain->result.output;
-    for (const char* name : {"$MFT", "$MFTMirr", "$LogFile", "$Volume", "$AttrDef", "$Bitmap", "$Boot",
-                             "$BadClus", "$Secure", "$UpCase", "$Extend"})
+    for (const char* name : {"$MFT", "$MFTMirr", "$LogFile", "$Volume", "$AttrDef", "$Bitmap",
+                             "$Boot", "$BadClus", "$Secure", "$UpCase", "$Extend"})
         EXPECT_FALSE(std::filesystem::exists(plain->out / name)) << name;
     EXPECT_TRUE(std::filesystem::exists(plain->out / "Plain/plain.txt"));
 
@@ -103,7 +104,8 @@ TEST(NtfsStreams, ListedUnderTheirFileAndSavedBesideItOnlyWhenAsked) {
     for (const test::ManifestRow& row : streams) {
         const std::string file = row.path.substr(0, row.path.find(':'));
         const std::size_t fileAt = tsv.output.find("\n" + file + "\t");
-        const std::size_t at = tsv.output.find("\n" + row.path + "\tFILE\t" + std::to_string(row.size) + "\t");
+        const std::size_t at =
+            tsv.output.find("\n" + row.path + "\tFILE\t" + std::to_string(row.size) + "\t");
         EXPECT_NE(at, std::string::npos) << row.path << "\n" << tsv.output;
         EXPECT_LT(fileAt, at) << "the stream follows its file";
     }

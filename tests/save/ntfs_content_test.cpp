@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
 #include "../ntfs/record_builder.h"
 #include "disk/memory_source.h"
 #include "save/file_content.h"
 #include "save/save_task.h"
+#include "save_support.h"
 
 namespace datrevo {
 namespace {
@@ -27,14 +30,17 @@ const Bytes kAbcChunk{0x05, 0xB0, 0x08, 'a', 'b', 'c', 0x06, 0x20};
 // A compressed chunk holding "xy".
 const Bytes kXyChunk{0x02, 0xB0, 0x00, 'x', 'y'};
 
-std::uint8_t Pattern(std::size_t i) { return static_cast<std::uint8_t>(i * 13 + 1); }
+std::uint8_t Pattern(std::size_t i) {
+    return static_cast<std::uint8_t>(i * 13 + 1);
+}
 
 struct CraftedFile {
     Bytes disk = Bytes(kDiskSectors * 512, 0);
     test::RecordBuilder record;
 
     void place(std::size_t sector, const Bytes& bytes) {
-        std::copy(bytes.begin(), bytes.end(), disk.begin() + static_cast<std::ptrdiff_t>(sector * 512));
+        std::copy(bytes.begin(), bytes.end(),
+                  disk.begin() + static_cast<std::ptrdiff_t>(sector * 512));
     }
     // The data attribute (the record's first attribute, at 56) with its
     // header flags and compression unit.
@@ -71,20 +77,20 @@ Bytes Read(const SourceVolume& volume, std::uint64_t listedSize, ContentReport& 
 // Four units: LZNT1 in one cluster; 16 clusters stored as they are; all
 // sparse; a short last unit of 3 clusters, LZNT1 in its first.
 constexpr std::uint64_t kFourUnitSize = 3 * kUnitBytes + 1000;
-const Bytes kFourUnitRuns{
-    0x11, 0x01, 0x20,  // 1 cluster at 32
-    0x01, 0x0F,        // 15 sparse
-    0x11, 0x10, 0x08,  // 16 clusters at 40
-    0x01, 0x10,        // 16 sparse
-    0x11, 0x01, 0xF9,  // 1 cluster at 33
-    0x01, 0x02,        // 2 sparse
-    0x00};
+const Bytes kFourUnitRuns{0x11, 0x01, 0x20,  // 1 cluster at 32
+                          0x01, 0x0F,        // 15 sparse
+                          0x11, 0x10, 0x08,  // 16 clusters at 40
+                          0x01, 0x10,        // 16 sparse
+                          0x11, 0x01, 0xF9,  // 1 cluster at 33
+                          0x01, 0x02,        // 2 sparse
+                          0x00};
 
 CraftedFile FourUnitFile(std::uint16_t flags = 0x0001) {
     CraftedFile file;
     file.place(32, kAbcChunk);
     Bytes stored(kUnitBytes);
-    for (std::size_t i = 0; i < stored.size(); ++i) stored[i] = Pattern(i);
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        stored[i] = Pattern(i);
     file.place(40, stored);
     file.place(33, kXyChunk);
     file.data(kFourUnitSize, kFourUnitRuns, flags, 4);
@@ -95,7 +101,8 @@ Bytes FourUnitContent() {
     Bytes want(kFourUnitSize, 0);
     const std::string abc = "abcabcabcabc";
     std::copy(abc.begin(), abc.end(), want.begin());
-    for (std::size_t i = 0; i < kUnitBytes; ++i) want[kUnitBytes + i] = Pattern(i);
+    for (std::size_t i = 0; i < kUnitBytes; ++i)
+        want[kUnitBytes + i] = Pattern(i);
     want[3 * kUnitBytes] = 'x';
     want[3 * kUnitBytes + 1] = 'y';
     return want;
@@ -129,7 +136,8 @@ TEST(NtfsCompressedContent, AUnitOfGarbageNeverReadsOutsideIt) {
     CraftedFile file = FourUnitFile();
     // The whole first cluster: a chunk header claiming 4 KiB and garbage.
     Bytes garbage(512);
-    for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<std::uint8_t>(0xFF - i);
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<std::uint8_t>(0xFF - i);
     garbage[0] = 0xFF;
     garbage[1] = 0xBF;
     file.place(32, garbage);
@@ -150,7 +158,8 @@ TEST(NtfsCompressedContent, EncryptedDataIsSavedAsStoredAndNamedEncrypted) {
 }
 
 TEST(NtfsCompressedContent, ACompressionFormNotDecodedHereIsNamedSo) {
-    for (const auto& [flags, unit] : {std::pair<std::uint16_t, std::uint8_t>{0x0002, 4}, {0x0001, 3}}) {
+    for (const auto& [flags, unit] :
+         {std::pair<std::uint16_t, std::uint8_t>{0x0002, 4}, {0x0001, 3}}) {
         CraftedFile file = FourUnitFile(flags);
         file.record.bytes()[56 + 34] = unit;
         ContentReport report;
@@ -171,6 +180,33 @@ TEST(NtfsCompressedContent, RunsPastTheVolumesEndGiveZerosAndAreNamed) {
     ASSERT_EQ(got.size(), 1024u);
     EXPECT_EQ(got[0], 0x11);
     EXPECT_EQ(got[600], 0x00) << "the sector past the volume's end is not read";
+}
+
+TEST(NtfsCompressedContent, ASaveWritesWhatCanBeReadButCountsTheFileFailed) {
+    CraftedFile file;
+    file.place(40, Bytes(1024, 0x5A));
+    file.data(1000, {0x11, 0x02, 0x28, 0x00}, 0x4000, 0);
+    SavePlan plan;
+    SaveJob job;
+    job.path = {"letter.docx"};
+    job.shownPath = "letter.docx";
+    job.source.kind = ContentKind::NtfsRecord;
+    job.source.recordSector = kRecordSector;
+    job.source.size = 1000;
+    plan.jobs.push_back(job);
+    plan.fileCount = 1;
+    test::TempFolder out;
+    test::ScriptedSaveQuestions questions;
+    test::RecordingSaveProgress progress;
+    SaveTask task(std::move(plan), file.volume(), out.path.string(), questions, progress);
+    const SaveSummary summary = task.run();
+    EXPECT_EQ(summary.ending, SaveEnding::Finished);
+    EXPECT_EQ(summary.filesSaved, 0u);
+    EXPECT_EQ(summary.filesFailed, 1u);
+    EXPECT_EQ(summary.encrypted, std::vector<std::string>{"letter.docx"});
+    EXPECT_TRUE(summary.incomplete.empty());
+    EXPECT_EQ(std::filesystem::file_size(out.path / "letter.docx"), 1000u);
+    EXPECT_NE(SummaryText(summary).find("failed: 1"), std::string::npos);
 }
 
 TEST(NtfsCompressedContent, SummaryCountsSuchFilesFailedUnderTheirReason) {

@@ -218,6 +218,12 @@ private Q_SLOTS:
         QTest::mouseClick(destination.findChild<QPushButton*>("id1"), Qt::LeftButton);
         QCOMPARE(destination.result(), int(QDialog::Accepted));
         QCOMPARE(destination.folder(), QString("/fine"));
+        // Alternate data streams only when ticked.
+        auto* streams = destination.findChild<QCheckBox*>("id1002");
+        QVERIFY(streams != nullptr);
+        QVERIFY(!destination.streams());
+        streams->setChecked(true);
+        QVERIFY(destination.streams());
 
         ui::ReplaceDialog replace(&parent, "a.txt", "a (2).txt");
         QCOMPARE(replace.findChild<QLineEdit*>("id1025")->text(), QString("a (2).txt"));
