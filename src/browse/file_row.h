@@ -30,6 +30,7 @@ struct FileRow {
     std::array<std::string, file_col::Count> cells;
     FileRowIcon icon = FileRowIcon::File;
     bool deleted = false;
+    bool pastDiskEnd = false;  // a file whose data lies beyond the end of a disk cut short
 
     const std::string& operator[](int column) const { return cells[static_cast<std::size_t>(column)]; }
     std::string& operator[](int column) { return cells[static_cast<std::size_t>(column)]; }

@@ -52,13 +52,12 @@ int CliSession::selectDisk(const std::string& disk, bool forReading) {
     }
     context_.search.selectedDisk = slot;
     ShowDiskDetails(context_.inventory, slot, context_.details, context_.currentDisk);
-    if (const DiskDescription* described = FindDisk(context_.inventory, slot);
-        forReading && described != nullptr)
+    if (!forReading) return kExitOk;  // the details come from the inventory alone
+    if (const DiskDescription* described = FindDisk(context_.inventory, slot))
         if (const auto message = UnsupportedSectorSizeMessage(*described)) {
             std::cerr << "error: " << *message << '\n';
             return kExitFailure;
         }
-    if (!forReading) return kExitOk;  // the details come from the inventory alone
     const DiskReader reader = context_.selectedDisk();
     if (!reader.isOpen()) {
         const int error = reader.source() != nullptr ? reader.source()->openError() : ENOENT;

@@ -7,7 +7,6 @@
 #include "browse/file_rows.h"
 #include "fat/fat_kind.h"
 #include "fat/folder_naming.h"
-#include "search/past_disk_end.h"
 #include "search/result_folder_lister.h"
 
 namespace datrevo::cli {
@@ -17,6 +16,8 @@ namespace {
 class FolderLister {
 public:
     explicit FolderLister(RecoveryContext& context) : lister_(context) {}
+
+    bool reachesPastDiskEnd() const { return lister_.reachesPastDiskEnd(); }
 
     std::vector<FileRow> rows(ItemId item) { return lister_.rows(item); }
     std::vector<FileRow> files(ItemId item) {
@@ -57,9 +58,7 @@ std::string Pad(const std::string& text, std::size_t width) {
 std::string Mark(bool deleted) { return deleted ? "  [deleted]" : ""; }
 
 // A file whose data lies beyond the end of a disk cut short.
-std::string PastEndMark(const PastDiskEndFiles& pastEnd, const FileRow& row) {
-    return pastEnd.liesPastEnd(row) ? "  [past disk end]" : "";
-}
+std::string PastEndMark(const FileRow& row) { return row.pastDiskEnd ? "  [past disk end]" : ""; }
 
 }  // namespace
 
@@ -71,7 +70,6 @@ void CompleteResult(RecoveryContext& context) {
 
 void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles) {
     FolderLister lister(context);
-    const PastDiskEndFiles pastEnd(context);
     const TreeModel& model = context.folders.model();
     // Subfolders first, then the folder's files, as the file list orders them.
     const std::function<void(ItemId, int)> print = [&](ItemId item, int depth) {
@@ -86,7 +84,7 @@ void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles) {
         const bool folderDeleted = IsDeletedFolder(context, item);
         for (const FileRow& row : lister.files(item))
             out << indent << "  " << row[file_col::Name] << "  (" << row[file_col::Size]
-                << " bytes)" << Mark(row.deleted || folderDeleted) << PastEndMark(pastEnd, row)
+                << " bytes)" << Mark(row.deleted || folderDeleted) << PastEndMark(row)
                 << '\n';
     };
     if (context.folders.root() != kNoItem) print(context.folders.root(), 0);
@@ -102,12 +100,11 @@ bool PrintFolderRows(std::ostream& out, RecoveryContext& context, const std::str
     });
     if (found == kNoItem) return false;
     FolderLister lister(context);
-    const PastDiskEndFiles pastEnd(context);
     out << Pad("Name", 40) << Pad("Type", 16) << Pad("Size", 12) << Pad("Date", 13) << "Time\n";
     for (const FileRow& row : lister.rows(found))
         out << Pad(row[file_col::Name], 40) << Pad(row[file_col::Type], 16)
             << Pad(row[file_col::Size], 12) << Pad(row[file_col::Date], 13)
-            << row[file_col::Time] << Mark(row.deleted) << PastEndMark(pastEnd, row) << '\n';
+            << row[file_col::Time] << Mark(row.deleted) << PastEndMark(row) << '\n';
     return true;
 }
 
@@ -118,12 +115,12 @@ void PrintTsv(std::ostream& out, RecoveryContext& context) {
     std::map<std::string, std::pair<std::string, std::string>> folderDates;
     // Only a result that reaches past the end of the disk has a seventh
     // column: 1 for the files whose data lies beyond it.
-    const PastDiskEndFiles pastEnd(context);
-    const auto pastEndCell = [&pastEnd](const FileRow* row) -> std::string {
-        if (!pastEnd.active()) return "";
-        return row != nullptr && pastEnd.liesPastEnd(*row) ? "\t1" : "\t0";
+    const bool pastEnd = lister.reachesPastDiskEnd();
+    const auto pastEndCell = [pastEnd](const FileRow* row) -> std::string {
+        if (!pastEnd) return "";
+        return row != nullptr && row->pastDiskEnd ? "\t1" : "\t0";
     };
-    out << "path\ttype\tsize\tdate\ttime\tdeleted" << (pastEnd.active() ? "\tpast_disk_end" : "")
+    out << "path\ttype\tsize\tdate\ttime\tdeleted" << (pastEnd ? "\tpast_disk_end" : "")
         << '\n';
     VisitFolders(context, [&](ItemId item, const std::string& path, int depth) {
         // A file in a deleted folder is deleted too, whatever its own entry says

@@ -9,6 +9,7 @@
 
 #include "browse/fat_folder_reader.h"
 #include "browse/file_rows.h"
+#include "search/past_disk_end.h"
 #include "search/recovery_context.h"
 
 namespace datrevo {
@@ -21,13 +22,17 @@ public:
     ResultFolderLister(const ResultFolderLister&) = delete;
     ResultFolderLister& operator=(const ResultFolderLister&) = delete;
 
-    // The rows of the folder shown by `item`: its subfolders, then its files.
+    // The rows of the folder shown by `item`: its subfolders, then its files
+    // (flagged when their data lies past the end of the disk).
     std::vector<FileRow> rows(ItemId item, std::stop_token stop = {});
+    // Whether the searched partition reaches past the end of the disk.
+    bool reachesPastDiskEnd() const { return pastEnd_.active(); }
 
 private:
     DiskFatFolderReader fatReader_;
     FolderListSources sources_;
     FolderRowStyle style_;
+    PastDiskEndFiles pastEnd_;
 };
 
 }  // namespace datrevo

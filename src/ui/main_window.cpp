@@ -663,6 +663,10 @@ void MainWindow::showRows(ItemId item, const std::vector<FileRow>& rows) {
             entry->setIcon(0, iconForFile(entry->text(file_col::Name)));
         }
         if (row.deleted) entry->setForeground(0, QBrush(QColor(160, 0, 0)));
+        if (row.pastDiskEnd) {
+            entry->setForeground(0, QBrush(QColor(128, 128, 128)));
+            entry->setToolTip(0, "The data of this file lies beyond the end of the disk");
+        }
     }
     fileList_->resort();
     shownFolder_ = item;

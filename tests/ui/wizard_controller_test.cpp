@@ -3,6 +3,9 @@
 // every page, Stop, the field checks and the recovery log.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "log/recovery_log.h"
 #include "partition/partition_list.h"
 #include "search/notices.h"
@@ -214,6 +217,33 @@ TEST_F(Wizard, APartitionPastTheEndOfACutShortImageIsSaidOnItsDetailsAndSearch) 
     ASSERT_EQ(wizard().step(), WizardStep::Results);
     EXPECT_EQ(wizard().details().back().value, warning);
     harness.finishWorkers();
+}
+
+TEST_F(Wizard, ADiskWithFourKilobyteSectorsIsRefusedOnTheDiskPage) {
+    // A card reader's disk in the inventory's sysfs tree, before the image.
+    const std::filesystem::path card = harness.context().inventoryOptions.root / "sys/block/sdz";
+    const auto write = [](const std::filesystem::path& path, const std::string& text) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path) << text << "\n";
+    };
+    write(card / "dev", "8:200");
+    write(card / "removable", "1");
+    write(card / "size", "62333952");
+    write(card / "queue/logical_block_size", "4096");
+    disk = test::FixtureImage("fat16");
+    harness.start(*disk);
+    ASSERT_EQ(wizard().deviceItems().size(), 2u);
+    wizard().selectDevice(0);
+    EXPECT_EQ(wizard().details()[3].value, "30436 MB");
+    wizard().chooseMode(SearchMode::Standard);
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::Disk);
+    ASSERT_EQ(harness.prompter.messages.size(), 1u);
+    EXPECT_NE(harness.prompter.messages[0].text.find("4096-byte logical sectors"),
+              std::string::npos);
+    wizard().selectDevice(1);  // the image: 512-byte sectors
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
 }
 
 TEST_F(Wizard, TheSearchEndsWhereTheEndFieldSaysWithinTheDisk) {
