@@ -128,9 +128,10 @@ int RunSearch(const GlobalOptions& global, const SearchOptions& options) {
     if (const int status = session.selectDisk(options.disk); status != kExitOk) return status;
     if (const int status = PrepareSearch(session, options); status != kExitOk) return status;
 
-    if (context.search.mode == SearchMode::Standard && !ValidatePartition(context) &&
-        context.search.partitionKind == "NTFS")
-        context.prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information);
+    // A partition that does not validate leaves no volume to search: the
+    // search ends at once with the nothing-found notice.
+    if (context.search.mode == SearchMode::Standard)
+        ValidatePartition(context);
 
     SearchOutcome outcome = RunStage(session, false, 0);
     if (context.search.mode == SearchMode::Advance) {

@@ -279,8 +279,10 @@ void WizardController::startSearch() {
     };
     searchPage_ = {disk, search.partitionKind, search.searchModeText, range};
 
-    if (!advance && !ValidatePartition(context_) && search.partitionKind == "NTFS")
-        context_.prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information);
+    // A partition that does not validate leaves no volume to search: the
+    // search ends at once with the nothing-found notice.
+    if (!advance)
+        ValidatePartition(context_);
 
     step_ = advance ? WizardStep::FileSystems : WizardStep::Results;
     page_ = WizardPage::Searching;
