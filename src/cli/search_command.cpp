@@ -128,8 +128,9 @@ int RunSearch(const GlobalOptions& global, const SearchOptions& options) {
     if (const int status = session.selectDisk(options.disk); status != kExitOk) return status;
     if (const int status = PrepareSearch(session, options); status != kExitOk) return status;
 
-    // A partition that does not validate leaves no volume to search: the
-    // search ends at once with the nothing-found notice.
+    // A failed validation leaves no volume values behind: unless the FAT
+    // search can infer the layout, the search finds nothing and ends with the
+    // one nothing-found notice.
     if (context.search.mode == SearchMode::Standard)
         ValidatePartition(context);
 

@@ -279,8 +279,9 @@ void WizardController::startSearch() {
     };
     searchPage_ = {disk, search.partitionKind, search.searchModeText, range};
 
-    // A partition that does not validate leaves no volume to search: the
-    // search ends at once with the nothing-found notice.
+    // A failed validation leaves no volume values behind: unless the FAT
+    // search can infer the layout, the search finds nothing and ends with the
+    // one nothing-found notice.
     if (!advance)
         ValidatePartition(context_);
 
