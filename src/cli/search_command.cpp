@@ -129,9 +129,11 @@ int RunSearch(const GlobalOptions& global, const SearchOptions& options) {
     if (const int status = session.selectDisk(options.disk); status != kExitOk) return status;
     if (const int status = PrepareSearch(session, options); status != kExitOk) return status;
 
-    if (context.search.mode == SearchMode::Standard && !ValidatePartition(context) &&
-        context.search.partitionKind == "NTFS")
-        context.prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information);
+    // A failed validation leaves no volume values behind: unless the FAT
+    // search can infer the layout, the search finds nothing and ends with the
+    // one nothing-found notice.
+    if (context.search.mode == SearchMode::Standard)
+        ValidatePartition(context);
 
     SearchOutcome outcome = RunStage(session, false, 0);
     if (context.search.mode == SearchMode::Advance) {

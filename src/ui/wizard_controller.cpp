@@ -304,8 +304,11 @@ void WizardController::startSearch() {
     }
     searchPage_ = {disk, search.partitionKind, search.searchModeText, range};
 
-    if (!advance && !ValidatePartition(context_) && search.partitionKind == "NTFS")
-        context_.prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information);
+    // A failed validation leaves no volume values behind: unless the FAT
+    // search can infer the layout, the search finds nothing and ends with the
+    // one nothing-found notice.
+    if (!advance)
+        ValidatePartition(context_);
 
     step_ = advance ? WizardStep::FileSystems : WizardStep::Results;
     page_ = WizardPage::Searching;
