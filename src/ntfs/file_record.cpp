@@ -163,9 +163,10 @@ std::vector<FileNameInfo> ListLinkNames(ByteView record) {
         info.creationTime = static_cast<std::int64_t>(bytes.le64(content + 8));
         info.dataSize = bytes.le64(content + 48);
         info.name = DecodeName(bytes, content + 66, bytes.u8(content + 64));
-        const bool known = std::any_of(links.begin(), links.end(), [&info](const FileNameInfo& link) {
-            return link.parent == info.parent && link.name == info.name;
-        });
+        const bool known =
+            std::any_of(links.begin(), links.end(), [&info](const FileNameInfo& link) {
+                return link.parent == info.parent && link.name == info.name;
+            });
         if (!known) links.push_back(std::move(info));
     }
     return links;

@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "base/decimal.h"
@@ -326,15 +328,20 @@ private:
         if (__builtin_mul_overflow(mftCluster, spc, &mftStart) ||
             __builtin_add_overflow(mftStart, first, &mftStart))
             return false;
-        const CatalogueTable& records = catalogue_.MftRecordTable;
-        for (int row = 0; row < records.count(); ++row) {
-            const std::uint64_t own = records.cellUnsigned(row, mftrec_col::RecordMft);
-            if (own == 0 && records.cell(row, mftrec_col::Name) != "$MFT") continue;
-            const auto sector =
-                static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
-            if (sector >= mftStart && sector - mftStart == own * kNtfsRecordSectors) return true;
+        if (!mftStarts_) {
+            // Where each found record says its MFT begins.
+            mftStarts_.emplace();
+            const CatalogueTable& records = catalogue_.MftRecordTable;
+            for (int row = 0; row < records.count(); ++row) {
+                const std::uint64_t own = records.cellUnsigned(row, mftrec_col::RecordMft);
+                if (own == 0 && records.cell(row, mftrec_col::Name) != "$MFT") continue;
+                const auto sector =
+                    static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
+                if (sector >= own * kNtfsRecordSectors)
+                    mftStarts_->insert(sector - own * kNtfsRecordSectors);
+            }
         }
-        return false;
+        return mftStarts_->count(mftStart) != 0;
     }
 
     void addVolume(std::uint64_t first, std::uint64_t end, std::uint32_t spc) {
@@ -457,6 +464,7 @@ private:
     std::unordered_map<std::uint64_t, std::vector<std::size_t>> refsBySector_;
     std::vector<std::size_t> bySector_;
     std::unordered_map<std::uint64_t, bool> indexSectors_;
+    std::optional<std::unordered_set<std::uint64_t>> mftStarts_;
     int fileSystems_ = 0;
     std::size_t assigned_ = 0;
 };

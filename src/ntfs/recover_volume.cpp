@@ -60,7 +60,8 @@ void DrawMftRuns(const CatalogueTable& records, const CatalogueTable& volumes,
         const std::uint32_t own = records.cellUnsigned(row, mftrec_col::RecordMft);
         // Record 0 is the MFT's own; elsewhere 0 means the number is not written.
         if (own == 0 && records.cell(row, mftrec_col::Name) != "$MFT") continue;
-        const auto sector = static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
+        const auto sector =
+            static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
         if (VolumeOf(volumes, sector) != static_cast<int>(number)) continue;
         sectors.try_emplace(own, sector);
     }

@@ -79,7 +79,8 @@ TEST(NtfsAdvanceRecords, AFileWhoseAttributesFillExtensionRecordsIsSavedBitExact
     const auto md5s = SaveEverything(session, out.path);
     std::size_t exact = 0;
     for (const ManifestRow& row : test::ManifestRows("ntfs", "file")) {
-        if (row.deleted) continue;
+        if (row.deleted)
+            continue;
         SCOPED_TRACE(row.path);
         ASSERT_EQ(md5s.count(row.path), 1u);
         EXPECT_EQ(md5s.at(row.path), row.md5);
@@ -105,7 +106,8 @@ TEST(NtfsAdvanceRecords, AFileLinkedUnderSeveralNamesIsListedAndSavedUnderEach) 
     }
     // The three names of one record.
     EXPECT_EQ(found.at("Shared/report link.txt").sector, found.at("Originals/report.txt").sector);
-    EXPECT_EQ(found.at("Originals/report copy.txt").sector, found.at("Originals/report.txt").sector);
+    EXPECT_EQ(found.at("Originals/report copy.txt").sector,
+              found.at("Originals/report.txt").sector);
     EXPECT_EQ(found.at("Shared/report link.txt").self, found.at("Originals/report.txt").self);
 
     test::TempFolder out;
@@ -132,7 +134,9 @@ TEST(NtfsAdvanceRecords, AnExtensionJoinsTheBaseOfItsOwnMft) {
     base.put32(44, 40);
     put(base, 100);
     test::RecordBuilder extension;
-    extension.flags(1).fileName(u"split.bin", kNameSpaceWin32).nonResidentData(5000, {0x11, 2, 0x30});
+    extension.flags(1)
+        .fileName(u"split.bin", kNameSpaceWin32)
+        .nonResidentData(5000, {0x11, 2, 0x30});
     extension.put32(44, 41);
     extension.put64(32, 40 | (std::uint64_t{1} << 48));
     put(extension, 102);
@@ -147,7 +151,8 @@ TEST(NtfsAdvanceRecords, AnExtensionJoinsTheBaseOfItsOwnMft) {
 
     const CatalogueTable& records = session.catalogue.MftRecordTable;
     std::map<std::string, int> byName;
-    for (int row = 0; row < records.count(); ++row) byName[records.cell(row, mftrec_col::Name)] = row;
+    for (int row = 0; row < records.count(); ++row)
+        byName[records.cell(row, mftrec_col::Name)] = row;
     ASSERT_TRUE(byName.count("split.bin"));
     ASSERT_TRUE(byName.count("other.txt"));
     const int split = byName.at("split.bin");
@@ -161,7 +166,8 @@ TEST(NtfsAdvanceRecords, AnExtensionJoinsTheBaseOfItsOwnMft) {
     // The extension stays for its place, with neither name nor size.
     int extensions = 0;
     for (int row = 0; row < records.count(); ++row) {
-        if (records.cell(row, mftrec_col::BaseMft) != "40") continue;
+        if (records.cell(row, mftrec_col::BaseMft) != "40")
+            continue;
         ++extensions;
         EXPECT_EQ(records.cell(row, mftrec_col::Sector), "102");
         EXPECT_EQ(records.cell(row, mftrec_col::Name), "");
@@ -223,7 +229,8 @@ TEST(NtfsAdvanceRecords, FoldersKeepTheirPlacesWhenTheFirstRecordsAreGone) {
     EXPECT_EQ(found.at("Projects/Beta").self, 65u);
     EXPECT_FALSE(found.count("Miscellaneous_001/Beta"));
     for (const ManifestRow& row : test::ManifestRows("ntfs-disk")) {
-        if (row.kind != "dir" && row.kind != "file") continue;
+        if (row.kind != "dir" && row.kind != "file")
+            continue;
         SCOPED_TRACE(row.path);
         const std::string path = row.path.substr(3);  // "p1/"
         ASSERT_TRUE(found.count(path));
@@ -254,7 +261,8 @@ TEST(NtfsAdvanceRecords, EveryObjectKeepsItsPlaceWhenTheFirstRecordsAreGone) {
     EXPECT_EQ(found.at("Scratch").self, 64u);
     EXPECT_TRUE(found.count("Scratch/slot1.tmp"));
     for (const ManifestRow& row : test::ManifestRows("ntfs")) {
-        if ((row.kind != "dir" && row.kind != "file") || row.deleted) continue;
+        if ((row.kind != "dir" && row.kind != "file") || row.deleted)
+            continue;
         SCOPED_TRACE(row.path);
         ASSERT_TRUE(found.count(row.path));
         EXPECT_EQ(found.at(row.path).folder, row.kind == "dir");
