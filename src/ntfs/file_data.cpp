@@ -30,6 +30,7 @@ inline constexpr std::size_t kFirstVcn = 16;        // non-resident, 64 bits
 inline constexpr std::size_t kRunListOffset = 32;   // non-resident, 16 bits
 inline constexpr std::size_t kCompressionUnit = 34; // non-resident, 8 bits
 inline constexpr std::size_t kRealSize = 48;        // non-resident, 64 bits
+inline constexpr std::size_t kInitializedSize = 56; // non-resident, 64 bits
 }  // namespace data_attr
 
 // The attribute is the data attribute asked for: unnamed, or named `stream`.
@@ -50,6 +51,7 @@ void CollectPieces(ByteView record, std::uint64_t partitionStart, std::uint32_t 
         piece.firstVcn = attribute.bytes.le64(data_attr::kFirstVcn);
         if (piece.firstVcn == 0) {
             size = attribute.bytes.le64(data_attr::kRealSize);
+            data.validSize = attribute.bytes.le64(data_attr::kInitializedSize);
             data.flags = attribute.bytes.le16(data_attr::kFlags);
             data.compressionUnit = attribute.bytes.u8(data_attr::kCompressionUnit);
         }
@@ -100,6 +102,7 @@ std::optional<NtfsFileData> LocateNtfsFileData(const DiskReader& reader, std::ui
         const ByteView content = data.complete ? attribute.bytes.sub(offset, length) : ByteView();
         data.content.assign(content.span().begin(), content.span().end());
         data.size = data.content.size();
+        data.validSize = data.size;
         return data;
     }
     std::map<std::uint64_t, Piece> pieces;

@@ -33,6 +33,8 @@ struct NtfsFileData {
     std::vector<std::uint8_t> content;  // resident: the data itself
     RunList runs;                       // non-resident: in file order
     std::uint64_t size = 0;             // real size; bytes past it are not data
+    std::uint64_t validSize = 0;        // initialized size: the bytes from here to `size`
+                                        // were never written and read as zeros
     bool complete = true;               // false when a run list was damaged or a
                                         // piece could not be read
 };

@@ -32,6 +32,10 @@ public:
         remaining_ = size > report_.bytes ? size - report_.bytes : 0;
     }
 
+    // Bytes of the file from `valid` on are given as zeros (NTFS: past the
+    // initialized size, the clusters hold whatever was there before).
+    void setValidSize(std::uint64_t valid) { valid_ = valid; }
+
     // Sectors [first, first + count) of the disk, cut at the size.
     void sectors(std::uint64_t first, std::uint64_t count) {
         while (count > 0 && !done()) {
@@ -69,6 +73,12 @@ public:
 
 private:
     void emit(std::span<const std::uint8_t> piece) {
+        if (report_.bytes + piece.size() > valid_) {
+            const std::uint64_t keep = report_.bytes < valid_ ? valid_ - report_.bytes : 0;
+            scratch_.assign(piece.begin(), piece.end());
+            std::fill(scratch_.begin() + static_cast<std::ptrdiff_t>(keep), scratch_.end(), std::uint8_t{0});
+            piece = scratch_;
+        }
         if (!sink_(piece)) {
             report_.interrupted = true;
             return;
@@ -82,6 +92,8 @@ private:
     std::uint64_t remaining_;
     ContentReport& report_;
     std::vector<std::uint8_t> buffer_;
+    std::uint64_t valid_ = ~std::uint64_t{0};
+    std::vector<std::uint8_t> scratch_;
 };
 
 // The entries of the first FAT, one cached sector at a time.
@@ -352,6 +364,7 @@ void ReadNtfsContent(const ContentSource& source, const SourceVolume& volume, Ch
     }
     if (!data->complete) report.incomplete = true;
     writer.setSize(data->size);
+    if (data->validSize < data->size) writer.setValidSize(data->validSize);
     if ((data->flags & data_flags::kEncrypted) != 0) Fail(report, ContentFailure::Encrypted);
     if (data->resident) {
         writer.bytes(data->content);

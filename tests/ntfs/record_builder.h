@@ -60,6 +60,7 @@ public:
         bytes_[at + 8] = 1;
         put16(at + 32, 64);
         put64(at + 48, size);
+        put64(at + 56, size);  // initialized size: all of it written
         for (std::size_t i = 0; i < runs.size(); ++i) bytes_[at + 64 + i] = runs[i];
         return finish(length);
     }

@@ -182,6 +182,19 @@ TEST(NtfsCompressedContent, RunsPastTheVolumesEndGiveZerosAndAreNamed) {
     EXPECT_EQ(got[600], 0x00) << "the sector past the volume's end is not read";
 }
 
+TEST(NtfsContent, BytesPastTheInitializedSizeAreZerosNotWhatTheClustersHeldBefore) {
+    CraftedFile file;
+    file.place(40, Bytes(1024, 0x5A));  // old data in the file's clusters
+    file.data(1000, {0x11, 0x02, 0x28, 0x00}, 0, 0);
+    file.record.put64(56 + 56, 600);  // only 600 bytes were ever written
+    ContentReport report;
+    const Bytes got = Read(file.volume(), 1000, report);
+    EXPECT_EQ(report.failure, ContentFailure::None);
+    ASSERT_EQ(got.size(), 1000u);
+    EXPECT_EQ(Bytes(got.begin(), got.begin() + 600), Bytes(600, 0x5A));
+    EXPECT_EQ(Bytes(got.begin() + 600, got.end()), Bytes(400, 0));
+}
+
 TEST(NtfsCompressedContent, ASaveWritesWhatCanBeReadButCountsTheFileFailed) {
     CraftedFile file;
     file.place(40, Bytes(1024, 0x5A));
