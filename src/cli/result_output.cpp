@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "base/text_codec.h"
 #include "browse/file_rows.h"
@@ -16,8 +18,6 @@ namespace {
 class FolderLister {
 public:
     explicit FolderLister(RecoveryContext& context) : lister_(context) {}
-
-    bool reachesPastDiskEnd() const { return lister_.reachesPastDiskEnd(); }
 
     std::vector<FileRow> rows(ItemId item) { return lister_.rows(item); }
     std::vector<FileRow> files(ItemId item) {
@@ -113,35 +113,38 @@ void PrintTsv(std::ostream& out, RecoveryContext& context) {
     // A folder's date and time are those its parent's list shows; parents are
     // visited before their children.
     std::map<std::string, std::pair<std::string, std::string>> folderDates;
-    // Only a result that reaches past the end of the disk has a seventh
-    // column: 1 for the files whose data lies beyond it.
-    const bool pastEnd = lister.reachesPastDiskEnd();
-    const auto pastEndCell = [pastEnd](const FileRow* row) -> std::string {
-        if (!pastEnd) return "";
-        return row != nullptr && row->pastDiskEnd ? "\t1" : "\t0";
+    // Only a result with files whose data lies beyond the end of the disk has
+    // a seventh column, 1 for those files: the lines wait until that is known.
+    std::vector<std::pair<std::string, bool>> lines;  // without the column
+    bool anyPastEnd = false;
+    const auto line = [&](std::string text, bool pastEnd) {
+        anyPastEnd = anyPastEnd || pastEnd;
+        lines.emplace_back(std::move(text), pastEnd);
     };
-    out << "path\ttype\tsize\tdate\ttime\tdeleted" << (pastEnd ? "\tpast_disk_end" : "")
-        << '\n';
     VisitFolders(context, [&](ItemId item, const std::string& path, int depth) {
         // A file in a deleted folder is deleted too, whatever its own entry says
         // (a folder's entries are often left as they were when it was deleted).
         const bool folderDeleted = IsDeletedFolder(context, item);
         if (depth > 0) {
             const auto& [date, time] = folderDates[std::to_string(item)];
-            out << path << "\tFOLDER\t0\t" << date << '\t' << time << '\t'
-                << (folderDeleted ? 1 : 0) << pastEndCell(nullptr) << '\n';
+            line(path + "\tFOLDER\t0\t" + date + '\t' + time + '\t' + (folderDeleted ? "1" : "0"),
+                 false);
         }
         for (const FileRow& row : lister.rows(item)) {
             if (row.icon == FileRowIcon::Folder) {
                 folderDates[row[file_col::DebugInfo3]] = {row[file_col::Date], row[file_col::Time]};
                 continue;
             }
-            out << (path.empty() ? "" : path + "/") << row[file_col::Name] << "\tFILE\t"
-                << row[file_col::Size] << '\t' << row[file_col::Date] << '\t'
-                << row[file_col::Time] << '\t' << (row.deleted || folderDeleted ? 1 : 0)
-                << pastEndCell(&row) << '\n';
+            line((path.empty() ? "" : path + "/") + row[file_col::Name] + "\tFILE\t" +
+                     row[file_col::Size] + '\t' + row[file_col::Date] + '\t' +
+                     row[file_col::Time] + '\t' + (row.deleted || folderDeleted ? "1" : "0"),
+                 row.pastDiskEnd);
         }
     });
+    out << "path\ttype\tsize\tdate\ttime\tdeleted" << (anyPastEnd ? "\tpast_disk_end" : "")
+        << '\n';
+    for (const auto& [text, pastEnd] : lines)
+        out << text << (anyPastEnd ? (pastEnd ? "\t1" : "\t0") : "") << '\n';
 }
 
 }  // namespace datrevo::cli

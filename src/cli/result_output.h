@@ -24,8 +24,8 @@ bool PrintFolderRows(std::ostream& out, RecoveryContext& context, const std::str
 
 // Every folder and file: full path from the volume root, FOLDER or FILE,
 // size, date text, time text, deleted flag (1 or 0), tab-separated. A result
-// that reaches past the end of the disk adds a column "past_disk_end": 1 for
-// the files whose data lies beyond it (the tree and lists mark them
+// with files whose data lies beyond the end of the disk adds a column
+// "past_disk_end", 1 for those files (the tree and lists mark them
 // "[past disk end]").
 void PrintTsv(std::ostream& out, RecoveryContext& context);
 

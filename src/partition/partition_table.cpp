@@ -35,8 +35,8 @@ constexpr std::size_t kExfatSectorShift = 108;  // 1: log2 of its sector size, 9
 std::uint64_t VolumeSectors(ByteView boot, const std::string& kind) {
     std::uint64_t sectors = 0;
     if (kind == kKindNtfs) {
+        // Images of a volume alone often end before the backup boot sector.
         sectors = boot.le64(volume_size::kNtfsSectors);
-        if (sectors != 0 && sectors < UINT64_MAX) ++sectors;
     } else if (kind == kKindExfat) {
         const unsigned shift = boot.u8(volume_size::kExfatSectorShift);
         const std::uint64_t length = boot.le64(volume_size::kExfatLength);

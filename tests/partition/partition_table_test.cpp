@@ -214,7 +214,7 @@ TEST(PartitionTable, WholeDiskVolumeLargerThanTheDiskKeepsItsOwnSize) {
     fat.put32(0, 32, 70000);
     DiskBuilder ntfs(50000);
     ntfs.bootSector(0, "NTFS");
-    ntfs.put32(0, 40, 69999);  // the backup boot sector follows the counted ones
+    ntfs.put32(0, 40, 70000);  // a backup boot sector after them need not be there
     DiskBuilder smallFat(50000);
     smallFat.bootSector(0, "FAT16");
     smallFat.put16(0, 19, 20000);  // smaller than the disk: the disk's size stands
