@@ -8,7 +8,8 @@
 
 namespace datrevo {
 
-void BuildFolderTree(CatalogueTable& folderTable, FolderTree& tree, RecoveryObserver& observer) {
+void BuildFolderTree(CatalogueTable& folderTable, FolderTree& tree, RecoveryObserver& observer,
+                     bool catchAllHoldsFiles) {
     // The catch-all folder is its own parent in the table; in the tree it is
     // one of the root's folders.
     const int rows = folderTable.count();
@@ -23,6 +24,7 @@ void BuildFolderTree(CatalogueTable& folderTable, FolderTree& tree, RecoveryObse
     int lastPercent = 0;
     FolderRowTreeOptions options;
     options.rootNumber = kNtfsRootRecord;
+    options.catchAllHoldsFiles = catchAllHoldsFiles;
     options.onWalk = [&](std::size_t walked, std::size_t total) {
         const int percent = static_cast<int>(std::min<std::size_t>(walked * 100 / total, 100));
         if (percent <= lastPercent) return;

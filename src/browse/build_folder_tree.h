@@ -10,6 +10,9 @@
 
 namespace datrevo {
 
-void BuildFolderTree(CatalogueTable& folderTable, FolderTree& tree, RecoveryObserver& observer);
+// The catch-all folder is listed when folders hang from it, or when
+// `catchAllHoldsFiles` (files whose folder is gone hang from it).
+void BuildFolderTree(CatalogueTable& folderTable, FolderTree& tree, RecoveryObserver& observer,
+                     bool catchAllHoldsFiles = false);
 
 }  // namespace datrevo

@@ -48,6 +48,31 @@ public:
             if (!inserted(row) && isFolder(row)) insert(item, row, number);
     }
 
+    // Whether any folder row is left for the catch-all folder: one that no
+    // walk from the root reaches without passing through the catch-all.
+    // Follows the walk below, by numbers instead of nodes.
+    bool anyOrphan(std::uint32_t rootNumber) const {
+        std::vector<bool> reached(inserted_.size(), false);
+        std::unordered_set<std::uint32_t> seen{rootNumber, kCatchAllNumber};
+        std::vector<std::uint32_t> pending{rootNumber};
+        while (!pending.empty()) {
+            const std::uint32_t number = pending.back();
+            pending.pop_back();
+            const auto [first, last] = table_.equalRange(folder_col::Parent, UnsignedText(number));
+            for (int row = first; row < last; ++row) {
+                if (!isFolder(row) || reached[static_cast<std::size_t>(row)]) continue;
+                reached[static_cast<std::size_t>(row)] = true;
+                if (seen.insert(self(row)).second) pending.push_back(self(row));
+            }
+        }
+        for (int row = 0; row < table_.count(); ++row) {
+            if (!isFolder(row) || reached[static_cast<std::size_t>(row)]) continue;
+            if (self(row) == kCatchAllNumber || self(row) == rootNumber) continue;
+            return true;
+        }
+        return false;
+    }
+
 private:
     const CatalogueTable& table_;
     FolderTree& tree_;
@@ -66,12 +91,13 @@ bool BuildTreeFromFolderRows(const CatalogueTable& folders, FolderTree& tree,
     FolderNodeList& nodes = tree.nodes();
     // Nodes of an earlier result stay in the list; this build walks its own.
     const std::size_t firstNode = nodes.size();
+    const bool catchAllUsed = options.catchAllHoldsFiles || rows.anyOrphan(rootNumber);
 
     const auto [firstTop, lastTop] = folders.equalRange(folder_col::Parent, UnsignedText(rootNumber));
     for (int row = firstTop; row < lastTop; ++row) {
         if (!rows.isFolder(row)) continue;
-        if (rows.self(row) == rootNumber) {
-            rows.markInserted(row);  // the root directory's own record
+        if (rows.self(row) == rootNumber || (rows.self(row) == kCatchAllNumber && !catchAllUsed)) {
+            rows.markInserted(row);  // the root directory's own record, or an empty catch-all
             continue;
         }
         rows.insert(root, row, rootNumber);

@@ -10,6 +10,11 @@
 // one of its own subfolders) cannot grow the tree without end: they hang from
 // nothing that reaches the root and join the catch-all folder, when the table
 // has one, with what lies below them.
+//
+// The catch-all folder ("Miscellaneous_001", self 268435455) is inserted only
+// when it holds something: a folder whose parent was not found, or files
+// (NTFS files whose parent folder is gone; the caller says so). Its row stays
+// in the table either way.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +37,8 @@ struct FolderRowTreeOptions {
     bool fatWordTimes = false;
     // After each node of the walk: nodes walked, nodes in the walk so far.
     std::function<void(std::size_t walked, std::size_t total)> onWalk;
+    // Files hang from the catch-all folder: it is listed even without folders.
+    bool catchAllHoldsFiles = false;
     std::stop_token stop;
 };
 

@@ -29,13 +29,14 @@ Catalogue::Catalogue()
       DirScratchTable("DirScratchTable", {"Self Cluster", "Sector", "Parent Cluster", "File System",
                                           "Date", "Time", "First Run"}) {}
 
-int InsertCatchAllFolderRow(CatalogueTable& folderTable, int index, std::uint32_t parent) {
+int InsertCatchAllFolderRow(CatalogueTable& folderTable, int index, std::uint32_t parent,
+                            std::int64_t date, std::int64_t time) {
     const int row = folderTable.insertRow(index, kCatchAllName);
     folderTable.setCell(row, folder_col::Sector, "0");
     folderTable.setUnsigned(row, folder_col::Self, kCatchAllNumber);
     folderTable.setUnsigned(row, folder_col::Parent, parent);
-    folderTable.setCell(row, folder_col::Date, "0");
-    folderTable.setCell(row, folder_col::Time, "0");
+    folderTable.setSigned(row, folder_col::Date, date);
+    folderTable.setSigned(row, folder_col::Time, time);
     folderTable.setCell(row, folder_col::Size, "0");
     folderTable.setCell(row, folder_col::Attr, "16");
     folderTable.setCell(row, folder_col::SysId, "0");

@@ -51,9 +51,11 @@ inline constexpr const char* kTypeFolder = "FOLDER";
 inline constexpr const char* kTypeFile = "FILE";
 
 // Inserts at `index` the row of the catch-all folder "Miscellaneous_001",
-// with `parent` as its parent: 0 (the root's cluster) on FAT, 5 on NTFS.
+// with `parent` as its parent: 0 (the root's cluster) on FAT, 5 on NTFS,
+// and the given date and time cells (the time of the search).
 // Returns the row's index.
-int InsertCatchAllFolderRow(CatalogueTable& folderTable, int index, std::uint32_t parent);
+int InsertCatchAllFolderRow(CatalogueTable& folderTable, int index, std::uint32_t parent,
+                            std::int64_t date = 0, std::int64_t time = 0);
 
 struct Catalogue {
     Catalogue();

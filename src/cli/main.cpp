@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Vantorrel Datrevo: read-only recovery of folders and files from removable "
                  "disks (FAT16, FAT32, NTFS) and their images."};
     app.require_subcommand(1);
+    app.footer(kExitStatusHelp);
     GlobalOptions options;
     app.add_flag("-q,--quiet", options.quiet, "No progress output");
     app.add_option("--image", options.images, "Add a disk-image file as a disk (repeatable)");

@@ -1,42 +1,72 @@
 #include "cli/save_command.h"
 
 #include <iostream>
+#include <mutex>
+#include <thread>
 
 #include "cli/exit_codes.h"
-#include "save/destination_check.h"
+#include "cli/interrupt.h"
+#include "save/destination_preflight.h"
 #include "save/save_setup.h"
-#include "save/save_task.h"
 
 namespace datrevo::cli {
 namespace {
 
 // Progress on stderr, one line per file, unless quiet.
 class ConsoleSaveProgress final : public SaveProgress {
-public:
+  public:
     explicit ConsoleSaveProgress(bool quiet) : quiet_(quiet) {}
     void update(const SaveProgressInfo& info) override {
-        if (quiet_ || info.filePercent != 0) return;
-        std::cerr << "Saving " << info.filesDone + 1 << "/" << info.fileTotal << ": " << info.filePath << "\n";
+        if (quiet_ || info.filePercent != 0)
+            return;
+        std::cerr << "Saving " << info.filesDone + 1 << "/" << info.fileTotal << ": "
+                  << info.filePath << "\n";
     }
 
-private:
+  private:
     bool quiet_;
 };
 
+std::string DiskPath(CliSession& session) {
+    const RecoveryContext& context = session.context();
+    return context.slots.path(context.search.selectedDisk);
+}
+
 }  // namespace
 
-int RunSaveCommand(CliSession& session, const CliSaveOptions& options) {
-    RecoveryContext& context = session.context();
+int CheckSaveDestination(CliSession& session, const CliSaveOptions& options) {
     if (options.destination.empty()) {
         std::cerr << "No destination folder given (--save DIR).\n";
         return kExitUsage;
     }
-    const std::string diskPath = context.slots.path(context.search.selectedDisk);
-    const std::string refusal = DestinationRefusal(options.destination, diskPath);
-    if (!refusal.empty()) {
-        std::cerr << refusal << "\n";
-        return kExitUsage;
+    const std::string problem = SaveDestinationProblem(options.destination, DiskPath(session));
+    if (problem.empty())
+        return kExitOk;
+    std::cerr << "error: " << problem << "\n";
+    return kExitUsage;
+}
+
+int SaveExitStatus(const SaveSummary& summary) {
+    switch (summary.ending) {
+        case SaveEnding::Stopped:
+            return kExitStopped;
+        case SaveEnding::Refused:
+        case SaveEnding::Cancelled:
+        case SaveEnding::Aborted:
+            return kExitFailure;
+        case SaveEnding::Finished:
+            break;
     }
+    if (summary.filesFailed != 0 || summary.foldersFailed != 0 || !summary.incomplete.empty())
+        return kExitIncomplete;
+    return kExitOk;
+}
+
+int RunSaveCommand(CliSession& session, const CliSaveOptions& options) {
+    RecoveryContext& context = session.context();
+    // Checked before the search too; the folder may have changed meanwhile.
+    if (const int status = CheckSaveDestination(session, options); status != kExitOk)
+        return status;
     if (context.folders.root() == kNoItem) {
         std::cerr << "There is no search result to save.\n";
         return kExitNothingFound;
@@ -61,14 +91,39 @@ int RunSaveCommand(CliSession& session, const CliSaveOptions& options) {
 
     FixedSaveQuestions questions(options.onExisting, WriteErrorAction::Skip);
     ConsoleSaveProgress progress(session.options().quiet);
-    SaveTask task(std::move(plan), MakeSourceVolume(context), options.destination, questions, progress);
-    task.protectFile(diskPath);
-    const SaveSummary summary = task.run();
-    std::cout << SummaryText(summary);
-    if (summary.ending == SaveEnding::Refused) return kExitFailure;
-    if (summary.ending != SaveEnding::Finished || summary.filesFailed != 0 || summary.foldersFailed != 0)
+    SaveTask task(std::move(plan), MakeSourceVolume(context), options.destination, questions,
+                  progress);
+    task.protectFile(DiskPath(session));
+    // Ctrl-C ends the save after the current file, which is finished or removed.
+    SaveSummary summary;
+    bool running = true;
+    std::mutex mutex;
+    std::jthread worker([&] {
+        SaveSummary result = task.run();
+        const std::lock_guard lock(mutex);
+        summary = std::move(result);
+        running = false;
+    });
+    WaitWithInterrupt(
+        [&] {
+            const std::lock_guard lock(mutex);
+            return running;
+        },
+        [&] { task.requestStop(); });
+    worker.join();
+
+    if (summary.ending == SaveEnding::Refused) {
+        std::cerr << SummaryText(summary);
         return kExitFailure;
-    return kExitOk;
+    }
+    std::cout << SummaryText(summary);
+    const int status = SaveExitStatus(summary);
+    if (status == kExitIncomplete)
+        std::cerr << "error: " << summary.filesFailed + summary.foldersFailed << " failed and "
+                  << summary.incomplete.size() << " incomplete: see the summary above\n";
+    else if (status == kExitStopped)
+        std::cerr << "Save stopped by the user.\n";
+    return status;
 }
 
 }  // namespace datrevo::cli

@@ -7,6 +7,7 @@
 
 #include "cli/cli_session.h"
 #include "save/save_questions.h"
+#include "save/save_task.h"
 
 namespace datrevo::cli {
 
@@ -19,11 +20,21 @@ struct CliSaveOptions {
     bool systemFiles = false;  // --system-files: NTFS $MFT ... and $Extend with their folder
 };
 
+// Checks the destination of --save for the session's disk (SaveDestinationProblem):
+// kExitOk, or kExitUsage with the reason on stderr. Run before the search,
+// so that a destination that cannot take the save is refused at once.
+int CheckSaveDestination(CliSession& session, const CliSaveOptions& options);
+
 // Saves from the session's recovery context (after a search or a log load),
-// prints the summary to stdout and returns an exit status: 0 when every
-// selected file was written, kExitFailure when some failed or the save
-// ended early, kExitUsage for a --select path the result does not have or a
-// refused destination, kExitNothingFound when the result is empty.
+// prints the summary to stdout (a refusal to stderr) and returns an exit
+// status: 0 when every selected file was written whole, kExitIncomplete when
+// the save finished but some files failed or were copied incomplete,
+// kExitStopped when Ctrl-C stopped it, kExitFailure when it was refused or
+// ended early otherwise, kExitUsage for a --select path the result does not
+// have or a refused destination, kExitNothingFound when the result is empty.
 int RunSaveCommand(CliSession& session, const CliSaveOptions& options);
+
+// The exit status of a save that ran.
+int SaveExitStatus(const SaveSummary& summary);
 
 }  // namespace datrevo::cli

@@ -73,8 +73,8 @@ int PrepareSearch(CliSession& session, const SearchOptions& options) {
     return kExitOk;
 }
 
-// Runs one worker stage to its end, stopping it on Ctrl-C.
-SearchOutcome RunStage(CliSession& session, bool recovery, int volume) {
+// Runs one worker stage to its end, stopping it on Ctrl-C (then `stopped` is set).
+SearchOutcome RunStage(CliSession& session, bool recovery, int volume, bool& stopped) {
     SearchWorkers workers(session.context());
     SearchOutcome outcome;
     const auto keep = [&outcome](const SearchOutcome& result) { outcome = result; };
@@ -88,6 +88,7 @@ SearchOutcome RunStage(CliSession& session, bool recovery, int volume) {
     session.observer().finishLine();
     if (interrupted)
         std::cerr << "Search stopped: what was found so far follows.\n";
+    stopped = stopped || interrupted;
     return outcome;
 }
 
@@ -99,8 +100,9 @@ void PrintFileSystems(const RecoveryContext& context) {
                   << volumes.cell(row, boot_col::Spc) << '\n';
 }
 
-// Prints, stores and saves a result as the options ask.
-int Deliver(CliSession& session, const ResultOptions& options) {
+// Prints, stores and saves a result as the options ask. A search stopped by
+// the user is listed (and logged) but not saved.
+int Deliver(CliSession& session, const ResultOptions& options, bool stopped = false) {
     RecoveryContext& context = session.context();
     CompleteResult(context);
     if (options.tsv) {
@@ -119,6 +121,11 @@ int Deliver(CliSession& session, const ResultOptions& options) {
         if (!SaveRecoveryLog(options.log, context, context.prompter)) return kExitFailure;
         std::cerr << "Recovery log written to " << options.log << '\n';
     }
+    if (stopped) {
+        if (!options.save.destination.empty())
+            std::cerr << "Nothing saved: the search was stopped before its end.\n";
+        return kExitStopped;
+    }
     if (!options.save.destination.empty()) return RunSaveCommand(session, options.save);
     return kExitOk;
 }
@@ -127,6 +134,10 @@ int RunSearch(const GlobalOptions& global, const SearchOptions& options) {
     CliSession session(global);
     RecoveryContext& context = session.context();
     if (const int status = session.selectDisk(options.disk); status != kExitOk) return status;
+    // Before anything of the disk is read: a search can take minutes.
+    if (!options.result.save.destination.empty())
+        if (const int status = CheckSaveDestination(session, options.result.save); status != kExitOk)
+            return status;
     if (const int status = PrepareSearch(session, options); status != kExitOk) return status;
 
     // A failed validation leaves no volume values behind: unless the FAT
@@ -135,29 +146,33 @@ int RunSearch(const GlobalOptions& global, const SearchOptions& options) {
     if (context.search.mode == SearchMode::Standard)
         ValidatePartition(context);
 
-    SearchOutcome outcome = RunStage(session, false, 0);
+    bool stopped = false;
+    SearchOutcome outcome = RunStage(session, false, 0, stopped);
     if (context.search.mode == SearchMode::Advance) {
-        if (outcome.volumesFound == 0) return kExitNothingFound;
+        if (outcome.volumesFound == 0) return stopped ? kExitStopped : kExitNothingFound;
         PrintFileSystems(context);
         if (options.volume < 1 || options.volume > outcome.volumesFound) {
             std::cerr << "error: there is no file system " << options.volume << " ("
                       << outcome.volumesFound << " found)\n";
             return kExitUsage;
         }
-        outcome = RunStage(session, true, options.volume);
+        outcome = RunStage(session, true, options.volume, stopped);
     }
     if (!outcome.foundAnything) {
         CompleteResult(context);
         PrintTree(std::cout, context, options.result.files);
-        return kExitNothingFound;
+        return stopped ? kExitStopped : kExitNothingFound;
     }
-    return Deliver(session, options.result);
+    return Deliver(session, options.result, stopped);
 }
 
 int RunLoad(const GlobalOptions& global, const std::string& log, const std::string& disk,
             const ResultOptions& options) {
     CliSession session(global);
     if (const int status = session.selectDisk(disk); status != kExitOk) return status;
+    if (!options.save.destination.empty())
+        if (const int status = CheckSaveDestination(session, options.save); status != kExitOk)
+            return status;
     const LogLoadOutcome loaded =
         LoadRecoveryLog(log, session.context(), session.context().prompter);
     session.observer().finishLine();
@@ -214,6 +229,7 @@ void RegisterSearchCommands(CLI::App& app, const GlobalOptions& global, int& exi
     search->add_flag("--find-lost", options->findLost,
                      "Search the disk for lost partitions before choosing one");
     AddResultOptions(search, options->result);
+    search->footer(kExitStatusHelp);
     search->callback([&global, &exitCode, options] { exitCode = RunSearch(global, *options); });
 
     auto log = std::make_shared<std::string>();
@@ -223,6 +239,7 @@ void RegisterSearchCommands(CLI::App& app, const GlobalOptions& global, int& exi
     load->add_option("LOG", *log, "Recovery log file (.MPD)")->required();
     load->add_option("DISK", *disk, "The disk the log was made on (slot or path)")->required();
     AddResultOptions(load, *loadOptions);
+    load->footer(kExitStatusHelp);
     load->callback([&global, &exitCode, log, disk, loadOptions] {
         exitCode = RunLoad(global, *log, *disk, *loadOptions);
     });

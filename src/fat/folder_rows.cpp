@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/decimal.h"
+#include "browse/catch_all_folder.h"
 #include "browse/folder_row_tree.h"
 #include "catalogue/catalogue.h"
 #include "fat/fat_directory.h"
@@ -57,7 +58,8 @@ void NameRootRows(CatalogueTable& folders, const std::vector<FatDirectoryEntry>&
 }  // namespace
 
 void InsertCatchAllRow(CatalogueTable& folders, int index) {
-    InsertCatchAllFolderRow(folders, index, 0);
+    const FatDateTimeWords now = CatchAllFatWordsNow();
+    InsertCatchAllFolderRow(folders, index, 0, now.date, now.time);
 }
 
 void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer) {

@@ -1,6 +1,7 @@
 #include "log/recovery_log.h"
 
 #include "browse/build_folder_tree.h"
+#include "browse/catch_all_folder.h"
 #include "log/fat_tree_rebuild.h"
 #include "log/log_context.h"
 #include "log/log_decoder.h"
@@ -32,7 +33,8 @@ bool RebuildTree(const LogContents& contents, RecoveryContext& context, std::sto
     CatalogueTable& table = context.catalogue.FolderTable;
     table.sortByColumn(folder_col::Parent);
     if (LogHasFileRows(contents.activeKind)) {
-        BuildFolderTree(table, context.folders, context.observer);
+        BuildFolderTree(table, context.folders, context.observer,
+                        AnyRowUnderCatchAll(context.catalogue.EntryTable));
         return true;
     }
     const std::string& kind = contents.partitionKind;

@@ -1,6 +1,7 @@
 #include "ntfs/catalogue_rows.h"
 
 #include "base/decimal.h"
+#include "browse/catch_all_folder.h"
 #include "catalogue/catalogue.h"
 
 namespace datrevo {
@@ -31,7 +32,8 @@ void AppendNtfsFileRow(CatalogueTable& table, const NtfsRow& row) {
 }
 
 void AppendNtfsCatchAllRow(CatalogueTable& folderTable) {
-    InsertCatchAllFolderRow(folderTable, folderTable.count(), kNtfsRootRecord);
+    InsertCatchAllFolderRow(folderTable, folderTable.count(), kNtfsRootRecord,
+                            static_cast<std::int64_t>(CatchAllFileTimeNow()));
 }
 
 }  // namespace datrevo

@@ -8,6 +8,7 @@
 
 #include "base/decimal.h"
 #include "browse/build_folder_tree.h"
+#include "browse/catch_all_folder.h"
 #include "ntfs/advance_search.h"
 #include "ntfs/file_record.h"
 #include "ntfs/percent_reporter.h"
@@ -164,6 +165,7 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     // only under folders of their own file system.
     AdoptOrphanFiles(entries, scope.folders.nodes(),
                      [&ofThisVolume](int row) { return ofThisVolume[static_cast<std::size_t>(row)]; });
+    ListCatchAllFolderForFiles(scope.folders, entries, CatchAllFileTimeNow());
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "base/decimal.h"
 #include "base/limits.h"
 #include "browse/build_folder_tree.h"
+#include "browse/catch_all_folder.h"
 #include "catalogue/catalogue.h"
 #include "ntfs/attribute_list.h"
 #include "ntfs/catalogue_rows.h"
@@ -327,6 +328,7 @@ NtfsStandardResult RunNtfsStandardSearch(NtfsSearchScope& scope) {
     scope.observer.statusText(kNtfsStoringStatus);
     BuildFolderTree(catalogue.FolderTable, scope.folders, scope.observer);
     result.adoptedFiles = AdoptOrphanFiles(catalogue.EntryTable, scope.folders.nodes());
+    ListCatchAllFolderForFiles(scope.folders, catalogue.EntryTable, CatchAllFileTimeNow());
     result.fileRecords = catalogue.EntryTable.count();
     return result;
 }

@@ -49,11 +49,31 @@ std::string WriteFailureText(int error) {
 }
 
 std::optional<Destination> Destination::Open(const std::string& path, WriteFailure& failure) {
+    // Missing folders are made one level at a time, so that the call that
+    // fails, and its reason, is the one reported (with the folder it was for).
     std::error_code code;
-    std::filesystem::create_directories(path, code);
+    const std::filesystem::path wanted = std::filesystem::absolute(path, code);
+    if (code) {
+        failure = {code.value(), path + ": " + WriteFailureText(code.value())};
+        return std::nullopt;
+    }
+    std::filesystem::path prefix;
+    for (const auto& part : wanted) {
+        prefix /= part;
+        if (::mkdir(prefix.c_str(), 0755) == 0 || errno == EEXIST)
+            continue;
+        const int error = errno;
+        struct stat info {};
+        if (::stat(prefix.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            continue;  // e.g. EACCES on "/"
+        failure = {error,
+                   "cannot create the folder " + prefix.string() + ": " + WriteFailureText(error)};
+        return std::nullopt;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        failure = Failure(errno);
+        const int error = errno;
+        failure = {error, "cannot open the folder " + path + ": " + WriteFailureText(error)};
         return std::nullopt;
     }
     return Destination(UniqueFd(fd), path);

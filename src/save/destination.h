@@ -56,6 +56,8 @@ enum class EntryType { Missing, File, Folder, Other };
 class Destination {
 public:
     // Opens the destination folder, creating it (and missing parents) first.
+    // On failure `failure` holds the first call that failed: its errno, and a
+    // message naming the folder it was for.
     static std::optional<Destination> Open(const std::string& path, WriteFailure& failure);
 
     // A file that must never be replaced (the image being recovered).

@@ -7,13 +7,21 @@ namespace datrevo {
 
 // The message refusing `destination`, or an empty text when it may be used.
 //
-// A block device as the disk: the destination's file system may not lie on
-// that device, on its whole disk or on any partition of it, nor on a device
-// (device-mapper, RAID) built on one of them; sysfs under `sysRoot` says which
-// whole disk a device belongs to. An image file as the disk: the destination
-// may not be the image itself (the writer also never replaces it).
+// The destination's file system is traced down to what stores it: its block
+// device, the whole disk of a partition, the devices beneath a device-mapper
+// or RAID device ("slaves"), the backing file of a loop device and the device
+// that file lies on. A FUSE mount of a block device (ntfs-3g) is traced
+// through the mount table to that device.
+//
+// A block device as the disk: the destination may not be stored on that
+// device, on its whole disk or on any partition of it, nor on a device
+// stacked on one of them ("holders"); a loop device as the disk: nor in its
+// backing file. An image file as the disk: the destination may not be the
+// image itself, nor a file system mounted from the image through a loop
+// device. Files are compared by device and inode, never by name.
 // A destination that does not exist yet is judged by its nearest existing
-// parent folder.
+// parent folder. `sysRoot` holds `sys/` and `proc/self/mountinfo`; tests
+// point it at a fake tree.
 std::string DestinationRefusal(const std::string& destination, const std::string& diskPath,
                                const std::string& sysRoot = "/");
 
@@ -26,5 +34,9 @@ inline constexpr const char* kDestinationOnDiskMessage =
     "very data to be recovered: choose a folder on another disk.";
 inline constexpr const char* kDestinationIsImageMessage =
     "The destination is the disk image being recovered: choose a folder.";
+inline constexpr const char* kDestinationInImageMessage =
+    "The destination folder lies on a file system stored in the disk image being recovered "
+    "(mounted through a loop device). Writing there would change the image: choose a folder on "
+    "another disk.";
 
 }  // namespace datrevo

@@ -222,7 +222,7 @@ SaveSummary SaveTask::run(std::stop_token stop) {
     std::optional<Destination> destination = Destination::Open(destinationPath_, failure);
     if (!destination) {
         summary.ending = SaveEnding::Refused;
-        summary.refusal = destinationPath_ + ": " + failure.message;
+        summary.refusal = failure.message;
         return summary;
     }
     for (const std::string& path : protectedPaths_) {

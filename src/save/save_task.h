@@ -85,7 +85,8 @@ public:
     void requestSkip() { skipRequested_ = true; }  // leave the current file out
 
     // Runs the plan. The destination's safety is the caller's to check first
-    // (DestinationRefusal); this only opens it.
+    // (SaveDestinationProblem); this only opens it. A destination that cannot
+    // be opened ends the save as Refused, with the reason in `refusal`.
     SaveSummary run(std::stop_token stop = {});
 
 private:

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <condition_variable>
 
-#include "save/destination_check.h"
+#include "save/destination_preflight.h"
 #include "save/save_setup.h"
 #include "ui/save_dialogs.h"
 
@@ -131,10 +131,10 @@ void SaveRunner::start(SaveSelection selection) {
     const std::string disk = diskPath();
     const std::optional<std::string> chosen = dialogs_->chooseDestination(
         window_, destination_,
-        [disk](const std::string& folder) { return DestinationRefusal(folder, disk); });
+        [disk](const std::string& folder) { return SaveDestinationProblem(folder, disk); });
     if (!chosen) return;
     // The dialogs refuse such a folder already; a scripted answer is checked too.
-    const std::string refusal = DestinationRefusal(*chosen, disk);
+    const std::string refusal = SaveDestinationProblem(*chosen, disk);
     if (!refusal.empty()) {
         prompter_.showMessage(refusal, MessageIcon::Error);
         return;

@@ -39,8 +39,9 @@ TEST(BuildFolderTree, RootChildrenThenBreadthFirstAndTheTableIsEmptied) {
     BuildFolderTree(table, tree, observer);
     EXPECT_EQ(table.count(), 0);
     const auto paths = Paths(tree);
-    // The caller sorted by parent: A (5) comes before the catch-all row.
-    EXPECT_EQ(paths, (std::vector<std::string>{"A", "Miscellaneous_001", "A\\B", "A\\DIR_1"}));
+    // The caller sorted by parent; the catch-all folder holds nothing and is
+    // not listed.
+    EXPECT_EQ(paths, (std::vector<std::string>{"A", "A\\B", "A\\DIR_1"}));
     EXPECT_TRUE(tree.nodes()[0].deleted);
     EXPECT_EQ(tree.nodes()[0].dateValue, 132000000000000000u);
     EXPECT_EQ(tree.model().item(tree.root()).text, "Root");

@@ -108,8 +108,8 @@ TEST(NtfsStandardSearch, RowsCountersAndTexts) {
             EXPECT_EQ(found.at(path).size, row.size);
         }
     }
-    // The tree's first top-level folder nodes include the catch-all one.
-    EXPECT_GE(session.tree.nodes().firstBySelf(kCatchAllNumber), 0);
+    // Every folder and file reaches the root: no catch-all folder is listed.
+    EXPECT_LT(session.tree.nodes().firstBySelf(kCatchAllNumber), 0);
     EXPECT_EQ(session.catalogue.FolderTable.count(), 0);  // the tree holds the folders now
     EXPECT_EQ(session.observer.lastCaption, "Completed ");
     EXPECT_GT(session.observer.foldersCounter, 16u);
@@ -120,7 +120,7 @@ TEST(NtfsStandardSearch, RowsCountersAndTexts) {
               statuses.end());
 }
 
-TEST(NtfsStandardSearch, AnUnreadableMftLeavesOnlyTheCatchAllFolder) {
+TEST(NtfsStandardSearch, AnUnreadableMftLeavesTheRootAlone) {
     auto image = test::FixtureImage("ntfs-disk");
     NtfsSession session(image->path(), 2048, 2048 + 8192);
     ASSERT_TRUE(session.validate());
@@ -128,8 +128,8 @@ TEST(NtfsStandardSearch, AnUnreadableMftLeavesOnlyTheCatchAllFolder) {
     const NtfsStandardResult result = session.standard();
     EXPECT_FALSE(result.mftFound);
     EXPECT_EQ(result.fileRecords, 0);
-    ASSERT_EQ(session.tree.nodes().size(), 1u);
-    EXPECT_EQ(session.tree.nodes()[0].name, kCatchAllName);
+    EXPECT_EQ(session.tree.nodes().size(), 0u) << "no empty catch-all folder";
+    EXPECT_NE(session.tree.root(), kNoItem);
 }
 
 TEST(NtfsStandardSearch, AStopLeavesCompleteRows) {
@@ -143,7 +143,8 @@ TEST(NtfsStandardSearch, AStopLeavesCompleteRows) {
     const NtfsStandardResult result = RunNtfsStandardSearch(scope);
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.fileRecords, 0);
-    EXPECT_EQ(session.tree.nodes().size(), 1u);
+    EXPECT_EQ(session.tree.nodes().size(), 0u);
+    EXPECT_NE(session.tree.root(), kNoItem);
 }
 
 }  // namespace

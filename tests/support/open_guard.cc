@@ -5,6 +5,10 @@
 // Paths are compared after resolving them, so a relative or linked name of
 // the guarded file is caught too. Not part of any test binary: it is built
 // as a shared library of its own.
+//
+// With DATREVO_COUNT_READS set it also counts the reads (read, pread) of the
+// guarded file and says at exit "open_guard: <n> reads of the guarded file",
+// so a test can tell that a program refused its work before reading a disk.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -57,7 +61,47 @@ mode_t ModeArgument(int flags, va_list arguments) {
     return (flags & (O_CREAT | O_TMPFILE)) != 0 ? static_cast<mode_t>(va_arg(arguments, int)) : 0;
 }
 
+// Descriptors of the guarded file open for reading, stored as fd + 1 (0: a
+// free slot), and the reads made through them. No allocation: this runs
+// inside the C library's calls.
+constexpr int kTrackedSlots = 64;
+int tracked[kTrackedSlots];
+unsigned long guardedReads = 0;
+
+bool Counting() { return getenv("DATREVO_COUNT_READS") != nullptr; }
+
+void Track(int fd, int directory, const char* path) {
+    if (fd < 0 || !Counting() || !IsGuarded(directory, path)) return;
+    for (int& slot : tracked) {
+        int expected = 0;
+        if (__atomic_compare_exchange_n(&slot, &expected, fd + 1, false, __ATOMIC_SEQ_CST,
+                                        __ATOMIC_SEQ_CST))
+            return;
+    }
+}
+
+bool Tracked(int fd) {
+    for (int& slot : tracked)
+        if (__atomic_load_n(&slot, __ATOMIC_SEQ_CST) == fd + 1) return true;
+    return false;
+}
+
+void Untrack(int fd) {
+    for (int& slot : tracked) {
+        int expected = fd + 1;
+        __atomic_compare_exchange_n(&slot, &expected, 0, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+    }
+}
+
+void CountRead(int fd) {
+    if (fd >= 0 && Tracked(fd)) __atomic_add_fetch(&guardedReads, 1, __ATOMIC_SEQ_CST);
+}
+
 }  // namespace
+
+__attribute__((destructor)) static void ReportReads() {
+    if (Counting()) fprintf(stderr, "open_guard: %lu reads of the guarded file\n", guardedReads);
+}
 
 // With DATREVO_GUARD_ANNOUNCE set, says on stderr that it was loaded, so a
 // test can tell that the program under test runs with the guard.
@@ -73,7 +117,9 @@ int open(const char* path, int flags, ...) {
     const mode_t mode = ModeArgument(flags, arguments);
     va_end(arguments);
     if ((flags & kWriteFlags) != 0 && IsGuarded(AT_FDCWD, path)) Refuse("open", path);
-    return Next<int (*)(const char*, int, ...)>("open")(path, flags, mode);
+    const int fd = Next<int (*)(const char*, int, ...)>("open")(path, flags, mode);
+    Track(fd, AT_FDCWD, path);
+    return fd;
 }
 
 int open64(const char* path, int flags, ...) {
@@ -82,7 +128,9 @@ int open64(const char* path, int flags, ...) {
     const mode_t mode = ModeArgument(flags, arguments);
     va_end(arguments);
     if ((flags & kWriteFlags) != 0 && IsGuarded(AT_FDCWD, path)) Refuse("open64", path);
-    return Next<int (*)(const char*, int, ...)>("open64")(path, flags, mode);
+    const int fd = Next<int (*)(const char*, int, ...)>("open64")(path, flags, mode);
+    Track(fd, AT_FDCWD, path);
+    return fd;
 }
 
 int openat(int directory, const char* path, int flags, ...) {
@@ -91,7 +139,9 @@ int openat(int directory, const char* path, int flags, ...) {
     const mode_t mode = ModeArgument(flags, arguments);
     va_end(arguments);
     if ((flags & kWriteFlags) != 0 && IsGuarded(directory, path)) Refuse("openat", path);
-    return Next<int (*)(int, const char*, int, ...)>("openat")(directory, path, flags, mode);
+    const int fd = Next<int (*)(int, const char*, int, ...)>("openat")(directory, path, flags, mode);
+    Track(fd, directory, path);
+    return fd;
 }
 
 int openat64(int directory, const char* path, int flags, ...) {
@@ -100,7 +150,9 @@ int openat64(int directory, const char* path, int flags, ...) {
     const mode_t mode = ModeArgument(flags, arguments);
     va_end(arguments);
     if ((flags & kWriteFlags) != 0 && IsGuarded(directory, path)) Refuse("openat64", path);
-    return Next<int (*)(int, const char*, int, ...)>("openat64")(directory, path, flags, mode);
+    const int fd = Next<int (*)(int, const char*, int, ...)>("openat64")(directory, path, flags, mode);
+    Track(fd, directory, path);
+    return fd;
 }
 
 int creat(const char* path, mode_t mode) {
@@ -130,6 +182,30 @@ FILE* fopen64(const char* path, const char* mode) {
 int truncate(const char* path, off_t length) {
     if (IsGuarded(AT_FDCWD, path)) Refuse("truncate", path);
     return Next<int (*)(const char*, off_t)>("truncate")(path, length);
+}
+
+int close(int fd) {
+    static const auto next = Next<int (*)(int)>("close");
+    Untrack(fd);
+    return next(fd);
+}
+
+ssize_t read(int fd, void* buffer, size_t count) {
+    static const auto next = Next<ssize_t (*)(int, void*, size_t)>("read");
+    CountRead(fd);
+    return next(fd, buffer, count);
+}
+
+ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
+    static const auto next = Next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
+    CountRead(fd);
+    return next(fd, buffer, count, offset);
+}
+
+ssize_t pread64(int fd, void* buffer, size_t count, off64_t offset) {
+    static const auto next = Next<ssize_t (*)(int, void*, size_t, off64_t)>("pread64");
+    CountRead(fd);
+    return next(fd, buffer, count, offset);
 }
 
 }  // extern "C"

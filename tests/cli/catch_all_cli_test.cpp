@@ -1,0 +1,71 @@
+// The catch-all folder on the command line: not listed nor saved when it
+// holds nothing; dated with the day of the search when it does.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <sstream>
+
+#include "browse/catch_all_folder.h"
+#include "browse/date_texts.h"
+#include "support/image_fixture.h"
+
+namespace datrevo {
+namespace {
+
+using test::RunCommand;
+using test::ShellQuote;
+
+std::string Cli(const std::string& arguments) {
+    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
+}
+
+// The TSV row of `path`: path, type, size, date, time, deleted.
+std::vector<std::string> TsvRow(const std::string& tsv, const std::string& path) {
+    std::istringstream lines(tsv);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> cells;
+        std::istringstream fields(line);
+        for (std::string cell; std::getline(fields, cell, '\t');)
+            cells.push_back(cell);
+        if (!cells.empty() && cells[0] == path)
+            return cells;
+    }
+    return {};
+}
+
+TEST(CatchAllCli, AVolumeWithoutLostFoldersListsAndSavesNoCatchAllFolder) {
+    for (const char* fixture : {"fat16", "fat32", "ntfs"}) {
+        SCOPED_TRACE(fixture);
+        const auto image = test::FixtureImage(fixture);
+        const auto listed = RunCommand(Cli("search " + ShellQuote(image->path()) + " --tsv"));
+        ASSERT_EQ(listed.status, 0);
+        EXPECT_EQ(listed.output.find("Miscellaneous_001"), std::string::npos) << listed.output;
+        const auto dir = test::MakeTempDir("catch-all");
+        const auto saved = RunCommand(Cli("search " + ShellQuote(image->path()) + " --save " +
+                                          ShellQuote((dir / "out").string())));
+        EXPECT_EQ(saved.status, 0) << saved.output;
+        EXPECT_FALSE(std::filesystem::exists(dir / "out" / "Miscellaneous_001"));
+        std::filesystem::remove_all(dir);
+    }
+}
+
+TEST(CatchAllCli, AnOrphanFileListsTheCatchAllFolderDatedWithTheSearch) {
+    const auto image =
+        test::PublicZipImage("dftt/7-undel-ntfs.zip", "7-undel-ntfs/7-ntfs-undel.dd");
+    if (!image)
+        GTEST_SKIP() << "public evaluation images not present";
+    const std::time_t before = std::time(nullptr);
+    const auto result = RunCommand(Cli("search " + ShellQuote(image->path()) + " --tsv"));
+    const std::time_t after = std::time(nullptr);
+    ASSERT_EQ(result.status, 0);
+    const std::vector<std::string> row = TsvRow(result.output, "Miscellaneous_001");
+    ASSERT_EQ(row.size(), 6u) << result.output;
+    EXPECT_TRUE(row[3] == NtfsDateText(FileTimeOf(before)) ||
+                row[3] == NtfsDateText(FileTimeOf(after)))
+        << row[3];
+    EXPECT_EQ(TsvRow(result.output, "Miscellaneous_001/sing2.dat").size(), 6u);
+}
+
+}  // namespace
+}  // namespace datrevo
