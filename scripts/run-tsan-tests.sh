@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/tsan}"
 export QT_QPA_PLATFORM=offscreen
+# Time limits in the tests stretch: the instrumented build runs many times slower.
+export DATREVO_TEST_TIME_SCALE="${DATREVO_TEST_TIME_SCALE:-10}"
 export TSAN_OPTIONS="exitcode=66 second_deadlock_stack=1 history_size=4 suppressions=$PWD/scripts/tsan.supp"
 failed=()
 for test in "$build"/tests/ui/datrevo_wizard_tests "$build"/tests/ui/*_window_test; do
