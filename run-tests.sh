@@ -14,3 +14,7 @@ export QT_QPA_PLATFORM=offscreen
 fuzz/run-fuzz.sh "${DATREVO_FUZZ_SECONDS:-5}"
 
 ctest --test-dir build/sanitize --output-on-failure -j "$(nproc)"
+
+# The wizard's threaded tests once more under ThreadSanitizer: they must be clean.
+scripts/build.sh tsan
+scripts/run-tsan-tests.sh

@@ -312,8 +312,9 @@ void LocateFatCopies(FatSearchScope& scope, int volume) {
     // volume further back in the window are not this volume's.
     std::vector<std::uint64_t> candidates;
     ProgressReporter progress(scope.observer);
-    // Part of recovering a chosen volume, which is not stopped midway.
-    ForEachSectorRun(scope.disk, from, ClampScanEnd(scope.disk, cluster0), kScanRunSectors, {},
+    // Part of recovering a chosen volume: only leaving the program ends it.
+    ForEachSectorRun(scope.disk, from, ClampScanEnd(scope.disk, cluster0), kScanRunSectors,
+                     scope.abandon,
                      [&](std::uint64_t first, ByteView run) {
         const std::size_t count = run.size() / limits::kSectorSize;
         for (std::size_t i = 0; i < count; ++i) {
@@ -401,7 +402,7 @@ bool RecoverFatVolume(FatSearchScope& scope, int volume) {
     PrepareSelectedVolume(scope, volume);
     scope.observer.statusText(kLinkingStatus);
     folders.sortByColumn(folder_col::Self);
-    LinkParentFolders(folders, scope.observer);
+    LinkParentFolders(folders, scope.observer, scope.abandon);
     scope.observer.statusText(kStoringStatus);
     folders.sortByColumn(folder_col::Parent);
     StoreVolumeDirectoryInformation(scope);

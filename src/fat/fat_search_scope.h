@@ -38,7 +38,8 @@ struct FatSearchScope {
     std::uint64_t end = 0;    // one past the last sector searched
     std::string kind;         // "FAT16" or "FAT32"
     bool bootRecordValid = false;
-    std::stop_token stop;
+    std::stop_token stop;     // "Stop Search": the scans end, the later phases run on what was found
+    std::stop_token abandon;  // leaving the program: every phase ends
 };
 
 }  // namespace datrevo

@@ -103,7 +103,7 @@ void RunFatStandardSearch(FatSearchScope& scope) {
     scope.observer.statusText(kLinkingStatus);
     scope.observer.guideText(kPleaseWaitGuide);
     folders.sortByColumn(folder_col::Self);
-    LinkParentFolders(folders, scope.observer);
+    LinkParentFolders(folders, scope.observer, scope.abandon);
     folders.sortByColumn(folder_col::Parent);
     scope.observer.statusText(kStoringStatus);
     StoreDirectoryInformation(scope);

@@ -46,8 +46,10 @@ void ExpandFatFolder(FolderTree& tree, ItemId item, const DiskReader& disk,
     }
 }
 
-void NameAllFatFolders(FolderTree& tree, const DiskReader& disk, const FatLayout& layout) {
-    for (std::size_t i = 0; i < tree.nodes().size(); ++i)
+void NameAllFatFolders(FolderTree& tree, const DiskReader& disk, const FatLayout& layout,
+                       std::stop_token stop) {
+    // Each step reads a folder's directory: the stop is looked at every time.
+    for (std::size_t i = 0; i < tree.nodes().size() && !stop.stop_requested(); ++i)
         ExpandFatFolder(tree, tree.nodes()[i].treeItem, disk, layout);
 }
 

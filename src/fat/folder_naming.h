@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <stop_token>
 
 #include "browse/folder_tree.h"
 #include "disk/disk_reader.h"
@@ -33,8 +34,10 @@ void ExpandFatFolder(FolderTree& tree, ItemId item, const DiskReader& disk,
                      const FatLayout& layout);
 
 // Expands every folder of the tree once, in node-list order: the names the
-// folders get when the user has opened each of them.
-void NameAllFatFolders(FolderTree& tree, const DiskReader& disk, const FatLayout& layout);
+// folders get when the user has opened each of them. When `stop` is
+// requested the folders not yet reached keep the names they have.
+void NameAllFatFolders(FolderTree& tree, const DiskReader& disk, const FatLayout& layout,
+                       std::stop_token stop = {});
 
 // A folder inside a deleted folder is deleted too, whatever its own entry
 // says (a deleted folder's directory keeps its entries as they were): marks

@@ -62,7 +62,11 @@ void InsertCatchAllRow(CatalogueTable& folders, int index) {
     InsertCatchAllFolderRow(folders, index, 0, now.date, now.time);
 }
 
-void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer) {
+// How many rows the long loops go between two looks at the stop request.
+constexpr int kRowsBetweenStopChecks = 4096;
+
+void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer,
+                       std::stop_token stop) {
     const int count = folders.count();
     std::vector<std::uint32_t> selves(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row)
@@ -74,6 +78,7 @@ void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer) {
 
     ProgressReporter progress(observer);
     for (int row = 0; row < count; ++row) {
+        if (row % kRowsBetweenStopChecks == 0 && stop.stop_requested()) return;
         const std::uint32_t parent = folders.cellUnsigned(row, folder_col::Parent);
         if (parent == 0) continue;
         if (!std::binary_search(sorted.begin(), sorted.end(), parent))
@@ -100,6 +105,7 @@ void StoreFolderRows(FatSearchScope& scope, const FatLayout& layout, const Store
     progress.reset();
     FolderRowTreeOptions treeOptions;
     treeOptions.rootNumber = 0;
+    treeOptions.stop = scope.abandon;
     if (options.advanceProgress)
         treeOptions.onWalk = [&](std::size_t walked, std::size_t total) {
             const int percent = Percent(walked, total);
@@ -113,6 +119,7 @@ void StoreFolderRows(FatSearchScope& scope, const FatLayout& layout, const Store
     if (options.emptyTable) folders.deleteAll();
     if (options.expandAndCollapse) {
         for (std::size_t i = firstNode; i < tree.nodes().size(); ++i) {
+            if (scope.abandon.stop_requested()) break;  // each step reads a directory
             const ItemId item = tree.nodes()[i].treeItem;
             ExpandFatFolder(tree, item, scope.disk, layout);
             tree.model().setExpanded(item, true);

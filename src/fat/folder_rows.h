@@ -24,7 +24,9 @@ void InsertCatchAllRow(CatalogueTable& folders, int index);
 // Gives every folder row whose parent cluster is not the cluster of any row
 // the parent 268435455: it moves under "Miscellaneous_001". Rows whose parent
 // is 0 (the root) are left alone. The table must be sorted ascending by "self".
-void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer);
+// When `stop` is requested the rows not yet reached keep their parent.
+void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer,
+                       std::stop_token stop = {});
 
 // How the two storing phases differ.
 struct StoreOptions {
@@ -35,7 +37,8 @@ struct StoreOptions {
 
 // Builds the folder tree from the FolderTable (sorted ascending by "parent")
 // on `layout`: names the root's folders from the root directory, inserts the
-// rows of the root and then, level by level, their children.
+// rows of the root and then, level by level, their children. Ends early,
+// keeping what was built, when `scope.abandon` is requested.
 void StoreFolderRows(FatSearchScope& scope, const FatLayout& layout, const StoreOptions& options);
 
 }  // namespace datrevo

@@ -91,11 +91,15 @@ public:
         catalogue_.LostDirTable.deleteAll();
         loadIndexRefs();
         collectUnnumberedFolders();
-        if (!phase1()) return stopped(result);
+        // The stop is looked at before and between the phases too: a phase's
+        // own loops may not run at all.
+        if (scope_.stop.stop_requested() || !phase1()) return stopped(result);
         phase2();
+        if (scope_.stop.stop_requested()) return stopped(result);
         extractFolders();
         dropLaterIndexBlocks();
         analyze();
+        if (scope_.stop.stop_requested()) return stopped(result);
         numberTheRest();
         if (fileSystems_ == 0 && result.recordsFound) takeWholeRange(result);
         storeTables();

@@ -18,7 +18,7 @@ namespace {
 bool IsNtfs(const std::string& kind) { return kind == "NTFS"; }
 
 FatSearchScope MakeFatScope(RecoveryContext& context, const DiskReader& reader,
-                            std::stop_token stop) {
+                            std::stop_token stop, std::stop_token abandon) {
     return FatSearchScope{reader,
                           context.partitionLayout,
                           context.activeLayout,
@@ -31,7 +31,8 @@ FatSearchScope MakeFatScope(RecoveryContext& context, const DiskReader& reader,
                           context.search.searchEnd,
                           context.search.partitionKind,
                           context.bootRecordValid,
-                          std::move(stop)};
+                          std::move(stop),
+                          std::move(abandon)};
 }
 
 NtfsSearchScope MakeNtfsScope(RecoveryContext& context, const DiskReader& reader,
@@ -61,10 +62,10 @@ void ShowStandardNotice(RecoveryContext& context) {
 }
 
 SearchOutcome StandardFat(RecoveryContext& context, const DiskReader& reader,
-                          std::stop_token stop) {
+                          std::stop_token stop, std::stop_token abandon) {
     context.fatState.foundAnything = false;
     StartResultTree(context);
-    FatSearchScope scope = MakeFatScope(context, reader, stop);
+    FatSearchScope scope = MakeFatScope(context, reader, stop, abandon);
     RunFatStandardSearch(scope);
     SearchOutcome outcome;
     outcome.foundAnything = context.fatState.foundAnything;
@@ -96,8 +97,8 @@ SearchOutcome StandardNtfs(RecoveryContext& context, const DiskReader& reader,
 }
 
 SearchOutcome AdvanceFat(RecoveryContext& context, const DiskReader& reader,
-                         std::stop_token stop) {
-    FatSearchScope scope = MakeFatScope(context, reader, stop);
+                         std::stop_token stop, std::stop_token abandon) {
+    FatSearchScope scope = MakeFatScope(context, reader, stop, abandon);
     context.fatState.volumesFound = 0;
     RunFatAdvanceScan(scope);
     SearchOutcome outcome;
@@ -108,11 +109,12 @@ SearchOutcome AdvanceFat(RecoveryContext& context, const DiskReader& reader,
 }
 
 SearchOutcome AdvanceNtfs(RecoveryContext& context, const DiskReader& reader,
-                          std::stop_token stop) {
+                          std::stop_token stop, std::stop_token abandon) {
     NtfsSearchScope scope = MakeNtfsScope(context, reader, stop);
     const NtfsScanResult scan = ScanForNtfsStructures(scope);
-    // The MFT numbers are assigned even after a stopped scan: on what was found.
-    NtfsSearchScope analysisScope = MakeNtfsScope(context, reader, {});
+    // The MFT numbers are assigned even after a stopped scan: on what was
+    // found. Only leaving the program ends the assignment.
+    NtfsSearchScope analysisScope = MakeNtfsScope(context, reader, abandon);
     const NtfsAnalysis analysis = AssignMftNumbers(analysisScope);
     SearchOutcome outcome;
     outcome.volumesFound = analysis.fileSystems;
@@ -150,7 +152,8 @@ bool ValidatePartition(RecoveryContext& context) {
     return false;
 }
 
-SearchOutcome RunPartitionSearch(RecoveryContext& context, std::stop_token stop) {
+SearchOutcome RunPartitionSearch(RecoveryContext& context, std::stop_token stop,
+                                 std::stop_token abandon) {
     const DiskReader reader = context.selectedDisk();
     const std::string kind = context.search.partitionKind;
     const bool ntfs = IsNtfs(kind);
@@ -160,12 +163,14 @@ SearchOutcome RunPartitionSearch(RecoveryContext& context, std::stop_token stop)
                                   ntfs ? kMftFoundLabel : kDirectoriesFoundLabel);
     SearchOutcome outcome;
     if (context.search.mode == SearchMode::Standard) {
-        outcome = ntfs ? StandardNtfs(context, reader, stop) : StandardFat(context, reader, stop);
+        outcome = ntfs ? StandardNtfs(context, reader, stop)
+                       : StandardFat(context, reader, stop, abandon);
         context.observer.guideText(outcome.stopped ? kGuideStopped : kGuideStandardDone);
         if (!outcome.foundAnything) ShowStandardNotice(context);
         return outcome;
     }
-    outcome = ntfs ? AdvanceNtfs(context, reader, stop) : AdvanceFat(context, reader, stop);
+    outcome = ntfs ? AdvanceNtfs(context, reader, stop, abandon)
+                   : AdvanceFat(context, reader, stop, abandon);
     if (outcome.volumesFound == 0) {
         context.observer.guideText("");
         context.prompter.showMessage(kAdvanceNothingFoundNotice, MessageIcon::Information);
@@ -190,7 +195,7 @@ SearchOutcome RunVolumeRecovery(RecoveryContext& context, int volume, std::stop_
         outcome.foundAnything = RecoverNtfsVolume(scope, static_cast<std::uint32_t>(volume));
         outcome.fileRecords = context.catalogue.EntryTable.count();
     } else {
-        FatSearchScope scope = MakeFatScope(context, reader, stop);
+        FatSearchScope scope = MakeFatScope(context, reader, stop, stop);
         outcome.foundAnything = RecoverFatVolume(scope, volume);
     }
     outcome.volumesFound = volumes.count();

@@ -5,7 +5,8 @@
 //
 // These run on whatever thread calls them; SearchWorkers runs them on worker
 // threads. A stop request ends the scanning; the phases that follow it run
-// on what was found, so the result stays consistent.
+// on what was found, so the result stays consistent. An abandon request
+// (the program is leaving) ends every phase, keeping what was built.
 #pragma once
 
 #include <stop_token>
@@ -33,10 +34,11 @@ struct SearchOutcome {
 // The first stage: a Standard search (the tree is built), or the scan and
 // analysis of an Advance search (the file systems are listed in VolumeTable).
 // The end-of-search notices go to the context's prompter.
-SearchOutcome RunPartitionSearch(RecoveryContext& context, std::stop_token stop = {});
+SearchOutcome RunPartitionSearch(RecoveryContext& context, std::stop_token stop = {},
+                                 std::stop_token abandon = {});
 
 // The second stage of an Advance search: rebuilds file system `volume`
-// (from 1) into the tree.
+// (from 1) into the tree. It has no scan to stop: `stop` ends every phase.
 SearchOutcome RunVolumeRecovery(RecoveryContext& context, int volume, std::stop_token stop = {});
 
 // The rows of the details list for an Advance file system (VolumeTable row

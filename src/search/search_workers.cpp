@@ -3,19 +3,22 @@
 namespace datrevo {
 
 SearchWorkers::~SearchWorkers() {
-    stopSearch();
+    abandonSearch();
     stopLostPartitionSearch();
     wait();
 }
 
-bool SearchWorkers::startSearch(std::function<SearchOutcome(std::stop_token)> body,
-                                SearchDone done) {
+bool SearchWorkers::startSearch(
+    std::function<SearchOutcome(std::stop_token, std::stop_token)> body, SearchDone done) {
     std::lock_guard lock(mutex_);
     if (searchRunning_.exchange(true)) return false;
     if (search_.joinable()) search_.join();  // a finished worker's thread
-    search_ = std::jthread([this, body = std::move(body), done = std::move(done)](
-                               std::stop_token stop) {
-        const SearchOutcome outcome = body(stop);
+    scanStop_ = std::stop_source();
+    search_ = std::jthread([this, scanStop = scanStop_, body = std::move(body),
+                            done = std::move(done)](std::stop_token abandon) mutable {
+        // Leaving ends the scan too.
+        const std::stop_callback leaving(abandon, [&scanStop] { scanStop.request_stop(); });
+        const SearchOutcome outcome = body(scanStop.get_token(), abandon);
         searchRunning_ = false;
         if (done) done(outcome);
     });
@@ -24,13 +27,17 @@ bool SearchWorkers::startSearch(std::function<SearchOutcome(std::stop_token)> bo
 
 bool SearchWorkers::startPartitionSearch(SearchDone done) {
     return startSearch(
-        [this](std::stop_token stop) { return RunPartitionSearch(context_, stop); },
+        [this](std::stop_token stop, std::stop_token abandon) {
+            return RunPartitionSearch(context_, stop, abandon);
+        },
         std::move(done));
 }
 
 bool SearchWorkers::startVolumeRecovery(int volume, SearchDone done) {
     return startSearch(
-        [this, volume](std::stop_token stop) { return RunVolumeRecovery(context_, volume, stop); },
+        [this, volume](std::stop_token, std::stop_token abandon) {
+            return RunVolumeRecovery(context_, volume, abandon);
+        },
         std::move(done));
 }
 
@@ -49,6 +56,11 @@ bool SearchWorkers::startLostPartitionSearch(LostPartitionsDone done) {
 }
 
 void SearchWorkers::stopSearch() {
+    std::lock_guard lock(mutex_);
+    scanStop_.request_stop();
+}
+
+void SearchWorkers::abandonSearch() {
     std::lock_guard lock(mutex_);
     search_.request_stop();
 }

@@ -38,6 +38,9 @@ public:
     // "Stop Search": the running search ends its scan and finishes with what
     // it found. Harmless when none runs.
     void stopSearch();
+    // Leaving the program: the running search ends whatever phase it is in
+    // (scan, linking, storing, naming, assignment), keeping what it built.
+    void abandonSearch();
     void stopLostPartitionSearch();
 
     bool searchRunning() const { return searchRunning_; }
@@ -47,11 +50,15 @@ public:
     void wait();
 
 private:
-    bool startSearch(std::function<SearchOutcome(std::stop_token)> body, SearchDone done);
+    // `body` gets the scan's stop (Stop Search or leaving) and the abandon
+    // stop (leaving only).
+    bool startSearch(std::function<SearchOutcome(std::stop_token, std::stop_token)> body,
+                     SearchDone done);
 
     RecoveryContext& context_;
     std::mutex mutex_;  // guards starting and joining the threads
-    std::jthread search_;
+    std::stop_source scanStop_;  // "Stop Search" of the running search
+    std::jthread search_;        // its own stop token: leaving
     std::jthread lostPartitions_;
     std::atomic<bool> searchRunning_{false};
     std::atomic<bool> lostRunning_{false};

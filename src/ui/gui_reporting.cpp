@@ -80,12 +80,54 @@ void GuiObserver::reset() {
     display_ = SearchDisplay{};
 }
 
-void GuiPrompter::onWindowThread(const std::function<void()>& ask) {
-    if (QThread::currentThread() == parent_->thread()) {
-        ask();
-        return;
+void GuiPrompter::close() {
+    std::vector<std::shared_ptr<Call>> waiting;
+    {
+        std::lock_guard lock(callsMutex_);
+        closing_ = true;
+        for (const std::weak_ptr<Call>& weak : calls_)
+            if (std::shared_ptr<Call> call = weak.lock()) waiting.push_back(std::move(call));
+        calls_.clear();
     }
-    QMetaObject::invokeMethod(parent_, ask, Qt::BlockingQueuedConnection);
+    for (const std::shared_ptr<Call>& call : waiting) {
+        {
+            std::lock_guard lock(call->mutex);
+            call->abandoned = true;
+        }
+        call->done.notify_all();
+    }
+}
+
+void GuiPrompter::answer(const std::shared_ptr<Call>& call) {
+    {
+        std::lock_guard lock(call->mutex);
+        if (call->abandoned) return;  // the worker went on with the default
+    }
+    const std::size_t answer = call->ask();
+    {
+        std::lock_guard lock(call->mutex);
+        call->answer = answer;
+        call->answered = true;
+    }
+    call->done.notify_all();
+}
+
+std::size_t GuiPrompter::onWindowThread(std::function<std::size_t()> ask, std::size_t fallback) {
+    if (QThread::currentThread() == parent_->thread()) return closing_ ? fallback : ask();
+    auto call = std::make_shared<Call>();
+    call->ask = std::move(ask);
+    {
+        std::lock_guard lock(callsMutex_);
+        if (closing_) return fallback;
+        std::erase_if(calls_, [](const std::weak_ptr<Call>& weak) { return weak.expired(); });
+        calls_.push_back(call);
+    }
+    // Queued, not blocking: the window's thread may be waiting for this very
+    // worker, and close() must be able to release it.
+    QMetaObject::invokeMethod(parent_, [this, call] { answer(call); }, Qt::QueuedConnection);
+    std::unique_lock lock(call->mutex);
+    call->done.wait(lock, [&] { return call->answered || call->abandoned; });
+    return call->answered ? call->answer : fallback;
 }
 
 void GuiPrompter::showMessage(std::string_view text, MessageIcon icon, std::string_view caption) {
@@ -96,60 +138,68 @@ void GuiPrompter::showMessage(std::string_view text, MessageIcon icon, std::stri
     // to the other search mode, to help and to support.
     const bool standardNothing = text == kStandardNothingFoundNotice;
     const bool advanceNothing = text == kAdvanceNothingFoundNotice;
-    onWindowThread([&] {
-        if (standardNothing) {
-            CMsgStand notice(parent_);
-            notice.exec();
-            return;
-        }
-        if (advanceNothing) {
-            CAdvanceDlg notice(parent_);
-            notice.exec();
-            return;
-        }
-        QMessageBox box(parent_);
-        box.setWindowTitle(title);
-        box.setText(message);
-        box.setIcon(icon == MessageIcon::Error         ? QMessageBox::Critical
-                    : icon == MessageIcon::Warning     ? QMessageBox::Warning
-                    : icon == MessageIcon::Question    ? QMessageBox::Question
-                                                       : QMessageBox::Information);
-        box.exec();
-    });
+    QWidget* parent = parent_;
+    onWindowThread(
+        [=]() -> std::size_t {
+            if (standardNothing) {
+                CMsgStand notice(parent);
+                notice.exec();
+                return 0;
+            }
+            if (advanceNothing) {
+                CAdvanceDlg notice(parent);
+                notice.exec();
+                return 0;
+            }
+            QMessageBox box(parent);
+            box.setWindowTitle(title);
+            box.setText(message);
+            box.setIcon(icon == MessageIcon::Error      ? QMessageBox::Critical
+                        : icon == MessageIcon::Warning  ? QMessageBox::Warning
+                        : icon == MessageIcon::Question ? QMessageBox::Question
+                                                        : QMessageBox::Information);
+            box.exec();
+            return 0;
+        },
+        0);
 }
 
 bool GuiPrompter::askYesNo(std::string_view text, std::string_view caption) {
     if (closing_) return false;
-    bool yes = false;
     const QString message = ToQt(text);
     const QString title = ToQt(caption);
-    onWindowThread([&] {
-        yes = QMessageBox::question(parent_, title, message, QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::No) == QMessageBox::Yes;
-    });
-    return yes;
+    QWidget* parent = parent_;
+    return onWindowThread(
+               [=]() -> std::size_t {
+                   return QMessageBox::question(parent, title, message,
+                                                QMessageBox::Yes | QMessageBox::No,
+                                                QMessageBox::No) == QMessageBox::Yes;
+               },
+               0) == 1;
 }
 
 std::size_t GuiPrompter::askChoice(std::string_view text, const std::vector<std::string>& answers,
                                    std::size_t defaultAnswer, std::string_view caption) {
     if (closing_) return defaultAnswer;
-    std::size_t chosen = defaultAnswer;
     const QString message = ToQt(text);
     const QString title = ToQt(caption);
-    onWindowThread([&] {
-        QMessageBox box(parent_);
-        box.setWindowTitle(title);
-        box.setText(message);
-        box.setIcon(QMessageBox::Question);
-        std::vector<QPushButton*> buttons;
-        for (const std::string& answer : answers)
-            buttons.push_back(box.addButton(ToQt(answer), QMessageBox::AcceptRole));
-        if (defaultAnswer < buttons.size()) box.setDefaultButton(buttons[defaultAnswer]);
-        box.exec();
-        for (std::size_t i = 0; i < buttons.size(); ++i)
-            if (box.clickedButton() == buttons[i]) chosen = i;
-    });
-    return chosen;
+    QWidget* parent = parent_;
+    return onWindowThread(
+        [=]() -> std::size_t {
+            QMessageBox box(parent);
+            box.setWindowTitle(title);
+            box.setText(message);
+            box.setIcon(QMessageBox::Question);
+            std::vector<QPushButton*> buttons;
+            for (const std::string& answer : answers)
+                buttons.push_back(box.addButton(ToQt(answer), QMessageBox::AcceptRole));
+            if (defaultAnswer < buttons.size()) box.setDefaultButton(buttons[defaultAnswer]);
+            box.exec();
+            for (std::size_t i = 0; i < buttons.size(); ++i)
+                if (box.clickedButton() == buttons[i]) return i;
+            return defaultAnswer;
+        },
+        defaultAnswer);
 }
 
 }  // namespace datrevo::ui

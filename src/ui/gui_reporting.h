@@ -10,9 +10,12 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "base/observer.h"
 #include "base/prompter.h"
@@ -63,9 +66,11 @@ private:
 class GuiPrompter : public Prompter {
 public:
     explicit GuiPrompter(QWidget* parent) : parent_(parent) {}
-    // From now on questions from workers get their safe default at once:
-    // the window is closing and waits for its workers.
-    void close() { closing_ = true; }
+    // From now on questions get their safe default at once, and a worker
+    // still waiting for an answer stops waiting: the window is closing and
+    // is about to wait for its workers. Call before waiting for any worker.
+    void close();
+    bool closed() const { return closing_; }
 
     void showMessage(std::string_view text, MessageIcon icon, std::string_view caption) override;
     bool askYesNo(std::string_view text, std::string_view caption) override;
@@ -73,11 +78,27 @@ public:
                           std::size_t defaultAnswer, std::string_view caption) override;
 
 private:
-    // Runs `ask` on the window's thread and waits for it.
-    void onWindowThread(const std::function<void()>& ask);
+    // One question handed from a worker to the window's thread. The worker
+    // waits until it was answered or abandoned; the answer lives here, not
+    // on the worker's stack, so an abandoned question may still end later.
+    struct Call {
+        std::function<std::size_t()> ask;
+        std::mutex mutex;
+        std::condition_variable done;
+        bool answered = false;
+        bool abandoned = false;
+        std::size_t answer = 0;
+    };
+
+    // Runs `ask` on the window's thread and waits for its answer; `fallback`
+    // when the window closes first.
+    std::size_t onWindowThread(std::function<std::size_t()> ask, std::size_t fallback);
+    void answer(const std::shared_ptr<Call>& call);
 
     QWidget* parent_;
     std::atomic<bool> closing_{false};
+    std::mutex callsMutex_;
+    std::vector<std::weak_ptr<Call>> calls_;  // questions workers wait for
 };
 
 // A prompter that forwards to another one chosen later (tests put a

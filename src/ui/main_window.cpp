@@ -18,6 +18,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QTimer>
 #include <QStyle>
@@ -31,6 +34,7 @@
 #include "fat/folder_naming.h"
 #include "search/result_folder_lister.h"
 #include "ui/controls/bitmap_button.h"
+#include "ui/controls/check_tree.h"
 #include "ui/controls/colored_list.h"
 #include "ui/controls/folder_control.h"
 #include "ui/controls/link_label.h"
@@ -78,6 +82,10 @@ QPushButton* Button(const char* text, int id, const char* picture, QWidget* pare
     button->setBitmaps(pictures.normal, pictures.pressed, pictures.disabled);
     button->setCaptionPlacement(CBtn::CaptionPlacement::Below);
     button->setTextColor(Qt::black, QColor(150, 150, 150));
+    // Return means "Next" (the window's key handler), never the focused or
+    // the first button.
+    button->setAutoDefault(false);
+    button->setDefault(false);
     return button;
 }
 
@@ -131,7 +139,7 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
             },
             this,
             [this] {
-                controller_->stopWorkers();
+                stopEverything();
                 QCoreApplication::exit(0);
             },
             links_);
@@ -156,20 +164,48 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
     buildMenus();
     controller_->start();
     logFolder_->setText(ToQt(controller_->logFolder()));
-    // Once the window runs: no disk found means the no-disk dialog.
+    restoreWindowGeometry();
+}
+
+// Once the window runs: an inventory that found no disk (at start-up, after
+// "Refresh List", after Back to the disk page) means the no-disk dialog,
+// once however many inventories were taken meanwhile.
+void MainWindow::scheduleNoDiskNotice() {
+    if (noDiskPending_ || noDiskShowing_) return;
+    noDiskPending_ = true;
     QTimer::singleShot(0, this, &MainWindow::showNoDiskNotice);
 }
 
 void MainWindow::showNoDiskNotice() {
-    if (controller_->deviceItems().empty() && noDiskNotice_) noDiskNotice_();
+    noDiskPending_ = false;
+    if (controller_->page() != WizardPage::Disks || !controller_->deviceItems().empty() ||
+        !noDiskNotice_)
+        return;
+    noDiskShowing_ = true;  // its own retry takes inventories too
+    noDiskNotice_();
+    noDiskShowing_ = false;
+}
+
+// The size and place of the last run, within the screen; else the window's
+// preferred size, no larger than the screen's free area.
+void MainWindow::restoreWindowGeometry() {
+    const QSettings settings;
+    if (settings.contains(kGeometryKey) && restoreGeometry(settings.value(kGeometryKey).toByteArray()))
+        return;
+    const QScreen* shown = screen();
+    const QRect free = shown != nullptr ? shown->availableGeometry() : QRect(0, 0, 800, 600);
+    resize(std::min(kPreferredWidth, free.width()), std::min(kPreferredHeight, free.height()));
+}
+
+void MainWindow::storeWindowGeometry() {
+    QSettings settings;
+    settings.setValue(kGeometryKey, saveGeometry());
 }
 
 void MainWindow::showAbout() { CAboutDlg(this, links_).exec(); }
 
 MainWindow::~MainWindow() {
-    messageBoxes_.close();  // workers asking now get their default: we wait for them
-    saveRunner_->stop();
-    populate_.stop();
+    stopEverything();  // workers asking now get their default: we wait for them
     controller_.reset();
 }
 
@@ -187,6 +223,14 @@ void MainWindow::buildControls() {
     back_ = Button("Back", 1059, image::kBack, this);
     next_ = Button("Next", 1058, image::kNext, this);
     auto* about = Button("About Us", 1114, image::kAboutUs, this);
+    help->setToolTip("Open the help file (F1)");
+    loadLog_->setToolTip("Load a recovery log saved earlier, instead of searching again");
+    saveLog_->setToolTip("Save this recovery to a log file, to load it later");
+    exitButton->setToolTip("Leave the program");
+    save_->setToolTip("Save the ticked folders, or the files selected in the list");
+    back_->setToolTip("Go back one step");
+    next_->setToolTip("Go on to the next step (Return)");
+    about->setToolTip("About this program and its maker");
     for (QPushButton* button : {help, loadLog_, saveLog_, save_, back_, next_})
         toolbar->addWidget(button);
     toolbar->addStretch();
@@ -217,12 +261,18 @@ void MainWindow::buildControls() {
     connect(loadLog_, &QPushButton::clicked, this, &MainWindow::loadLogClicked);
 
     auto* panels = new QHBoxLayout;
-    tree_ = new QTreeWidget(this);
+    tree_ = new CCheckTree(this);
     tree_->setObjectName("tree");
     tree_->setHeaderHidden(true);
-    tree_->setMinimumWidth(260);
+    tree_->setMinimumWidth(200);
+    // What the keyboard or a click makes current is chosen: a disk, a
+    // partition, a file system, a folder to list.
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+                if (!fillingTree_) treeCurrentChanged(item);
+            });
     connect(tree_, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item, int) { treeItemClicked(item); });
+            [this](QTreeWidgetItem* item, int) { treeCurrentChanged(item); });
     connect(tree_, &QTreeWidget::itemChanged, this, &MainWindow::treeItemChanged);
     tree_->installEventFilter(this);
     connect(tree_, &QTreeWidget::itemExpanded, this, &MainWindow::folderExpanded);
@@ -265,6 +315,7 @@ void MainWindow::buildControls() {
             fileList_->setColumnWidth(column, width);
     }
     fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    fileList_->setTextElideMode(Qt::ElideMiddle);
     connect(fileList_, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* row, int) { openRow(row); });
     right->addWidget(fileList_);
@@ -288,11 +339,16 @@ void MainWindow::buildControls() {
     endField_->setObjectName("id1071");
     fields->addWidget(endField_, 2, 1);
     searchMore_ = Button("Search More Partitions", 1062, image::kSearchMorePartitions, this);
+    searchMore_->setToolTip("Search the disk for lost or deleted partitions");
     stopSearching_ = Button("Stop Searching Partitions", 1110, image::kStopSearchingPartitions, this);
+    stopSearching_->setToolTip("Stop the search for partitions; what was found stays listed");
     fields->addWidget(searchMore_, 3, 0);
     fields->addWidget(stopSearching_, 3, 1);
     connect(searchMore_, &QPushButton::clicked, this,
-            [this] { controller_->searchMorePartitions(); });
+            [this] {
+                observer_.reset();  // the bar starts from nothing
+                controller_->searchMorePartitions();
+            });
     connect(stopSearching_, &QPushButton::clicked, this,
             [this] { controller_->stopSearchingPartitions(); });
     right->addWidget(partitionFields_);
@@ -344,6 +400,7 @@ void MainWindow::buildControls() {
     status_ = Label("", 1074, this);
     search->addWidget(status_, 7, 0, 1, 3);
     stopSearch_ = Button("Stop Search", 1092, image::kStopSearch, this);
+    stopSearch_->setToolTip("Stop searching; what was found so far is shown");
     connect(stopSearch_, &QPushButton::clicked, this, [this] { controller_->stopSearch(); });
     search->addWidget(stopSearch_, 8, 0);
     right->addWidget(searchPage_);
@@ -362,6 +419,7 @@ void MainWindow::buildControls() {
             [this] { controller_->chooseMode(SearchMode::Advance); });
     modeText_ = Label("", 1068, this);
     refresh_ = Button("Refresh List", 1135, image::kRefreshList, this);
+    refresh_->setToolTip("List the disks again");
     connect(refresh_, &QPushButton::clicked, this, [this] { controller_->refreshList(); });
     bottom->addWidget(standard_);
     bottom->addWidget(advance_);
@@ -418,6 +476,10 @@ void MainWindow::showState() {
         advance_->setAutoExclusive(true);
     }
     modeText_->setText(ToQt(wizard.modeText()));
+    if (wizard.inventoriesTaken() != inventoriesSeen_) {
+        inventoriesSeen_ = wizard.inventoriesTaken();
+        if (wizard.deviceItems().empty()) scheduleNoDiskNotice();
+    }
 
     const WizardPage page = wizard.page();
     partitionFields_->setVisible(page == WizardPage::Partitions);
@@ -429,6 +491,12 @@ void MainWindow::showState() {
     endField_->setText(ToQt(wizard.endField()));
     searchPage_->setVisible(page == WizardPage::Searching);
     lostSearch_->setVisible(wizard.lostPartitionSearchRunning());
+    if (wizard.lostPartitionSearchRunning() && !lostSearchTime_.isValid()) {
+        lostSearchTime_.start();
+        showLostSearchProgress(0);
+    } else if (!wizard.lostPartitionSearchRunning()) {
+        lostSearchTime_.invalidate();
+    }
     details_->setVisible(page != WizardPage::Results);
     fileList_->setVisible(page == WizardPage::Results);
     currentFolder_->setVisible(page == WizardPage::Results);
@@ -447,6 +515,28 @@ void MainWindow::showState() {
     range_->setText(ToQt(values.range));
     showSearchDisplay();
     fillTree();
+    // Each new page: the keyboard starts in the tree (while searching it is
+    // hidden, and "Stop Search" takes the focus).
+    if (focusedPage_ != page) {
+        focusedPage_ = page;
+        if (page == WizardPage::Searching) {
+            if (stopSearch_->isVisible()) stopSearch_->setFocus();
+        } else {
+            tree_->setFocus();
+        }
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape: event->accept(); return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            if (next_->isVisible() && next_->isEnabled()) next_->click();
+            return;
+        default: QDialog::keyPressEvent(event);
+    }
 }
 
 void MainWindow::showSearchDisplay() {
@@ -457,8 +547,32 @@ void MainWindow::showSearchDisplay() {
     folders_->setText(QString::number(display.folders));
     bootSectors_->setText(QString::number(display.bootSectors));
     progress_->setValue(display.percent);
-    progress_->setCaption(ToQt(display.caption));
-    if (controller_->lostPartitionSearchRunning()) lostProgress_->setValue(display.percent);
+    // A caption that carries a figure of its own ("0  % Completed ") would
+    // read "0  % Completed 0%": the bar adds the figure.
+    QString caption = ToQt(display.caption);
+    static const QRegularExpression leadingFigure(QStringLiteral("^\\s*\\d+\\s*%\\s*"));
+    caption.remove(leadingFigure);
+    progress_->setCaption(caption);
+    if (controller_->lostPartitionSearchRunning()) showLostSearchProgress(display.percent);
+}
+
+// The lost-partition search's bar with the time it will still take, from
+// the time it took so far: a large disk moves the bar slowly.
+void MainWindow::showLostSearchProgress(int percent) {
+    if (!lostSearchTime_.isValid()) lostSearchTime_.start();
+    lostProgress_->setValue(percent);
+    lostProgress_->setShowPercent(false);
+    QString text = QStringLiteral("Completed %1%").arg(percent);
+    const qint64 elapsed = lostSearchTime_.elapsed();
+    if (percent >= 1 && percent < 100) {
+        const qint64 left = elapsed * (100 - percent) / percent / 1000;  // seconds
+        text += left >= 120   ? QStringLiteral(" - about %1 minutes left").arg((left + 30) / 60)
+                : left >= 10 ? QStringLiteral(" - about %1 seconds left").arg(left)
+                             : QStringLiteral(" - a few seconds left");
+    } else if (percent < 1) {
+        text += QStringLiteral(" - estimating the time left");
+    }
+    lostProgress_->setWindowText(text);
 }
 
 // The tree of the current page: the disks, the partitions of the disk, the
@@ -497,6 +611,12 @@ void MainWindow::fillTree() {
             setTreeIcon(item, page == WizardPage::Partitions ? kImagePartition : kImageDrive);
     }
     root->setExpanded(true);
+    // The highlight shows what the page has chosen: the partition or file
+    // system whose details are shown, on the disk page nothing yet.
+    const int chosen = page == WizardPage::Partitions    ? wizard.selectedPartition()
+                       : page == WizardPage::FileSystems ? wizard.selectedVolume() - 1
+                                                         : -1;
+    tree_->setCurrentItem(chosen >= 0 && chosen < root->childCount() ? root->child(chosen) : root);
     fillingTree_ = false;
 }
 
@@ -509,6 +629,7 @@ void MainWindow::fillResultTree() {
     treeTexts_.clear();
     resultItems_.clear();
     shownFolder_ = kNoItem;
+    listedFolder_ = kNoItem;
     const TreeModel& model = context_.folders.model();
     // A large tree takes a while to fill: the bar moves, painted at once as
     // the window's thread does not return to its loop meanwhile.
@@ -545,20 +666,24 @@ void MainWindow::fillResultTree() {
     if (context_.folders.root() != kNoItem) {
         add(nullptr, context_.folders.root());
         tree_->topLevelItem(0)->setExpanded(true);
+        tree_->setCurrentItem(tree_->topLevelItem(0));
         showFolder(context_.folders.root());
     }
     treeLoading_->hide();
     fillingTree_ = false;
 }
 
-void MainWindow::treeItemClicked(QTreeWidgetItem* item) {
+void MainWindow::treeCurrentChanged(QTreeWidgetItem* item) {
     if (item == nullptr || (item->parent() == nullptr && !treeHoldsResult_)) return;
     const auto index = static_cast<int>(IdOf(item));
     switch (controller_->page()) {
         case WizardPage::Disks: controller_->selectDevice(index); break;
         case WizardPage::Partitions: controller_->selectPartition(index); break;
         case WizardPage::FileSystems: controller_->selectFileSystem(index + 1); break;
-        case WizardPage::Results: showFolder(static_cast<ItemId>(index)); break;
+        case WizardPage::Results:
+            // Once per folder: a click makes the item current and is a click.
+            if (static_cast<ItemId>(index) != listedFolder_) showFolder(static_cast<ItemId>(index));
+            break;
         default: break;
     }
 }
@@ -599,6 +724,7 @@ void MainWindow::showFolder(ItemId item) {
     if (!controller_->resultReady() || saveRunner_->running() ||
         !context_.folders.model().contains(item))
         return;
+    listedFolder_ = item;
     const std::size_t walk = context_.folders.nodes().size() +
                              (IsNtfsResult(context_) ? context_.catalogue.EntryTable.count() : 0u);
     if (walk > populateThreshold_) {
@@ -663,26 +789,52 @@ void MainWindow::showRows(ItemId item, const std::vector<FileRow>& rows) {
             entry->setIcon(0, iconForFile(entry->text(file_col::Name)));
         }
         if (row.deleted) entry->setForeground(0, QBrush(QColor(160, 0, 0)));
+        entry->setToolTip(file_col::Name, entry->text(file_col::Name));  // the whole name
         if (row.pastDiskEnd) {
             entry->setForeground(0, QBrush(QColor(128, 128, 128)));
-            entry->setToolTip(0, "The data of this file lies beyond the end of the disk");
+            entry->setToolTip(0, entry->text(file_col::Name) +
+                                     "\nThe data of this file lies beyond the end of the disk");
         }
     }
     fileList_->resort();
+    fitNameColumn();
     shownFolder_ = item;
     const std::string path = context_.folders.FolderPath(item);
     currentFolder_->setText("Current Folder : " + ToQt(path.empty() ? "Root" : path));
 }
 
+// The Name column as wide as its longest name, within the width the other
+// columns leave; a longer name is cut in its middle (the tooltip has it all).
+void MainWindow::fitNameColumn() {
+    int others = 0;
+    for (int column = 0; column < fileList_->columnCount(); ++column)
+        if (column != file_col::Name && !fileList_->isColumnHidden(column))
+            others += fileList_->columnWidth(column);
+    const int free = fileList_->viewport()->width() - others;
+    const int minimum = kFileListColumns[file_col::Name].width;
+    fileList_->resizeColumnToContents(file_col::Name);
+    fileList_->setColumnWidth(file_col::Name,
+                              std::max(minimum, std::min(fileList_->columnWidth(file_col::Name), free)));
+}
+
 void MainWindow::saveLogClicked() {
     if (!controller_->resultReady() || busyWithResult()) return;
-    const QString path = logPaths_(true, logFolder_->text());
-    if (!path.isEmpty()) controller_->saveLog(path.toStdString());
+    QString path = logPaths_(true, logFolder_->text());
+    if (path.isEmpty()) return;
+    // Load Log offers *.MPD files: a name without an extension gets it.
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".MPD");
+    if (controller_->saveLog(path.toStdString()))
+        static_cast<Prompter&>(prompter_).showMessage(
+            (QStringLiteral("The recovery log was saved as\n") + path).toStdString(),
+            MessageIcon::Information);
 }
 
 void MainWindow::loadLogClicked() {
     const QString path = logPaths_(false, logFolder_->text());
-    if (!path.isEmpty()) controller_->loadLog(path.toStdString());
+    if (path.isEmpty())
+        controller_->loadLogCancelled();
+    else
+        controller_->loadLog(path.toStdString());
 }
 
 // Menu 253 of the tree ("Save") and menu 252 of the file list ("Open",
@@ -706,7 +858,7 @@ void MainWindow::buildMenus() {
     QAction* saveAllAction = MenuAction(listMenu_, "Save All", 32774);
     listMenu_->setDefaultAction(listSave);
     connect(open, &QAction::triggered, this, &MainWindow::openSelectedRow);
-    connect(listSave, &QAction::triggered, this, &MainWindow::saveSelected);
+    connect(listSave, &QAction::triggered, this, &MainWindow::saveListRows);
     connect(saveAllAction, &QAction::triggered, this, &MainWindow::saveAll);
     fileList_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(fileList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -723,16 +875,33 @@ void MainWindow::saveSelected() {
         const CheckState check = model.item(id).check;
         if (check == CheckState::Checked || check == CheckState::Partial) selection.checkMarks = true;
     }
-    if (!selection.checkMarks) {
-        for (QTreeWidgetItem* item : fileList_->selectedItems()) {
-            SelectedFileRow selected;
-            selected.folderItem = shownFolder_;
-            for (int column = 0; column < file_col::Count; ++column)
-                selected.row[column] = item->text(column).toStdString();
-            if (item->data(0, kFolderRowRole).toBool()) selected.row.icon = FileRowIcon::Folder;
-            selection.rows.push_back(std::move(selected));
-        }
+    if (!selection.checkMarks) selection.rows = selectedListRows();
+    startSave(std::move(selection));
+}
+
+// The file list's "Save" and "Open" on a file: the rows the user pointed at,
+// whatever folders are ticked in the tree.
+void MainWindow::saveListRows() {
+    if (!controller_->resultReady() || busyWithResult()) return;
+    SaveSelection selection;
+    selection.rows = selectedListRows();
+    startSave(std::move(selection));
+}
+
+std::vector<SelectedFileRow> MainWindow::selectedListRows() const {
+    std::vector<SelectedFileRow> rows;
+    for (QTreeWidgetItem* item : fileList_->selectedItems()) {
+        SelectedFileRow selected;
+        selected.folderItem = shownFolder_;
+        for (int column = 0; column < file_col::Count; ++column)
+            selected.row[column] = item->text(column).toStdString();
+        if (item->data(0, kFolderRowRole).toBool()) selected.row.icon = FileRowIcon::Folder;
+        rows.push_back(std::move(selected));
     }
+    return rows;
+}
+
+void MainWindow::startSave(SaveSelection selection) {
     if (!selection.checkMarks && selection.rows.empty()) {
         static_cast<Prompter&>(prompter_).showMessage(kNothingSelectedMessage, MessageIcon::Information);
         return;
@@ -777,7 +946,7 @@ void MainWindow::openRow(QTreeWidgetItem* row) {
     if (target.kind != OpenTarget::Kind::File) return;
     fileList_->clearSelection();
     row->setSelected(true);
-    saveSelected();
+    saveListRows();
 }
 
 // Names may change while a save reads the folders' directories.
@@ -833,10 +1002,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             QTreeWidgetItem* to = from == nullptr     ? nullptr
                                   : key == Qt::Key_Up ? tree_->itemAbove(from)
                                                       : tree_->itemBelow(from);
-            if (to != nullptr && to->parent() != nullptr) {
-                tree_->setCurrentItem(to);
-                showFolder(IdOf(to));
-            }
+            if (to != nullptr && to->parent() != nullptr) tree_->setCurrentItem(to);  // lists it
             return true;
         }
     }
@@ -855,11 +1021,20 @@ void MainWindow::reject() {
     const bool leave = static_cast<Prompter&>(prompter_).askYesNo(kExitQuestion);
     exitAsked_ = false;
     if (!leave) return;
+    stopEverything();
+    storeWindowGeometry();
+    if (openWebPage_) openWebPage_();
+    QDialog::reject();
+}
+
+// Questions first: a worker may be waiting for an answer from this thread
+// (a stopped search that found nothing asks for its notice), and this thread
+// is about to wait for the workers.
+void MainWindow::stopEverything() {
+    messageBoxes_.close();
     saveRunner_->stop();
     populate_.stop();
     controller_->stopWorkers();
-    if (openWebPage_) openWebPage_();
-    QDialog::reject();
 }
 
 // The application's own exit command (Ctrl+Q): one question first, then
@@ -873,12 +1048,13 @@ void MainWindow::quitRequested() {
         exitAsked_ = false;
         return;
     }
+    // A finished result has no search worker left to stop: the offer to store
+    // it comes before the open questions are closed.
     const bool finishedResult = controller_->resultReady() && !busyWithResult();
-    saveRunner_->stop();
-    populate_.stop();
-    controller_->stopWorkers();
     if (finishedResult && prompter.askYesNo(kSaveRecoveryQuestion)) saveLogClicked();
+    stopEverything();
     exitAsked_ = false;
+    storeWindowGeometry();
     QDialog::reject();
 }
 

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QIcon>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <string>
 #include <vector>
@@ -39,6 +41,11 @@ inline constexpr const char* kBackgroundStyle = "background-color: rgb(244, 251,
 inline constexpr const char* kSaveRecoveryQuestion = "Do you want to save the recovery?";
 inline constexpr const char* kExitQuestion = "Do you want to exit from Vantorrel Datrevo?";
 inline constexpr const char* kQuitQuestion = "Do you want to Exit?";
+// The window's size and place between runs (QSettings), and its size on the
+// first run, no larger than the screen's free area.
+inline constexpr const char* kGeometryKey = "mainWindow/geometry";
+inline constexpr int kPreferredWidth = 1000;
+inline constexpr int kPreferredHeight = 680;
 
 class SaveRunner;
 class CColoredListCtrl;
@@ -66,7 +73,10 @@ public:
 
     WizardController& wizard() { return *controller_; }
     // Tests answer the questions instead of message boxes.
-    void setPrompter(Prompter* prompter) { prompter_.setTarget(prompter); }
+    // Null puts the message boxes back.
+    void setPrompter(Prompter* prompter) {
+        prompter_.setTarget(prompter != nullptr ? prompter : &messageBoxes_);
+    }
     // Lists the folder of a result item in the file list.
     void showFolder(ItemId item);
 
@@ -86,9 +96,11 @@ public:
     // A list fill runs on the worker.
     bool populating() const { return populating_; }
 
-    // "Save" (button and menus): the tree's check marks when any is set,
-    // else the selected rows of the file list. "Save All": the whole result.
+    // "Save" (button and the tree's menu): the tree's check marks when any is
+    // set, else the selected rows of the file list. The file list's "Save":
+    // its selected rows. "Save All": the whole result.
     void saveSelected();
+    void saveListRows();
     void saveAll();
     // "Open" on the first selected row of the file list.
     void openSelectedRow();
@@ -99,14 +111,26 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Return means "Next" while it is offered; Escape does nothing (Exit and
+    // the close box leave).
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
+    // Closes the open questions, then stops every worker and waits for it.
+    void stopEverything();
     void showState();
     void showSearchDisplay();
     void fillTree();
     void fillResultTree();
-    void treeItemClicked(QTreeWidgetItem* item);
+    void treeCurrentChanged(QTreeWidgetItem* item);
+    std::vector<SelectedFileRow> selectedListRows() const;
+    void startSave(SaveSelection selection);
+    void scheduleNoDiskNotice();
+    void fitNameColumn();
+    void showLostSearchProgress(int percent);
+    void restoreWindowGeometry();
+    void storeWindowGeometry();
     void treeItemChanged(QTreeWidgetItem* item, int column);
     void syncCheckStates();
     void saveLogClicked();
@@ -138,10 +162,16 @@ private:
     QMenu* treeMenu_ = nullptr;  // menu 253
     QMenu* listMenu_ = nullptr;  // menu 252
     ItemId shownFolder_ = kNoItem;  // the folder the file list shows
+    ItemId listedFolder_ = kNoItem;  // the folder last asked for (its rows may be coming)
     std::unordered_map<ItemId, QTreeWidgetItem*> resultItems_;
     QHash<QString, QIcon> iconsBySuffix_;
     QHash<QString, QIcon> pictureIcons_;
     bool exitAsked_ = false;
+    bool noDiskPending_ = false;
+    bool noDiskShowing_ = false;
+    int inventoriesSeen_ = 0;
+    QElapsedTimer lostSearchTime_;  // runs while the lost-partition search does
+    std::optional<WizardPage> focusedPage_;  // the page the tree took the focus on
     PopulateTask populate_;
     PopulateWindow* populateWindow_ = nullptr;
     std::size_t populateThreshold_ = kPopulateOnWorkerRows;

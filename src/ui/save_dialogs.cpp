@@ -277,10 +277,12 @@ ReplaceDialog::ReplaceDialog(QWidget* parent, const QString& existingName, const
         buttons->addWidget(button);
         return button;
     };
-    answer("Overwrite", 1, ReplaceAction::Overwrite);
-    answer("Rename", 1027, ReplaceAction::Rename);
-    answer("Skip", 2, ReplaceAction::Skip);
-    answer("Cancel", 1029, ReplaceAction::Cancel);
+    // Return keeps the file there: Skip is the default, and no other answer
+    // takes Return by having the focus.
+    answer("Overwrite", 1, ReplaceAction::Overwrite)->setAutoDefault(false);
+    answer("Rename", 1027, ReplaceAction::Rename)->setAutoDefault(false);
+    answer("Skip", 2, ReplaceAction::Skip)->setDefault(true);
+    answer("Cancel", 1029, ReplaceAction::Cancel)->setAutoDefault(false);
     // Kept for the ids; the check box gives the answer for all files.
     Button("Yes to &All", 1030, this)->hide();
     Button("No &to All", 1050, this)->hide();

@@ -1,6 +1,7 @@
 #include "ui/wizard_controller.h"
 
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 
 #include "disk/disk_inventory.h"
@@ -25,6 +26,21 @@ std::optional<std::int64_t> ReadSectorField(const std::string& text) {
     return value;
 }
 
+// "7.5 GB", "512 MB": a size as a person reads it.
+std::string SizeText(std::uint64_t bytes) {
+    constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes);
+    std::size_t unit = 0;
+    while (value >= 1024.0 && unit + 1 < std::size(kUnits)) {
+        value /= 1024.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, value < 10.0 && unit > 0 ? "%.1f %s" : "%.0f %s", value,
+                  kUnits[unit]);
+    return text;
+}
+
 std::string TempFolder() {
     std::error_code error;
     const auto folder = std::filesystem::temp_directory_path(error);
@@ -33,12 +49,27 @@ std::string TempFolder() {
 
 }  // namespace
 
+std::string DeviceTreeItemText(const DiskDescription& disk) {
+    std::string text = DeviceItemText(disk);
+    std::string tells;
+    if (disk.mediaType == kMediaImage) {
+        tells = std::filesystem::path(disk.deviceId).filename().string();
+    } else {
+        tells = disk.model;
+        const std::uint64_t bytes = disk.totalSectors * disk.bytesPerSector;
+        if (bytes > 0) tells += (tells.empty() ? "" : ", ") + SizeText(bytes);
+    }
+    if (!tells.empty()) text += " - " + tells;
+    return text;
+}
+
 WizardController::WizardController(RecoveryContext& context, Post post)
     : context_(context), post_(std::move(post)), workers_(context) {}
 
 WizardController::~WizardController() { stopWorkers(); }
 
 void WizardController::changed() {
+    if (!searchRunning_ && !loadRunning_) details_ = context_.details;
     if (onChange) onChange();
 }
 
@@ -58,12 +89,14 @@ void WizardController::start() {
 void WizardController::showDiskPage() {
     step_ = WizardStep::Inventory;
     context_.inventory = TakeDiskInventory(context_.inventoryOptions, context_.slots);
+    ++inventoriesTaken_;
     deviceItems_.clear();
     for (const DiskDescription& disk : context_.inventory.disks)
-        deviceItems_.push_back(DeviceItemText(disk));
+        deviceItems_.push_back(DeviceTreeItemText(disk));
     step_ = WizardStep::Disk;
     page_ = WizardPage::Disks;
     mode_.reset();
+    modeText_.clear();
     selectedDevice_.reset();
     context_.details.clear();
     partitionItems_.clear();
@@ -91,6 +124,8 @@ void WizardController::selectDevice(int slot) {
 void WizardController::chooseMode(SearchMode mode) {
     if (step_ != WizardStep::Disk || !controls_.modeEnabled) return;
     mode_ = mode;
+    // The mode text follows the checked mode, also after Back.
+    modeText_ = mode == SearchMode::Advance ? "Advance Search" : "Standard Search";
     controls_.nextEnabled = selectedDevice_.has_value();
     changed();
 }
@@ -138,7 +173,9 @@ void WizardController::fillPartitionDetails(int index) {
 }
 
 void WizardController::selectPartition(int index) {
-    if (step_ != WizardStep::Partition || searchRunning_) return;
+    // The lost-partition search appends to the list being read here: the
+    // selection waits until it has ended or was stopped.
+    if (step_ != WizardStep::Partition || searchRunning_ || lostRunning_) return;
     if (index < 0 || static_cast<std::size_t>(index) >= partitionItems_.size()) return;
     fillPartitionDetails(index);
     changed();
@@ -173,7 +210,10 @@ void WizardController::enterPartitionPage(bool listPartitions) {
     controls_.searchMoreVisible = true;
     controls_.typeFieldsEnabled = mode_ == SearchMode::Advance;
     guide_ = kGuidePartitionPage;
-    if (!table.partitionsListed) {
+    // A corrupted entry is reported while the table is read, before this
+    // page is shown: its notice is acted on here, in order, not when its
+    // queued copy arrives after the page has changed.
+    if (!table.partitionsListed || table.corrupted) {
         // As the read-failure notice does on the disk page.
         step_ = WizardStep::Disk;
         readFailureNotice();
@@ -196,11 +236,14 @@ void WizardController::searchMorePartitions() {
     if (step_ != WizardStep::Partition || lostRunning_ || searchRunning_) return;
     controls_.searchMoreVisible = false;
     controls_.stopSearchingVisible = true;
+    guide_ = kGuideLostSearching;
     startLostPartitionSearch();
     changed();
 }
 
+// Asked first (No by default); partitions found so far stay listed.
 void WizardController::stopSearchingPartitions() {
+    if (!lostRunning_ || !context_.prompter.askYesNo(kStopLostSearchQuestion)) return;
     if (lostRunning_) workers_.stopLostPartitionSearch();
 }
 
@@ -208,6 +251,12 @@ void WizardController::startLostPartitionSearch() {
     lostRunning_ = workers_.startLostPartitionSearch([this](const LostPartitionSearchResult&) {
         post_([this] { lostPartitionSearchDone(); });
     });
+    if (!lostRunning_) return;
+    // Nothing that reads the partition list or leaves the page meanwhile.
+    controls_.nextEnabled = false;
+    controls_.backEnabled = false;
+    controls_.loadLogEnabled = false;
+    controls_.typeFieldsEnabled = false;
 }
 
 void WizardController::lostPartitionSearchDone() {
@@ -215,9 +264,14 @@ void WizardController::lostPartitionSearchDone() {
     controls_.stopSearchingVisible = false;
     controls_.searchMoreVisible = step_ == WizardStep::Partition;
     if (step_ == WizardStep::Partition) {
+        controls_.nextEnabled = true;
+        controls_.backEnabled = true;
+        controls_.loadLogEnabled = true;
+        controls_.typeFieldsEnabled = mode_ == SearchMode::Advance;
         refreshPartitionItems();
-        fillPartitionDetails(partitionItems_.empty() ? -1 : selectedPartition_);
-        if (guide_ == kGuideCorruptedTable) guide_ = kGuidePartitionPage;
+        // The first partition found, or the whole disk.
+        fillPartitionDetails(partitionItems_.empty() ? -1 : 0);
+        guide_ = kGuideLostDone;
     }
     changed();
 }
@@ -310,6 +364,7 @@ void WizardController::startSearch() {
     if (!advance)
         ValidatePartition(context_);
 
+    details_ = context_.details;  // the search's summary, shown while it runs
     step_ = advance ? WizardStep::FileSystems : WizardStep::Results;
     page_ = WizardPage::Searching;
     guide_ = kGuideSearching;
@@ -317,9 +372,12 @@ void WizardController::startSearch() {
     controls_.refreshVisible = false;
     controls_.modeEnabled = false;
     controls_.stopSearchVisible = true;
-    searchRunning_ = workers_.startPartitionSearch([this](const SearchOutcome& outcome) {
-        post_([this, outcome] { searchDone(outcome, false); });
-    });
+    leaving_ = std::stop_source();
+    searchRunning_ = workers_.startPartitionSearch(
+        [this, advance, leaving = leaving_.get_token()](const SearchOutcome& outcome) {
+            if (!advance) nameFatFolders(leaving);
+            post_([this, outcome] { searchDone(outcome, false); });
+        });
     changed();
 }
 
@@ -336,10 +394,13 @@ void WizardController::next() {
             controls_.refreshVisible = false;
             controls_.modeEnabled = false;
             controls_.nextVisible = false;
-            controls_.stopSearchVisible = true;
+            controls_.stopSearchVisible = false;  // the recovery has no scan to stop
             recoveryRunning_ = true;
+            leaving_ = std::stop_source();
             searchRunning_ = workers_.startVolumeRecovery(
-                selectedVolume_, [this](const SearchOutcome& outcome) {
+                selectedVolume_,
+                [this, leaving = leaving_.get_token()](const SearchOutcome& outcome) {
+                    nameFatFolders(leaving);
                     post_([this, outcome] { searchDone(outcome, true); });
                 });
             changed();
@@ -350,13 +411,29 @@ void WizardController::next() {
 }
 
 void WizardController::stopWorkers() {
-    workers_.stopSearch();
+    leaving_.request_stop();
+    workers_.abandonSearch();
     workers_.stopLostPartitionSearch();
+    loader_.request_stop();
     workers_.wait();
+    if (loader_.joinable()) loader_.join();
+}
+
+// On the search's worker, after its phases: a FAT result's folders named
+// from their parents' directories, deletion passed down, as opening each
+// folder would do. Every folder's directory is read: not on the window's
+// thread.
+void WizardController::nameFatFolders(std::stop_token leaving) {
+    if (!IsFatKind(context_.activeLayout.kind)) return;
+    NameAllFatFolders(context_.folders, context_.selectedDisk(), context_.activeLayout, leaving);
+    PassDeletionDown(context_.folders);
 }
 
 void WizardController::stopSearch() {
-    if (searchRunning_) workers_.stopSearch();
+    if (!searchRunning_ || recoveryRunning_ || !controls_.stopSearchVisible) return;
+    workers_.stopSearch();
+    controls_.stopSearchVisible = false;
+    changed();
 }
 
 void WizardController::searchDone(const SearchOutcome& outcome, bool recovery) {
@@ -375,14 +452,12 @@ void WizardController::searchDone(const SearchOutcome& outcome, bool recovery) {
         changed();
         return;
     }
-    // A FAT result: every folder named from its parent's directory, deletion
-    // passed down, as opening each folder would do.
-    if (IsFatKind(context_.activeLayout.kind)) {
-        NameAllFatFolders(context_.folders, context_.selectedDisk(), context_.activeLayout);
-        PassDeletionDown(context_.folders);
-    }
     guide_ = outcome.stopped ? std::string(kGuideStopped) : std::string(kGuideStandardDone);
     showResults();
+    if (outcome.stopped && !outcome.foundAnything) {  // nothing to store
+        controls_.saveEnabled = false;
+        controls_.saveLogEnabled = false;
+    }
     changed();
 }
 
@@ -422,16 +497,7 @@ void WizardController::showResults() {
 void WizardController::back() {
     if (searchRunning_ || !controls_.backEnabled) return;
     switch (step_) {
-        case WizardStep::Partition:
-            if (lostRunning_) {
-                workers_.stopLostPartitionSearch();
-                workers_.wait();
-                lostRunning_ = false;
-            }
-            noticeCounter_ = 1;
-            context_.selectedPartitions().clear();
-            showDiskPage();
-            return;
+        case WizardStep::Partition: leavePartitionPage(); return;
         case WizardStep::FileSystems:
             selectedVolume_ = 1;
             fileSystemItems_.clear();
@@ -455,22 +521,58 @@ bool WizardController::saveLog(const std::string& path) {
     return SaveRecoveryLog(path, context_, context_.prompter);
 }
 
+// Back to the disk page: the partitions of the disk are listed afresh.
+void WizardController::leavePartitionPage() {
+    if (lostRunning_) {
+        workers_.stopLostPartitionSearch();
+        workers_.wait();
+        lostRunning_ = false;
+    }
+    noticeCounter_ = 1;
+    context_.selectedPartitions().clear();
+    showDiskPage();
+}
+
 bool WizardController::loadLog(const std::string& path) {
-    if (step_ != WizardStep::Partition || searchRunning_ || lostRunning_) return false;
-    const LogLoadOutcome outcome = LoadRecoveryLog(path, context_, context_.prompter);
-    if (outcome != LogLoadOutcome::Loaded) {
-        changed();
+    if (step_ != WizardStep::Partition || searchRunning_ || lostRunning_ || loadRunning_)
         return false;
+    if (loader_.joinable()) loader_.join();  // an earlier load's ended thread
+    step_ = WizardStep::Results;
+    page_ = WizardPage::Searching;
+    guide_ = std::string(kLogPleaseWait);
+    controls_ = WizardControls{};
+    controls_.refreshVisible = false;
+    controls_.modeEnabled = false;
+    controls_.nextVisible = false;
+    searchPage_ = {};
+    loadRunning_ = true;
+    loader_ = std::jthread([this, path](std::stop_token stop) {
+        const LogLoadOutcome outcome = LoadRecoveryLog(path, context_, context_.prompter, stop);
+        if (outcome == LogLoadOutcome::Loaded) nameFatFolders(stop);
+        post_([this, outcome] { loadLogDone(outcome); });
+    });
+    changed();
+    return true;
+}
+
+void WizardController::loadLogDone(LogLoadOutcome outcome) {
+    loadRunning_ = false;
+    if (loader_.joinable()) loader_.join();
+    if (outcome != LogLoadOutcome::Loaded) {
+        // Rejected (its message was shown), or stopped by leaving.
+        step_ = WizardStep::Partition;
+        leavePartitionPage();
+        return;
     }
     mode_ = context_.search.mode;
-    if (IsFatKind(context_.activeLayout.kind)) {
-        NameAllFatFolders(context_.folders, context_.selectedDisk(), context_.activeLayout);
-        PassDeletionDown(context_.folders);
-    }
     guide_ = std::string(kLogLoadedGuide);
     showResults();
     changed();
-    return true;
+}
+
+void WizardController::loadLogCancelled() {
+    if (step_ == WizardStep::Partition && !searchRunning_ && !lostRunning_ && !loadRunning_)
+        leavePartitionPage();
 }
 
 }  // namespace datrevo::ui

@@ -10,10 +10,14 @@
 
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
+#include <thread>
+
 #include "base/search_mode.h"
+#include "log/recovery_log.h"
 #include "catalogue/details_list.h"
 #include "search/recovery_context.h"
 #include "search/search_workers.h"
@@ -70,10 +74,24 @@ inline constexpr const char* kGuideSearching =
     "You can stop searching Files and Folders by clicking on 'Stop Search' button. However, it "
     "is strongly recommended that you should allow the software to complete the searching "
     "Process.";
+inline constexpr const char* kGuideLostSearching =
+    "To stop press 'Stop Searching Partition' button or Please wait for the process to be "
+    "completed. It is strongly recommended that you should allow the software to complete the "
+    "Process.";
+inline constexpr const char* kGuideLostDone =
+    "Select the Partition from Top Panel from which you want to recover Data. Press 'Search More "
+    "Partitions' button to search other Lost or Deleted Partitions. Press 'Next' button to start "
+    "searching Data.";
+inline constexpr const char* kStopLostSearchQuestion = "Do you want to stop searching partition?";
 inline constexpr const char* kSelectPartitionType = "Select partition type";
 inline constexpr const char* kStartSectorInvalid = "Start sector is not valid";
 inline constexpr const char* kEndSectorInvalid = "Ending sector is not valid";
 inline constexpr const char* kPartitionTypeItems[] = {"FAT16", "FAT32", "NTFS", "UNKNOWN"};
+
+// The disk page's tree text of a disk: its kind and name ("Disk Image
+// (Disk1)") and what tells it apart: an image's file name, a device's model
+// and size.
+std::string DeviceTreeItemText(const DiskDescription& disk);
 
 class WizardController {
 public:
@@ -93,7 +111,9 @@ public:
     std::optional<SearchMode> mode() const { return mode_; }
     const std::string& guide() const { return guide_; }
     const WizardControls& controls() const { return controls_; }
-    const DetailsList& details() const { return context_.details; }
+    // The details rows: a copy taken while no worker runs (an Advance search
+    // writes the context's rows from its thread).
+    const DetailsList& details() const { return details_; }
     const std::string& modeText() const { return modeText_; }
     // Device items (one per offered disk, in slot order), partition items,
     // file-system items.
@@ -107,10 +127,16 @@ public:
     const std::string& startField() const { return startField_; }
     const std::string& endField() const { return endField_; }
     const SearchPageValues& searchPage() const { return searchPage_; }
-    bool searchRunning() const { return searchRunning_; }
+    // A search, a recovery or a log load runs on a worker.
+    bool searchRunning() const { return searchRunning_ || loadRunning_; }
     bool lostPartitionSearchRunning() const { return lostRunning_; }
+    // Counts the inventories taken (start-up, "Refresh List", Back to the
+    // disk page): the window says "no disk" after each that found none.
+    int inventoriesTaken() const { return inventoriesTaken_; }
     // The result tree may be read (no worker writes it).
-    bool resultReady() const { return step_ == WizardStep::Results && !searchRunning_; }
+    bool resultReady() const {
+        return step_ == WizardStep::Results && !searchRunning_ && !loadRunning_;
+    }
     RecoveryContext& context() { return context_; }
 
     // --- the user's actions ---
@@ -138,10 +164,15 @@ public:
     // Guide texts the engine sends through the observer.
     void engineGuide(std::string text);
 
-    // "Save Log" (results only) and "Load Log" (partition page only); the
-    // window's file dialogs give the path. True when done.
+    // "Save Log" (results only); the window's file dialog gives the path.
+    // True when written.
     bool saveLog(const std::string& path);
+    // "Load Log" (partition page only): the log is read and the tree rebuilt
+    // on a worker behind the search page's bar; the results page follows, or
+    // after a rejected log the disk page. True when the load started.
     bool loadLog(const std::string& path);
+    // The file dialog of "Load Log" was cancelled: back to the disk page.
+    void loadLogCancelled();
 
     // The folder for log files ("Path for Log File"): the temporary folder
     // when empty.
@@ -158,6 +189,9 @@ private:
     void lostPartitionSearchDone();
     void startSearch();
     void searchDone(const SearchOutcome& outcome, bool recovery);
+    void nameFatFolders(std::stop_token leaving);
+    void loadLogDone(LogLoadOutcome outcome);
+    void leavePartitionPage();
     void showFileSystemPage();
     void showResults();
     void refreshPartitionItems();
@@ -165,12 +199,14 @@ private:
     RecoveryContext& context_;
     Post post_;
     SearchWorkers workers_;
+    std::stop_source leaving_;  // the running search's later phases end: the program leaves
 
     WizardStep step_ = WizardStep::Inventory;
     WizardPage page_ = WizardPage::Disks;
     std::optional<SearchMode> mode_;
     std::string guide_;
     std::string modeText_;
+    DetailsList details_;
     WizardControls controls_;
     std::vector<std::string> deviceItems_;
     std::vector<std::string> partitionItems_;
@@ -184,9 +220,12 @@ private:
     SearchPageValues searchPage_;
     std::string logFolder_;
     int noticeCounter_ = 1;
+    int inventoriesTaken_ = 0;
     bool searchRunning_ = false;
     bool recoveryRunning_ = false;
     bool lostRunning_ = false;
+    bool loadRunning_ = false;
+    std::jthread loader_;  // the log load; declared last: joined before the rest goes
 };
 
 }  // namespace datrevo::ui

@@ -1,7 +1,9 @@
 // Renders every page of the window offscreen to PNG files for review, on the
-// way through an Advance NTFS search with a volume choice. With
-// DATREVO_RENDER_DIR unset the pages are rendered into a temporary folder
-// and only checked to be non-empty.
+// way through an Advance NTFS search with a volume choice, each at 800x600
+// and at 1280x900; at both sizes every shown control and the guide text lie
+// inside the window. With DATREVO_RENDER_DIR unset the pages are rendered
+// into a temporary folder and only checked to be non-empty.
+#include <QAbstractButton>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -36,10 +38,29 @@ private Q_SLOTS:
             window.wizard().refreshList();
             window.show();
             const auto render = [&](const char* name) {
-                QApplication::processEvents();
-                const QString path = QString::fromStdString((folder / name).string());
-                QVERIFY(window.grab().save(path));
-                QVERIFY(QFileInfo(path).size() > 0);
+                for (const QSize size : {QSize(800, 600), QSize(1280, 900)}) {
+                    window.resize(size);
+                    QApplication::processEvents();
+                    QCOMPARE(window.size(), size);
+                    // Usable: nothing shown is cut off by the window's edges.
+                    const QRect inside = window.rect();
+                    for (QWidget* control : window.findChildren<QWidget*>()) {
+                        if (!control->isVisible() || control->parentWidget() == nullptr ||
+                            (qobject_cast<QAbstractButton*>(control) == nullptr &&
+                             control->objectName() != "id1116"))  // buttons and the guide
+                            continue;
+                        const QRect at(control->mapTo(&window, QPoint(0, 0)), control->size());
+                        QVERIFY2(inside.contains(at), qPrintable(QString("%1 %2 at %3x%4").arg(
+                            name, control->objectName(), QString::number(size.width()),
+                            QString::number(size.height()))));
+                    }
+                    const QString stem = QString::fromLatin1(name).chopped(4);
+                    const QString path = QString::fromStdString(
+                        (folder / QString("%1-%2x%3.png").arg(stem).arg(size.width()).arg(size.height())
+                                      .toStdString()).string());
+                    QVERIFY(window.grab().save(path));
+                    QVERIFY(QFileInfo(path).size() > 0);
+                }
             };
             auto* guide = window.findChild<QLabel*>("id1116");
             auto* next = window.findChild<QPushButton*>("id1058");

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 #include <deque>
@@ -124,8 +125,10 @@ inline std::map<std::string, std::string> Md5OfFiles(const std::filesystem::path
 // The window listing only `image`, with scripted answers.
 class WindowDriver {
 public:
-    explicit WindowDriver(const ImageCopy& image)
-        : sysRoot_(MakeTempDir("window-sys")), window_({image.path()}) {
+    explicit WindowDriver(const ImageCopy& image) : WindowDriver(image.path()) {}
+    explicit WindowDriver(const std::string& imagePath)
+        : sysRoot_((QStandardPaths::setTestModeEnabled(true), MakeTempDir("window-sys"))),
+          window_({imagePath}) {
         window_.setPrompter(&prompter);
         window_.setSaveDialogs(&saveDialogs);
         window_.setLogPathProvider([this](bool saving, const QString&) {

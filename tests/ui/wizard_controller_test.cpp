@@ -317,7 +317,11 @@ TEST_F(Wizard, ALogSavedOnTheResultsLoadsOnThePartitionPage) {
 
     wizard().back();
     ASSERT_EQ(wizard().step(), WizardStep::Partition);
-    ASSERT_TRUE(wizard().loadLog(log));
+    ASSERT_TRUE(wizard().loadLog(log));  // on a worker, behind the search page
+    EXPECT_EQ(wizard().page(), WizardPage::Searching);
+    EXPECT_EQ(wizard().guide(), kLogPleaseWait);
+    EXPECT_FALSE(wizard().resultReady());
+    harness.finishWorkers();
     EXPECT_EQ(wizard().page(), WizardPage::Results);
     EXPECT_EQ(wizard().guide(), kLogLoadedGuide);
     EXPECT_EQ(harness.context().folders.nodes().size(), folders);
@@ -387,6 +391,114 @@ TEST_F(Wizard, ADiskWithoutPartitionTableStartsTheLostPartitionSearch) {
     // Once per visit of the disk page.
     wizard().readFailureNotice();
     EXPECT_FALSE(wizard().lostPartitionSearchRunning());
+}
+
+TEST_F(Wizard, ChoosingAPartitionWaitsForTheLostPartitionSearch) {
+    ToPartitionPage("mbr-primary", SearchMode::Standard);
+    wizard().searchMorePartitions();
+    ASSERT_TRUE(wizard().lostPartitionSearchRunning());
+    // The worker appends to the partition list: nothing reads it meanwhile,
+    // and nothing leaves the page.
+    EXPECT_FALSE(wizard().controls().nextEnabled);
+    EXPECT_FALSE(wizard().controls().backEnabled);
+    EXPECT_FALSE(wizard().controls().loadLogEnabled);
+    wizard().selectPartition(1);
+    EXPECT_EQ(wizard().selectedPartition(), 0);
+    EXPECT_EQ(wizard().startField(), "2048");
+    wizard().back();
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
+
+    harness.finishWorkers();
+    EXPECT_TRUE(wizard().controls().nextEnabled);
+    EXPECT_TRUE(wizard().controls().backEnabled);
+    EXPECT_TRUE(wizard().controls().loadLogEnabled);
+    wizard().selectPartition(1);
+    EXPECT_EQ(wizard().selectedPartition(), 1);
+    EXPECT_EQ(wizard().startField(), "10240");
+}
+
+TEST_F(Wizard, ATableWithACorruptedEntryStartsTheLostPartitionSearch) {
+    constexpr std::size_t kSectors = 8192;
+    std::vector<std::uint8_t> bytes(kSectors * 512);
+    const auto entry = [&](int index, std::uint8_t type, std::uint32_t first, std::uint32_t count) {
+        std::uint8_t* at = bytes.data() + 446 + 16 * index;
+        at[4] = type;
+        for (int b = 0; b < 4; ++b) {
+            at[8 + b] = static_cast<std::uint8_t>(first >> (8 * b));
+            at[12 + b] = static_cast<std::uint8_t>(count >> (8 * b));
+        }
+    };
+    entry(0, 0x06, 2048, 4096);         // a FAT16 partition
+    entry(1, 0x06, 0xFFFFF000u, 4096);  // starts far beyond the disk's end
+    bytes[510] = 0x55;
+    bytes[511] = 0xAA;
+    disk = test::CraftedImage(bytes);
+    harness.start(*disk);
+    wizard().selectDevice(0);
+    wizard().chooseMode(SearchMode::Standard);
+    wizard().next();
+    EXPECT_EQ(wizard().step(), WizardStep::Partition);
+    EXPECT_EQ(wizard().guide(), ui::kGuideCorruptedTable);
+    EXPECT_TRUE(wizard().lostPartitionSearchRunning());
+    harness.finishWorkers();
+    EXPECT_EQ(wizard().guide(), ui::kGuideLostDone);
+    EXPECT_TRUE(disk->unchanged());
+}
+
+TEST_F(Wizard, TheLostPartitionSearchSaysHowToStopItAndAsksBeforeStopping) {
+    ToPartitionPage("mbr-primary", SearchMode::Standard);
+    wizard().searchMorePartitions();
+    EXPECT_EQ(wizard().guide(), ui::kGuideLostSearching);
+    harness.prompter.yes = false;
+    wizard().stopSearchingPartitions();
+    ASSERT_EQ(harness.prompter.questions.size(), 1u);
+    EXPECT_EQ(harness.prompter.questions[0], ui::kStopLostSearchQuestion);
+    EXPECT_TRUE(wizard().lostPartitionSearchRunning());  // No: it goes on
+    harness.prompter.yes = true;
+    wizard().stopSearchingPartitions();
+    harness.finishWorkers();
+    EXPECT_EQ(wizard().guide(), ui::kGuideLostDone);
+    EXPECT_EQ(wizard().selectedPartition(), 0);  // the details of the first partition
+    EXPECT_EQ(wizard().startField(), "2048");
+}
+
+TEST_F(Wizard, DisksTellThemselvesApartByTheirImageFileNames) {
+    disk = test::FixtureImage("fat16");
+    harness.start(*disk);
+    ASSERT_EQ(wizard().deviceItems().size(), 1u);
+    const std::string name = std::filesystem::path(disk->path()).filename().string();
+    EXPECT_EQ(wizard().deviceItems()[0], "Disk Image (Disk0) - " + name);
+    DiskDescription device;
+    device.index = 2;
+    device.mediaType = "Removable Media";
+    device.model = "Card Reader";
+    device.totalSectors = 15523840;  // 7.4 GiB
+    EXPECT_EQ(ui::DeviceTreeItemText(device), DeviceItemText(device) + " - Card Reader, 7.4 GB");
+}
+
+TEST_F(Wizard, ARejectedLogAndACancelledLoadGoBackToTheDiskPage) {
+    ToPartitionPage("fat16", SearchMode::Standard);
+    const auto folder = test::MakeTempDir("wizard-bad-log");
+    const std::string log = (folder / "bad.MPD").string();
+    {
+        std::ofstream out(log, std::ios::binary);
+        out << "not a recovery log at all";
+    }
+    ASSERT_TRUE(wizard().loadLog(log));
+    harness.finishWorkers();
+    EXPECT_EQ(wizard().step(), WizardStep::Disk);
+    ASSERT_EQ(harness.prompter.messages.size(), 1u);
+    EXPECT_EQ(harness.prompter.messages[0].icon, MessageIcon::Error);
+
+    wizard().selectDevice(0);
+    wizard().chooseMode(SearchMode::Standard);
+    wizard().next();
+    ASSERT_EQ(wizard().step(), WizardStep::Partition);
+    wizard().loadLogCancelled();
+    EXPECT_EQ(wizard().step(), WizardStep::Disk);
+    EXPECT_EQ(wizard().guide(), ui::kGuideDiskPage);
+    std::filesystem::remove_all(folder);
+    EXPECT_TRUE(disk->unchanged());
 }
 
 }  // namespace
