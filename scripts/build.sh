@@ -6,6 +6,9 @@
 #             (the controller tests and the window tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# ccache: paths inside the tree are hashed relative to it, so a fresh clone in
+# another folder still finds what an earlier build compiled.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 kind="${1:-release}"
 targets=()
 case "$kind" in

@@ -39,7 +39,7 @@ std::map<std::string, std::vector<std::string>> TsvRows(const std::string& tsv) 
         std::vector<std::string> cells;
         std::istringstream fields(line);
         for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
-        if (cells.size() == 6) rows[Folded(cells[0])] = {cells.begin() + 1, cells.end()};
+        if (cells.size() >= 6) rows[Folded(cells[0])] = {cells.begin() + 1, cells.begin() + 6};
     }
     return rows;
 }
