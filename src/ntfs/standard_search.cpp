@@ -178,16 +178,37 @@ private:
                 break;
             }
         }
-        AppendNtfsFileRow(scope_.catalogue.EntryTable, row);
         // Alternate data streams: "name:stream" rows right after their file.
-        std::vector<std::string> streams;
+        std::vector<NamedStream> streams;
         for (std::uint32_t number : numbers) {
-            const ByteView record = view(number);
-            for (NamedStream& stream : ListNamedStreams(record)) {
-                if (std::find(streams.begin(), streams.end(), stream.name) != streams.end()) continue;
-                streams.push_back(stream.name);
-                NtfsRow streamRow = row;
-                streamRow.name = row.name + ":" + stream.name;
+            for (NamedStream& stream : ListNamedStreams(view(number))) {
+                const bool known = std::any_of(
+                    streams.begin(), streams.end(),
+                    [&stream](const NamedStream& seen) { return seen.name == stream.name; });
+                if (!known) streams.push_back(std::move(stream));
+            }
+        }
+        // A file linked into several folders, or under several names, has one
+        // $FILE_NAME attribute per link: it is listed under each of them.
+        std::vector<FileNameInfo> links;
+        for (std::uint32_t number : numbers) {
+            for (FileNameInfo& link : ListLinkNames(view(number))) {
+                const bool known =
+                    std::any_of(links.begin(), links.end(), [&link](const FileNameInfo& seen) {
+                        return seen.parent == link.parent && seen.name == link.name;
+                    });
+                if (!known) links.push_back(std::move(link));
+            }
+        }
+        if (links.empty()) links.push_back(FileNameInfo{row.name, row.parent, row.date, 0});
+        for (const FileNameInfo& link : links) {
+            NtfsRow linkRow = row;
+            linkRow.name = link.name;
+            linkRow.parent = link.parent;
+            AppendNtfsFileRow(scope_.catalogue.EntryTable, linkRow);
+            for (const NamedStream& stream : streams) {
+                NtfsRow streamRow = linkRow;
+                streamRow.name = link.name + ":" + stream.name;
                 streamRow.size = stream.size;
                 AppendNtfsFileRow(scope_.catalogue.EntryTable, streamRow);
             }

@@ -119,6 +119,32 @@ TEST(NtfsAdvanceRecords, AFileLinkedUnderSeveralNamesIsListedAndSavedUnderEach) 
     }
 }
 
+// The Standard search walks the MFT and finds the same three names of one
+// record: each is listed in its folder and saved with the record's data.
+TEST(NtfsAdvanceRecords, TheStandardSearchListsAndSavesEveryNameOfALinkedFile) {
+    const auto image = test::FixtureImage("ntfs-links");
+    NtfsSession session(image->path());
+    ASSERT_TRUE(session.validate());
+    ASSERT_GT(session.standard().fileRecords, 0);
+    const auto found = FoundByPath(session.tree, session.catalogue.EntryTable);
+    const auto files = test::ManifestRows("ntfs-links", "file");
+    ASSERT_EQ(files.size(), 4u);
+    for (const ManifestRow& row : files) {
+        SCOPED_TRACE(row.path);
+        ASSERT_TRUE(found.count(row.path));
+        EXPECT_EQ(found.at(row.path).size, row.size);
+    }
+    EXPECT_EQ(found.at("Shared/report link.txt").self, found.at("Originals/report.txt").self);
+
+    test::TempFolder out;
+    const auto md5s = SaveEverything(session, out.path);
+    for (const ManifestRow& row : files) {
+        SCOPED_TRACE(row.path);
+        ASSERT_EQ(md5s.count(row.path), 1u);
+        EXPECT_EQ(md5s.at(row.path), row.md5);
+    }
+}
+
 // Crafted: an extension record holding a file's name and the first piece of
 // its data; its base, holding neither, in the same MFT; and a record with
 // the base's number in another MFT further on, which must not take it.
