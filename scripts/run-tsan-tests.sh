@@ -10,15 +10,18 @@ export QT_QPA_PLATFORM=offscreen
 export DATREVO_TEST_TIME_SCALE="${DATREVO_TEST_TIME_SCALE:-10}"
 export TSAN_OPTIONS="exitcode=66 second_deadlock_stack=1 history_size=4 suppressions=$PWD/scripts/tsan.supp"
 failed=()
+passed=0
 for test in "$build"/tests/ui/datrevo_wizard_tests "$build"/tests/ui/*_window_test; do
   echo "== $(basename "$test") (ThreadSanitizer)"
   if ! "$test" >"$build/$(basename "$test").log" 2>&1; then
     failed+=("$(basename "$test")")
     tail -n 80 "$build/$(basename "$test").log"
+  else
+    passed=$((passed + 1))
   fi
 done
+echo "ThreadSanitizer: $passed passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "ThreadSanitizer runs failed: ${failed[*]}" >&2
   exit 1
 fi
-echo "ThreadSanitizer runs clean"
