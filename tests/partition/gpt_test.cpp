@@ -3,6 +3,8 @@
 // primary headers, damaged entry arrays and partitions past 2^32 sectors.
 #include <gtest/gtest.h>
 
+#include "listed_partitions.h"
+
 #include <string_view>
 
 #include "base/crc32.h"
@@ -116,21 +118,8 @@ GptDisk ThreePartitionDisk() {
     return gpt;
 }
 
-struct Listed {
-    std::string kind;
-    std::uint64_t first;
-    std::uint64_t end;
-    bool operator==(const Listed&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Listed& p) {
-    return out << p.kind << " " << p.first << ".." << p.end;
-}
-std::vector<Listed> Entries(const DiskPartitionList& list) {
-    std::vector<Listed> out;
-    for (std::size_t i = 0; i < list.count(); ++i)
-        out.push_back({list.kind(i), list.record(i).firstSector, list.record(i).endSector});
-    return out;
-}
+using test::Entries;
+using test::Listed;
 
 ByteView View(DiskBuilder& disk, std::uint64_t sector, std::size_t sectors = 1) {
     return ByteView(disk.sector(sector), sectors * 512);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "listed_partitions.h"
+
 #include "partition/partition_details.h"
 #include "partition/partition_table.h"
 #include "support/disk_builder.h"
@@ -10,23 +12,8 @@ namespace {
 
 using test::DiskBuilder;
 
-struct Listed {
-    std::string kind;
-    std::uint64_t first;
-    std::uint64_t end;
-    bool operator==(const Listed&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Listed& p) {
-    return out << p.kind << " " << p.first << ".." << p.end;
-}
-
-std::vector<Listed> Entries(const DiskPartitionList& list) {
-    std::vector<Listed> out;
-    for (std::size_t i = 0; i < list.count(); ++i)
-        out.push_back({list.kind(i), list.record(i).firstSector, list.record(i).endSector});
-    return out;
-}
+using test::Entries;
+using test::Listed;
 
 PartitionTableResult List(const DiskBuilder& disk, DiskPartitionList& list,
                           test::RecordingObserver* observer = nullptr) {
