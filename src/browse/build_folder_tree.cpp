@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/progress_meter.h"
 #include "browse/folder_row_tree.h"
 #include "catalogue/catalogue.h"
 
@@ -20,18 +21,17 @@ void BuildFolderTree(CatalogueTable& folderTable, FolderTree& tree, RecoveryObse
     // Stable: the root's folders keep their table order.
     folderTable.sortByColumn(folder_col::Parent);
 
-    observer.progress(0, "Completed ");
-    int lastPercent = 0;
+    ProgressMeter progress(observer);
+    progress.reset();
     FolderRowTreeOptions options;
     options.rootNumber = kNtfsRootRecord;
     options.catchAllHoldsFiles = catchAllHoldsFiles;
     options.onWalk = [&](std::size_t walked, std::size_t total) {
-        const int percent = static_cast<int>(std::min<std::size_t>(walked * 100 / total, 100));
-        if (percent <= lastPercent) return;
-        lastPercent = percent;
+        progress.setTotal(total);
+        if (!progress.moved(walked)) return;
         observer.statusText("Currently Enumerating " + std::to_string(walked) + " / " +
                             std::to_string(rows));
-        observer.progress(percent, "Completed ");
+        progress.show();
     };
     BuildTreeFromFolderRows(folderTable, tree, options);
     folderTable.deleteAll();

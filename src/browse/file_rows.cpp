@@ -8,8 +8,6 @@
 namespace datrevo {
 namespace {
 
-// Attribute bit of a directory entry that names a folder.
-constexpr std::uint8_t kDirectoryAttribute = 0x10;
 // Rows produced between two looks at the stop token.
 constexpr std::size_t kStopCheckInterval = 256;
 
@@ -20,6 +18,31 @@ bool StopNow(std::size_t index, const std::stop_token& stop) {
 std::string SignedDecimal(std::uint32_t value) {
     return std::to_string(static_cast<std::int32_t>(value));
 }
+
+// The sources given one by one, as a result volume: NTFS files from
+// EntryTable, FAT files from the reader.
+class SourcesVolume : public ResultVolume {
+public:
+    explicit SourcesVolume(const FolderListSources& sources)
+        : sources_(sources),
+          format_(sources.activeKind == "NTFS"    ? ResultFormat::Ntfs
+                  : sources.activeKind == "FAT16" ? ResultFormat::Fat16
+                                                  : ResultFormat::Fat32) {
+        if (format_ == ResultFormat::Ntfs) index_ = EntryRowIndex(sources.entryTable);
+    }
+    ResultFormat format() const override { return format_; }
+    std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override {
+        if (format_ == ResultFormat::Ntfs)
+            return EntryTableFiles(sources_.entryTable, index_, folderNumber, stop);
+        if (folderNumber == kCatchAllNumber || sources_.fatReader == nullptr) return {};
+        return FatEntryFiles(sources_.fatReader->readFolder(folderNumber, stop));
+    }
+
+private:
+    const FolderListSources& sources_;
+    ResultFormat format_;
+    EntryRowIndex index_;
+};
 
 }  // namespace
 
@@ -39,10 +62,10 @@ ListedFolder FindListedFolder(FolderNodeList& nodes, ItemId item, bool ntfs) {
 void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes,
                       std::uint32_t folderNumber, bool parentDeleted, const FolderRowStyle& style,
                       std::stop_token stop) {
-    for (std::size_t index = 0; index < nodes.size(); ++index) {
-        if (StopNow(index, stop)) return;
-        FolderNode& node = nodes[index];
-        if (node.parentNumber != folderNumber) continue;
+    const std::vector<std::size_t>& children = nodes.childrenOf(folderNumber);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        if (StopNow(i, stop)) return;
+        FolderNode& node = nodes[children[i]];
         if (parentDeleted) node.deleted = true;
 
         FileRow row;
@@ -68,68 +91,55 @@ void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes,
     }
 }
 
-void FillFatFileRows(std::vector<FileRow>& rows, FatFolderReader& reader,
-                     std::uint32_t firstCluster, bool /*parentDeleted*/,
-                     const std::string& fatKind, std::stop_token stop) {
-    const TypeNameSource source = firstCluster == 0 && fatKind == "FAT16"
+void AppendFileRows(std::vector<FileRow>& rows, const std::vector<ResultFile>& files,
+                    ResultFormat format, std::uint32_t folderNumber, std::stop_token stop) {
+    const bool ntfs = format == ResultFormat::Ntfs;
+    const TypeNameSource source = ntfs ? TypeNameSource::Ntfs
+                                  : folderNumber == 0 && format == ResultFormat::Fat16
                                       ? TypeNameSource::Fat16Root
                                       : TypeNameSource::FatFolder;
-    const std::vector<FatFileEntry> entries = reader.readFolder(firstCluster, stop);
-    for (std::size_t index = 0; index < entries.size(); ++index) {
+    for (std::size_t index = 0; index < files.size(); ++index) {
         if (StopNow(index, stop)) return;
-        const FatFileEntry& entry = entries[index];
-        if ((entry.attributes & kDirectoryAttribute) != 0) continue;
+        const ResultFile& file = files[index];
         FileRow row;
-        row.deleted = entry.deleted;
-        row[file_col::Name] = entry.name;
-        row[file_col::Type] = TypeNameForFile(entry.name, source);
-        row[file_col::Size] = UnsignedText(entry.size);
-        row[file_col::Date] = FatDateText(entry.date);
-        row[file_col::Time] = FatTimeText(entry.time);
-        row[file_col::DebugInfo1] = UnsignedText(entry.firstCluster);
+        row.deleted = file.deleted;
+        row[file_col::Name] = file.name;
+        row[file_col::Type] = TypeNameForFile(file.name, source);
+        row[file_col::Size] = file.sizeText;
+        row[file_col::DebugInfo1] = file.rowKey;
+        if (ntfs) {
+            row[file_col::Date] = NtfsDateText(file.filetime);
+            row[file_col::Time] = NtfsTimeText(file.filetime);
+            row[file_col::DebugInfo2] = UnsignedText(folderNumber);
+            row[file_col::DebugInfo3] = UnsignedText(file.self);
+        } else {
+            row[file_col::Date] = FatDateText(file.fatDate);
+            row[file_col::Time] = FatTimeText(file.fatTime);
+        }
         rows.push_back(std::move(row));
     }
 }
 
-void FillNtfsFileRows(std::vector<FileRow>& rows, const CatalogueTable& entryTable,
-                      std::uint32_t folderNumber, std::stop_token stop) {
-    const auto key = static_cast<std::int32_t>(folderNumber);
-    for (int table = 0; table < entryTable.count(); ++table) {
-        if (StopNow(static_cast<std::size_t>(table), stop)) return;
-        if (entryTable.cellSigned32(table, folder_col::Parent) != key) continue;
-        const auto filetime = static_cast<std::uint64_t>(entryTable.cellSigned64(table, folder_col::Date));
-        FileRow row;
-        row.deleted = entryTable.cell(table, folder_col::Deleted) == "1";
-        row[file_col::Name] = entryTable.cell(table, folder_col::Name);
-        row[file_col::Type] = TypeNameForFile(row[file_col::Name], TypeNameSource::Ntfs);
-        row[file_col::Size] = entryTable.cell(table, folder_col::Size);
-        row[file_col::Date] = NtfsDateText(filetime);
-        row[file_col::Time] = NtfsTimeText(filetime);
-        row[file_col::DebugInfo1] = entryTable.cell(table, folder_col::Sector);
-        row[file_col::DebugInfo2] = UnsignedText(folderNumber);
-        row[file_col::DebugInfo3] = UnsignedText(entryTable.cellUnsigned(table, folder_col::Self));
-        rows.push_back(std::move(row));
-    }
+std::vector<FileRow> ListFolder(ItemId item, FolderNodeList& nodes, ResultVolume& volume,
+                                const FolderRowStyle& style, std::stop_token stop) {
+    const bool ntfs = volume.ntfs();
+    const ListedFolder folder = FindListedFolder(nodes, item, ntfs);
+    FolderRowStyle rowStyle = style;
+    rowStyle.ntfs = ntfs;
+    std::vector<FileRow> rows;
+    AppendFolderRows(rows, nodes, folder.number, folder.parentDeleted, rowStyle, stop);
+    AppendFileRows(rows, volume.files(folder.number, stop), volume.format(), folder.number, stop);
+    return rows;
 }
 
 std::vector<FileRow> ListFolder(ItemId item, FolderListSources& sources,
                                 const FolderRowStyle& style, std::stop_token stop) {
-    const bool ntfs = sources.activeKind == "NTFS";
-    const ListedFolder folder = FindListedFolder(sources.nodes, item, ntfs);
-    if (folder.node != nullptr && folder.number != kCatchAllNumber && !ntfs &&
+    SourcesVolume volume(sources);
+    const ListedFolder folder = FindListedFolder(sources.nodes, item, volume.ntfs());
+    if (folder.node != nullptr && folder.number != kCatchAllNumber && !volume.ntfs() &&
         sources.nameChildFolders)
         sources.nameChildFolders(*folder.node);
-
-    FolderRowStyle rowStyle = style;
-    rowStyle.ntfs = ntfs;
-    std::vector<FileRow> rows;
-    AppendFolderRows(rows, sources.nodes, folder.number, folder.parentDeleted, rowStyle, stop);
-    if (ntfs)
-        FillNtfsFileRows(rows, sources.entryTable, folder.number, stop);
-    else if (folder.number != kCatchAllNumber && sources.fatReader != nullptr)
-        FillFatFileRows(rows, *sources.fatReader, folder.number, folder.parentDeleted,
-                        sources.activeKind, stop);
-    return rows;
+    return ListFolder(item, sources.nodes, volume, style, std::move(stop));
 }
 
 }  // namespace datrevo

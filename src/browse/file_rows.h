@@ -14,36 +14,10 @@
 #include "base/item_id.h"
 #include "browse/file_row.h"
 #include "browse/folder_node.h"
+#include "browse/result_volume.h"
 #include "catalogue/catalogue_table.h"
 
 namespace datrevo {
-
-// One file entry of a FAT directory, decoded by the FAT engine: the name
-// (long name when there is one, else the 8.3 name with '_' for a deleted
-// entry's lost first byte), the attribute byte, size, date and time words,
-// first cluster, and whether the entry is deleted.
-struct FatFileEntry {
-    std::string name;
-    std::uint8_t attributes = 0;
-    std::uint32_t size = 0;
-    std::uint16_t date = 0;
-    std::uint16_t time = 0;
-    std::uint32_t firstCluster = 0;
-    bool deleted = false;
-};
-
-// Reads the entries of a FAT folder for the file list; the FAT engine
-// implements it over the selected disk and the active layout.
-class FatFolderReader {
-public:
-    virtual ~FatFolderReader() = default;
-    // The entries of the folder whose directory starts at `firstCluster` (0:
-    // the root directory: the root cluster on FAT32, the fixed root on FAT16)
-    // in directory order, without "." and "..", long-name entries and entries
-    // whose names are not acceptable. Stops early when `stop` is triggered.
-    virtual std::vector<FatFileEntry> readFolder(std::uint32_t firstCluster,
-                                                 std::stop_token stop) = 0;
-};
 
 // The own number of the folder a list shows and whether it lies in a deleted
 // folder.
@@ -73,18 +47,11 @@ void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes,
                       std::uint32_t folderNumber, bool parentDeleted, const FolderRowStyle& style,
                       std::stop_token stop = {});
 
-// Appends the file rows of a FAT folder; directories among the entries are
-// left out (they are folder rows). `fatKind` is the active layout's kind:
-// files of the FAT16 root directory get its type names. The parent-deleted
-// flag is accepted and not used: a file's own entry says whether it is deleted.
-void FillFatFileRows(std::vector<FileRow>& rows, FatFolderReader& reader,
-                     std::uint32_t firstCluster, bool parentDeleted, const std::string& fatKind,
-                     std::stop_token stop = {});
-
-// Appends a row for every EntryTable row whose parent (read as a signed
-// 32-bit number) is the folder's self number, in table order.
-void FillNtfsFileRows(std::vector<FileRow>& rows, const CatalogueTable& entryTable,
-                      std::uint32_t folderNumber, std::stop_token stop = {});
+// Appends a row for every file of `files`; FAT volume labels are listed
+// like files. `folderNumber` is the listed folder's own number: files of the
+// FAT16 root directory get its type names, NTFS rows show it in "Debug Info 2".
+void AppendFileRows(std::vector<FileRow>& rows, const std::vector<ResultFile>& files,
+                    ResultFormat format, std::uint32_t folderNumber, std::stop_token stop = {});
 
 // Everything a folder's list is made from.
 struct FolderListSources {
@@ -99,9 +66,12 @@ struct FolderListSources {
     std::function<void(FolderNode&)> nameChildFolders;
 };
 
-// The rows of the folder shown by `item`: its subfolders, then its files. A
-// FAT folder without a directory (the catch-all folder) lists its subfolders
-// only.
+// The rows of the folder shown by `item`: its subfolders (from the node
+// list's index by parent), then its files (from the volume). A FAT folder
+// without a directory (the catch-all folder) lists its subfolders only.
+std::vector<FileRow> ListFolder(ItemId item, FolderNodeList& nodes, ResultVolume& volume,
+                                const FolderRowStyle& style, std::stop_token stop = {});
+// The same over the sources given one by one.
 std::vector<FileRow> ListFolder(ItemId item, FolderListSources& sources,
                                 const FolderRowStyle& style, std::stop_token stop = {});
 

@@ -16,6 +16,7 @@ FolderNode& FolderNodeList::append(FolderNode node) {
     firstBySelf_.try_emplace(node.selfNumber, index);
     firstBySelfAndParent_.try_emplace(SelfAndParentKey(node.selfNumber, node.parentNumber), index);
     byItem_.emplace(node.treeItem, index);
+    byParent_[node.parentNumber].push_back(index);
     return nodes_.emplace_back(std::move(node));
 }
 
@@ -24,6 +25,7 @@ void FolderNodeList::clear() {
     firstBySelf_.clear();
     firstBySelfAndParent_.clear();
     byItem_.clear();
+    byParent_.clear();
 }
 
 std::ptrdiff_t FolderNodeList::firstBySelf(std::uint32_t selfNumber) const {
@@ -43,6 +45,16 @@ std::vector<std::size_t> FolderNodeList::byItem(ItemId item) const {
     for (auto it = first; it != last; ++it) found.push_back(it->second);
     std::sort(found.begin(), found.end());
     return found;
+}
+
+}  // namespace datrevo
+
+namespace datrevo {
+
+const std::vector<std::size_t>& FolderNodeList::childrenOf(std::uint32_t parentNumber) const {
+    static const std::vector<std::size_t> kNone;  // immutable: safe to share
+    const auto found = byParent_.find(parentNumber);
+    return found == byParent_.end() ? kNone : found->second;
 }
 
 }  // namespace datrevo

@@ -44,6 +44,8 @@ public:
     std::ptrdiff_t firstBySelfAndParent(std::uint32_t selfNumber, std::uint32_t parentNumber) const;
     // Indices of every node shown by this tree item.
     std::vector<std::size_t> byItem(ItemId item) const;
+    // Indices of the nodes whose parent number is `parentNumber`, in list order.
+    const std::vector<std::size_t>& childrenOf(std::uint32_t parentNumber) const;
 
     auto begin() const { return nodes_.begin(); }
     auto end() const { return nodes_.end(); }
@@ -53,6 +55,7 @@ private:
     std::unordered_map<std::uint32_t, std::size_t> firstBySelf_;
     std::unordered_map<std::uint64_t, std::size_t> firstBySelfAndParent_;
     std::unordered_multimap<ItemId, std::size_t> byItem_;
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> byParent_;
 };
 
 }  // namespace datrevo

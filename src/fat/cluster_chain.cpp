@@ -1,11 +1,11 @@
 #include "fat/cluster_chain.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_set>
 
-#include "base/byte_view.h"
 #include "base/limits.h"
-#include "fat/fat_kind.h"
+#include "fat/fat_table.h"
 
 namespace datrevo {
 namespace {
@@ -34,26 +34,15 @@ ClusterChain ReadClusterChain(const DiskReader& disk, const FatLayout& layout,
     ClusterChain chain{firstCluster};
     if (layout.firstFat == 0 || maxClusters <= 1) return chain;
 
-    const bool fat32 = KindOf(layout) == FatKind::Fat32;
-    const std::uint32_t entriesPerSector = fat32 ? 128 : 256;
-    const std::uint32_t lastNext = fat32 ? 0x0FFFFFF6u : 0xFFF6u;
-
-    SectorBuffer fatSector{};
-    std::uint64_t loadedIndex = UINT64_MAX;
+    FatTable table(disk, layout);
     RepeatGuard repeats;
     std::uint32_t n = firstCluster;
     while (chain.size() < maxClusters) {
-        const std::uint32_t index = n / entriesPerSector;
-        if (index > layout.sectorsPerFat) break;
-        if (index != loadedIndex) {
-            if (disk.readSector(static_cast<std::uint64_t>(layout.firstFat) + index, fatSector) == 0)
-                break;
-            loadedIndex = index;
-        }
-        const ByteView view(fatSector.data(), fatSector.size());
-        const std::uint32_t at = n % entriesPerSector;
-        const std::uint32_t value = fat32 ? (view.le32(at * 4) & 0x0FFFFFFFu) : view.le16(at * 2);
-        if (value < 2 || value > lastNext) break;
+        if (table.sectorIndex(n) > layout.sectorsPerFat) break;
+        const std::optional<std::uint32_t> next = table.entry(n);
+        if (!next) break;
+        const std::uint32_t value = *next;
+        if (value < 2 || value > table.lastNext()) break;
         if (repeats.seen(chain, value)) break;
         chain.push_back(value);
         n = value;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/row_views.h"
+#include "base/boot_sector.h"
 #include "base/decimal.h"
 #include "catalogue/catalogue.h"
 #include "fat/fat_copy_inference.h"
@@ -12,7 +14,7 @@
 #include "fat/fat_kind.h"
 #include "fat/fat_volume_layout.h"
 #include "fat/folder_rows.h"
-#include "fat/progress_reporter.h"
+#include "base/progress_meter.h"
 #include "fat/sector_runs.h"
 
 namespace datrevo {
@@ -28,10 +30,9 @@ std::string SectorsStatus(std::uint64_t at, std::uint64_t end) {
 // one "16" of "FAT16   " at 0x39; both end with 0x55 0xAA.
 enum class BootKind { None, Fat16, Fat32 };
 BootKind BootRecordKind(ByteView sector) {
-    if (sector.u8(kSignature) != 0x55 || sector.u8(kSignature + 1) != 0xAA) return BootKind::None;
-    if (sector.u8(0x55) == '3' && sector.u8(0x56) == '2') return BootKind::Fat32;
-    if (sector.u8(0x39) == '1' && sector.u8(0x3A) == '6') return BootKind::Fat16;
-    return BootKind::None;
+    const BootSectorClass boot = ClassifyBootSector(sector, FatTextRule::Digits);
+    if (!boot.signature || !boot.isFat()) return BootKind::None;
+    return boot.kind == BootSectorKind::Fat32 ? BootKind::Fat32 : BootKind::Fat16;
 }
 
 // The layout a boot sector at `s` describes, as the cells of a
@@ -65,12 +66,13 @@ void AppendBootRecordRow(CatalogueTable& boots, ByteView sector, std::uint64_t s
 void AppendLostDirRow(CatalogueTable& lostDirs, ByteView sector, std::uint64_t sectorNumber) {
     const ByteView dot = sector.sub(0, fat_dirent::kSize);
     const ByteView dotDot = sector.sub(fat_dirent::kSize, fat_dirent::kSize);
-    const int row = lostDirs.appendRow(Unsigned64Text(sectorNumber));
-    lostDirs.setUnsigned(row, lostdir_col::SelfCluster, EntryFirstCluster(dot, FatKind::Fat32));
-    lostDirs.setUnsigned(row, lostdir_col::ParentCluster, EntryFirstCluster(dotDot, FatKind::Fat32));
-    lostDirs.setCell(row, lostdir_col::FileSystem, "0");
-    lostDirs.setUnsigned(row, lostdir_col::Date, dot.le16(fat_dirent::kDate));
-    lostDirs.setUnsigned(row, lostdir_col::Time, dot.le16(fat_dirent::kTime));
+    LostFolderRow row;
+    row.sector = sectorNumber;
+    row.selfCluster = EntryFirstCluster(dot, FatKind::Fat32);
+    row.parentCluster = EntryFirstCluster(dotDot, FatKind::Fat32);
+    row.date = dot.le16(fat_dirent::kDate);
+    row.time = dot.le16(fat_dirent::kTime);
+    row.append(lostDirs);
 }
 
 // The LostDirTable as numbers, for the analysis; "File System" cells are
@@ -85,10 +87,10 @@ class Assignment {
 public:
     Assignment(CatalogueTable& lostDirs, RecoveryObserver& observer)
         : table_(lostDirs), progress_(observer) {
-        for (int row = 0; row < lostDirs.count(); ++row)
-            rows_.push_back({static_cast<std::uint64_t>(lostDirs.cellSigned64(row, lostdir_col::Sector)),
-                             lostDirs.cellUnsigned(row, lostdir_col::SelfCluster),
-                             lostDirs.cellSigned64(row, lostdir_col::FileSystem)});
+        for (int row = 0; row < lostDirs.count(); ++row) {
+            const LostFolderRow lost = LostFolderRow::Read(lostDirs, row);
+            rows_.push_back({lost.sector, lost.selfCluster, lost.fileSystem});
+        }
         sortedBySector_ = std::is_sorted(rows_.begin(), rows_.end(),
                                          [](const DirRow& a, const DirRow& b) { return a.sector < b.sector; });
     }
@@ -114,12 +116,12 @@ public:
         rows_[index].fileSystem = fileSystem;
         table_.setSigned(static_cast<int>(index), lostdir_col::FileSystem, fileSystem);
         ++assigned_;
-        progress_.set(Percent(assigned_, rows_.size()));
+        progress_.set(PercentOf(assigned_, rows_.size()));
     }
 
 private:
     CatalogueTable& table_;
-    ProgressReporter progress_;
+    ProgressMeter progress_;
     std::vector<DirRow> rows_;
     bool sortedBySector_ = true;
     std::uint64_t assigned_ = 0;
@@ -255,7 +257,7 @@ bool ScanFatSignatures(FatSearchScope& scope) {
     observer.counterValue(Counter::BootSectors, 0);
     observer.statusText(SectorsStatus(0, scope.end));
 
-    ProgressReporter progress(observer);
+    ProgressMeter progress(observer);
     const std::uint64_t end = ClampScanEnd(scope.disk, scope.end);
     return ForEachSectorRun(scope.disk, scope.start, end, kScanRunSectors, scope.stop,
                             [&](std::uint64_t chunk, ByteView run) {
@@ -272,8 +274,8 @@ bool ScanFatSignatures(FatSearchScope& scope) {
             }
         }
         // The status follows the bar: one text per percent, not per run.
-        const int percent = Percent(chunk, scope.end);
-        if (percent != progress.last()) observer.statusText(SectorsStatus(chunk, scope.end));
+        const int percent = PercentOf(chunk, scope.end);
+        if (percent != progress.shown()) observer.statusText(SectorsStatus(chunk, scope.end));
         progress.set(percent);
         return true;
     });
@@ -281,7 +283,7 @@ bool ScanFatSignatures(FatSearchScope& scope) {
 
 void AnalyzeFileSystems(FatSearchScope& scope) {
     scope.observer.statusText(kAnalysisPhase1Status);
-    scope.observer.progress(0, "0  % Completed ");
+    scope.observer.progress(0, kPhaseStartCaption);
     scope.state.volumesFound = 0;
     scope.catalogue.VolumeTable.deleteAll();
     Assignment assignment(scope.catalogue.LostDirTable, scope.observer);
@@ -311,7 +313,7 @@ void LocateFatCopies(FatSearchScope& scope, int volume) {
     // begin with the media byte and the two 0xFF of entry 1: FATs of another
     // volume further back in the window are not this volume's.
     std::vector<std::uint64_t> candidates;
-    ProgressReporter progress(scope.observer);
+    ProgressMeter progress(scope.observer);
     // Part of recovering a chosen volume: only leaving the program ends it.
     ForEachSectorRun(scope.disk, from, ClampScanEnd(scope.disk, cluster0), kScanRunSectors,
                      scope.abandon,
@@ -322,7 +324,7 @@ void LocateFatCopies(FatSearchScope& scope, int volume) {
             if (run.u8(at) == kFixedDiskMedia && run.u8(at + 1) == 0xFF && run.u8(at + 2) == 0xFF)
                 candidates.push_back(first + i);
         }
-        progress.set(Percent(first + count, cluster0));
+        progress.set(PercentOf(first + count, cluster0));
         return true;
     });
     if (candidates.empty()) return;

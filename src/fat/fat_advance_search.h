@@ -7,12 +7,12 @@
 
 #include <string_view>
 
+#include "base/visible_texts.h"
 #include "catalogue/catalogue_table.h"
 #include "fat/fat_search_scope.h"
 
 namespace datrevo {
 
-inline constexpr std::string_view kBootSectorsFoundLabel = "Boot Sectors Found\t\t:";
 inline constexpr std::string_view kAnalysisPhase1Status =
     "Analyzing The Data For File Systems Phase 1 \\ 2   ...";
 inline constexpr std::string_view kAnalysisPhase2Status =

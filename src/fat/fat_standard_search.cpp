@@ -7,7 +7,7 @@
 #include "fat/fat_kind.h"
 #include "fat/fat_volume_layout.h"
 #include "fat/folder_rows.h"
-#include "fat/progress_reporter.h"
+#include "base/progress_meter.h"
 #include "fat/sector_runs.h"
 
 namespace datrevo {
@@ -52,12 +52,12 @@ bool ScanDirectoryClusters(FatSearchScope& scope) {
     if (!IsValidSectorsPerCluster(spc)) return false;
     const std::uint64_t first = ClusterSector(layout, 2);
     const std::uint64_t end = ClampScanEnd(scope.disk, scope.end);
-    ProgressReporter progress(observer);
+    ProgressMeter progress(observer);
     return ForEachSectorRun(scope.disk, first, end, kScanRunSectors, scope.stop,
                             [&](std::uint64_t chunk, ByteView run) {
         // The status follows the bar: one text per percent, not per run.
-        const int percent = Percent(chunk, scope.end);
-        if (percent != progress.last()) observer.statusText(SectorsStatus(chunk, scope.end));
+        const int percent = PercentOf(chunk, scope.end);
+        if (percent != progress.shown()) observer.statusText(SectorsStatus(chunk, scope.end));
         const std::size_t clusterBytes = static_cast<std::size_t>(spc) * limits::kSectorSize;
         for (std::size_t offset = 0; offset < run.size(); offset += clusterBytes) {
             const std::uint64_t sectorNumber = chunk + offset / limits::kSectorSize;
@@ -101,7 +101,7 @@ void RunFatStandardSearch(FatSearchScope& scope) {
 
     CatalogueTable& folders = scope.catalogue.FolderTable;
     scope.observer.statusText(kLinkingStatus);
-    scope.observer.guideText(kPleaseWaitGuide);
+    scope.observer.guideText(kGuidePleaseWait);
     folders.sortByColumn(folder_col::Self);
     LinkParentFolders(folders, scope.observer, scope.abandon);
     folders.sortByColumn(folder_col::Parent);

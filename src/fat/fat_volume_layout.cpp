@@ -4,11 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "base/boot_sector.h"
 #include "base/byte_view.h"
 #include "fat/fat_copy_inference.h"
 #include "fat/fat_entry.h"
 #include "fat/fat_kind.h"
-#include "fat/progress_reporter.h"
+#include "base/progress_meter.h"
 #include "fat/sector_runs.h"
 
 namespace datrevo {
@@ -18,9 +19,7 @@ using namespace fat_boot;
 
 ByteView View(const SectorBuffer& sector) { return ByteView(sector.data(), sector.size()); }
 
-bool HasBootSignature(const SectorBuffer& sector) {
-    return sector[kSignature] == 0x55 && sector[kSignature + 1] == 0xAA;
-}
+bool HasBootSignature(const SectorBuffer& sector) { return datrevo::HasBootSignature(View(sector)); }
 
 bool SecondFatBeginsWithMedia(const DiskReader& disk, std::uint64_t sector) {
     SectorBuffer fat{};
@@ -152,7 +151,7 @@ bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t e
     if (!IsFatKind(kind)) return false;
     const FatKind fatKind = KindOf(kind);
     observer.statusText(kInferringStatus);
-    ProgressReporter progress(observer);
+    ProgressMeter progress(observer);
     progress.reset();
 
     const std::uint32_t reserved = FindReservedSectors(disk, start, fatKind);
@@ -191,9 +190,9 @@ bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t e
         }
         const std::uint64_t reached = first + count;
         if (fatKind == FatKind::Fat16)
-            progress.set(Percent(reached, end));
+            progress.set(PercentOf(reached, end));
         else
-            progress.set(Percent(reached, end), SectorCountCaption(reached, end));
+            progress.set(PercentOf(reached, end), SectorCountCaption(reached, end));
         return !found;
     });
     if (!found) {

@@ -7,6 +7,7 @@
 #include <stop_token>
 #include <string_view>
 
+#include "base/visible_texts.h"
 #include "base/observer.h"
 #include "disk/disk_reader.h"
 #include "fat/fat_layout.h"
@@ -29,14 +30,12 @@ inline constexpr std::size_t kSectorsPerFat16 = 0x16;
 inline constexpr std::size_t kTotalSectors32 = 0x20;
 inline constexpr std::size_t kSectorsPerFat32 = 0x24;
 inline constexpr std::size_t kRootCluster = 0x2C;
-inline constexpr std::size_t kSignature = 510;
 // A FAT32 volume keeps a copy of its boot sector six sectors in.
 inline constexpr std::uint64_t kBackupBootSector = 6;
 // The media byte that begins every FAT copy of a fixed disk.
 inline constexpr std::uint8_t kFixedDiskMedia = 0xF8;
 }  // namespace fat_boot
 
-inline constexpr std::string_view kInferringStatus = "Calculating Partition Params...";
 
 // Reads the layout of the "FAT16" or "FAT32" partition that starts at
 // `partitionStart` from its boot record (on FAT32 the backup at start + 6

@@ -13,7 +13,7 @@
 #include "fat/fat_directory.h"
 #include "fat/fat_kind.h"
 #include "fat/folder_naming.h"
-#include "fat/progress_reporter.h"
+#include "base/progress_meter.h"
 
 namespace datrevo {
 namespace {
@@ -76,7 +76,7 @@ void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer,
     std::vector<std::uint32_t> sorted = selves;
     std::sort(sorted.begin(), sorted.end());
 
-    ProgressReporter progress(observer);
+    ProgressMeter progress(observer);
     for (int row = 0; row < count; ++row) {
         if (row % kRowsBetweenStopChecks == 0 && stop.stop_requested()) return;
         const std::uint32_t parent = folders.cellUnsigned(row, folder_col::Parent);
@@ -84,8 +84,8 @@ void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer,
         if (!std::binary_search(sorted.begin(), sorted.end(), parent))
             folders.setUnsigned(row, folder_col::Parent, kCatchAllNumber);
         if (row > 0) {
-            const int percent = Percent(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(count));
-            if (percent != progress.last()) {
+            const int percent = PercentOf(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(count));
+            if (percent != progress.shown()) {
                 observer.statusText("Searching Lost Directories " + std::to_string(row) + "/" +
                                     std::to_string(count));
                 progress.set(percent);
@@ -97,7 +97,7 @@ void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer,
 void StoreFolderRows(FatSearchScope& scope, const FatLayout& layout, const StoreOptions& options) {
     CatalogueTable& folders = scope.catalogue.FolderTable;
     FolderTree& tree = scope.folders;
-    ProgressReporter progress(scope.observer);
+    ProgressMeter progress(scope.observer);
 
     NameRootRows(folders, ReadRootForNaming(scope.disk, layout), scope.state);
 
@@ -108,8 +108,8 @@ void StoreFolderRows(FatSearchScope& scope, const FatLayout& layout, const Store
     treeOptions.stop = scope.abandon;
     if (options.advanceProgress)
         treeOptions.onWalk = [&](std::size_t walked, std::size_t total) {
-            const int percent = Percent(walked, total);
-            if (percent > progress.last()) progress.set(percent);
+            const int percent = PercentOf(walked, total);
+            if (percent > progress.shown()) progress.set(percent);
         };
     BuildTreeFromFolderRows(folders, tree, treeOptions);
     // Subfolders found below the root's folders count as something found.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/visible_texts.h"
 #include "base/observer.h"
 #include "browse/folder_tree.h"
 #include "catalogue/catalogue_table.h"
@@ -13,10 +14,6 @@
 
 namespace datrevo {
 
-inline constexpr std::string_view kLinkingStatus = "Searching Lost Directories. Please Wait...";
-inline constexpr std::string_view kStoringStatus = "Storing Directory Information. Please Wait...";
-inline constexpr std::string_view kPleaseWaitGuide = "Please wait...";
-inline constexpr std::string_view kDirectoriesFoundLabel = "Directories Found\t\t:";
 
 // Inserts the row of the catch-all folder "Miscellaneous_001" at `index`.
 void InsertCatchAllRow(CatalogueTable& folders, int index);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/progress_meter.h"
 #include "browse/folder_row_tree.h"
 
 namespace datrevo {
@@ -9,19 +10,13 @@ namespace datrevo {
 bool RebuildFatFolderTree(CatalogueTable& folderTable, FolderTree& tree,
                           RecoveryObserver& observer, std::stop_token stop) {
     const auto folderCount = static_cast<std::size_t>(folderTable.count());
-    int lastPercent = 0;
+    ProgressMeter progress(observer, folderCount);
+    progress.markShown(0);  // the bar stands at 0 already
     FolderRowTreeOptions options;
     options.rootNumber = 0;
     options.fatWordTimes = true;
     options.stop = stop;
-    options.onWalk = [&](std::size_t walked, std::size_t) {
-        const int percent = folderCount == 0
-                                ? 100
-                                : static_cast<int>(std::min<std::size_t>(walked * 100 / folderCount, 100));
-        if (percent <= lastPercent) return;
-        lastPercent = percent;
-        observer.progress(percent, "Completed ");
-    };
+    options.onWalk = [&](std::size_t walked, std::size_t) { progress.update(walked); };
     if (!BuildTreeFromFolderRows(folderTable, tree, options)) return false;
     folderTable.deleteAll();
     FolderNodeList& nodes = tree.nodes();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/decimal.h"
+#include "base/progress_meter.h"
 
 namespace datrevo {
 namespace {
@@ -53,10 +54,6 @@ std::vector<LogFileRecord> FileRecords(const CatalogueTable& entries) {
         files.push_back(std::move(file));
     }
     return files;
-}
-
-int Percent(std::size_t done, std::size_t total) {
-    return total == 0 ? 0 : static_cast<int>(std::min<std::size_t>(done * 100 / total, 100));
 }
 
 }  // namespace
@@ -110,15 +107,11 @@ bool RestoreLogTables(const LogContents& contents, Catalogue& catalogue,
     folders.deleteAll();
     entries.deleteAll();
 
-    int shown = -1;
-    const auto report = [&](std::size_t index, std::size_t total) {
-        const int percent = Percent(index, total);
-        if (percent != shown) observer.progress(shown = percent, "Completed ");
-    };
+    ProgressMeter folderProgress(observer, contents.folders.size());
 
     for (std::size_t i = 0; i < contents.folders.size(); ++i) {
         if (stop.stop_requested()) return false;
-        report(i, contents.folders.size());
+        folderProgress.update(i);
         const LogFolderRecord& folder = contents.folders[i];
         const int row = folders.appendRow(folder.name);
         folders.setUnsigned(row, folder_col::Self, folder.selfNumber);
@@ -131,10 +124,10 @@ bool RestoreLogTables(const LogContents& contents, Catalogue& catalogue,
     }
 
     if (!LogHasFileRows(contents.activeKind)) return true;
-    shown = -1;
+    ProgressMeter fileProgress(observer, contents.files.size());
     for (std::size_t i = 0; i < contents.files.size(); ++i) {
         if (stop.stop_requested()) return false;
-        report(i, contents.files.size());
+        fileProgress.update(i);
         const LogFileRecord& file = contents.files[i];
         const int row = entries.appendRow(file.name);
         entries.setUnsigned(row, folder_col::Sector, file.sector);

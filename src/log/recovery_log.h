@@ -11,6 +11,7 @@
 
 #include "base/prompter.h"
 #include "search/recovery_context.h"
+#include "base/visible_texts.h"
 
 namespace datrevo {
 
@@ -21,7 +22,7 @@ inline constexpr std::string_view kLogUnableToOpen = "Unable to open file";
 inline constexpr std::string_view kLogUnableToWrite = "Unable to write file";
 inline constexpr std::string_view kLogRejected =
     "Either the selected log file is corrupted or you have selected the wrong disk for recovery.";
-inline constexpr std::string_view kLogPleaseWait = "Please wait...";
+inline constexpr std::string_view kLogPleaseWait = kGuidePleaseWait;
 inline constexpr std::string_view kLogLoadedGuide =
     "Select Files and Folders from left Panel Directories' Tree and Click on 'Save' button in "
     "Toolbar to save recovered Files and Folders.";

@@ -3,12 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "base/boot_sector.h"
+#include "catalogue/row_views.h"
 #include "base/decimal.h"
 #include "base/limits.h"
 #include "ntfs/advance_search.h"
 #include "ntfs/boot_record.h"
 #include "ntfs/file_record.h"
-#include "ntfs/percent_reporter.h"
+#include "base/progress_meter.h"
+#include "ntfs/ntfs_offsets.h"
 
 namespace datrevo {
 namespace {
@@ -30,18 +33,17 @@ constexpr std::array<SystemFile, 10> kSystemFiles{{{"$MFT", 1},
                                                    {"$Secure", 9},
                                                    {"$UpCase", 10}}};
 
-// BootRecordTable row of an NTFS boot record; the columns carry NTFS values:
-// SPF sectors per cluster, SPC index block sectors, Root Start total
-// sectors, Reserve Sectors the MFT cluster, Cluster0Start the mirror cluster.
+// BootRecordTable row of an NTFS boot record.
 void AddBootRecord(CatalogueTable& table, std::uint64_t sector, ByteView bytes) {
     const NtfsBootRecord boot = DecodeNtfsBootRecord(bytes);
-    const int row = table.appendRow(Unsigned64Text(sector));
-    table.setUnsigned(row, boot_col::Spf, boot.sectorsPerCluster);
-    table.setCell(row, boot_col::Spc, Unsigned64Text(boot.indexBlockSectors()));
-    table.setCell(row, boot_col::RootSectors, "2");
-    table.setCell(row, boot_col::RootStart, Unsigned64Text(boot.totalSectors));
-    table.setCell(row, boot_col::ReserveSectors, Unsigned64Text(boot.mftCluster));
-    table.setCell(row, boot_col::Cluster0Start, Unsigned64Text(boot.mftMirrorCluster));
+    NtfsBootRow row;
+    row.sector = sector;
+    row.sectorsPerCluster = boot.sectorsPerCluster;
+    row.indexBlockSectors = boot.indexBlockSectors();
+    row.totalSectors = boot.totalSectors;
+    row.mftCluster = boot.mftCluster;
+    row.mftMirrorCluster = boot.mftMirrorCluster;
+    row.append(table);
 }
 
 }  // namespace
@@ -103,7 +105,7 @@ bool AddFoundIndexBlock(const DiskReader& reader, CatalogueTable& table, std::ui
                         ByteView firstBytes) {
     // Index block header: 16 VCN, 24 offset of the first entry (from 24),
     // 32 allocated size of the entries (from 24).
-    const std::uint64_t size = std::uint64_t{firstBytes.le32(32)} + 24;
+    const std::uint64_t size = std::uint64_t{firstBytes.le32(ntfs_index::kAllocatedSize)} + ntfs_index::kHeader;
     if (size > limits::kMaxNtfsIndexBlockBytes) return false;
     const auto sectors = static_cast<std::uint32_t>((size + kSector - 1) / kSector);
     std::vector<std::uint8_t> block(std::size_t{sectors} * kSector, 0);
@@ -114,14 +116,14 @@ bool AddFoundIndexBlock(const DiskReader& reader, CatalogueTable& table, std::ui
     block.resize(static_cast<std::size_t>(size));
     ApplyUpdateSequence(block);
     const ByteView view(block);
-    const std::uint64_t firstEntry = std::uint64_t{view.le32(24)} + 24;
+    const std::uint64_t firstEntry = std::uint64_t{view.le32(ntfs_index::kFirstEntry)} + ntfs_index::kHeader;
     if (!view.has(static_cast<std::size_t>(std::min<std::uint64_t>(firstEntry, SIZE_MAX - 32)), 20))
         return false;
-    const std::uint32_t owner = view.le32(static_cast<std::size_t>(firstEntry) + 16);
+    const std::uint32_t owner = view.le32(static_cast<std::size_t>(firstEntry) + ntfs_index::kParent);
     if (owner <= 4 || owner == 0xFFFFFFFF) return false;
     const int row = table.appendRow(Unsigned64Text(sector));
     table.setUnsigned(row, mftref_col::MftReference, owner);
-    table.setUnsigned(row, mftref_col::Vcn, view.le32(16));
+    table.setUnsigned(row, mftref_col::Vcn, view.le32(ntfs_index::kVcn));
     table.setUnsigned(row, mftref_col::FsNumber, kNoFileSystem);
     return true;
 }
@@ -132,7 +134,7 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
     catalogue.MftRefTable.deleteAll();
     catalogue.BootRecordTable.deleteAll();
     RecoveryObserver& observer = scope.observer;
-    observer.counterLabel(Counter::Folders, kNtfsMftFoundLabel);
+    observer.counterLabel(Counter::Folders, kMftFoundLabel);
     observer.counterValue(Counter::Folders, 0);
     observer.counterValue(Counter::BootSectors, 0);
     const std::string endText = Unsigned64Text(scope.rangeEnd);
@@ -140,7 +142,7 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
 
     NtfsScanResult result;
     const std::uint64_t diskSectors = scope.reader.totalSectors();
-    PercentReporter reporter(observer, scope.rangeEnd);
+    ProgressMeter reporter(observer, scope.rangeEnd);
     std::vector<std::uint8_t> batch;
     for (std::uint64_t base = scope.rangeStart; base < scope.rangeEnd;
          base += limits::kNtfsScanBatchSectors) {
@@ -161,13 +163,15 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
             const ByteView rest(batch.data() + i * kSector, batch.size() - i * kSector);
             const ByteView sector = rest.sub(0, kSector);
             const std::uint64_t at = base + i;
-            if (sector.u8(510) == 0x55 && sector.u8(511) == 0xAA) {
-                if (sector.matches(3, "NTFS")) {
+            const BootSectorClass boot = ClassifyBootSector(sector, FatTextRule::WholeName);
+            if (boot.signature) {
+                if (boot.kind == BootSectorKind::Ntfs) {
                     AddBootRecord(catalogue.BootRecordTable, at, sector);
                     observer.counterValue(Counter::BootSectors,
                                           static_cast<std::uint64_t>(++result.bootRecords));
                 }
-            } else if (sector.matches(0, "FILE") && sector.le32(28) == kNtfsRecordSize) {
+            } else if (sector.matches(ntfs_record::kSignature, "FILE") &&
+                       sector.le32(ntfs_record::kAllocatedSize) == kNtfsRecordSize) {
                 std::array<std::uint8_t, kNtfsRecordSize> record{};
                 if (rest.size() >= kNtfsRecordSize)
                     std::copy_n(rest.span().begin(), kNtfsRecordSize, record.begin());
@@ -177,7 +181,7 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
                                ByteView(record.data(), record.size()));
                 observer.counterValue(Counter::Folders,
                                       static_cast<std::uint64_t>(++result.records));
-            } else if (sector.matches(0, "INDX")) {
+            } else if (sector.matches(ntfs_index::kSignature, "INDX")) {
                 if (AddFoundIndexBlock(scope.reader, catalogue.MftRefTable, at, rest))
                     ++result.indexBlocks;
             }

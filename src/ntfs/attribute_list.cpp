@@ -4,6 +4,7 @@
 
 #include "base/limits.h"
 #include "ntfs/data_runs.h"
+#include "ntfs/ntfs_offsets.h"
 
 namespace datrevo {
 
@@ -13,10 +14,10 @@ namespace datrevo {
 void CollectEntries(ByteView list, std::vector<std::uint32_t>& records, std::uint32_t wanted) {
     std::size_t entry = 0;
     while (list.has(entry, 24) && records.size() < limits::kMaxAttributeListRecords) {
-        const std::uint32_t type = list.le32(entry);
-        const std::uint16_t length = list.le16(entry + 4);
+        const std::uint32_t type = list.le32(entry + ntfs_attrlist::kType);
+        const std::uint16_t length = list.le16(entry + ntfs_attrlist::kLength);
         if (type == 0 || type == kAttrEndMarker || length == 0) break;
-        if (wanted == 0 || type == wanted) records.push_back(list.le32(entry + 16));
+        if (wanted == 0 || type == wanted) records.push_back(list.le32(entry + ntfs_attrlist::kRecord));
         entry += length;
     }
 }
@@ -26,9 +27,9 @@ std::vector<std::uint8_t> ReadListContent(const DiskReader& reader, const Attrib
                                           std::uint64_t partitionStart,
                                           std::uint32_t sectorsPerCluster) {
     RunList runs;
-    DecodeDataRuns(list.bytes, list.bytes.le16(32), sectorsPerCluster, partitionStart, runs, false);
+    DecodeDataRuns(list.bytes, list.bytes.le16(ntfs_attr::kRunListOffset), sectorsPerCluster, partitionStart, runs, false);
     const std::uint64_t realSize = std::min<std::uint64_t>(
-        list.bytes.le64(48), std::uint64_t{limits::kMaxAttributeListSectors} * limits::kSectorSize);
+        list.bytes.le64(ntfs_attr::kRealSize), std::uint64_t{limits::kMaxAttributeListSectors} * limits::kSectorSize);
     std::vector<std::uint8_t> bytes;
     for (const MftRun& run : runs) {
         for (std::uint64_t i = 0; i < run.sectorCount && bytes.size() < realSize; ++i) {

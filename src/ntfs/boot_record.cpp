@@ -6,7 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/boot_sector.h"
 #include "ntfs/file_record.h"
+#include "ntfs/ntfs_offsets.h"
 
 namespace datrevo {
 namespace {
@@ -54,17 +56,18 @@ std::uint64_t NtfsBootRecord::recordSectors() const {
 }
 
 bool IsNtfsBootSector(ByteView sector) {
-    return sector.u8(510) == 0x55 && sector.u8(511) == 0xAA && sector.matches(3, "NTFS");
+    const BootSectorClass boot = ClassifyBootSector(sector, FatTextRule::WholeName);
+    return boot.signature && boot.kind == BootSectorKind::Ntfs;
 }
 
 NtfsBootRecord DecodeNtfsBootRecord(ByteView sector) {
     NtfsBootRecord record;
-    record.sectorsPerCluster = sector.u8(13);
-    record.totalSectors = sector.le64(40);
-    record.mftCluster = sector.le64(48);
-    record.mftMirrorCluster = sector.le64(56);
-    record.recordField = sector.le32(64);
-    record.indexBlockField = sector.le32(68);
+    record.sectorsPerCluster = sector.u8(ntfs_boot::kSectorsPerCluster);
+    record.totalSectors = sector.le64(ntfs_boot::kTotalSectors);
+    record.mftCluster = sector.le64(ntfs_boot::kMftCluster);
+    record.mftMirrorCluster = sector.le64(ntfs_boot::kMftMirrorCluster);
+    record.recordField = sector.le32(ntfs_boot::kRecordField);
+    record.indexBlockField = sector.le32(ntfs_boot::kIndexBlockField);
     return record;
 }
 

@@ -8,6 +8,7 @@
 #include "ntfs/attribute_list.h"
 #include "ntfs/file_record.h"
 #include "ntfs/mft_records.h"
+#include "ntfs/ntfs_offsets.h"
 
 namespace datrevo {
 namespace {
@@ -21,24 +22,12 @@ struct Piece {
 };
 
 // Attribute header fields read here.
-namespace data_attr {
-inline constexpr std::size_t kNameOffset = 10;      // 16 bits
-inline constexpr std::size_t kFlags = 12;           // 16 bits
-inline constexpr std::size_t kContentLength = 16;   // resident, 32 bits
-inline constexpr std::size_t kContentOffset = 20;   // resident, 16 bits
-inline constexpr std::size_t kFirstVcn = 16;        // non-resident, 64 bits
-inline constexpr std::size_t kRunListOffset = 32;   // non-resident, 16 bits
-inline constexpr std::size_t kCompressionUnit = 34; // non-resident, 8 bits
-inline constexpr std::size_t kRealSize = 48;        // non-resident, 64 bits
-inline constexpr std::size_t kInitializedSize = 56; // non-resident, 64 bits
-}  // namespace data_attr
-
 // The attribute is the data attribute asked for: unnamed, or named `stream`.
 bool IsWantedData(const AttributeView& attribute, const std::string& stream) {
     if (attribute.type != kAttrData) return false;
     const std::size_t units = attribute.nameLength();
     if (units == 0 || stream.empty()) return units == 0 && stream.empty();
-    const ByteView name = attribute.bytes.sub(attribute.bytes.le16(data_attr::kNameOffset), units * 2);
+    const ByteView name = attribute.bytes.sub(attribute.bytes.le16(ntfs_attr::kNameOffset), units * 2);
     return name.size() == units * 2 && Utf16LeToUtf8(name.span()) == stream;
 }
 
@@ -48,14 +37,14 @@ void CollectPieces(ByteView record, std::uint64_t partitionStart, std::uint32_t 
     for (const AttributeView& attribute : ListAttributes(record)) {
         if (!IsWantedData(attribute, stream) || attribute.resident()) continue;
         Piece piece;
-        piece.firstVcn = attribute.bytes.le64(data_attr::kFirstVcn);
+        piece.firstVcn = attribute.bytes.le64(ntfs_attr::kFirstVcn);
         if (piece.firstVcn == 0) {
-            size = attribute.bytes.le64(data_attr::kRealSize);
-            data.validSize = attribute.bytes.le64(data_attr::kInitializedSize);
-            data.flags = attribute.bytes.le16(data_attr::kFlags);
-            data.compressionUnit = attribute.bytes.u8(data_attr::kCompressionUnit);
+            size = attribute.bytes.le64(ntfs_attr::kRealSize);
+            data.validSize = attribute.bytes.le64(ntfs_attr::kInitializedSize);
+            data.flags = attribute.bytes.le16(ntfs_attr::kFlags);
+            data.compressionUnit = attribute.bytes.u8(ntfs_attr::kCompressionUnit);
         }
-        piece.damaged = DecodeDataRuns(attribute.bytes, attribute.bytes.le16(data_attr::kRunListOffset), spc,
+        piece.damaged = DecodeDataRuns(attribute.bytes, attribute.bytes.le16(ntfs_attr::kRunListOffset), spc,
                                        partitionStart, piece.runs, true) != RunDecode::Complete;
         pieces.try_emplace(piece.firstVcn, std::move(piece));
     }
@@ -68,15 +57,15 @@ std::vector<NamedStream> ListNamedStreams(ByteView record) {
     for (const AttributeView& attribute : ListAttributes(record)) {
         if (attribute.type != kAttrData || attribute.nameLength() == 0) continue;
         const std::size_t units = attribute.nameLength();
-        const ByteView name = attribute.bytes.sub(attribute.bytes.le16(data_attr::kNameOffset), units * 2);
+        const ByteView name = attribute.bytes.sub(attribute.bytes.le16(ntfs_attr::kNameOffset), units * 2);
         if (name.size() != units * 2) continue;
         NamedStream stream;
         stream.name = Utf16LeToUtf8(name.span());
         if (attribute.resident()) {
-            stream.size = attribute.bytes.le32(data_attr::kContentLength);
+            stream.size = attribute.bytes.le32(ntfs_attr::kContentLength);
         } else {
-            if (attribute.bytes.le64(data_attr::kFirstVcn) != 0) continue;
-            stream.size = attribute.bytes.le64(data_attr::kRealSize);
+            if (attribute.bytes.le64(ntfs_attr::kFirstVcn) != 0) continue;
+            stream.size = attribute.bytes.le64(ntfs_attr::kRealSize);
         }
         out.push_back(std::move(stream));
     }
@@ -94,10 +83,10 @@ std::optional<NtfsFileData> LocateNtfsFileData(const DiskReader& reader, std::ui
     NtfsFileData data;
     for (const AttributeView& attribute : ListAttributes(view)) {
         if (!IsWantedData(attribute, stream) || !attribute.resident()) continue;
-        const std::size_t offset = attribute.bytes.le16(data_attr::kContentOffset);
-        const std::size_t length = attribute.bytes.le32(data_attr::kContentLength);
+        const std::size_t offset = attribute.bytes.le16(ntfs_attr::kContentOffset);
+        const std::size_t length = attribute.bytes.le32(ntfs_attr::kContentLength);
         data.resident = true;
-        data.flags = attribute.bytes.le16(data_attr::kFlags);
+        data.flags = attribute.bytes.le16(ntfs_attr::kFlags);
         data.complete = attribute.bytes.has(offset, length);
         const ByteView content = data.complete ? attribute.bytes.sub(offset, length) : ByteView();
         data.content.assign(content.span().begin(), content.span().end());

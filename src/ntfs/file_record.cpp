@@ -4,6 +4,7 @@
 
 #include "base/limits.h"
 #include "base/text_codec.h"
+#include "ntfs/ntfs_offsets.h"
 
 namespace datrevo {
 namespace {
@@ -33,8 +34,8 @@ std::optional<AttributeView> FirstAttribute(ByteView record, std::uint32_t type,
 
 void ApplyUpdateSequence(std::span<std::uint8_t> buffer) {
     const ByteView view(buffer);
-    const std::size_t arrayOffset = view.le16(4);
-    const std::size_t entries = view.le16(6);
+    const std::size_t arrayOffset = view.le16(ntfs_record::kUpdateSequenceOffset);
+    const std::size_t entries = view.le16(ntfs_record::kUpdateSequenceCount);
     if (entries == 0 || arrayOffset + 2 > buffer.size() || entries - 1 > buffer.size()) return;
     for (std::size_t sector = 0; sector + 1 < entries; ++sector) {
         const std::size_t sectorEnd = sector * limits::kSectorSize + limits::kSectorSize;
@@ -45,21 +46,21 @@ void ApplyUpdateSequence(std::span<std::uint8_t> buffer) {
     }
 }
 
-bool IsFileRecord(ByteView record) { return record.matches(0, "FILE"); }
-std::uint8_t RecordFlags(ByteView record) { return record.u8(22); }
+bool IsFileRecord(ByteView record) { return record.matches(ntfs_record::kSignature, "FILE"); }
+std::uint8_t RecordFlags(ByteView record) { return record.u8(ntfs_record::kFlags); }
 bool IsDirectoryRecord(ByteView record) { return (RecordFlags(record) & kRecordDirectory) != 0; }
-std::uint32_t RecordOwnNumber(ByteView record) { return record.le32(44); }
+std::uint32_t RecordOwnNumber(ByteView record) { return record.le32(ntfs_record::kOwnNumber); }
 
 std::vector<AttributeView> ListAttributes(ByteView record) {
     const ByteView bytes = RecordBytes(record);
     std::vector<AttributeView> attributes;
-    std::size_t position = bytes.le16(20);
+    std::size_t position = bytes.le16(ntfs_record::kFirstAttribute);
     // Each step moves forward by at least one byte, so the walk ends within
     // the record.
     while (bytes.has(position, 8)) {
-        const std::uint32_t type = bytes.le32(position);
+        const std::uint32_t type = bytes.le32(position + ntfs_attr::kType);
         if (type == 0 || type == kAttrEndMarker) break;
-        const std::uint32_t length = bytes.le32(position + 4);
+        const std::uint32_t length = bytes.le32(position + ntfs_attr::kLength);
         if (length == 0 || !bytes.has(position, length)) break;
         attributes.push_back({position, type, bytes.sub(position, length)});
         position += length;
@@ -74,14 +75,14 @@ std::optional<FileNameInfo> FindFileName(ByteView record, std::uint8_t nameSpace
         // File-name content: 0 parent reference, 8 creation time, 48 data
         // size, 64 name length, 65 name space, 66 the name. Offsets are taken within the
         // record; a name that would run past the record is cut there.
-        const std::size_t content = attribute.offset + attribute.bytes.le16(20);
-        if (content >= kNtfsRecordSize || !bytes.has(content, 66)) return std::nullopt;
-        if (bytes.u8(content + 65) != nameSpace) continue;
+        const std::size_t content = attribute.offset + attribute.bytes.le16(ntfs_attr::kContentOffset);
+        if (content >= kNtfsRecordSize || !bytes.has(content, ntfs_filename::kName)) return std::nullopt;
+        if (bytes.u8(content + ntfs_filename::kNameSpace) != nameSpace) continue;
         FileNameInfo info;
-        info.parent = bytes.le32(content);
-        info.creationTime = static_cast<std::int64_t>(bytes.le64(content + 8));
-        info.dataSize = bytes.le64(content + 48);
-        info.name = DecodeName(bytes, content + 66, bytes.u8(content + 64));
+        info.parent = bytes.le32(content + ntfs_filename::kParent);
+        info.creationTime = static_cast<std::int64_t>(bytes.le64(content + ntfs_filename::kCreationTime));
+        info.dataSize = bytes.le64(content + ntfs_filename::kDataSize);
+        info.name = DecodeName(bytes, content + ntfs_filename::kName, bytes.u8(content + ntfs_filename::kNameLength));
         return info;
     }
     return std::nullopt;
@@ -97,27 +98,27 @@ std::optional<FileNameInfo> FindPreferredFileName(ByteView record) {
 std::optional<std::uint64_t> GetUnnamedDataSize(ByteView record) {
     const auto data = FirstAttribute(RecordBytes(record), kAttrData, true);
     if (!data) return std::nullopt;
-    if (data->resident()) return data->bytes.le32(16);
-    return data->bytes.le64(48);
+    if (data->resident()) return data->bytes.le32(ntfs_attr::kContentLength);
+    return data->bytes.le64(ntfs_attr::kRealSize);
 }
 
 void ListAttributeRecords(ByteView record, std::vector<std::uint32_t>& list) {
     for (const AttributeView& attribute : ListAttributes(RecordBytes(record))) {
         if (attribute.type != kAttrAttributeList || !attribute.resident()) continue;
-        const std::size_t contentOffset = attribute.bytes.le16(20);
+        const std::size_t contentOffset = attribute.bytes.le16(ntfs_attr::kContentOffset);
         if (contentOffset == 0 || contentOffset >= kNtfsRecordSize - 1) return;
         // List entry: 0 type, 4 entry length (16 bits), 16 reference of the
         // record holding the attribute. Entries stay inside the attribute.
         if (contentOffset >= attribute.bytes.size()) return;
         const std::size_t contentLength = std::min<std::size_t>(
-            attribute.bytes.le32(16), attribute.bytes.size() - contentOffset);
+            attribute.bytes.le32(ntfs_attr::kContentLength), attribute.bytes.size() - contentOffset);
         const ByteView content = attribute.bytes.sub(contentOffset, contentLength);
         std::size_t entry = 0;
         while (content.has(entry, 20) && list.size() < limits::kMaxAttributeListRecords) {
-            const std::uint32_t type = content.le32(entry);
-            const std::uint16_t length = content.le16(entry + 4);
+            const std::uint32_t type = content.le32(entry + ntfs_attrlist::kType);
+            const std::uint16_t length = content.le16(entry + ntfs_attrlist::kLength);
             if (type == 0 || type == kAttrEndMarker || length == 0) break;
-            list.push_back(content.le32(entry + 16));
+            list.push_back(content.le32(entry + ntfs_attrlist::kRecord));
             entry += length;
         }
         return;
@@ -127,13 +128,13 @@ void ListAttributeRecords(ByteView record, std::vector<std::uint32_t>& list) {
 std::uint64_t GetIndexFirstRun(ByteView record) {
     for (const AttributeView& attribute : ListAttributes(RecordBytes(record))) {
         if (attribute.type != kAttrIndexAllocation || attribute.nameLength() != 4) continue;
-        const std::size_t nameOffset = attribute.bytes.le16(10);
+        const std::size_t nameOffset = attribute.bytes.le16(ntfs_attr::kNameOffset);
         if (!attribute.bytes.has(nameOffset, 8) ||
             DecodeName(attribute.bytes, nameOffset, 4) != "$I30")
             continue;
         // First run: header byte H, then a (H & 0x0F)-byte length and a
         // (H >> 4)-byte offset, the first cluster of the index.
-        const std::size_t runs = attribute.bytes.le16(32);
+        const std::size_t runs = attribute.bytes.le16(ntfs_attr::kRunListOffset);
         const std::uint8_t header = attribute.bytes.u8(runs);
         if (header == 0 || !attribute.bytes.has(runs, 1)) return 0;
         const std::size_t lengthWidth = header & 0x0F;
@@ -155,14 +156,14 @@ std::vector<FileNameInfo> ListLinkNames(ByteView record) {
     const ByteView bytes = RecordBytes(record);
     for (const AttributeView& attribute : ListAttributes(bytes)) {
         if (attribute.type != kAttrFileName || attribute.nameLength() != 0) continue;
-        const std::size_t content = attribute.offset + attribute.bytes.le16(20);
-        if (content >= kNtfsRecordSize || !bytes.has(content, 66)) break;
-        if (bytes.u8(content + 65) == kNameSpaceDos) continue;
+        const std::size_t content = attribute.offset + attribute.bytes.le16(ntfs_attr::kContentOffset);
+        if (content >= kNtfsRecordSize || !bytes.has(content, ntfs_filename::kName)) break;
+        if (bytes.u8(content + ntfs_filename::kNameSpace) == kNameSpaceDos) continue;
         FileNameInfo info;
-        info.parent = bytes.le32(content);
-        info.creationTime = static_cast<std::int64_t>(bytes.le64(content + 8));
-        info.dataSize = bytes.le64(content + 48);
-        info.name = DecodeName(bytes, content + 66, bytes.u8(content + 64));
+        info.parent = bytes.le32(content + ntfs_filename::kParent);
+        info.creationTime = static_cast<std::int64_t>(bytes.le64(content + ntfs_filename::kCreationTime));
+        info.dataSize = bytes.le64(content + ntfs_filename::kDataSize);
+        info.name = DecodeName(bytes, content + ntfs_filename::kName, bytes.u8(content + ntfs_filename::kNameLength));
         const bool known =
             std::any_of(links.begin(), links.end(), [&info](const FileNameInfo& link) {
                 return link.parent == info.parent && link.name == info.name;
@@ -175,12 +176,12 @@ std::vector<FileNameInfo> ListLinkNames(ByteView record) {
 std::optional<std::uint64_t> FirstPieceDataSize(ByteView record) {
     for (const AttributeView& attribute : ListAttributes(RecordBytes(record))) {
         if (attribute.type != kAttrData || attribute.nameLength() != 0) continue;
-        if (attribute.resident()) return attribute.bytes.le32(16);
-        if (attribute.bytes.le64(16) == 0) return attribute.bytes.le64(48);
+        if (attribute.resident()) return attribute.bytes.le32(ntfs_attr::kContentLength);
+        if (attribute.bytes.le64(ntfs_attr::kFirstVcn) == 0) return attribute.bytes.le64(ntfs_attr::kRealSize);
     }
     return std::nullopt;
 }
 
-std::uint32_t RecordBaseReference(ByteView record) { return record.le32(32); }
+std::uint32_t RecordBaseReference(ByteView record) { return record.le32(ntfs_record::kBaseReference); }
 
 }  // namespace datrevo

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "base/byte_view.h"
+#include "ntfs/ntfs_offsets.h"
 
 namespace datrevo {
 
@@ -81,8 +82,8 @@ struct AttributeView {
     std::uint32_t type = 0;
     ByteView bytes;
 
-    bool resident() const { return bytes.u8(8) == 0; }
-    std::uint8_t nameLength() const { return bytes.u8(9); }
+    bool resident() const { return bytes.u8(ntfs_attr::kNonResident) == 0; }
+    std::uint8_t nameLength() const { return bytes.u8(ntfs_attr::kNameLength); }
 };
 
 // The attributes of a record in order. The walk stops at an end marker, at a

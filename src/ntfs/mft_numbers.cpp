@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "base/decimal.h"
+#include "catalogue/row_views.h"
 #include "base/limits.h"
 #include "base/text_codec.h"
 #include "ntfs/advance_search.h"
 #include "ntfs/boot_record.h"
 #include "ntfs/file_record.h"
-#include "ntfs/percent_reporter.h"
+#include "base/progress_meter.h"
+#include "ntfs/ntfs_offsets.h"
 
 namespace datrevo {
 namespace {
@@ -60,19 +62,19 @@ struct IndexEntry {
 // entry length, or anything outside the block.
 std::vector<IndexEntry> ReadIndexEntries(ByteView block) {
     std::vector<IndexEntry> entries;
-    std::uint64_t position = std::uint64_t{block.le32(24)} + 24;
-    while (position + 80 < block.size()) {
+    std::uint64_t position = std::uint64_t{block.le32(ntfs_index::kFirstEntry)} + ntfs_index::kHeader;
+    while (position + ntfs_index::kNameLength < block.size()) {
         const auto at = static_cast<std::size_t>(position);
-        const std::size_t units = block.u8(at + 80);
-        if (units == 0 || !block.has(at + 82, units * 2)) break;
+        const std::size_t units = block.u8(at + ntfs_index::kNameLength);
+        if (units == 0 || !block.has(at + ntfs_index::kName, units * 2)) break;
         IndexEntry entry;
-        entry.name = Utf16LeToUtf8(block.span().subspan(at + 82, units * 2));
-        entry.directory = (block.le16(at + 74) & 0x1000) != 0;
-        entry.record = block.le32(at);
-        entry.parent = block.le32(at + 16);
-        entry.creationTime = static_cast<std::int64_t>(block.le64(at + 24));
+        entry.name = Utf16LeToUtf8(block.span().subspan(at + ntfs_index::kName, units * 2));
+        entry.directory = (block.le16(at + ntfs_index::kFlagsHigh) & ntfs_index::kDirectoryFlag) != 0;
+        entry.record = block.le32(at + ntfs_index::kFileReference);
+        entry.parent = block.le32(at + ntfs_index::kParent);
+        entry.creationTime = static_cast<std::int64_t>(block.le64(at + ntfs_index::kCreationTime));
         entries.push_back(std::move(entry));
-        const std::uint16_t length = block.le16(at + 8);
+        const std::uint16_t length = block.le16(at + ntfs_index::kEntryLength);
         if (length == 0) break;
         position += length;
     }
@@ -117,7 +119,7 @@ private:
 
     void startPhase(const std::string& title) {
         observer_.statusText(title);
-        observer_.progress(0, "0  % Completed ");
+        observer_.progress(0, kPhaseStartCaption);
     }
 
     void loadIndexRefs() {
@@ -157,7 +159,7 @@ private:
             waiting[{folders_[i].date, folders_[i].sectorText, folders_[i].parent}].push_back(i);
         std::vector<bool> matched(folders_.size(), false);
         const auto total = refs_.size();
-        PercentReporter reporter(observer_, total);
+        ProgressMeter reporter(observer_, total);
         for (std::size_t j = 0; j < total && !waiting.empty(); ++j) {
             if (scope_.stop.stop_requested()) return false;
             if (reporter.moved(j)) {
@@ -187,7 +189,8 @@ private:
     std::vector<IndexEntry> readBlockEntries(std::uint64_t sector) {
         SectorBuffer first{};
         scope_.reader.readSector(sector, first);
-        const std::uint64_t size = std::uint64_t{ByteView(first.data(), first.size()).le32(32)} + 24;
+        const std::uint64_t size = std::uint64_t{ByteView(first.data(), first.size()).le32(ntfs_index::kAllocatedSize)} +
+                                   ntfs_index::kHeader;
         if (size > limits::kMaxNtfsIndexBlockBytes) return {};
         const std::size_t bytes = static_cast<std::size_t>(size / kSector * kSector);
         if (bytes == 0) return {};
@@ -204,7 +207,7 @@ private:
         startPhase(" Assigning MFT Numbers Phase 2 \\ 2   ...");
         CatalogueTable& records = catalogue_.MftRecordTable;
         std::uint32_t previous = 1;
-        PercentReporter reporter(observer_, static_cast<std::uint64_t>(records.count()));
+        ProgressMeter reporter(observer_, static_cast<std::uint64_t>(records.count()));
         for (int row = 0; row < records.count(); ++row) {
             const bool sameRecord =
                 row > 0 && records.cell(row, mftrec_col::Sector) ==
@@ -221,7 +224,7 @@ private:
         startPhase(title);
         const CatalogueTable& records = catalogue_.MftRecordTable;
         folders_.clear();
-        PercentReporter reporter(observer_, static_cast<std::uint64_t>(records.count()));
+        ProgressMeter reporter(observer_, static_cast<std::uint64_t>(records.count()));
         for (int row = 0; row < records.count(); ++row) {
             if (reporter.moved(static_cast<std::uint64_t>(row))) {
                 observer_.statusText(title + std::to_string(row) + " / " +
@@ -283,7 +286,7 @@ private:
         if (known != indexSectors_.end()) return known->second;
         SectorBuffer buffer{};
         scope_.reader.readSector(sector, buffer);
-        const bool index = ByteView(buffer.data(), buffer.size()).matches(0, "INDX");
+        const bool index = ByteView(buffer.data(), buffer.size()).matches(ntfs_index::kSignature, "INDX");
         indexSectors_.emplace(sector, index);
         return index;
     }
@@ -307,9 +310,7 @@ private:
             ++assigned_;
             observer_.statusText("Assigned " + std::to_string(assigned_) + " / " +
                                  std::to_string(folders_.size()));
-            observer_.progress(static_cast<int>(std::min<std::size_t>(
-                                   assigned_ * 100 / std::max<std::size_t>(folders_.size(), 1), 100)),
-                               "Completed ");
+            observer_.progress(PercentOf(assigned_, folders_.size()), kCompletedCaption);
             folder.fileSystem = static_cast<std::uint32_t>(fileSystems_ + 1);
             // The rows are in disk order: a block past the end is never reached.
             if (target <= end) {
@@ -349,12 +350,7 @@ private:
     }
 
     void addVolume(std::uint64_t first, std::uint64_t end, std::uint32_t spc) {
-        CatalogueTable& volumes = catalogue_.VolumeTable;
-        const int row = volumes.appendRow(Unsigned64Text(first));
-        volumes.setCell(row, boot_col::Cluster0Start, Unsigned64Text(first));
-        volumes.setCell(row, boot_col::Spf, Unsigned64Text(end));
-        volumes.setUnsigned(row, boot_col::Spc, spc);
-        volumes.setCell(row, boot_col::PartType, "NTFS");
+        NtfsVolumeRow{first, end, spc, "NTFS"}.append(catalogue_.VolumeTable);
     }
 
     void analyze() {
@@ -364,13 +360,12 @@ private:
         // File systems whose boot record was found.
         const CatalogueTable& boots = catalogue_.BootRecordTable;
         for (int row = 0; row < boots.count(); ++row) {
-            const auto first = static_cast<std::uint64_t>(boots.cellSigned64(row, boot_col::Sector));
-            const std::uint32_t spc = boots.cellUnsigned(row, boot_col::Spf);
-            const std::uint64_t end =
-                first + static_cast<std::uint64_t>(boots.cellSigned64(row, boot_col::RootStart));
+            const NtfsBootRow boot = NtfsBootRow::Read(boots, row);
+            const std::uint64_t first = boot.sector;
+            const std::uint32_t spc = boot.sectorsPerCluster;
+            const std::uint64_t end = first + boot.totalSectors;
             if (!IsValidSectorsPerCluster(spc)) continue;
-            const auto mftCluster =
-                static_cast<std::uint64_t>(boots.cellSigned64(row, boot_col::ReserveSectors));
+            const std::uint64_t mftCluster = boot.mftCluster;
             // Folders small enough to keep their index in the record claim
             // nothing; the volume is still there when its MFT is.
             if (claimFolders(first, spc, end) || mftHoldsFoundRecords(first, spc, mftCluster)) {

@@ -11,6 +11,7 @@
 #include "disk/disk_reader.h"
 #include "fat/fat_layout.h"
 #include "ntfs/ntfs_values.h"
+#include "base/visible_texts.h"
 
 namespace datrevo {
 
@@ -31,8 +32,5 @@ struct NtfsSearchScope {
 };
 
 // Texts shown while the phases run.
-inline constexpr const char* kNtfsMftFoundLabel = "MFT Found\t\t\t:";
-inline constexpr const char* kNtfsLinkingStatus = "Searching Lost Directories. Please Wait...";
-inline constexpr const char* kNtfsStoringStatus = "Storing Directory Information. Please Wait...";
 
 }  // namespace datrevo

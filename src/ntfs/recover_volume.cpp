@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "base/decimal.h"
+#include "catalogue/row_views.h"
 #include "browse/build_folder_tree.h"
 #include "browse/catch_all_folder.h"
 #include "ntfs/advance_search.h"
 #include "ntfs/file_record.h"
-#include "ntfs/percent_reporter.h"
+#include "base/progress_meter.h"
 #include "ntfs/standard_search.h"
 
 namespace datrevo {
@@ -37,7 +38,7 @@ int VolumeOf(const CatalogueTable& volumes, std::uint64_t sector) {
     int owner = 0;
     std::uint64_t ownerStart = 0;
     for (int row = 0; row < volumes.count(); ++row) {
-        const auto start = static_cast<std::uint64_t>(volumes.cellSigned64(row, boot_col::Cluster0Start));
+        const std::uint64_t start = NtfsVolumeRow::Read(volumes, row).firstSector;
         if (start <= sector && (owner == 0 || start > ownerStart)) {
             owner = row + 1;
             ownerStart = start;
@@ -111,21 +112,22 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     }
 
     const int volume = static_cast<int>(number) - 1;
-    scope.layout.cluster0Start = volumes.cellUnsigned(volume, boot_col::Cluster0Start);
-    scope.layout.sectorsPerCluster = volumes.cellUnsigned(volume, boot_col::Spc);
-    scope.layout.kind = volumes.cell(volume, boot_col::PartType);
+    const NtfsVolumeRow chosen = NtfsVolumeRow::Read(volumes, volume);
+    scope.layout.cluster0Start = chosen.firstSector32();
+    scope.layout.sectorsPerCluster = chosen.sectorsPerCluster;
+    scope.layout.kind = chosen.kind;
     DrawMftRuns(records, volumes, number, scope.mftRuns);
 
     folders.sortByColumn(folder_col::Self);
     LinkNtfsParents(folders, scope.observer);
-    scope.observer.statusText(kNtfsStoringStatus);
+    scope.observer.statusText(kStoringStatus);
     folders.sortByColumn(folder_col::Parent);
     BuildFolderTree(folders, scope.folders, scope.observer);
 
     CatalogueTable& entries = catalogue.EntryTable;
     entries.deleteAll();
     const int total = records.count();
-    PercentReporter reporter(scope.observer, static_cast<std::uint64_t>(total));
+    ProgressMeter reporter(scope.observer, static_cast<std::uint64_t>(total));
     std::vector<bool> ofThisVolume;
     // The MFT mirror holds byte-for-byte copies of the first file records; a
     // copy describes the same file and is listed once.

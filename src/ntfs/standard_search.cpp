@@ -16,7 +16,8 @@
 #include "ntfs/file_data.h"
 #include "ntfs/file_record.h"
 #include "ntfs/mft_records.h"
-#include "ntfs/percent_reporter.h"
+#include "base/progress_meter.h"
+#include "ntfs/ntfs_offsets.h"
 
 namespace datrevo {
 namespace {
@@ -38,10 +39,10 @@ std::vector<std::uint32_t> MftExtensionRecords(const DiskReader& reader, ByteVie
     const auto list = FirstUnnamed(record0, kAttrAttributeList);
     if (!list) return records;
     if (list->resident()) {
-        const std::size_t offset = list->bytes.le16(20);
+        const std::size_t offset = list->bytes.le16(ntfs_attr::kContentOffset);
         if (offset >= list->bytes.size()) return records;
         const std::size_t length =
-            std::min<std::size_t>(list->bytes.le32(16), list->bytes.size() - offset);
+            std::min<std::size_t>(list->bytes.le32(ntfs_attr::kContentLength), list->bytes.size() - offset);
         CollectEntries(list->bytes.sub(offset, length), records, kAttrData);
         return records;
     }
@@ -55,7 +56,7 @@ void AppendDataRuns(ByteView record, std::uint64_t partitionStart, std::uint32_t
                     MftRunList& runs, bool continuing) {
     const auto data = FirstUnnamed(record, kAttrData);
     if (!data || data->resident()) return;
-    DecodeDataRuns(data->bytes, data->bytes.le16(32), spc, partitionStart, runs, continuing);
+    DecodeDataRuns(data->bytes, data->bytes.le16(ntfs_attr::kRunListOffset), spc, partitionStart, runs, continuing);
 }
 
 // The MFT walk: the MFT's sectors arrive in order, run by run, read in large
@@ -143,7 +144,7 @@ private:
         ApplyUpdateSequence(buffer_);
         // An extension record (offset 32: the reference of its base record)
         // belongs to the base record's file and gets no row of its own.
-        if ((base.le64(32) & 0xFFFFFFFFFFFFull) != 0) return;
+        if ((base.le64(ntfs_record::kBaseReference) & ntfs_record::kReferenceNumberMask) != 0) return;
         std::vector<std::uint32_t> numbers{record_};
         // A list too long to stay in the record lies in runs of its own.
         ListAllAttributeRecords(scope_.reader, base, scope_.layout.cluster0Start,
@@ -228,7 +229,7 @@ private:
     }
 
     NtfsSearchScope& scope_;
-    PercentReporter reporter_;
+    ProgressMeter reporter_;
     RecordBuffer buffer_{};
     RecordBuffer extension_{};
     std::uint32_t extensionNumber_ = 0;
@@ -283,7 +284,7 @@ void WalkMft(NtfsSearchScope& scope) {
 
 void LinkNtfsParents(CatalogueTable& folderTable, RecoveryObserver& observer) {
     const int rows = folderTable.count();
-    PercentReporter reporter(observer, static_cast<std::uint64_t>(rows));
+    ProgressMeter reporter(observer, static_cast<std::uint64_t>(rows));
     for (int row = 0; row < rows; ++row) {
         const std::uint32_t parent = folderTable.cellUnsigned(row, folder_col::Parent);
         if (parent == kNtfsRootRecord) continue;
@@ -337,16 +338,16 @@ NtfsStandardResult RunNtfsStandardSearch(NtfsSearchScope& scope) {
     BuildMftRunList(scope.reader, scope.layout.cluster0Start, scope.ntfs.mftStart,
                     scope.layout.sectorsPerCluster, scope.mftRuns);
     result.mftFound = !scope.mftRuns.empty();
-    scope.observer.counterLabel(Counter::Folders, kNtfsMftFoundLabel);
+    scope.observer.counterLabel(Counter::Folders, kMftFoundLabel);
     WalkMft(scope);
     result.stopped = scope.stop.stop_requested();
 
-    scope.observer.statusText(kNtfsLinkingStatus);
+    scope.observer.statusText(kLinkingStatus);
     scope.observer.guideText("Please wait...");
     catalogue.FolderTable.sortByColumn(folder_col::Self);
     LinkNtfsParents(catalogue.FolderTable, scope.observer);
     catalogue.FolderTable.sortByColumn(folder_col::Parent);
-    scope.observer.statusText(kNtfsStoringStatus);
+    scope.observer.statusText(kStoringStatus);
     BuildFolderTree(catalogue.FolderTable, scope.folders, scope.observer);
     result.adoptedFiles = AdoptOrphanFiles(catalogue.EntryTable, scope.folders.nodes());
     ListCatchAllFolderForFiles(scope.folders, catalogue.EntryTable, CatchAllFileTimeNow());

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "base/boot_sector.h"
 #include "base/decimal.h"
+#include "base/progress_meter.h"
 #include "base/limits.h"
 #include "partition/partition_table.h"
 
@@ -45,17 +47,23 @@ DiskGeometry GeometryOf(const CurrentDisk& disk) {
 }
 
 std::optional<FoundBootSector> RecogniseBootSector(ByteView sector) {
-    if (!HasBootSignature(sector)) return std::nullopt;
-    // Before the FAT tests: the bytes at 57 and 85 of an exFAT boot sector
-    // are fields of its own, and its name at 3 is not "NTFS".
-    if (IsExfatBootSector(sector)) return RecogniseExfat(sector);
-    if (sector.matches(85, "32")) return FoundBootSector{kKindFat32, sector.le32(32)};
-    if (sector.matches(57, "16")) {
-        // Volumes under 32 MiB keep their sector count in the 16-bit field at 19.
-        const std::uint32_t count = sector.le32(32) != 0 ? sector.le32(32) : sector.le16(19);
-        return FoundBootSector{kKindFat16, count};
+    const BootSectorClass boot = ClassifyBootSector(sector, FatTextRule::Digits);
+    if (!boot.signature) return std::nullopt;
+    switch (boot.kind) {
+        case BootSectorKind::Exfat:
+            return RecogniseExfat(sector);
+        case BootSectorKind::Fat32:
+            return FoundBootSector{kKindFat32, sector.le32(32)};
+        case BootSectorKind::Fat16: {
+            // Volumes under 32 MiB keep their sector count in the 16-bit field at 19.
+            const std::uint32_t count = sector.le32(32) != 0 ? sector.le32(32) : sector.le16(19);
+            return FoundBootSector{kKindFat16, count};
+        }
+        case BootSectorKind::Ntfs:
+            return FoundBootSector{kKindNtfs, sector.le32(40)};
+        case BootSectorKind::None:
+            break;
     }
-    if (sector.matches(3, "NTFS")) return FoundBootSector{kKindNtfs, sector.le32(40)};
     return std::nullopt;
 }
 
@@ -95,17 +103,13 @@ LostPartitionSearchResult SearchLostPartitions(const DiskReader& disk, const Cur
     const std::vector<Probe> probes =
         LostPartitionProbes(NormaliseGeometry(GeometryOf(current)), diskSectors);
     std::unordered_set<std::uint64_t> tested;
-    int shown = -1;
+    ProgressMeter progress(observer, probes.size());
     for (std::size_t i = 0; i < probes.size(); ++i) {
         if (stop.stop_requested()) {
             result.stopped = true;
             break;
         }
-        const int percent = static_cast<int>(i * 100 / probes.size());
-        if (percent != shown) {
-            observer.progress(percent, "Completed ");
-            shown = percent;
-        }
+        progress.update(i);
         const Probe& probe = probes[i];
         // A 1 MiB boundary can be a cylinder's fallback sector, read already.
         if (!probe.fallback && !tested.insert(probe.first).second) continue;
@@ -130,7 +134,7 @@ LostPartitionSearchResult SearchLostPartitions(const DiskReader& disk, const Cur
         list.add(found->kind, at, end);
         ++result.added;
     }
-    observer.progress(100, "Completed ");
+    progress.set(100);
     return result;
 }
 

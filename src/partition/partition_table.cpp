@@ -62,16 +62,24 @@ PartitionEntry ReadPartitionEntry(ByteView sector, int index) {
     return {sector.u8(at + 4), sector.le32(at + 8), sector.le32(at + 12)};
 }
 
-bool HasBootSignature(ByteView sector) { return sector.u8(510) == 0x55 && sector.u8(511) == 0xAA; }
-
 std::uint8_t TypeBySignature(ByteView bootSector, std::uint8_t entryType) {
-    if (bootSector.matches(82, "FAT32")) return 0x0B;
-    if (bootSector.matches(54, "FAT16")) return 0x06;
-    if (bootSector.matches(3, "NTFS")) return 0x07;
+    switch (ClassifyBootSector(bootSector, FatTextRule::WholeName).kind) {
+        case BootSectorKind::Fat32:
+            return 0x0B;
+        case BootSectorKind::Fat16:
+            return 0x06;
+        case BootSectorKind::Ntfs:
+            return 0x07;
+        case BootSectorKind::Exfat:
+        case BootSectorKind::None:
+            break;
+    }
     return entryType;
 }
 
-bool IsExfatBootSector(ByteView sector) { return sector.matches(3, "EXFAT   "); }
+bool IsExfatBootSector(ByteView sector) {
+    return ClassifyBootSector(sector, FatTextRule::WholeName).kind == BootSectorKind::Exfat;
+}
 
 std::optional<std::string> PartitionKind(ByteView bootSector, std::uint8_t entryType,
                                          bool inExtendedChain) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/boot_sector.h"
 #include "base/byte_view.h"
 #include "base/observer.h"
 #include "disk/disk_reader.h"
@@ -30,7 +31,6 @@ struct PartitionEntry {
 
 // Entry `index` (0..3) of a partition table sector.
 PartitionEntry ReadPartitionEntry(ByteView sector, int index);
-bool HasBootSignature(ByteView sector);
 
 // The type that a partition's boot sector decides: "FAT32" at 82 gives 0x0B,
 // "FAT16" at 54 gives 0x06, "NTFS" at 3 gives 0x07; otherwise the entry's own

@@ -8,6 +8,7 @@
 #include "base/limits.h"
 #include "fat/cluster_chain.h"
 #include "fat/fat_kind.h"
+#include "fat/fat_table.h"
 #include "ntfs/file_data.h"
 #include "ntfs/lznt1.h"
 
@@ -96,17 +97,12 @@ private:
     std::vector<std::uint8_t> scratch_;
 };
 
-// The entries of the first FAT, one cached sector at a time.
-//
-// FAT16: the 16-bit word at byte (n mod 256) x 2 of sector firstFAT + n / 256.
-// FAT32: the 32-bit word at byte (n mod 128) x 4 of sector firstFAT + n / 128,
-// of which the low 28 bits count. 0 marks a free cluster.
-class FatTable {
+// The first FAT's free marks, over the clusters the volume holds.
+class FreeClusters {
 public:
-    FatTable(const DiskReader& disk, const FatLayout& layout, std::uint64_t volumeEnd)
-        : disk_(disk), layout_(layout), fat32_(KindOf(layout) == FatKind::Fat32) {
-        const std::uint64_t perSector = fat32_ ? 128 : 256;
-        const std::uint64_t inFat = std::uint64_t{layout.sectorsPerFat} * perSector;
+    FreeClusters(const DiskReader& disk, const FatLayout& layout, std::uint64_t volumeEnd)
+        : table_(disk, layout) {
+        const std::uint64_t inFat = std::uint64_t{layout.sectorsPerFat} * table_.entriesPerSector();
         std::uint64_t inVolume = inFat;
         const std::uint64_t end = volumeEnd != 0 ? volumeEnd : disk.totalSectors();
         if (layout.sectorsPerCluster != 0 && end > layout.cluster0Start)
@@ -119,28 +115,14 @@ public:
 
     // Whether the FAT marks the cluster free; nothing when its FAT sector cannot be read.
     std::optional<bool> isFree(std::uint32_t cluster) {
-        const std::uint32_t perSector = fat32_ ? 128 : 256;
-        const std::uint64_t sector = std::uint64_t{layout_.firstFat} + cluster / perSector;
-        if (sector != cachedSector_) {
-            if (disk_.readSector(sector, cache_) == 0) {
-                cachedSector_ = kNone;
-                return std::nullopt;
-            }
-            cachedSector_ = sector;
-        }
-        const ByteView view(cache_.data(), cache_.size());
-        if (fat32_) return (view.le32((cluster % perSector) * 4) & 0x0FFFFFFF) == 0;
-        return view.le16((cluster % perSector) * 2) == 0;
+        const std::optional<std::uint32_t> value = table_.entry(cluster);
+        if (!value) return std::nullopt;
+        return *value == 0;
     }
 
 private:
-    static constexpr std::uint64_t kNone = ~std::uint64_t{0};
-    const DiskReader& disk_;
-    const FatLayout& layout_;
-    bool fat32_;
+    FatTable table_;
     std::uint64_t limit_ = 0;
-    std::uint64_t cachedSector_ = kNone;
-    SectorBuffer cache_{};
 };
 
 // Gathers clusters into runs of adjacent ones and reads each run whole.
@@ -179,7 +161,7 @@ void ReadFatContent(const ContentSource& source, const SourceVolume& volume, Chu
     }
     const std::uint64_t clusterBytes = std::uint64_t{layout.sectorsPerCluster} * limits::kSectorSize;
     const std::uint64_t needed = (source.size + clusterBytes - 1) / clusterBytes;
-    FatTable table(volume.disk, layout, volume.volumeEnd);
+    FreeClusters table(volume.disk, layout, volume.volumeEnd);
     const std::uint32_t first = source.firstCluster;
     if (first < 2 || first >= table.limit()) {
         report.incomplete = true;

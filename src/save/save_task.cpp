@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include "base/progress_meter.h"
 #include "save/safe_name.h"
 
 namespace datrevo {
@@ -13,11 +14,6 @@ namespace {
 
 bool StartsWith(const std::vector<std::string>& path, const std::vector<std::string>& prefix) {
     return path.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), path.begin());
-}
-
-int Percent(std::uint64_t done, std::uint64_t total) {
-    if (total == 0) return 100;
-    return static_cast<int>(std::min<std::uint64_t>(100, done * 100 / total));
 }
 
 void AppendList(std::ostringstream& out, const char* heading, const std::vector<std::string>& paths) {
@@ -179,7 +175,7 @@ SaveTask::Step SaveTask::saveFile(const SaveJob& job, Destination& destination, 
         }
         written += piece.size();
         info_.bytesWritten += piece.size();
-        const int percent = Percent(written, job.source.size);
+        const int percent = PercentOf(written, job.source.size);
         if (percent != lastPercent) {
             lastPercent = percent;
             report(nullptr, percent);

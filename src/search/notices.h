@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "base/visible_texts.h"
+
 namespace datrevo {
 
 inline constexpr std::string_view kStandardNothingFoundNotice =
@@ -20,10 +22,6 @@ inline constexpr std::string_view kGuideAdvanceChoose =
     "Press 'Next' button to Recover Data. Or to select another Partition press 'Back' button.";
 inline constexpr std::string_view kGuideAdvanceNothing =
     "No File System could be identified. Click on 'Back' button to select another Partition.";
-inline constexpr std::string_view kGuidePleaseWait = "Please wait...";
 
-inline constexpr std::string_view kStatusValidating = "Validating Partition ...";
-inline constexpr std::string_view kDirectoriesFoundLabel = "Directories Found\t\t:";
-inline constexpr std::string_view kMftFoundLabel = "MFT Found\t\t\t:";
 
 }  // namespace datrevo

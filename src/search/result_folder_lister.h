@@ -4,17 +4,23 @@
 // list (directly or on the populate worker) share it.
 #pragma once
 
+#include <memory>
 #include <stop_token>
 #include <vector>
 
-#include "browse/fat_folder_reader.h"
 #include "browse/file_rows.h"
+#include "browse/result_volume.h"
 #include "search/past_disk_end.h"
 #include "search/recovery_context.h"
 
 namespace datrevo {
 
 bool IsNtfsResult(const RecoveryContext& context);
+
+// The result volume of the current result, chosen from the active layout's
+// kind: NTFS reads EntryTable, every other kind the FAT directories of the
+// selected disk.
+std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context);
 
 class ResultFolderLister {
 public:
@@ -29,8 +35,8 @@ public:
     bool reachesPastDiskEnd() const { return pastEnd_.active(); }
 
 private:
-    DiskFatFolderReader fatReader_;
-    FolderListSources sources_;
+    FolderNodeList& nodes_;
+    std::unique_ptr<ResultVolume> volume_;
     FolderRowStyle style_;
     PastDiskEndFiles pastEnd_;
 };

@@ -114,7 +114,7 @@ TEST(NtfsStandardSearch, RowsCountersAndTexts) {
     EXPECT_EQ(session.observer.lastCaption, "Completed ");
     EXPECT_GT(session.observer.foldersCounter, 16u);
     const auto& statuses = session.observer.statuses;
-    EXPECT_NE(std::find(statuses.begin(), statuses.end(), kNtfsStoringStatus), statuses.end());
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), kStoringStatus), statuses.end());
     EXPECT_NE(std::find_if(statuses.begin(), statuses.end(),
                            [](const std::string& s) { return s.rfind("Sectors  ", 0) == 0; }),
               statuses.end());

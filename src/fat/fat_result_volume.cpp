@@ -1,0 +1,26 @@
+#include "fat/fat_result_volume.h"
+
+#include "browse/fat_folder_reader.h"
+#include "catalogue/catalogue.h"
+#include "fat/fat_kind.h"
+#include "fat/folder_naming.h"
+
+namespace datrevo {
+
+FatResultVolume::FatResultVolume(FolderTree& tree, DiskReader disk, FatLayout layout)
+    : tree_(tree),
+      disk_(std::move(disk)),
+      layout_(std::move(layout)),
+      format_(layout_.kind == kFat16Text ? ResultFormat::Fat16 : ResultFormat::Fat32) {}
+
+void FatResultVolume::prepare(ItemId folderItem) {
+    ExpandFatFolder(tree_, folderItem, disk_, layout_);
+}
+
+std::vector<ResultFile> FatResultVolume::files(std::uint32_t folderNumber, std::stop_token stop) {
+    if (folderNumber == kCatchAllNumber)
+        return {};
+    return FatEntryFiles(DiskFatFolderReader(disk_, layout_).readFolder(folderNumber, stop));
+}
+
+}  // namespace datrevo

@@ -1,0 +1,30 @@
+// A FAT result as the file list and the save read it: a folder's files are
+// the file entries of its directory on the disk (the root item: the root
+// directory); preparing a folder names its child folders from that
+// directory, as opening it in the tree does. The catch-all folder has no
+// directory and so no files.
+#pragma once
+
+#include "browse/folder_tree.h"
+#include "browse/result_volume.h"
+#include "disk/disk_reader.h"
+#include "fat/fat_layout.h"
+
+namespace datrevo {
+
+class FatResultVolume : public ResultVolume {
+  public:
+    FatResultVolume(FolderTree& tree, DiskReader disk, FatLayout layout);
+
+    ResultFormat format() const override { return format_; }
+    void prepare(ItemId folderItem) override;
+    std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override;
+
+  private:
+    FolderTree& tree_;
+    DiskReader disk_;
+    FatLayout layout_;
+    ResultFormat format_;
+};
+
+}  // namespace datrevo

@@ -1,0 +1,31 @@
+// An NTFS result as the file list and the save read it: a folder's files are
+// the EntryTable rows whose "parent" is the folder's record number (5 for the
+// root item), found through an index by parent built once; $Extend (11) and
+// the other records below 24 named with '$' are the file system's own.
+#pragma once
+
+#include "browse/result_volume.h"
+#include "catalogue/catalogue_table.h"
+#include "catalogue/entry_rows.h"
+
+namespace datrevo {
+
+class NtfsResultVolume : public ResultVolume {
+  public:
+    explicit NtfsResultVolume(const CatalogueTable& entryTable)
+        : entryTable_(entryTable), index_(entryTable) {}
+
+    ResultFormat format() const override { return ResultFormat::Ntfs; }
+    std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override {
+        return EntryTableFiles(entryTable_, index_, folderNumber, stop);
+    }
+    bool isSystemFolder(const FolderNode& node) const override {
+        return IsNtfsSystemEntry(node.selfNumber, node.name);
+    }
+
+  private:
+    const CatalogueTable& entryTable_;
+    EntryRowIndex index_;
+};
+
+}  // namespace datrevo
