@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "base/prompter.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo {
 

@@ -111,9 +111,8 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     }
 
     const int volume = static_cast<int>(number) - 1;
-    scope.layout.cluster0Start = volumes.cellUnsigned(volume, boot_col::Cluster0Start);
-    scope.layout.sectorsPerCluster = volumes.cellUnsigned(volume, boot_col::Spc);
-    scope.layout.kind = volumes.cell(volume, boot_col::PartType);
+    scope.geometry.cluster0Start = volumes.cellUnsigned(volume, boot_col::Cluster0Start);
+    scope.geometry.sectorsPerCluster = volumes.cellUnsigned(volume, boot_col::Spc);
     DrawMftRuns(records, volumes, number, scope.mftRuns);
 
     folders.sortByColumn(folder_col::Self);

@@ -7,10 +7,10 @@
 #include <stop_token>
 #include <vector>
 
-#include "browse/fat_folder_reader.h"
+#include "fat/fat_folder_reader.h"
 #include "browse/file_rows.h"
 #include "search/past_disk_end.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo {
 
