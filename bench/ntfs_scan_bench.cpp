@@ -28,7 +28,7 @@ double Seconds(Clock::time_point since) {
 }
 
 struct Run {
-    datrevo::FatLayout layout;
+    datrevo::NtfsGeometry layout;
     datrevo::NtfsValues values;
     datrevo::MftRunList runs;
     datrevo::Catalogue catalogue;

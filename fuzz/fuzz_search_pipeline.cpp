@@ -4,10 +4,10 @@
 // searched (FAT16, FAT32, NTFS); the rest is the disk.
 #include <cstdint>
 
-#include "browse/fat_folder_reader.h"
+#include "fat/fat_folder_reader.h"
 #include "browse/file_rows.h"
 #include "fuzz_support.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 #include "search/search_phases.h"
 
 namespace {

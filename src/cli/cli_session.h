@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/console.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo::cli {
 

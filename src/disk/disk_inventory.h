@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/details_list.h"
+#include "base/details_list.h"
 #include "disk/disk_description.h"
 #include "disk/drive_slots.h"
 

@@ -1,6 +1,6 @@
 #include "fat/fat_result_volume.h"
 
-#include "browse/fat_folder_reader.h"
+#include "fat/fat_folder_reader.h"
 #include "catalogue/catalogue.h"
 #include "fat/fat_kind.h"
 #include "fat/folder_naming.h"

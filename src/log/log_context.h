@@ -4,7 +4,7 @@
 #include <stop_token>
 
 #include "log/log_contents.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo {
 

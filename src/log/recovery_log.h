@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "base/prompter.h"
-#include "search/recovery_context.h"
 #include "base/visible_texts.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo {
 

@@ -67,7 +67,7 @@ NtfsAnalysis AssignMftNumbers(NtfsSearchScope& scope);
 
 // The third stage for file system `number` (from 1): its folders into
 // FolderTable (which must hold the catch-all row) and the tree, every found
-// file into EntryTable, the active layout set from its VolumeTable row.
+// file into EntryTable, the geometry set from its VolumeTable row.
 // Files of this file system whose folder was not found are given the
 // catch-all folder. Returns false when there is no such file system.
 bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number);

@@ -77,7 +77,7 @@ bool IsValidSectorsPerCluster(std::uint32_t sectorsPerCluster) {
 }
 
 bool ValidateNtfsVolume(const DiskReader& reader, std::uint64_t searchStart,
-                        std::uint64_t searchEnd, FatLayout& layout, NtfsValues& values) {
+                        std::uint64_t searchEnd, NtfsGeometry& geometry, NtfsValues& values) {
     if (searchStart > UINT32_MAX) return false;
     // The boot sector; its backup only when the boot sector is missing or a
     // value of it is unsound: the last sector of the partition as the
@@ -142,9 +142,8 @@ bool ValidateNtfsVolume(const DiskReader& reader, std::uint64_t searchStart,
     first.sectorsPerCluster = spc;
     const std::uint64_t indexSectors = first.indexBlockSectors();
 
-    layout.sectorsPerCluster = spc;
-    layout.cluster0Start = static_cast<std::uint32_t>(searchStart);
-    layout.kind = "NTFS";
+    geometry.sectorsPerCluster = spc;
+    geometry.cluster0Start = static_cast<std::uint32_t>(searchStart);
     values.mftStart = mft;
     values.mftMirrorStart = mirror;
     values.recordSectors = static_cast<std::uint32_t>(recordSectors);

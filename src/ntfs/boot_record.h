@@ -15,7 +15,6 @@
 
 #include "base/byte_view.h"
 #include "disk/disk_reader.h"
-#include "fat/fat_layout.h"
 #include "ntfs/ntfs_values.h"
 
 namespace datrevo {
@@ -40,10 +39,10 @@ NtfsBootRecord DecodeNtfsBootRecord(ByteView sector);
 bool IsValidSectorsPerCluster(std::uint32_t sectorsPerCluster);
 
 // Validates the NTFS partition from `searchStart` to `searchEnd` (one past
-// its last sector). On success fills the layout's sectors per cluster and
-// cluster-0 start (the partition's first sector) and kind "NTFS", and the
-// NTFS values; on failure leaves them unchanged and returns false.
+// its last sector). On success fills the geometry's sectors per cluster and
+// cluster-0 start (the partition's first sector), and the NTFS values; on
+// failure leaves them unchanged and returns false.
 bool ValidateNtfsVolume(const DiskReader& reader, std::uint64_t searchStart,
-                        std::uint64_t searchEnd, FatLayout& layout, NtfsValues& values);
+                        std::uint64_t searchEnd, NtfsGeometry& geometry, NtfsValues& values);
 
 }  // namespace datrevo

@@ -9,7 +9,6 @@
 #include "browse/folder_tree.h"
 #include "catalogue/catalogue.h"
 #include "disk/disk_reader.h"
-#include "fat/fat_layout.h"
 #include "ntfs/ntfs_values.h"
 #include "base/visible_texts.h"
 
@@ -17,9 +16,7 @@ namespace datrevo {
 
 struct NtfsSearchScope {
     const DiskReader& reader;
-    // Sectors per cluster in `sectorsPerCluster`, the volume's first sector
-    // in `cluster0Start` (the fields the recovery log stores them in).
-    FatLayout& layout;
+    NtfsGeometry& geometry;
     NtfsValues& ntfs;
     MftRunList& mftRuns;
     Catalogue& catalogue;

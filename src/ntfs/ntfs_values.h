@@ -1,12 +1,20 @@
 // The NTFS values of a volume that the engine, the validation and the
-// recovery log share. Sectors per cluster and the volume's first sector
-// travel in the layout's SPC and Cluster0Start fields.
+// recovery log share.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 namespace datrevo {
+
+// Where an NTFS volume's clusters lie. The recovery log keeps these two in
+// the FAT layout's SPC and Cluster0Start fields (see recovery/ntfs_layout.h).
+struct NtfsGeometry {
+    std::uint32_t sectorsPerCluster = 0;  // 1, 2, 4 ... 128
+    std::uint32_t cluster0Start = 0;      // the volume's first sector: cluster 0
+
+    bool operator==(const NtfsGeometry&) const = default;
+};
 
 struct NtfsValues {
     std::uint32_t mftStart = 0;           // first sector of the MFT

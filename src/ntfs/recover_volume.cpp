@@ -113,9 +113,8 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
 
     const int volume = static_cast<int>(number) - 1;
     const NtfsVolumeRow chosen = NtfsVolumeRow::Read(volumes, volume);
-    scope.layout.cluster0Start = chosen.firstSector32();
-    scope.layout.sectorsPerCluster = chosen.sectorsPerCluster;
-    scope.layout.kind = chosen.kind;
+    scope.geometry.cluster0Start = chosen.firstSector32();
+    scope.geometry.sectorsPerCluster = chosen.sectorsPerCluster;
     DrawMftRuns(records, volumes, number, scope.mftRuns);
 
     folders.sortByColumn(folder_col::Self);

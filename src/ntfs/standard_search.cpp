@@ -147,8 +147,8 @@ private:
         if ((base.le64(ntfs_record::kBaseReference) & ntfs_record::kReferenceNumberMask) != 0) return;
         std::vector<std::uint32_t> numbers{record_};
         // A list too long to stay in the record lies in runs of its own.
-        ListAllAttributeRecords(scope_.reader, base, scope_.layout.cluster0Start,
-                                scope_.layout.sectorsPerCluster, numbers);
+        ListAllAttributeRecords(scope_.reader, base, scope_.geometry.cluster0Start,
+                                scope_.geometry.sectorsPerCluster, numbers);
 
         std::optional<FileNameInfo> name;
         for (std::uint32_t number : numbers) {
@@ -335,8 +335,8 @@ NtfsStandardResult RunNtfsStandardSearch(NtfsSearchScope& scope) {
     Catalogue& catalogue = scope.catalogue;
     catalogue.FolderTable.deleteAll();
     catalogue.EntryTable.deleteAll();
-    BuildMftRunList(scope.reader, scope.layout.cluster0Start, scope.ntfs.mftStart,
-                    scope.layout.sectorsPerCluster, scope.mftRuns);
+    BuildMftRunList(scope.reader, scope.geometry.cluster0Start, scope.ntfs.mftStart,
+                    scope.geometry.sectorsPerCluster, scope.mftRuns);
     result.mftFound = !scope.mftRuns.empty();
     scope.observer.counterLabel(Counter::Folders, kMftFoundLabel);
     WalkMft(scope);

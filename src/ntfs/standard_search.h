@@ -45,7 +45,7 @@ struct NtfsStandardResult {
     bool stopped = false;
 };
 
-// The whole Standard search on the validated volume of `scope` (layout and
+// The whole Standard search on the validated volume of `scope` (geometry and
 // NTFS values filled by ValidateNtfsVolume): run list, walk, parent links,
 // folder tree, orphaned files. The tree's result stage must exist.
 NtfsStandardResult RunNtfsStandardSearch(NtfsSearchScope& scope);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/search_mode.h"
-#include "catalogue/details_list.h"
+#include "base/details_list.h"
 #include "disk/disk_description.h"
 
 namespace datrevo {

@@ -1,5 +1,6 @@
 #include "save/save_setup.h"
 
+#include "recovery/result_volume_choice.h"
 #include "save/folder_contents.h"
 
 namespace datrevo {
@@ -23,9 +24,7 @@ std::vector<std::string> SplitPath(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<FolderContents> MakeFolderContents(RecoveryContext& context) {
-    if (context.activeLayout.kind == "NTFS")
-        return std::make_unique<NtfsFolderContents>(context.folders, context.catalogue.EntryTable);
-    return std::make_unique<FatFolderContents>(context.folders, context.selectedDisk(), context.activeLayout);
+    return std::make_unique<ResultFolderContents>(context.folders, MakeResultVolume(context));
 }
 
 SourceVolume MakeSourceVolume(const RecoveryContext& context) {

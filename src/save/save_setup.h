@@ -8,7 +8,7 @@
 
 #include "save/file_content.h"
 #include "save/save_plan.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo {
 

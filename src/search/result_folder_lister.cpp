@@ -1,18 +1,10 @@
 #include "search/result_folder_lister.h"
 
-#include "fat/fat_result_volume.h"
-#include "ntfs/ntfs_result_volume.h"
+#include "recovery/result_volume_choice.h"
 
 namespace datrevo {
 
 bool IsNtfsResult(const RecoveryContext& context) { return context.activeLayout.kind == "NTFS"; }
-
-std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context) {
-    if (IsNtfsResult(context))
-        return std::make_unique<NtfsResultVolume>(context.catalogue.EntryTable);
-    return std::make_unique<FatResultVolume>(context.folders, context.selectedDisk(),
-                                             context.activeLayout);
-}
 
 ResultFolderLister::ResultFolderLister(RecoveryContext& context)
     : nodes_(context.folders.nodes()), volume_(MakeResultVolume(context)), pastEnd_(context) {

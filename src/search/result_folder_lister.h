@@ -11,16 +11,11 @@
 #include "browse/file_rows.h"
 #include "browse/result_volume.h"
 #include "search/past_disk_end.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo {
 
 bool IsNtfsResult(const RecoveryContext& context);
-
-// The result volume of the current result, chosen from the active layout's
-// kind: NTFS reads EntryTable, every other kind the FAT directories of the
-// selected disk.
-std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context);
 
 class ResultFolderLister {
 public:

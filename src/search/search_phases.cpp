@@ -10,6 +10,7 @@
 #include "ntfs/boot_record.h"
 #include "ntfs/catalogue_rows.h"
 #include "ntfs/standard_search.h"
+#include "recovery/ntfs_layout.h"
 #include "search/notices.h"
 
 namespace datrevo {
@@ -35,10 +36,12 @@ FatSearchScope MakeFatScope(RecoveryContext& context, const DiskReader& reader,
                           std::move(abandon)};
 }
 
-NtfsSearchScope MakeNtfsScope(RecoveryContext& context, const DiskReader& reader,
-                              std::stop_token stop) {
+// The NTFS engine works on `geometry`, which the caller takes from the active
+// layout and, where a phase sets it, stores back.
+NtfsSearchScope MakeNtfsScope(RecoveryContext& context, NtfsGeometry& geometry,
+                              const DiskReader& reader, std::stop_token stop) {
     return NtfsSearchScope{reader,
-                           context.activeLayout,
+                           geometry,
                            context.activeNtfs,
                            context.mftRuns,
                            context.catalogue,
@@ -87,7 +90,8 @@ SearchOutcome StandardNtfs(RecoveryContext& context, const DiskReader& reader,
         outcome.stopped = stop.stop_requested();
         return outcome;
     }
-    NtfsSearchScope scope = MakeNtfsScope(context, reader, stop);
+    NtfsGeometry geometry = NtfsGeometryOf(context.activeLayout);
+    NtfsSearchScope scope = MakeNtfsScope(context, geometry, reader, stop);
     const NtfsStandardResult result = RunNtfsStandardSearch(scope);
     SearchOutcome outcome;
     outcome.fileRecords = result.fileRecords;
@@ -110,11 +114,12 @@ SearchOutcome AdvanceFat(RecoveryContext& context, const DiskReader& reader,
 
 SearchOutcome AdvanceNtfs(RecoveryContext& context, const DiskReader& reader,
                           std::stop_token stop, std::stop_token abandon) {
-    NtfsSearchScope scope = MakeNtfsScope(context, reader, stop);
+    NtfsGeometry geometry = NtfsGeometryOf(context.activeLayout);
+    NtfsSearchScope scope = MakeNtfsScope(context, geometry, reader, stop);
     const NtfsScanResult scan = ScanForNtfsStructures(scope);
     // The MFT numbers are assigned even after a stopped scan: on what was
     // found. Only leaving the program ends the assignment.
-    NtfsSearchScope analysisScope = MakeNtfsScope(context, reader, abandon);
+    NtfsSearchScope analysisScope = MakeNtfsScope(context, geometry, reader, abandon);
     const NtfsAnalysis analysis = AssignMftNumbers(analysisScope);
     SearchOutcome outcome;
     outcome.volumesFound = analysis.fileSystems;
@@ -146,9 +151,14 @@ bool ValidatePartition(RecoveryContext& context) {
                                                     search.partitionKind, context.partitionLayout);
         return context.bootRecordValid;
     }
-    if (IsNtfs(search.partitionKind))
-        return ValidateNtfsVolume(reader, search.searchStart, search.searchEnd,
-                                  context.partitionLayout, context.partitionNtfs);
+    if (IsNtfs(search.partitionKind)) {
+        NtfsGeometry geometry;
+        if (!ValidateNtfsVolume(reader, search.searchStart, search.searchEnd, geometry,
+                                context.partitionNtfs))
+            return false;
+        StoreNtfsGeometry(geometry, context.partitionLayout);
+        return true;
+    }
     return false;
 }
 
@@ -191,8 +201,10 @@ SearchOutcome RunVolumeRecovery(RecoveryContext& context, int volume, std::stop_
     if (IsNtfs(context.search.partitionKind)) {
         context.catalogue.FolderTable.deleteAll();
         AppendNtfsCatchAllRow(context.catalogue.FolderTable);
-        NtfsSearchScope scope = MakeNtfsScope(context, reader, stop);
+        NtfsGeometry geometry = NtfsGeometryOf(context.activeLayout);
+        NtfsSearchScope scope = MakeNtfsScope(context, geometry, reader, stop);
         outcome.foundAnything = RecoverNtfsVolume(scope, static_cast<std::uint32_t>(volume));
+        StoreNtfsGeometry(geometry, context.activeLayout);
         outcome.fileRecords = context.catalogue.EntryTable.count();
     } else {
         FatSearchScope scope = MakeFatScope(context, reader, stop, stop);

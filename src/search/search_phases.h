@@ -11,7 +11,7 @@
 
 #include <stop_token>
 
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo {
 

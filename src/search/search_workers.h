@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "partition/lost_partition_search.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 #include "search/search_phases.h"
 
 namespace datrevo {

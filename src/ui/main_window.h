@@ -17,7 +17,7 @@
 #include "base/item_id.h"
 #include "browse/file_row.h"
 #include "browse/populate_task.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 #include "ui/dialogs/link_actions.h"
 #include "ui/gui_reporting.h"
 #include "ui/save_dialogs.h"

@@ -17,7 +17,7 @@
 #include "base/prompter.h"
 #include "save/save_plan.h"
 #include "save/save_task.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 #include "ui/save_dialogs.h"
 
 class QWidget;

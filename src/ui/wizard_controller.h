@@ -18,8 +18,8 @@
 
 #include "base/search_mode.h"
 #include "log/recovery_log.h"
-#include "catalogue/details_list.h"
-#include "search/recovery_context.h"
+#include "base/details_list.h"
+#include "recovery/recovery_context.h"
 #include "search/search_workers.h"
 
 namespace datrevo::ui {

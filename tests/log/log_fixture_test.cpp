@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "browse/fat_folder_reader.h"
+#include "fat/fat_folder_reader.h"
 #include "browse/file_rows.h"
 #include "disk/file_source.h"
 #include "fat/fat_standard_search.h"

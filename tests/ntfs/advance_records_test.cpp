@@ -34,7 +34,7 @@ std::map<std::string, std::string> SaveEverything(NtfsSession& session,
     SavePlan plan = PlanSave(session.tree, contents, all);
     test::ScriptedSaveQuestions questions;
     test::RecordingSaveProgress progress;
-    SaveTask task(std::move(plan), {session.reader, session.layout, session.rangeEnd, session.runs},
+    SaveTask task(std::move(plan), {session.reader, session.volumeLayout(), session.rangeEnd, session.runs},
                   destination.string(), questions, progress);
     const SaveSummary summary = task.run();
     EXPECT_EQ(summary.ending, SaveEnding::Finished);

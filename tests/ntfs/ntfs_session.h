@@ -12,6 +12,7 @@
 #include "ntfs/catalogue_rows.h"
 #include "ntfs/ntfs_search_scope.h"
 #include "ntfs/standard_search.h"
+#include "recovery/ntfs_layout.h"
 #include "support/recording_observer.h"
 
 namespace datrevo::test {
@@ -38,6 +39,12 @@ struct NtfsSession {
         ScanForNtfsStructures(s);
         return AssignMftNumbers(s);
     }
+    // The geometry in the layout fields that saving reads.
+    FatLayout volumeLayout() const {
+        FatLayout stored;
+        StoreNtfsGeometry(layout, stored);
+        return stored;
+    }
     bool recover(std::uint32_t volume) {
         NtfsSearchScope s = scope();
         catalogue.FolderTable.deleteAll();
@@ -49,7 +56,7 @@ struct NtfsSession {
     DiskReader reader;
     std::uint64_t rangeStart;
     std::uint64_t rangeEnd;
-    FatLayout layout;
+    NtfsGeometry layout;
     NtfsValues values;
     MftRunList runs;
     Catalogue catalogue;

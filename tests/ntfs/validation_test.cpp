@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ntfs_session.h"
+#include "recovery/ntfs_layout.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
@@ -20,7 +21,10 @@ TEST(NtfsValidation, ThePartitionOfTheFixtureDisk) {
     ASSERT_TRUE(session.validate());
     EXPECT_EQ(session.layout.sectorsPerCluster, 8u);
     EXPECT_EQ(session.layout.cluster0Start, 2048u);
-    EXPECT_EQ(session.layout.kind, "NTFS");
+    // The log keeps the geometry in the layout fields, under the kind "NTFS".
+    FatLayout stored;
+    StoreNtfsGeometry(session.layout, stored);
+    EXPECT_EQ(stored.kind, "NTFS");
     EXPECT_GT(session.values.mftStart, 2048u);
     EXPECT_GT(session.values.mftMirrorStart, 2048u);
     EXPECT_EQ(session.values.recordSectors, 2u);

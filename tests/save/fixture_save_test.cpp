@@ -123,7 +123,7 @@ TEST(NtfsSaveOnFixtures, ResidentFragmentedSparseAndDeletedFilesComeBackBitExact
     NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
     const SavedResult saved =
-        SaveEverything(session.tree, contents, {session.reader, session.layout, session.rangeEnd, session.runs}, out.path);
+        SaveEverything(session.tree, contents, {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
     EXPECT_EQ(saved.summary.ending, SaveEnding::Finished);
     EXPECT_EQ(saved.summary.filesFailed, 0u);
 

@@ -85,7 +85,7 @@ TEST(PublicSave, NtfsUndeleteGivesAllEightDeletedFilesBitExact) {
     NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
     const SaveSummary summary =
-        SaveAll(session.tree, contents, {session.reader, session.layout, session.rangeEnd, session.runs}, out.path);
+        SaveAll(session.tree, contents, {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
     EXPECT_EQ(summary.filesFailed, 0u);
     const auto md5s = test::Md5OfFiles(out.path);
     const std::map<std::string, std::string> expected{
@@ -109,7 +109,7 @@ TEST(PublicSave, ReferenceNtfsVolumeGivesItsNineFilesBitExact) {
     NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
     const SaveSummary summary =
-        SaveAll(session.tree, contents, {session.reader, session.layout, session.rangeEnd, session.runs}, out.path);
+        SaveAll(session.tree, contents, {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
     EXPECT_EQ(summary.filesFailed, 0u);
 
     std::ifstream json(*test::PublicEvalDir() / "recuperabit/reference_ntfs.json");

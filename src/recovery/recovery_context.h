@@ -13,7 +13,7 @@
 #include "base/search_mode.h"
 #include "browse/folder_tree.h"
 #include "catalogue/catalogue.h"
-#include "catalogue/details_list.h"
+#include "base/details_list.h"
 #include "disk/disk_inventory.h"
 #include "disk/drive_slots.h"
 #include "fat/fat_layout.h"

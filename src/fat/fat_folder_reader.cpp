@@ -1,4 +1,4 @@
-#include "browse/fat_folder_reader.h"
+#include "fat/fat_folder_reader.h"
 
 #include "fat/fat_directory.h"
 #include "fat/fat_kind.h"

@@ -1,0 +1,25 @@
+#include "recovery/result_volume_choice.h"
+
+#include "base/volume_kind.h"
+#include "fat/fat_result_volume.h"
+#include "ntfs/ntfs_result_volume.h"
+
+namespace datrevo {
+
+std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context) {
+    switch (VolumeKindFromText(context.activeLayout.kind)) {
+        case VolumeKind::Ntfs:
+            return std::make_unique<NtfsResultVolume>(context.catalogue.EntryTable);
+        case VolumeKind::Fat16:
+        case VolumeKind::Fat32:
+        case VolumeKind::None:
+        case VolumeKind::Fat12:
+        case VolumeKind::Exfat:
+        case VolumeKind::Unknown:
+            break;
+    }
+    return std::make_unique<FatResultVolume>(context.folders, context.selectedDisk(),
+                                             context.activeLayout);
+}
+
+}  // namespace datrevo
