@@ -5,7 +5,7 @@
 #   base                      byte decoding, names, limits, interfaces
 #   disk, catalogue           the sector reader and inventory; the plain tables
 #   partition, browse         partition tables; the folder tree and file rows
-#   fat, ntfs                 the engines, never each other
+#   fat, ntfs, exfat          the engines, never each other
 #   recovery                  the recovery context that holds one recovery's state
 #   search, save, log         workers, saving and the recovery log, above the engines
 #   cli, ui                   the front ends, never each other
@@ -21,6 +21,7 @@ declare -A allowed=(
   [browse]="base disk catalogue"
   [fat]="base disk catalogue browse"
   [ntfs]="base disk catalogue browse"
+  [exfat]="base disk catalogue browse"
   [recovery]="base disk catalogue partition browse fat ntfs"
   [search]="base disk catalogue partition browse fat ntfs recovery"
   [save]="base disk catalogue partition browse fat ntfs recovery"
