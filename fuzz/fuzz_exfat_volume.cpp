@@ -1,5 +1,5 @@
 // A whole exFAT volume (up to 1 MiB): the boot region, the walk from the
-// root with deleted sets, the catalogue and tree made from it, every file's
+// root with deleted sets, the lost-folder scan, the catalogue and tree made from it, every file's
 // list, and every file's content read to the end.
 #include <cstdint>
 
@@ -7,6 +7,7 @@
 #include "catalogue/catalogue.h"
 #include "exfat/exfat_catalogue.h"
 #include "exfat/exfat_content.h"
+#include "exfat/exfat_lost_folders.h"
 #include "exfat/exfat_walk.h"
 #include "fuzz_support.h"
 
@@ -19,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (boot.decode.outcome != ExfatDecode::Decoded)
         return 0;
     ExfatVolume volume(disk, 0, boot.decode.boot);
-    const ExfatListing listing = WalkExfatVolume(volume);
+    ExfatListing listing = WalkExfatVolume(volume);
+    FindExfatLostFolders(volume, listing);
     Catalogue catalogue;
     FolderTree tree;
     tree.createStage(kStageResults, 0);

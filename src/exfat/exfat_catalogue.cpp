@@ -11,7 +11,8 @@ namespace {
 
 void FillRow(CatalogueTable& table, int row, const ExfatItem& item, const char* type) {
     table.setCell(row, folder_col::Sector, Unsigned64Text(item.entrySector));
-    table.setUnsigned(row, folder_col::Self, item.set.firstCluster);
+    table.setUnsigned(row, folder_col::Self,
+                      item.set.isDirectory() ? item.self : item.set.firstCluster);
     table.setUnsigned(row, folder_col::Parent, item.parent);
     table.setUnsigned(row, folder_col::Date, item.set.modified.fatDate);
     table.setUnsigned(row, folder_col::Time, item.set.modified.fatTime);
@@ -30,14 +31,10 @@ bool StoreExfatListing(const ExfatListing& listing, Catalogue& catalogue, Folder
     CatalogueTable& folders = catalogue.FolderTable;
     const FatDateTimeWords now = CatchAllFatWordsNow();
     InsertCatchAllFolderRow(folders, folders.count(), kExfatRootNumber, now.date, now.time);
-    for (const ExfatItem& item : listing.folders) {
-        // Cluster 0 is no folder's number but the root's: such a folder
-        // (damaged, it has no directory) is kept apart under the catch-all.
-        ExfatItem shown = item;
-        if (shown.set.firstCluster == kExfatRootNumber)
-            shown.set.firstCluster = kCatchAllNumber - 1;
-        FillRow(folders, folders.appendRow(item.set.name), shown, kTypeFolder);
-    }
+    for (const ExfatItem& item : listing.folders)
+        FillRow(folders,
+                folders.appendRow(item.madeUpName.empty() ? item.set.name : item.madeUpName), item,
+                kTypeFolder);
     for (const ExfatItem& item : listing.files)
         FillRow(catalogue.EntryTable, catalogue.EntryTable.appendRow(item.set.name), item,
                 kTypeFile);

@@ -1,8 +1,9 @@
 // The exFAT walk's result in the catalogue and the folder tree, in the form
 // the FAT engine gives them: folders numbered by their first cluster (the
-// root 0), the catch-all folder "Miscellaneous_001", date and time cells as
-// FAT date and time words (an exFAT timestamp's own fields). Files go to the
-// EntryTable, one row each with its parent folder's number, as NTFS files do.
+// root 0, a folder whose directory was not read 4294967294), the catch-all
+// folder "Miscellaneous_001", date and time cells as FAT date and time words
+// (an exFAT timestamp's own fields). Files go to the EntryTable, one row each
+// with its parent folder's number, as NTFS files do.
 #pragma once
 
 #include <cstdint>

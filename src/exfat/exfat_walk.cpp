@@ -56,6 +56,62 @@ ExfatDirectoryBytes ReadExfatDirectory(const ExfatVolume& volume, const ExfatEnt
     return out;
 }
 
+std::vector<ExfatItem> DecodeExfatDirectoryItems(const ExfatVolume& volume,
+                                                 const ExfatDirectoryBytes& dir,
+                                                 std::uint32_t number, bool deleted,
+                                                 std::size_t& damaged) {
+    std::vector<ExfatItem> items;
+    const ByteView view(dir.bytes);
+    for (std::size_t at = 0; view.has(at, exfat_entry::kSize);) {
+        const std::uint8_t type = view.u8(at + exfat_entry::kType);
+        if (type == exfat_entry::kEndOfDirectory)
+            break;
+        if ((type | exfat_entry::kInUse) != exfat_entry::kFile) {
+            at += exfat_entry::kSize;
+            continue;
+        }
+        ExfatSetDecode decoded = DecodeExfatEntrySet(view.span().subspan(at));
+        if (decoded.outcome != ExfatDecode::Decoded) {
+            ++damaged;
+            at += exfat_entry::kSize;
+            continue;
+        }
+        ExfatItem item;
+        item.set = std::move(decoded.set);
+        item.set.deleted = item.set.deleted || deleted;
+        item.parent = number;
+        item.entrySector = SectorOfOffset(volume, dir.clusters, at);
+        at += item.set.entryCount * exfat_entry::kSize;
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+namespace {
+
+// The root's Allocation Bitmap (of the first FAT) and Volume Label entries.
+void ReadRootEntries(ExfatVolume& volume, const ExfatDirectoryBytes& root, ExfatListing& listing) {
+    const ByteView view(root.bytes);
+    bool bitmapSeen = false;
+    for (std::size_t at = 0; view.has(at, exfat_entry::kSize); at += exfat_entry::kSize) {
+        const std::uint8_t type = view.u8(at + exfat_entry::kType);
+        if (type == exfat_entry::kEndOfDirectory)
+            break;
+        const auto entry = view.sub(at, exfat_entry::kSize).span();
+        ExfatAllocationBitmapEntry bitmap;
+        if (type == exfat_entry::kAllocationBitmap && !bitmapSeen &&
+            DecodeExfatClusterEntry(entry, type, bitmap) == ExfatDecode::Decoded &&
+            !bitmap.secondFat) {
+            bitmapSeen = true;
+            listing.bitmapLoaded = volume.loadBitmap(bitmap.firstCluster, bitmap.dataLength);
+        } else if (type == exfat_entry::kVolumeLabel) {
+            DecodeExfatVolumeLabel(entry, listing.volumeLabel);
+        }
+    }
+}
+
+}  // namespace
+
 ExfatListing WalkExfatVolume(ExfatVolume& volume, std::stop_token stop) {
     ExfatListing listing;
     std::deque<PendingFolder> pending;
@@ -74,41 +130,12 @@ ExfatListing WalkExfatVolume(ExfatVolume& volume, std::stop_token stop) {
         const PendingFolder folder = std::move(pending.front());
         pending.pop_front();
         const ExfatDirectoryBytes dir = ReadExfatDirectory(volume, folder.set, folder.root);
-        const ByteView view(dir.bytes);
-        bool bitmapSeen = false;
-        for (std::size_t at = 0; view.has(at, exfat_entry::kSize);) {
-            const std::uint8_t type = view.u8(at + exfat_entry::kType);
-            if (type == exfat_entry::kEndOfDirectory)
-                break;
-            if (folder.root && type == exfat_entry::kAllocationBitmap && !bitmapSeen) {
-                ExfatAllocationBitmapEntry bitmap;
-                if (DecodeExfatClusterEntry(view.sub(at, exfat_entry::kSize).span(), type,
-                                            bitmap) == ExfatDecode::Decoded &&
-                    !bitmap.secondFat) {
-                    bitmapSeen = true;
-                    listing.bitmapLoaded =
-                        volume.loadBitmap(bitmap.firstCluster, bitmap.dataLength);
-                }
-            } else if (folder.root && type == exfat_entry::kVolumeLabel) {
-                DecodeExfatVolumeLabel(view.sub(at, exfat_entry::kSize).span(),
-                                       listing.volumeLabel);
-            }
-            if ((type | exfat_entry::kInUse) != exfat_entry::kFile) {
-                at += exfat_entry::kSize;
-                continue;
-            }
-            ExfatSetDecode decoded = DecodeExfatEntrySet(view.span().subspan(at));
-            if (decoded.outcome != ExfatDecode::Decoded) {
-                ++listing.damagedSets;
-                at += exfat_entry::kSize;
-                continue;
-            }
-            ExfatItem item;
-            item.set = std::move(decoded.set);
-            item.set.deleted = item.set.deleted || folder.deleted;
-            item.parent = folder.number;
-            item.entrySector = SectorOfOffset(volume, dir.clusters, at);
-            at += item.set.entryCount * exfat_entry::kSize;
+        listing.directoryRuns.insert(listing.directoryRuns.end(), dir.clusters.runs.begin(),
+                                     dir.clusters.runs.end());
+        if (folder.root)
+            ReadRootEntries(volume, dir, listing);
+        for (ExfatItem& item : DecodeExfatDirectoryItems(volume, dir, folder.number, folder.deleted,
+                                                         listing.damagedSets)) {
             if (!item.set.isDirectory()) {
                 listing.files.push_back(std::move(item));
                 continue;
@@ -116,8 +143,10 @@ ExfatListing WalkExfatVolume(ExfatVolume& volume, std::stop_token stop) {
             const std::uint32_t cluster = item.set.firstCluster;
             const bool enterable = volume.isDataCluster(cluster) && item.set.dataLength > 0 &&
                                    (!item.set.deleted || !volume.isAllocated(cluster));
-            if (enterable && entered.insert(cluster).second)
+            if (enterable && entered.insert(cluster).second) {
+                item.self = cluster;
                 pending.push_back({item.set, cluster, false, item.set.deleted});
+            }
             listing.folders.push_back(std::move(item));
         }
     }

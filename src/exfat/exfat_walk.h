@@ -21,11 +21,16 @@
 namespace datrevo {
 
 inline constexpr std::uint32_t kExfatRootNumber = 0;
+// The number of a folder whose directory was not read (its cluster belongs to
+// another folder now, or it has none): nothing is listed under it.
+inline constexpr std::uint32_t kExfatNoDirectory = 0xFFFFFFFE;
 
 struct ExfatItem {
     ExfatEntrySet set;         // set.deleted: the set itself or a folder above it is deleted
     std::uint32_t parent = 0;  // the parent folder's number (its first cluster; 0 for the root)
-    std::uint64_t entrySector = 0;  // disk sector that holds the File entry
+    std::uint32_t self = kExfatNoDirectory;  // a folder's own number: its first cluster once read
+    std::uint64_t entrySector = 0;           // disk sector that holds the File entry
+    std::string madeUpName;                  // a lost folder that no entry names: "Dir<n>"
 };
 
 struct ExfatListing {
@@ -35,6 +40,8 @@ struct ExfatListing {
     bool bitmapLoaded = false;
     std::size_t damagedSets = 0;  // File entries whose set did not decode
     bool stopped = false;
+    // The clusters of every directory read, the root's included.
+    std::vector<ExfatClusterRun> directoryRuns;
 };
 
 // Walks the volume breadth-first from its root directory. Loads the
@@ -51,5 +58,13 @@ struct ExfatDirectoryBytes {
 // At most kMaxExfatDirectoryBytes.
 ExfatDirectoryBytes ReadExfatDirectory(const ExfatVolume& volume, const ExfatEntrySet& set,
                                        bool root);
+
+// The entry sets of one directory in order, up to its end mark: each with
+// `number` as its parent, deleted when `deleted` (the folder itself is).
+// Sets that do not decode are counted in `damaged` and skipped entry by entry.
+std::vector<ExfatItem> DecodeExfatDirectoryItems(const ExfatVolume& volume,
+                                                 const ExfatDirectoryBytes& dir,
+                                                 std::uint32_t number, bool deleted,
+                                                 std::size_t& damaged);
 
 }  // namespace datrevo

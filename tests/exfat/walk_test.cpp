@@ -10,6 +10,7 @@
 #include "catalogue/catalogue.h"
 #include "exfat/exfat_catalogue.h"
 #include "exfat/exfat_content.h"
+#include "exfat/exfat_lost_folders.h"
 #include "exfat/exfat_walk.h"
 #include "exfat_test_support.h"
 #include "support/faulty_source.h"
@@ -306,6 +307,104 @@ TEST(ExfatReformatted, TheNewTreeIsListedAndTheEarlierOneIsNot) {
     ASSERT_EQ(items.count("new.txt"), 1u);
     EXPECT_EQ(items.at("new.txt").item->set.dataLength, 2000u);
     EXPECT_EQ(items.count("Old Folder"), 0u);
+}
+
+}  // namespace
+}  // namespace datrevo
+
+namespace datrevo {
+namespace {
+
+// The folders of a tree as "A/B" paths.
+std::set<std::string> TreePaths(const FolderTree& tree) {
+    std::set<std::string> out;
+    for (const FolderNode& node : tree.nodes()) {
+        std::string path = tree.FolderPath(node.treeItem);
+        for (char& c : path)
+            if (c == '\\')
+                c = '/';
+        out.insert(path);
+    }
+    return out;
+}
+
+TEST(ExfatLostFolders, QuickFormatGivesBackTheEarlierFoldersWithTheirContents) {
+    const auto image = FixtureImage("exfat-reformatted");
+    const DiskReader disk = ExfatReaderFor(*image);
+    auto volume = OpenExfatVolume(disk);
+    ASSERT_NE(volume, nullptr);
+    ExfatListing listing = WalkExfatVolume(*volume);
+    const ExfatLostScan scan = FindExfatLostFolders(*volume, listing);
+    EXPECT_EQ(scan.clustersScanned, volume->boot().clusterCount);
+    EXPECT_FALSE(scan.stopped);
+
+    Catalogue catalogue;
+    FolderTree tree;
+    tree.createStage(kStageResults, 0);
+    ASSERT_TRUE(StoreExfatListing(listing, catalogue, tree));
+    // The old root was overwritten by the new one: its folders are unnamed
+    // under the catch-all; below them every name is back.
+    const std::set<std::string> paths = TreePaths(tree);
+    std::set<std::string> tails;
+    int tops = 0;
+    for (const std::string& path : paths) {
+        if (path == "Miscellaneous_001")
+            continue;
+        ASSERT_EQ(path.rfind("Miscellaneous_001/", 0), 0u) << path;
+        const std::string below = path.substr(std::string("Miscellaneous_001/").size());
+        const auto slash = below.find('/');
+        if (slash == std::string::npos) {
+            EXPECT_EQ(below.rfind("Dir", 0), 0u) << below;
+            ++tops;
+        } else {
+            tails.insert(below.substr(slash + 1));
+        }
+    }
+    EXPECT_EQ(tops, 2);
+    EXPECT_EQ(tails, (std::set<std::string>{"Sub", "Sub/Deeper"}));
+
+    // Every earlier file is found by its name, with its content, but the
+    // first one: the new file took its cluster, and the old root its entry.
+    std::map<std::string, const ExfatItem*> byName;
+    for (const ExfatItem& file : listing.files)
+        byName[file.set.name] = &file;
+    std::map<std::string, std::vector<std::uint8_t>> contents;
+    std::map<std::string, std::string> want;
+    for (const test::ManifestRow& row : test::ManifestRows("exfat-reformatted", "old-file")) {
+        if (row.path == "Old first.txt")
+            continue;
+        const std::string name = row.path.substr(row.path.rfind('/') + 1);
+        ASSERT_EQ(byName.count(name), 1u) << row.path;
+        EXPECT_EQ(byName[name]->set.dataLength, row.size);
+        contents[row.path] = Content(*volume, byName[name]->set);
+        want[row.path] = row.md5;
+    }
+    EXPECT_EQ(test::Md5Of(contents), want);
+}
+
+TEST(ExfatLostFolders, NothingLostOnAVolumeWhoseFoldersAreAllReached) {
+    const auto image = FixtureImage("exfat");
+    const DiskReader disk = ExfatReaderFor(*image);
+    auto volume = OpenExfatVolume(disk);
+    ASSERT_NE(volume, nullptr);
+    ExfatListing listing = WalkExfatVolume(*volume);
+    const std::size_t folders = listing.folders.size(), files = listing.files.size();
+    const ExfatLostScan scan = FindExfatLostFolders(*volume, listing);
+    EXPECT_EQ(scan.foldersFound, 0u);
+    EXPECT_EQ(listing.folders.size(), folders);
+    EXPECT_EQ(listing.files.size(), files);
+}
+
+TEST(ExfatLostFolders, StopEndsTheScan) {
+    const auto image = FixtureImage("exfat-reformatted");
+    const DiskReader disk = ExfatReaderFor(*image);
+    auto volume = OpenExfatVolume(disk);
+    ExfatListing listing = WalkExfatVolume(*volume);
+    std::stop_source stop;
+    stop.request_stop();
+    const ExfatLostScan scan = FindExfatLostFolders(*volume, listing, stop.get_token());
+    EXPECT_TRUE(scan.stopped);
+    EXPECT_EQ(scan.foldersFound, 0u);
 }
 
 }  // namespace
