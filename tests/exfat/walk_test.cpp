@@ -3,6 +3,7 @@
 // catalogue and tree made from it; loops and unreadable sectors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -213,9 +214,13 @@ class ExfatCrafted : public ::testing::Test {
         return 0;
     }
     void SetFirstCluster(std::size_t set, std::uint32_t cluster) {
-        for (int i = 0; i < 4; ++i)
-            bytes[set + 32 + 20 + static_cast<std::size_t>(i)] =
-                static_cast<std::uint8_t>(cluster >> (8 * i));
+        SetStreamField(set, 20, 4, cluster);
+    }
+    // Writes a field of the set's Stream Extension entry and seals the set again.
+    void SetStreamField(std::size_t set, std::size_t offset, int width, std::uint64_t value) {
+        for (int i = 0; i < width; ++i)
+            bytes[set + 32 + offset + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(value >> (8 * i));
         const std::size_t length = (std::size_t{bytes[set + 1]} + 1) * 32;
         const std::uint16_t sum =
             ExfatSetChecksum(std::span<const std::uint8_t>(bytes).subspan(set, length));
@@ -227,6 +232,54 @@ class ExfatCrafted : public ::testing::Test {
     std::unique_ptr<ExfatVolume> volume;
     std::uint64_t rootByte = 0;
 };
+
+TEST_F(ExfatCrafted, PastValidDataLengthTheFileReadsAsZeros) {
+    const ExfatListing original = WalkExfatVolume(*volume);
+    const std::vector<std::uint8_t> whole =
+        Content(*volume, ByPath(original).at("tail.txt").item->set);
+    ASSERT_EQ(whole.size(), 2500u);
+    SetStreamField(RootSet("tail.txt"), 8, 8, 1000);  // ValidDataLength
+    const auto image = test::CraftedImage(bytes);
+    const DiskReader reader = ExfatReaderFor(*image);
+    auto crafted = OpenExfatVolume(reader);
+    const ExfatListing listing = WalkExfatVolume(*crafted);
+    ExfatContentRead read;
+    const std::vector<std::uint8_t> content =
+        Content(*crafted, ByPath(listing).at("tail.txt").item->set, &read);
+    EXPECT_TRUE(read.complete);
+    ASSERT_EQ(content.size(), 2500u);
+    EXPECT_TRUE(std::equal(content.begin(), content.begin() + 1000, whole.begin()));
+    EXPECT_TRUE(
+        std::all_of(content.begin() + 1000, content.end(), [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST_F(ExfatCrafted, DeletedFileOverClustersNowInUseMayBeIncomplete) {
+    const ExfatListing original = WalkExfatVolume(*volume);
+    const ExfatEntrySet old = ByPath(original).at("Docs/old notes.txt").item->set;
+    ASSERT_TRUE(old.noFatChain);
+    // The bitmap (cluster 2) marks the deleted file's last cluster in use.
+    const std::uint32_t last = old.firstCluster + 2;
+    bytes[volume->clusterDiskByte(2) + (last - 2) / 8] |=
+        static_cast<std::uint8_t>(1u << ((last - 2) % 8));
+    const auto image = test::CraftedImage(bytes);
+    const DiskReader reader = ExfatReaderFor(*image);
+    auto crafted = OpenExfatVolume(reader);
+    const ExfatListing listing = WalkExfatVolume(*crafted);
+    ExfatContentRead read;
+    Content(*crafted, ByPath(listing).at("Docs/old notes.txt").item->set, &read);
+    EXPECT_TRUE(read.mayBeIncomplete);
+    ExfatContentRead before;
+    Content(*volume, old, &before);
+    EXPECT_FALSE(before.mayBeIncomplete);
+}
+
+TEST_F(ExfatCrafted, AStoppedWalkSaysSo) {
+    std::stop_source stop;
+    stop.request_stop();
+    const ExfatListing listing = WalkExfatVolume(*volume, stop.get_token());
+    EXPECT_TRUE(listing.stopped);
+    EXPECT_TRUE(listing.files.empty());
+}
 
 TEST_F(ExfatCrafted, FolderNamingTheRootIsListedNotEnteredAgain) {
     SetFirstCluster(RootSet("Docs"), volume->boot().rootCluster);
