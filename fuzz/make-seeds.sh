@@ -122,3 +122,6 @@ if [ -n "$cli" ]; then
   done
 fi
 ls -l "$corpus"/*
+
+# exFAT seeds: their own script
+"$here/make-exfat-seeds.sh" > /dev/null

@@ -25,7 +25,8 @@ shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(fuzz_partition_table fuzz_fat_boot fuzz_fat_directory fuzz_cluster_chain
-           fuzz_ntfs_record fuzz_index_block fuzz_lznt1 fuzz_recovery_log fuzz_search_pipeline)
+           fuzz_ntfs_record fuzz_index_block fuzz_lznt1 fuzz_recovery_log fuzz_search_pipeline
+           fuzz_exfat_boot fuzz_exfat_entry_set fuzz_exfat_volume)
 fi
 
 if ! command -v clang++ >/dev/null 2>&1 ||
@@ -38,14 +39,15 @@ fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DDATREVO_BUILD_FUZZ=ON \
   -DDATREVO_BUILD_GUI=OFF -DDATREVO_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 >/dev/null
-cmake --build "$build" --target fuzz_all -j "$(nproc)"
+# Only the targets about to run are built.
+cmake --build "$build" --target "${targets[@]}" -j "$(nproc)"
 
 # Largest input per target: a few sectors for the decoders, 1 MiB for the
 # whole pipeline (a small image).
 max_len() {
   case "$1" in
-    fuzz_search_pipeline) echo 1048577 ;;
-    fuzz_cluster_chain|fuzz_index_block|fuzz_lznt1) echo 131072 ;;
+    fuzz_search_pipeline|fuzz_exfat_volume) echo 1048577 ;;
+    fuzz_cluster_chain|fuzz_index_block|fuzz_lznt1|fuzz_exfat_boot) echo 131072 ;;
     fuzz_fat_boot|fuzz_fat_directory) echo 65536 ;;
     fuzz_ntfs_record) echo 16384 ;;
     *) echo 65536 ;;
