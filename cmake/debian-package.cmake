@@ -16,17 +16,18 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.vantorrel.example/datrevo")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udisks2")
+# The synopsis is the summary above; CPack indents these lines and writes the
+# empty one as the paragraph mark.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Vantorrel Datrevo recovers folders and files from removable disks: memory
- cards, USB sticks, music players attached in disk mode, and disk images made
- from them. It reads the medium read-only, lists its MBR or GPT partitions,
- finds lost partitions, and on FAT16, FAT32 and NTFS rebuilds the folders and
- files of a volume, deleted entries and folders no longer reachable from the
- root included, so that they can be saved to a safe place.
- .
- The package holds the wizard (datrevo), which asks udisks2 for read-only
- access to a device instead of running as root, and the command-line tool
- (datrevo-cli).")
+"Vantorrel Datrevo recovers folders and files from removable disks: memory
+cards, USB sticks, music players attached in disk mode, and disk images made
+from them. It reads the medium read-only, lists its MBR or GPT partitions,
+finds lost partitions, and on FAT16, FAT32 and NTFS rebuilds the folders and
+files of a volume, deleted entries and folders no longer reachable from the
+root included, so that they can be saved to a safe place.
+
+The package holds the wizard (datrevo), which asks udisks2 for read-only
+access to a device instead of running as root, and the command-line tool
+(datrevo-cli).")
 
 include(CPack)
