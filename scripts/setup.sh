@@ -10,6 +10,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   unzip dosfstools mtools ntfs-3g fdisk sleuthkit
   ccache exfatprogs
+  dbus python3-dbus python3-gi
+  dpkg-dev desktop-file-utils appstream lintian man-db qt6-svg-dev bash-completion
 )
 
 missing=()

@@ -2,6 +2,7 @@
 // from the command line.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <string>
 
 #include "cli/cli_session.h"
 #include "cli/disk_commands.h"
@@ -13,7 +14,10 @@ int main(int argc, char** argv) {
     CLI::App app{"Vantorrel Datrevo: read-only recovery of folders and files from removable "
                  "disks (FAT16, FAT32, NTFS) and their images."};
     app.require_subcommand(1);
-    app.footer(kExitStatusHelp);
+    app.footer(std::string(kExitStatusHelp) +
+               "\nReading a device needs the right to read it: run as root or as a member of the "
+               "'disk' group (the command line does not ask udisks2; the window does).");
+    app.set_version_flag("--version", std::string("datrevo-cli ") + DATREVO_VERSION);
     GlobalOptions options;
     app.add_flag("-q,--quiet", options.quiet, "No progress output");
     app.add_option("--image", options.images, "Add a disk-image file as a disk (repeatable)");

@@ -122,6 +122,51 @@ DiskDescription DescribeBlockDevice(const fs::path& root, const fs::path& sysDir
     return disk;
 }
 
+// A disk as the broker describes it: interfaceType holds its bus name.
+DiskDescription BrokerDisk(DiskDescription disk, const std::string& systemName) {
+    const std::string bus = disk.interfaceType;
+    const std::string name = fs::path(disk.deviceId).filename().string();
+    const bool removable = disk.mediaType == kMediaRemovable || bus == "usb" || bus == "sdio" ||
+                           name.rfind("mmcblk", 0) == 0;
+    disk.mediaType = removable ? kMediaRemovable : kMediaFixed;
+    disk.interfaceType = InterfaceName(bus, name);
+    if (disk.model.empty()) disk.model = name;
+    if (disk.bytesPerSector == 0) disk.bytesPerSector = 512;
+    if (disk.totalSectors == 0) disk.totalSectors = disk.sizeInBytes / 512;
+    if (disk.sizeInBytes == 0) disk.sizeInBytes = disk.totalSectors * 512;
+    disk.systemName = systemName;
+    SetGeometry(disk, disk.deviceId, false);
+    return disk;
+}
+
+// Completes what sysfs left empty from the broker's view of the same disk.
+void FillFromBroker(DiskDescription& disk, const DiskDescription& brokered) {
+    const std::string name = fs::path(disk.deviceId).filename().string();
+    if ((disk.model.empty() || disk.model == name) && !brokered.model.empty())
+        disk.model = brokered.model;
+    if (disk.serialNumber.empty()) disk.serialNumber = brokered.serialNumber;
+    if (disk.firmwareRevision.empty()) disk.firmwareRevision = brokered.firmwareRevision;
+    if (disk.mediaType != kMediaRemovable && brokered.mediaType == kMediaRemovable) {
+        disk.mediaType = kMediaRemovable;
+        disk.interfaceType = brokered.interfaceType;
+    }
+}
+
+void AddBrokerDisks(std::vector<DiskDescription>& disks, DeviceOpener& broker,
+                    const std::string& systemName) {
+    for (DiskDescription& listed : broker.listDisks()) {
+        if (listed.deviceId.empty()) continue;
+        const DiskDescription brokered = BrokerDisk(std::move(listed), systemName);
+        const auto same = std::find_if(disks.begin(), disks.end(), [&](const DiskDescription& d) {
+            return d.deviceId == brokered.deviceId;
+        });
+        if (same != disks.end())
+            FillFromBroker(*same, brokered);
+        else
+            disks.push_back(brokered);
+    }
+}
+
 std::string HostName(const fs::path& root) {
     std::string name = ReadTextFile(root / "proc/sys/kernel/hostname");
     if (name.empty()) name = ReadTextFile(root / "etc/hostname");
@@ -163,13 +208,13 @@ std::vector<DiskDescription> ListDisks(const InventoryOptions& options) {
 
     const std::string systemName = HostName(options.root);
     const bool queryDevice = options.queryDeviceGeometry && options.root == fs::path("/");
-    int next = 0;
     for (const fs::path& sysDir : entries) {
         if (!IsDiskName(sysDir.filename().string())) continue;
-        DiskDescription disk = DescribeBlockDevice(options.root, sysDir, systemName, queryDevice);
-        disk.index = IsOfferedDisk(disk) ? next++ : -1;
-        disks.push_back(std::move(disk));
+        disks.push_back(DescribeBlockDevice(options.root, sysDir, systemName, queryDevice));
     }
+    if (options.broker != nullptr) AddBrokerDisks(disks, *options.broker, systemName);
+    int next = 0;
+    for (DiskDescription& disk : disks) disk.index = IsOfferedDisk(disk) ? next++ : -1;
     for (const std::string& image : options.images) disks.push_back(DescribeImage(image, next++));
     return disks;
 }

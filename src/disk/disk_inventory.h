@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/details_list.h"
+#include "disk/device_opener.h"
 #include "disk/disk_description.h"
 #include "disk/drive_slots.h"
 
@@ -21,9 +22,14 @@ struct InventoryOptions {
     std::filesystem::path root = "/";
     std::vector<std::string> images;  // image files added by the user, in order
     bool queryDeviceGeometry = true;  // ask the device itself (HDIO_GETGEO) when root is "/"
+    // A broker (udisks2) whose disks complete the list: a disk sysfs does not
+    // show is added, and what sysfs leaves empty (model, serial, bus) is taken
+    // from it. Also the one asked to open a device the user may not open.
+    DeviceOpener* broker = nullptr;
 };
 
-// Every disk found, offered or not, in sysfs order followed by the images.
+// Every disk found, offered or not, in sysfs order, then the broker's disks
+// that sysfs does not show, then the images.
 // Offered disks are numbered 0, 1, ... in that order; the others get -1.
 std::vector<DiskDescription> ListDisks(const InventoryOptions& options);
 

@@ -17,6 +17,22 @@ FileSource::FileSource(std::string path) : path_(std::move(path)) {
         openError_ = errno;
         return;
     }
+    measure();
+}
+
+FileSource::FileSource(std::string path, int fd) : path_(std::move(path)) {
+    const int flags = fd >= 0 ? ::fcntl(fd, F_GETFL) : -1;
+    if (flags < 0 || (flags & O_ACCMODE) != O_RDONLY) {
+        if (fd >= 0) ::close(fd);
+        openError_ = EBADF;
+        return;
+    }
+    fd_ = fd;
+    ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
+    measure();
+}
+
+void FileSource::measure() {
     struct stat info {};
     if (::fstat(fd_, &info) == 0) {
         if (S_ISBLK(info.st_mode)) {

@@ -11,6 +11,11 @@ class FileSource final : public SectorSource {
 public:
     // Opens `path` with O_RDONLY: never for writing, whatever the caller.
     explicit FileSource(std::string path);
+    // Takes over `fd`, a descriptor of `path` that someone else opened (a
+    // broker such as udisks2). A descriptor open for writing is closed and the
+    // source fails as not open (openError EBADF), so that nothing here ever
+    // holds a way to write to the medium.
+    FileSource(std::string path, int fd);
     ~FileSource() override;
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
@@ -22,6 +27,8 @@ public:
     const std::string& name() const override { return path_; }
 
 private:
+    void measure();  // the size of the open device or file
+
     std::string path_;
     int fd_ = -1;
     int openError_ = 0;

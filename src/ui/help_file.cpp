@@ -10,9 +10,21 @@
 
 namespace datrevo::ui {
 
-QString HelpFilePath() {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelpFileName);
+QStringList HelpFileCandidates(const QString& programDir) {
+    const QDir dir(programDir);
+    const QString name = QLatin1String(kHelpFileName);
+    return {dir.filePath(name),
+            QDir::cleanPath(dir.filePath(QStringLiteral(DATREVO_DOC_FROM_BIN "/") + name))};
 }
+
+QString FindHelpFile(const QString& programDir) {
+    const QStringList candidates = HelpFileCandidates(programDir);
+    for (const QString& path : candidates)
+        if (QFileInfo(path).isFile()) return path;
+    return candidates.front();
+}
+
+QString HelpFilePath() { return FindHelpFile(QCoreApplication::applicationDirPath()); }
 
 bool OpenHelpFile(QWidget* parent, const Opener& open) {
     return OpenHelpFileAt(parent, HelpFilePath(), open);

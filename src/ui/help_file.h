@@ -1,7 +1,9 @@
-// The user guide, "Software Guide.html", installed beside the program.
+// The user guide, "Software Guide.html": beside the program in a build tree,
+// in share/doc/datrevo once installed (bin/../share/doc/datrevo).
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "ui/dialogs/link_actions.h"
 
@@ -11,7 +13,13 @@ namespace datrevo::ui {
 
 inline constexpr const char* kHelpFileName = "Software Guide.html";
 
-// The running program's folder followed by "/Software Guide.html".
+// The places the guide is looked for, in order, for a program in `programDir`:
+// beside it, then the installed documentation folder seen from it.
+QStringList HelpFileCandidates(const QString& programDir);
+// The first candidate that is a file; the first candidate (beside the
+// program) when none is, so that the message names a place.
+QString FindHelpFile(const QString& programDir);
+// FindHelpFile for the running program's folder.
 QString HelpFilePath();
 
 // Opens the guide with `open`; says so in a message box over `parent` when

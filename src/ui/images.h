@@ -1,5 +1,5 @@
 // The program's pictures, carried as Qt resources (resources/images, drawn by
-// resources/image_painter.cpp).
+// tools/pictures/image_painter.cpp).
 #pragma once
 
 #include <QIcon>

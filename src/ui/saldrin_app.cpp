@@ -6,6 +6,7 @@
 #include "ui/dialogs/splash.h"
 #include "ui/images.h"
 #include "ui/main_window.h"
+#include "ui/udisks_opener.h"
 
 namespace datrevo::ui {
 
@@ -38,7 +39,12 @@ int CSaldrinApp::run() {
         CSplash splash;
         splash.exec();
     }
+    // Devices the user may not open are asked of udisks2 on the system bus;
+    // it also names the drives. Without it the inventory is sysfs alone.
+    UdisksOpener udisks;
     MainWindow window(std::move(options.images));
+    window.wizard().context().inventoryOptions.broker = &udisks;
+    window.wizard().refreshList();
     window.show();
     return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "disk/device_access.h"
 #include "disk/disk_inventory.h"
 #include "fat/fat_kind.h"
 #include "fat/folder_naming.h"
@@ -184,11 +185,21 @@ void WizardController::selectPartition(int index) {
 // "Next" on the disk page.
 void WizardController::enterPartitionPage(bool listPartitions) {
     if (!selectedDevice_ || !mode_) return;
-    if (const DiskDescription* disk = FindDisk(context_.inventory, *selectedDevice_))
+    if (const DiskDescription* disk = FindDisk(context_.inventory, *selectedDevice_)) {
         if (const auto message = UnsupportedSectorSizeMessage(*disk)) {
             context_.prompter.showMessage(*message, MessageIcon::Error);
             return;
         }
+        // A device the user may not open is asked of the broker (udisks2)
+        // here, once, when the user goes on with it; a disk that cannot be
+        // read at all is said so instead of being searched for partitions.
+        if (listPartitions)
+            if (const auto message = OpenDiskForReading(context_.slots, *disk,
+                                                        context_.inventoryOptions.broker)) {
+                context_.prompter.showMessage(*message, MessageIcon::Error);
+                return;
+            }
+    }
     PartitionTableResult table;
     table.partitionsListed = true;
     if (listPartitions) {

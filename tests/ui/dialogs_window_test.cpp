@@ -301,6 +301,24 @@ private Q_SLOTS:
         QCOMPARE(opened, QList<QUrl>({QUrl::fromLocalFile(path)}));
     }
 
+    void installedProgramFindsTheGuideInItsDocumentationFolder() {
+        // bin/datrevo with share/doc/datrevo/"Software Guide.html", as installed.
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath("bin"));
+        QVERIFY(QDir(prefix.path()).mkpath("share/doc/datrevo"));
+        const QString bin = prefix.filePath("bin");
+        const QString installed = prefix.filePath("share/doc/datrevo/Software Guide.html");
+        QCOMPARE(ui::FindHelpFile(bin), bin + "/Software Guide.html");  // none: named beside
+        QFile guide(installed);
+        QVERIFY(guide.open(QIODevice::WriteOnly));
+        guide.close();
+        QCOMPARE(ui::FindHelpFile(bin), installed);
+        QFile beside(bin + "/Software Guide.html");  // a build tree's copy comes first
+        QVERIFY(beside.open(QIODevice::WriteOnly));
+        beside.close();
+        QCOMPARE(ui::FindHelpFile(bin), bin + "/Software Guide.html");
+    }
+
     void missingHelpFileIsReportedNotOpened() {
         QTemporaryDir folder;
         bool opened = false;

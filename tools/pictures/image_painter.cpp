@@ -417,8 +417,10 @@ QImage FileSystemImage() {
 
 // ---- window icon, splash, notice, iPod help ----
 
+}  // namespace
+
 // The program's mark: a platter with a blue arrow turning back onto it.
-void Mark(QPainter& p, QRectF r) {
+void PaintMark(QPainter& p, QRectF r) {
     const double unit = r.width() / 128.0;
     QPainterPath tile;
     tile.addRoundedRect(r.adjusted(4 * unit, 4 * unit, -4 * unit, -4 * unit), 22 * unit, 22 * unit);
@@ -439,11 +441,13 @@ void Mark(QPainter& p, QRectF r) {
               QColor(255, 210, 60));
 }
 
+namespace {
+
 QImage WindowIcon() {
     QImage image = Blank(128, 128);
     QPainter p(&image);
     Smooth(p);
-    Mark(p, QRectF(0, 0, 128, 128));
+    PaintMark(p, QRectF(0, 0, 128, 128));
     return image;
 }
 
@@ -466,7 +470,7 @@ QImage SplashImage() {
     p.setPen(Qt::NoPen);
     p.setBrush(kBlue);
     p.drawPath(band);
-    Mark(p, QRectF(30, 60, 128, 128));
+    PaintMark(p, QRectF(30, 60, 128, 128));
     p.setPen(kDarkBlue);
     p.setFont(BoldFont(34));
     p.drawText(QRectF(175, 70, 300, 44), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Vantorrel"));
