@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QIcon>
 #include <functional>
@@ -27,6 +26,8 @@ class QComboBox;
 class QTimer;
 class QMenu;
 class QLabel;
+class QLayout;
+class QVBoxLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -117,6 +118,13 @@ protected:
 
 private:
     void buildControls();
+    QLayout* buildToolbar();
+    QLayout* buildTreePanel();
+    void buildDetailsAndFileList(QVBoxLayout* right);
+    QWidget* buildPartitionPage();
+    QWidget* buildLostSearchBar();
+    QWidget* buildSearchPage();
+    QLayout* buildModeAndLogFolderRow();
     // Closes the open questions, then stops every worker and waits for it.
     void stopEverything();
     void showState();
@@ -128,7 +136,6 @@ private:
     void startSave(SaveSelection selection);
     void scheduleNoDiskNotice();
     void fitNameColumn();
-    void showLostSearchProgress(int percent);
     void restoreWindowGeometry();
     void storeWindowGeometry();
     void treeItemChanged(QTreeWidgetItem* item, int column);
@@ -139,6 +146,9 @@ private:
     void openRow(QTreeWidgetItem* row);
     void refreshResultTexts();
     void folderExpanded(QTreeWidgetItem* item);
+    void folderCollapsed(QTreeWidgetItem* item);
+    void showFolderPicture(ItemId id);
+    void setFolderImage(ItemId id, int image);
     bool busyWithResult() const;
     void startPopulation(ItemId item);
     void populated(ItemId item, int generation, const std::vector<FileRow>& rows);
@@ -163,6 +173,9 @@ private:
     QMenu* listMenu_ = nullptr;  // menu 252
     ItemId shownFolder_ = kNoItem;  // the folder the file list shows
     ItemId listedFolder_ = kNoItem;  // the folder last asked for (its rows may be coming)
+    ItemId expandFillItem_ = kNoItem;  // listed because the Right arrow expanded it
+    ItemId openedFromList_ = kNoItem;  // listed by "Open" on its row
+    bool refillOnExpand_ = false;      // the Right arrow went down in the result tree
     std::unordered_map<ItemId, QTreeWidgetItem*> resultItems_;
     QHash<QString, QIcon> iconsBySuffix_;
     QHash<QString, QIcon> pictureIcons_;
@@ -170,7 +183,6 @@ private:
     bool noDiskPending_ = false;
     bool noDiskShowing_ = false;
     int inventoriesSeen_ = 0;
-    QElapsedTimer lostSearchTime_;  // runs while the lost-partition search does
     std::optional<WizardPage> focusedPage_;  // the page the tree took the focus on
     PopulateTask populate_;
     PopulateWindow* populateWindow_ = nullptr;

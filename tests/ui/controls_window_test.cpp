@@ -221,6 +221,32 @@ private Q_SLOTS:
         QCOMPARE(bar.text(), QString("Scanning"));
     }
 
+    void aTimedBarSaysTheTimeLeftOnceTwoPercentAreDone() {
+        CTextProgressCtrl bar;
+        bar.setCaption("Completed ");
+        std::int64_t now = 0;
+        bar.startTiming([&now] { return now; });
+        now = 3000;
+        bar.setValue(1);
+        QCOMPARE(bar.text(), QString("Completed 1%"));  // too early to tell
+        now = 6000;
+        bar.setValue(2);
+        QCOMPARE(bar.text(), QString("Completed 2% - about 5 minutes left"));
+        now = 46000;
+        bar.setValue(50);
+        QCOMPARE(bar.text(), QString("Completed 50% - about 46 seconds left"));
+        // The next phase starts again from nothing: so does its clock.
+        bar.setValue(0);
+        now = 48000;
+        bar.setValue(10);
+        QCOMPARE(bar.text(), QString("Completed 10% - about 18 seconds left"));
+        bar.setValue(100);
+        QCOMPARE(bar.text(), QString("Completed 100%"));
+        bar.stopTiming();
+        bar.setValue(10);
+        QCOMPARE(bar.text(), QString("Completed 10%"));
+    }
+
     void percentageRoundsHalfUpAndStaysInRange() {
         QCOMPARE(ui::ProgressPercent(0, 200, 1), 1);    // 0.5
         QCOMPARE(ui::ProgressPercent(0, 8, 1), 13);     // 12.5

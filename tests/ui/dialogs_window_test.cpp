@@ -278,7 +278,9 @@ private Q_SLOTS:
         }
         for (const char* name : {ui::image::kTreeComputer, ui::image::kTreeDisk,
                                  ui::image::kTreePartition, ui::image::kTreeFolder,
-                                 ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem})
+                                 ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem,
+                                 ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
+                                 ui::image::kTreeFolderPassed})
             QCOMPARE(ui::LoadPixmap(name).size(), QSize(16, 16));
         QCOMPARE(ui::LoadPixmap(ui::image::kWindowIcon).size(), QSize(128, 128));
         QCOMPARE(ui::LoadPixmap(ui::image::kSplash).size(), QSize(480, 300));
@@ -394,7 +396,9 @@ private Q_SLOTS:
         int treeX = 8;
         for (const char* picture : {ui::image::kTreeComputer, ui::image::kTreeDisk,
                                     ui::image::kTreePartition, ui::image::kTreeFolder,
-                                    ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem}) {
+                                    ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem,
+                                 ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
+                                 ui::image::kTreeFolderPassed}) {
             auto* label = new QLabel(&sheet);
             label->setPixmap(ui::LoadPixmap(picture));
             label->setGeometry(treeX, 210, 16, 16);

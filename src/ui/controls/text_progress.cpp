@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/time_left.h"
 #include "ui/controls/mem_dc.h"
 
 namespace datrevo::ui {
@@ -21,6 +22,31 @@ CTextProgressCtrl::CTextProgressCtrl(QWidget* parent) : QProgressBar(parent) {
     setValue(0);
     setAlignment(Qt::AlignCenter);
     setTextVisible(true);
+    connect(this, &QProgressBar::valueChanged, this, &CTextProgressCtrl::positionChanged);
+}
+
+void CTextProgressCtrl::startTiming(std::function<std::int64_t()> elapsedMs) {
+    elapsedSource_ = std::move(elapsedMs);
+    clock_.start();
+    timing_ = true;
+    phaseStartMs_ = this->elapsedMs();
+    lastPosition_ = value();
+    update();
+}
+
+void CTextProgressCtrl::stopTiming() {
+    timing_ = false;
+    update();
+}
+
+std::int64_t CTextProgressCtrl::elapsedMs() const {
+    if (elapsedSource_) return elapsedSource_();
+    return clock_.isValid() ? clock_.elapsed() : 0;
+}
+
+void CTextProgressCtrl::positionChanged(int position) {
+    if (timing_ && position < lastPosition_) phaseStartMs_ = elapsedMs();
+    lastPosition_ = position;
 }
 
 void CTextProgressCtrl::setShowPercent(bool show) {
@@ -45,7 +71,12 @@ void CTextProgressCtrl::setTextOnBarColor(QColor colour) { textOnBar_ = colour; 
 
 QString CTextProgressCtrl::text() const {
     if (!showPercent_) return windowText_;
-    return caption_ + QString::asprintf("%d%%", ProgressPercent(minimum(), maximum(), value()));
+    const int percent = ProgressPercent(minimum(), maximum(), value());
+    QString shown = caption_ + QString::asprintf("%d%%", percent);
+    if (timing_)
+        if (const auto left = SecondsLeft(percent, elapsedMs() - phaseStartMs_))
+            shown += QStringLiteral(" - ") + QString::fromStdString(TimeLeftText(*left));
+    return shown;
 }
 
 QColor CTextProgressCtrl::colourOr(const std::optional<QColor>& chosen,
