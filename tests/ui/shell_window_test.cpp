@@ -8,6 +8,7 @@
 #include "catalogue/cell_compare.h"
 #include "ui/controls/bitmap_button.h"
 #include "ui/controls/link_label.h"
+#include "ui/controls/text_progress.h"
 #include "ui/images.h"
 #include "window_driver.h"
 
@@ -116,10 +117,20 @@ private Q_SLOTS:
             QVERIFY(!bar->isVisible());
             driver.click("id1062");  // "Search More Partitions"
             QVERIFY(bar->isVisible());
+            // Its text says the time left, once enough is done to tell.
+            auto* lostBar = driver.find<ui::CTextProgressCtrl>("id1070");
+            QVERIFY(lostBar->timing());
             QCOMPARE(driver.find<QLabel>("id1072")->text(), QString("Searching Partition..."));
             QTRY_VERIFY_WITH_TIMEOUT(!driver.window().wizard().lostPartitionSearchRunning(), 60000);
             QTRY_VERIFY(!bar->isVisible());
+            QVERIFY(!lostBar->timing());
             QVERIFY(driver.find<QPushButton>("id1062")->isVisible());
+            // The search's bar is timed while the search runs.
+            auto* searchBar = driver.find<ui::CTextProgressCtrl>("id1073");
+            driver.click("id1058");
+            QVERIFY(searchBar->timing());
+            QVERIFY(driver.waitForResult());
+            QVERIFY(!searchBar->timing());
         }
         QVERIFY(image->unchanged());
     }

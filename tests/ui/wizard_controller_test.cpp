@@ -408,7 +408,9 @@ TEST_F(Wizard, ADiskWithoutPartitionTableStartsTheLostPartitionSearch) {
     EXPECT_EQ(wizard().guide(), ui::kGuideCorruptedTable);
     EXPECT_TRUE(wizard().controls().stopSearchingVisible);
     EXPECT_FALSE(wizard().controls().searchMoreVisible);
+    EXPECT_FALSE(wizard().controls().typeFieldsEnabled);  // the range waits for the search
     harness.finishWorkers();
+    EXPECT_TRUE(wizard().controls().typeFieldsEnabled);
     // Nothing found: one item stands for the whole disk.
     EXPECT_EQ(wizard().partitionItems(), std::vector<std::string>{"Unknown Partition"});
     EXPECT_EQ(wizard().selectedPartition(), 0);
