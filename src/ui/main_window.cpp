@@ -77,11 +77,11 @@ QString WithoutTabs(const QString& text) {
 
 // A toolbar button: its picture in three states with the caption below.
 QPushButton* Button(const char* text, int id, const char* picture, QWidget* parent) {
-    auto* button = new CBtn(QString::fromUtf8(text), parent);
+    auto* button = new PictureButton(QString::fromUtf8(text), parent);
     button->setObjectName(QStringLiteral("id%1").arg(id));
     const ButtonPictures pictures = ToolbarPictures(picture);
     button->setBitmaps(pictures.normal, pictures.pressed, pictures.disabled);
-    button->setCaptionPlacement(CBtn::CaptionPlacement::Below);
+    button->setCaptionPlacement(PictureButton::CaptionPlacement::Below);
     button->setTextColor(Qt::black, QColor(150, 150, 150));
     // Return means "Next" (the window's key handler), never the focused or
     // the first button.
@@ -134,9 +134,9 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
     setStyleSheet(QString("QDialog#CChildDialogExDemoDlg { %1 }").arg(kBackgroundStyle));
     setWindowIcon(WindowIcon());
     openWebPage_ = [this] { links_.openWebPage(); };
-    links_.showIpodHelp = [](QWidget* owner) { CIpodConnect(owner).exec(); };
+    links_.showIpodHelp = [](QWidget* owner) { IpodHelpDialog(owner).exec(); };
     noDiskNotice_ = [this] {
-        CInfo info(
+        NoDiskDialog info(
             [this] {
                 controller_->refreshList();
                 return !controller_->deviceItems().empty();
@@ -206,7 +206,7 @@ void MainWindow::storeWindowGeometry() {
     settings.setValue(kGeometryKey, saveGeometry());
 }
 
-void MainWindow::showAbout() { CAboutDlg(this, links_).exec(); }
+void MainWindow::showAbout() { AboutDialog(this, links_).exec(); }
 
 MainWindow::~MainWindow() {
     stopEverything();  // workers asking now get their default: we wait for them
@@ -228,10 +228,10 @@ void MainWindow::buildControls() {
     panels->addLayout(right, 2);
     layout->addLayout(panels, 1);
     layout->addLayout(buildModeAndLogFolderRow());
-    auto* ipodHelp = new CLinkCur(this);
+    auto* ipodHelp = new LinkLabel(this);
     ipodHelp->setObjectName("id1194");
     ipodHelp->setText("For Help on connecting iPod for recovery, click here.");
-    connect(ipodHelp, &CLinkCur::clicked, this, [this] { links_.ipodHelp(this); });
+    connect(ipodHelp, &LinkLabel::clicked, this, [this] { links_.ipodHelp(this); });
     layout->addWidget(ipodHelp);
 
     guide_ = Label("", 1116, this);
@@ -293,7 +293,7 @@ QLayout* MainWindow::buildToolbar() {
 
 // The tree of every page, with the bar shown while a large result fills it.
 QLayout* MainWindow::buildTreePanel() {
-    tree_ = new CCheckTree(this);
+    tree_ = new CheckBoxTree(this);
     tree_->setObjectName("tree");
     tree_->setHeaderHidden(true);
     tree_->setMinimumWidth(200);
@@ -315,7 +315,7 @@ QLayout* MainWindow::buildTreePanel() {
     auto* loading = new QHBoxLayout(treeLoading_);
     loading->setContentsMargins(0, 0, 0, 0);
     loading->addWidget(Label(kTreeLoadingText, 1185, this));
-    treeLoadingBar_ = new CTextProgressCtrl(this);
+    treeLoadingBar_ = new TextProgressBar(this);
     treeLoadingBar_->setObjectName("id1183");
     loading->addWidget(treeLoadingBar_, 1);
     treeLoading_->hide();
@@ -338,7 +338,7 @@ void MainWindow::buildDetailsAndFileList(QVBoxLayout* right) {
     details_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     right->addWidget(details_);
 
-    fileList_ = new CColoredListCtrl(this);
+    fileList_ = new StripedSortableList(this);
     fileList_->setObjectName("id1150");
     QStringList headings;
     for (const FileListColumn& column : kFileListColumns)
@@ -402,7 +402,7 @@ QWidget* MainWindow::buildLostSearchBar() {
     auto* lost = new QHBoxLayout(lostSearch_);
     lost->setContentsMargins(0, 0, 0, 0);
     lost->addWidget(Label("Searching Partition...", 1072, this));
-    lostProgress_ = new CTextProgressCtrl(this);
+    lostProgress_ = new TextProgressBar(this);
     lostProgress_->setObjectName("id1070");
     lostProgress_->setCaption("Completed ");
     lost->addWidget(lostProgress_, 1);
@@ -439,7 +439,7 @@ QWidget* MainWindow::buildSearchPage() {
     row(5, Label("Searching from sectors", 1086, this), range_);
     search->setColumnMinimumWidth(0, 200);
     search->setColumnStretch(2, 1);
-    progress_ = new CTextProgressCtrl(this);
+    progress_ = new TextProgressBar(this);
     progress_->setObjectName("id1073");
     progress_->setRange(0, 100);
     progress_->setMinimumHeight(22);
@@ -474,12 +474,12 @@ QLayout* MainWindow::buildModeAndLogFolderRow() {
     bottom->addWidget(refresh_);
     bottom->addStretch();
     bottom->addWidget(Label("Path for Log File : ", 1060, this));
-    auto* folderControl = new CGetFolderControl(this);
+    auto* folderControl = new FolderField(this);
     folderControl->setDialogTitle("Path for Log File");
     logFolder_ = folderControl->edit();
     logFolder_->setObjectName("id1000");
     folderControl->setMinimumWidth(300);
-    connect(folderControl, &CGetFolderControl::folderChosen, this,
+    connect(folderControl, &FolderField::folderChosen, this,
             [this](const QString& folder) { controller_->setLogFolder(folder.toStdString()); });
     bottom->addWidget(folderControl);
 

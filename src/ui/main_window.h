@@ -49,8 +49,8 @@ inline constexpr int kPreferredWidth = 1000;
 inline constexpr int kPreferredHeight = 680;
 
 class SaveRunner;
-class CColoredListCtrl;
-class CTextProgressCtrl;
+class StripedSortableList;
+class TextProgressBar;
 class PopulateWindow;
 
 // Folders whose listing walks more rows than this (the folder-node list, and
@@ -192,9 +192,9 @@ private:
 
     QTreeWidget* tree_ = nullptr;
     QWidget* treeLoading_ = nullptr;         // label 1185 and bar 1183
-    CTextProgressCtrl* treeLoadingBar_ = nullptr;
+    TextProgressBar* treeLoadingBar_ = nullptr;
     QTableWidget* details_ = nullptr;
-    CColoredListCtrl* fileList_ = nullptr;
+    StripedSortableList* fileList_ = nullptr;
     QLabel* guide_ = nullptr;
     QLabel* modeText_ = nullptr;
     QRadioButton* standard_ = nullptr;
@@ -206,7 +206,7 @@ private:
     QWidget* partitionFields_ = nullptr;
     QWidget* searchPage_ = nullptr;
     QWidget* lostSearch_ = nullptr;  // label 1072 and bar 1070
-    CTextProgressCtrl* lostProgress_ = nullptr;
+    TextProgressBar* lostProgress_ = nullptr;
     QLabel* drive_ = nullptr;
     QLabel* fileSystem_ = nullptr;
     QLabel* criteria_ = nullptr;
@@ -215,7 +215,7 @@ private:
     QLabel* folders_ = nullptr;
     QLabel* bootLabel_ = nullptr;
     QLabel* bootSectors_ = nullptr;
-    CTextProgressCtrl* progress_ = nullptr;
+    TextProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* currentFolder_ = nullptr;
     QPushButton* next_ = nullptr;

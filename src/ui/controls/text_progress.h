@@ -1,4 +1,4 @@
-// CTextProgressCtrl: a progress bar that paints itself, with its text drawn
+// TextProgressBar: a progress bar that paints itself, with its text drawn
 // in one colour over the filled part and another over the empty part. The
 // text is the percentage ("%d%%", prefixed by a caption such as
 // "Completed ") while show-percentage is on (the default), else the window
@@ -18,10 +18,10 @@ namespace datrevo::ui {
 // within 0..100; 0 for an empty range.
 int ProgressPercent(int minimum, int maximum, int position);
 
-class CTextProgressCtrl : public QProgressBar {
+class TextProgressBar : public QProgressBar {
     Q_OBJECT
 public:
-    explicit CTextProgressCtrl(QWidget* parent = nullptr);
+    explicit TextProgressBar(QWidget* parent = nullptr);
 
     void setShowPercent(bool show);
     bool showPercent() const { return showPercent_; }
