@@ -397,8 +397,8 @@ private Q_SLOTS:
         for (const char* picture : {ui::image::kTreeComputer, ui::image::kTreeDisk,
                                     ui::image::kTreePartition, ui::image::kTreeFolder,
                                     ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem,
-                                 ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
-                                 ui::image::kTreeFolderPassed}) {
+                                    ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
+                                    ui::image::kTreeFolderPassed}) {
             auto* label = new QLabel(&sheet);
             label->setPixmap(ui::LoadPixmap(picture));
             label->setGeometry(treeX, 210, 16, 16);
@@ -407,7 +407,7 @@ private Q_SLOTS:
         auto* bar = new ui::TextProgressBar(&sheet);
         bar->setCaption("Completed ");
         bar->setValue(47);
-        bar->setGeometry(200, 206, 300, 22);
+        bar->setGeometry(treeX + 8, 206, 300, 22);  // right of the tree pictures
         sheet.resize(x + 8, 240);
         Render(sheet, "controls-sheet");
     }
