@@ -629,6 +629,7 @@ void MainWindow::fillTree() {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         auto* item = new QTreeWidgetItem(root, {ToQt(texts[i])});
         item->setData(0, kItemIdRole, static_cast<qulonglong>(i));
+        item->setToolTip(0, item->text(0));  // a long image name is cut in a narrow tree
         if (page == WizardPage::Disks)
             item->setIcon(0, pictureIcon(image::kTreeDisk));
         else

@@ -52,6 +52,9 @@ class BrowseWindow : public QObject {
         const auto image = test::FixtureImage("fat16");
         {
             WindowDriver driver(*image);
+            // The disk's item names it whole in its tooltip (a narrow tree cuts it).
+            QTreeWidgetItem* disk = driver.tree()->topLevelItem(0)->child(0);
+            QCOMPARE(disk->toolTip(0), disk->text(0));
             QVERIFY(RunStandardFat16Search(driver));
             QTreeWidget* tree = driver.tree();
             QTreeWidgetItem* root = tree->topLevelItem(0);
