@@ -142,12 +142,12 @@ void GuiPrompter::showMessage(std::string_view text, MessageIcon icon, std::stri
     onWindowThread(
         [=]() -> std::size_t {
             if (standardNothing) {
-                CMsgStand notice(parent);
+                StandardNothingFoundNotice notice(parent);
                 notice.exec();
                 return 0;
             }
             if (advanceNothing) {
-                CAdvanceDlg notice(parent);
+                AdvanceNothingFoundNotice notice(parent);
                 notice.exec();
                 return 0;
             }

@@ -3,6 +3,6 @@
 #include "ui/saldrin_app.h"
 
 int main(int argc, char** argv) {
-    datrevo::ui::CSaldrinApp app(argc, argv);
+    datrevo::ui::DatrevoApplication app(argc, argv);
     return app.run();
 }

@@ -35,6 +35,7 @@
 #include "search/result_folder_lister.h"
 #include "ui/controls/bitmap_button.h"
 #include "ui/controls/check_tree.h"
+#include "ui/controls/colon_column.h"
 #include "ui/controls/colored_list.h"
 #include "ui/controls/folder_control.h"
 #include "ui/controls/link_label.h"
@@ -76,11 +77,11 @@ QString WithoutTabs(const QString& text) {
 
 // A toolbar button: its picture in three states with the caption below.
 QPushButton* Button(const char* text, int id, const char* picture, QWidget* parent) {
-    auto* button = new CBtn(QString::fromUtf8(text), parent);
+    auto* button = new PictureButton(QString::fromUtf8(text), parent);
     button->setObjectName(QStringLiteral("id%1").arg(id));
     const ButtonPictures pictures = ToolbarPictures(picture);
     button->setBitmaps(pictures.normal, pictures.pressed, pictures.disabled);
-    button->setCaptionPlacement(CBtn::CaptionPlacement::Below);
+    button->setCaptionPlacement(PictureButton::CaptionPlacement::Below);
     button->setTextColor(Qt::black, QColor(150, 150, 150));
     // Return means "Next" (the window's key handler), never the focused or
     // the first button.
@@ -95,6 +96,9 @@ const char* TreePicture(int image) {
         case kImageDrive: return image::kTreeFileSystem;
         case kImagePartition: return image::kTreePartition;
         case kImageComputer: return image::kTreeComputer;
+        case kImageFolderPassed: return image::kTreeFolderPassed;
+        case kImageFolderOpen: return image::kTreeFolderOpen;
+        case kImageFolderOpened: return image::kTreeFolderOpened;
         default: return image::kTreeFolder;
     }
 }
@@ -130,9 +134,9 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
     setStyleSheet(QString("QDialog#CChildDialogExDemoDlg { %1 }").arg(kBackgroundStyle));
     setWindowIcon(WindowIcon());
     openWebPage_ = [this] { links_.openWebPage(); };
-    links_.showIpodHelp = [](QWidget* owner) { CIpodConnect(owner).exec(); };
+    links_.showIpodHelp = [](QWidget* owner) { IpodHelpDialog(owner).exec(); };
     noDiskNotice_ = [this] {
-        CInfo info(
+        NoDiskDialog info(
             [this] {
                 controller_->refreshList();
                 return !controller_->deviceItems().empty();
@@ -202,7 +206,7 @@ void MainWindow::storeWindowGeometry() {
     settings.setValue(kGeometryKey, saveGeometry());
 }
 
-void MainWindow::showAbout() { CAboutDlg(this, links_).exec(); }
+void MainWindow::showAbout() { AboutDialog(this, links_).exec(); }
 
 MainWindow::~MainWindow() {
     stopEverything();  // workers asking now get their default: we wait for them
@@ -213,7 +217,32 @@ void MainWindow::setSaveDialogs(SaveDialogs* dialogs) { saveRunner_->setDialogs(
 
 void MainWindow::buildControls() {
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildToolbar());
+    auto* panels = new QHBoxLayout;
+    panels->addLayout(buildTreePanel(), 1);
+    auto* right = new QVBoxLayout;
+    buildDetailsAndFileList(right);
+    right->addWidget(buildPartitionPage());
+    right->addWidget(buildLostSearchBar());
+    right->addWidget(buildSearchPage());
+    panels->addLayout(right, 2);
+    layout->addLayout(panels, 1);
+    layout->addLayout(buildModeAndLogFolderRow());
+    auto* ipodHelp = new LinkLabel(this);
+    ipodHelp->setObjectName("id1194");
+    ipodHelp->setText("For Help on connecting iPod for recovery, click here.");
+    connect(ipodHelp, &LinkLabel::clicked, this, [this] { links_.ipodHelp(this); });
+    layout->addWidget(ipodHelp);
 
+    guide_ = Label("", 1116, this);
+    guide_->setWordWrap(true);
+    layout->addWidget(guide_);
+    resize(1000, 680);
+}
+
+// The toolbar: Help, Load Log, Save Log, Save, Back, Next; About Us and Exit
+// at the far end.
+QLayout* MainWindow::buildToolbar() {
     auto* toolbar = new QHBoxLayout;
     auto* help = Button("Help", 1055, image::kHelp, this);
     loadLog_ = Button("Load Log", 1057, image::kLoadLog, this);
@@ -236,7 +265,6 @@ void MainWindow::buildControls() {
     toolbar->addStretch();
     toolbar->addWidget(about);
     toolbar->addWidget(exitButton);
-    layout->addLayout(toolbar);
     const auto openHelp = [this] { OpenHelpFile(this, links_.open); };
     connect(help, &QPushButton::clicked, this, openHelp);
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, openHelp);
@@ -260,8 +288,12 @@ void MainWindow::buildControls() {
     connect(saveLog_, &QPushButton::clicked, this, &MainWindow::saveLogClicked);
     connect(loadLog_, &QPushButton::clicked, this, &MainWindow::loadLogClicked);
 
-    auto* panels = new QHBoxLayout;
-    tree_ = new CCheckTree(this);
+    return toolbar;
+}
+
+// The tree of every page, with the bar shown while a large result fills it.
+QLayout* MainWindow::buildTreePanel() {
+    tree_ = new CheckBoxTree(this);
     tree_->setObjectName("tree");
     tree_->setHeaderHidden(true);
     tree_->setMinimumWidth(200);
@@ -276,31 +308,37 @@ void MainWindow::buildControls() {
     connect(tree_, &QTreeWidget::itemChanged, this, &MainWindow::treeItemChanged);
     tree_->installEventFilter(this);
     connect(tree_, &QTreeWidget::itemExpanded, this, &MainWindow::folderExpanded);
+    connect(tree_, &QTreeWidget::itemCollapsed, this, &MainWindow::folderCollapsed);
     auto* left = new QVBoxLayout;
     left->addWidget(tree_, 1);
     treeLoading_ = new QWidget(this);
     auto* loading = new QHBoxLayout(treeLoading_);
     loading->setContentsMargins(0, 0, 0, 0);
     loading->addWidget(Label(kTreeLoadingText, 1185, this));
-    treeLoadingBar_ = new CTextProgressCtrl(this);
+    treeLoadingBar_ = new TextProgressBar(this);
     treeLoadingBar_->setObjectName("id1183");
     loading->addWidget(treeLoadingBar_, 1);
     treeLoading_->hide();
     left->addWidget(treeLoading_);
-    panels->addLayout(left, 1);
 
-    auto* right = new QVBoxLayout;
+    return left;
+}
+
+// The details of the disk, partition and file-system pages; the file list
+// and the current folder of the results page.
+void MainWindow::buildDetailsAndFileList(QVBoxLayout* right) {
     details_ = new QTableWidget(0, 2, this);
     details_->setObjectName("id1105");
     details_->setHorizontalHeaderLabels({"Name", "Value"});
     details_->horizontalHeader()->setStretchLastSection(true);
     details_->setColumnWidth(0, 303);
+    details_->setItemDelegateForColumn(0, new ColonColumnDelegate(details_));  // colons line up
     details_->verticalHeader()->hide();
     details_->setSelectionBehavior(QAbstractItemView::SelectRows);
     details_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     right->addWidget(details_);
 
-    fileList_ = new CColoredListCtrl(this);
+    fileList_ = new StripedSortableList(this);
     fileList_->setObjectName("id1150");
     QStringList headings;
     for (const FileListColumn& column : kFileListColumns)
@@ -322,7 +360,10 @@ void MainWindow::buildControls() {
     currentFolder_ = Label("", 1093, this);
     right->addWidget(currentFolder_);
 
-    // The partition page's fields.
+}
+
+// The partition page: type, range and the lost-partition search's buttons.
+QWidget* MainWindow::buildPartitionPage() {
     partitionFields_ = new QWidget(this);
     auto* fields = new QGridLayout(partitionFields_);
     fields->addWidget(Label("Partition Type\t:", 1065, this), 0, 0);
@@ -351,21 +392,27 @@ void MainWindow::buildControls() {
             });
     connect(stopSearching_, &QPushButton::clicked, this,
             [this] { controller_->stopSearchingPartitions(); });
-    right->addWidget(partitionFields_);
 
-    // The lost-partition search's bar, while it runs.
+    return partitionFields_;
+}
+
+// The lost-partition search's bar, while it runs.
+QWidget* MainWindow::buildLostSearchBar() {
     lostSearch_ = new QWidget(this);
     auto* lost = new QHBoxLayout(lostSearch_);
     lost->setContentsMargins(0, 0, 0, 0);
     lost->addWidget(Label("Searching Partition...", 1072, this));
-    lostProgress_ = new CTextProgressCtrl(this);
+    lostProgress_ = new TextProgressBar(this);
     lostProgress_->setObjectName("id1070");
     lostProgress_->setCaption("Completed ");
     lost->addWidget(lostProgress_, 1);
     lostSearch_->hide();
-    right->addWidget(lostSearch_);
 
-    // The search page.
+    return lostSearch_;
+}
+
+// The search page: what is searched, the counters, the bar and Stop Search.
+QWidget* MainWindow::buildSearchPage() {
     searchPage_ = new QWidget(this);
     auto* search = new QGridLayout(searchPage_);
     drive_ = Label("", 1076, this);
@@ -392,7 +439,7 @@ void MainWindow::buildControls() {
     row(5, Label("Searching from sectors", 1086, this), range_);
     search->setColumnMinimumWidth(0, 200);
     search->setColumnStretch(2, 1);
-    progress_ = new CTextProgressCtrl(this);
+    progress_ = new TextProgressBar(this);
     progress_->setObjectName("id1073");
     progress_->setRange(0, 100);
     progress_->setMinimumHeight(22);
@@ -403,11 +450,11 @@ void MainWindow::buildControls() {
     stopSearch_->setToolTip("Stop searching; what was found so far is shown");
     connect(stopSearch_, &QPushButton::clicked, this, [this] { controller_->stopSearch(); });
     search->addWidget(stopSearch_, 8, 0);
-    right->addWidget(searchPage_);
-    panels->addLayout(right, 2);
-    layout->addLayout(panels, 1);
+    return searchPage_;
+}
 
-    // Mode, log folder, guide.
+// The search modes of the disk page, Refresh List and the log folder.
+QLayout* MainWindow::buildModeAndLogFolderRow() {
     auto* bottom = new QHBoxLayout;
     standard_ = new QRadioButton("Standard Search", this);
     standard_->setObjectName("id1064");
@@ -427,26 +474,16 @@ void MainWindow::buildControls() {
     bottom->addWidget(refresh_);
     bottom->addStretch();
     bottom->addWidget(Label("Path for Log File : ", 1060, this));
-    auto* folderControl = new CGetFolderControl(this);
+    auto* folderControl = new FolderField(this);
     folderControl->setDialogTitle("Path for Log File");
     logFolder_ = folderControl->edit();
     logFolder_->setObjectName("id1000");
     folderControl->setMinimumWidth(300);
-    connect(folderControl, &CGetFolderControl::folderChosen, this,
+    connect(folderControl, &FolderField::folderChosen, this,
             [this](const QString& folder) { controller_->setLogFolder(folder.toStdString()); });
     bottom->addWidget(folderControl);
-    layout->addLayout(bottom);
 
-    auto* ipodHelp = new CLinkCur(this);
-    ipodHelp->setObjectName("id1194");
-    ipodHelp->setText("For Help on connecting iPod for recovery, click here.");
-    connect(ipodHelp, &CLinkCur::clicked, this, [this] { links_.ipodHelp(this); });
-    layout->addWidget(ipodHelp);
-
-    guide_ = Label("", 1116, this);
-    guide_->setWordWrap(true);
-    layout->addWidget(guide_);
-    resize(1000, 680);
+    return bottom;
 }
 
 void MainWindow::showState() {
@@ -491,12 +528,18 @@ void MainWindow::showState() {
     endField_->setText(ToQt(wizard.endField()));
     searchPage_->setVisible(page == WizardPage::Searching);
     lostSearch_->setVisible(wizard.lostPartitionSearchRunning());
-    if (wizard.lostPartitionSearchRunning() && !lostSearchTime_.isValid()) {
-        lostSearchTime_.start();
-        showLostSearchProgress(0);
+    // The bars say how long the rest will take, from the rate so far.
+    if (wizard.lostPartitionSearchRunning() && !lostProgress_->timing()) {
+        lostProgress_->setValue(0);
+        lostProgress_->startTiming();
     } else if (!wizard.lostPartitionSearchRunning()) {
-        lostSearchTime_.invalidate();
+        lostProgress_->stopTiming();
     }
+    const bool searching = page == WizardPage::Searching && wizard.searchRunning();
+    if (searching && !progress_->timing())
+        progress_->startTiming();
+    else if (!searching)
+        progress_->stopTiming();
     details_->setVisible(page != WizardPage::Results);
     fileList_->setVisible(page == WizardPage::Results);
     currentFolder_->setVisible(page == WizardPage::Results);
@@ -553,26 +596,7 @@ void MainWindow::showSearchDisplay() {
     static const QRegularExpression leadingFigure(QStringLiteral("^\\s*\\d+\\s*%\\s*"));
     caption.remove(leadingFigure);
     progress_->setCaption(caption);
-    if (controller_->lostPartitionSearchRunning()) showLostSearchProgress(display.percent);
-}
-
-// The lost-partition search's bar with the time it will still take, from
-// the time it took so far: a large disk moves the bar slowly.
-void MainWindow::showLostSearchProgress(int percent) {
-    if (!lostSearchTime_.isValid()) lostSearchTime_.start();
-    lostProgress_->setValue(percent);
-    lostProgress_->setShowPercent(false);
-    QString text = QStringLiteral("Completed %1%").arg(percent);
-    const qint64 elapsed = lostSearchTime_.elapsed();
-    if (percent >= 1 && percent < 100) {
-        const qint64 left = elapsed * (100 - percent) / percent / 1000;  // seconds
-        text += left >= 120   ? QStringLiteral(" - about %1 minutes left").arg((left + 30) / 60)
-                : left >= 10 ? QStringLiteral(" - about %1 seconds left").arg(left)
-                             : QStringLiteral(" - a few seconds left");
-    } else if (percent < 1) {
-        text += QStringLiteral(" - estimating the time left");
-    }
-    lostProgress_->setWindowText(text);
+    if (controller_->lostPartitionSearchRunning()) lostProgress_->setValue(display.percent);
 }
 
 // The tree of the current page: the disks, the partitions of the disk, the
@@ -605,6 +629,7 @@ void MainWindow::fillTree() {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         auto* item = new QTreeWidgetItem(root, {ToQt(texts[i])});
         item->setData(0, kItemIdRole, static_cast<qulonglong>(i));
+        item->setToolTip(0, item->text(0));  // a long image name is cut in a narrow tree
         if (page == WizardPage::Disks)
             item->setIcon(0, pictureIcon(image::kTreeDisk));
         else
@@ -630,6 +655,9 @@ void MainWindow::fillResultTree() {
     resultItems_.clear();
     shownFolder_ = kNoItem;
     listedFolder_ = kNoItem;
+    expandFillItem_ = kNoItem;
+    openedFromList_ = kNoItem;
+    refillOnExpand_ = false;
     const TreeModel& model = context_.folders.model();
     // A large tree takes a while to fill: the bar moves, painted at once as
     // the window's thread does not return to its loop meanwhile.
@@ -650,13 +678,8 @@ void MainWindow::fillResultTree() {
         auto* item = parent == nullptr ? new QTreeWidgetItem(tree_, {ToQt(source.text)})
                                        : new QTreeWidgetItem(parent, {ToQt(source.text)});
         item->setData(0, kItemIdRole, static_cast<qulonglong>(id));
-        if (id == model.root())
-            setTreeIcon(item, kImageComputer);
-        else if (context_.folders.isDeletedFolder(id))
-            item->setIcon(0, pictureIcon(image::kTreeDeletedFolder));
-        else
-            setTreeIcon(item, source.image);
         resultItems_[id] = item;
+        showFolderPicture(id);
         if (source.check != CheckState::None) {
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(0, ToQt(source.check));
@@ -764,6 +787,28 @@ void MainWindow::setTreeIcon(QTreeWidgetItem* item, int image) {
     item->setIcon(0, pictureIcon(TreePicture(image)));
 }
 
+// A result item's picture: the computer for the root, the deleted folder
+// for a deleted one, else the folder as its image number says (closed,
+// open, opened from the list, passed).
+void MainWindow::showFolderPicture(ItemId id) {
+    const auto found = resultItems_.find(id);
+    if (found == resultItems_.end()) return;
+    if (id == context_.folders.model().root())
+        setTreeIcon(found->second, kImageComputer);
+    else if (context_.folders.isDeletedFolder(id))
+        found->second->setIcon(0, pictureIcon(image::kTreeDeletedFolder));
+    else
+        setTreeIcon(found->second, context_.folders.model().item(id).image);
+}
+
+// The root keeps its picture; so does an item of no folder.
+void MainWindow::setFolderImage(ItemId id, int image) {
+    TreeModel& model = context_.folders.model();
+    if (!model.contains(id) || id == model.root()) return;
+    model.setImage(id, image);
+    showFolderPicture(id);
+}
+
 // Pictures are read from the resources once; a large tree shares them.
 QIcon MainWindow::pictureIcon(const char* resource) {
     const QString key = QString::fromLatin1(resource);
@@ -775,11 +820,20 @@ QIcon MainWindow::pictureIcon(const char* resource) {
 }
 
 void MainWindow::showRows(ItemId item, const std::vector<FileRow>& rows) {
+    // The fill that Right-arrow's expanding asked for types deleted folders
+    // "Deleted FOLDER"; any refill ends the Right arrow's request.
+    const bool expandFill = item == expandFillItem_;
+    const bool openedFromList = item == openedFromList_;
+    expandFillItem_ = kNoItem;
+    openedFromList_ = kNoItem;
+    refillOnExpand_ = false;
     fileList_->clear();
     for (const FileRow& row : rows) {
         auto* entry = new QTreeWidgetItem(fileList_);
         for (int column = 0; column < file_col::Count; ++column)
             entry->setText(column, ToQt(row[column]));
+        if (expandFill && row.icon == FileRowIcon::Folder && row.deleted)
+            entry->setText(file_col::Type, QStringLiteral("Deleted FOLDER"));
         if (row.icon == FileRowIcon::Folder) {
             entry->setData(0, kItemIdRole,
                            QString::fromStdString(row[file_col::DebugInfo3]).toULongLong());
@@ -798,9 +852,20 @@ void MainWindow::showRows(ItemId item, const std::vector<FileRow>& rows) {
     }
     fileList_->resort();
     fitNameColumn();
+    // The folder listed before is passed; the listed one is open.
+    const ItemId root = context_.folders.model().root();
+    if (shownFolder_ != item && shownFolder_ != kNoItem) setFolderImage(shownFolder_, kImageFolderPassed);
+    if (openedFromList) {
+        const ItemId parent = context_.folders.model().contains(item)
+                                  ? context_.folders.model().item(item).parent
+                                  : kNoItem;
+        if (parent != root) setFolderImage(parent, kImageFolderPassed);
+    }
+    setFolderImage(item, openedFromList ? kImageFolderOpened : kImageFolderOpen);
     shownFolder_ = item;
-    const std::string path = context_.folders.FolderPath(item);
-    currentFolder_->setText("Current Folder : " + ToQt(path.empty() ? "Root" : path));
+    // The root's path is empty: so is the current-folder text's value.
+    currentFolder_->setText("Current Folder : " +
+                            ToQt(item == root ? std::string() : context_.folders.FolderPath(item)));
 }
 
 // The Name column as wide as its longest name, within the width the other
@@ -938,9 +1003,10 @@ void MainWindow::openRow(QTreeWidgetItem* row) {
         for (QTreeWidgetItem* up = item->parent(); up != nullptr; up = up->parent())
             up->setExpanded(true);
         item->setExpanded(true);
+        openedFromList_ = target.folderItem;
+        showFolder(target.folderItem);
         tree_->setCurrentItem(item);
         tree_->scrollToItem(item);
-        showFolder(target.folderItem);
         return;
     }
     if (target.kind != OpenTarget::Kind::File) return;
@@ -961,20 +1027,37 @@ void MainWindow::refreshResultTexts() {
 
 // Expanding a FAT folder reads its directory, once, to name its child
 // folders (a search names them all at its end; this covers any folder left).
+// A folder expanded by the Right arrow becomes the listed folder.
 void MainWindow::folderExpanded(QTreeWidgetItem* item) {
     if (fillingTree_ || !treeHoldsResult_ || !controller_->resultReady() || populating_ ||
-        saveRunner_->running() || !IsFatKind(context_.activeLayout.kind))
+        saveRunner_->running())
         return;
     const ItemId id = IdOf(item);
     if (!context_.folders.model().contains(id)) return;
-    ExpandFatFolder(context_.folders, id, context_.selectedDisk(), context_.activeLayout);
-    const TreeModel& model = context_.folders.model();
-    fillingTree_ = true;
-    for (int i = 0; i < item->childCount(); ++i) {
-        const ItemId child = IdOf(item->child(i));
-        if (model.contains(child)) item->child(i)->setText(0, ToQt(model.item(child).text));
+    if (IsFatKind(context_.activeLayout.kind)) {
+        ExpandFatFolder(context_.folders, id, context_.selectedDisk(), context_.activeLayout);
+        const TreeModel& model = context_.folders.model();
+        fillingTree_ = true;
+        for (int i = 0; i < item->childCount(); ++i) {
+            const ItemId child = IdOf(item->child(i));
+            if (!model.contains(child)) continue;
+            item->child(i)->setText(0, ToQt(model.item(child).text));
+            showFolderPicture(child);  // its entry may say it was deleted
+        }
+        fillingTree_ = false;
     }
-    fillingTree_ = false;
+    if (refillOnExpand_ && item->parent() != nullptr) {
+        refillOnExpand_ = false;
+        expandFillItem_ = id;
+        showFolder(id);
+        tree_->setCurrentItem(item);
+    }
+}
+
+// Collapsing closes a folder's picture.
+void MainWindow::folderCollapsed(QTreeWidgetItem* item) {
+    if (fillingTree_ || !treeHoldsResult_ || !controller_->resultReady() || busyWithResult()) return;
+    setFolderImage(IdOf(item), kImageFolder);
 }
 
 // The icon of the file's type by its name: the desktop theme's icon for the
@@ -997,6 +1080,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tree_ && event->type() == QEvent::KeyPress && treeHoldsResult_ &&
         controller_->page() == WizardPage::Results) {
         const int key = static_cast<QKeyEvent*>(event)->key();
+        // Right asks the folder it expands to be listed; Left takes that back.
+        if (key == Qt::Key_Right) refillOnExpand_ = true;
+        if (key == Qt::Key_Left) refillOnExpand_ = false;
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             QTreeWidgetItem* from = tree_->currentItem();
             QTreeWidgetItem* to = from == nullptr     ? nullptr

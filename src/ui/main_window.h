@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QIcon>
 #include <functional>
@@ -27,6 +26,8 @@ class QComboBox;
 class QTimer;
 class QMenu;
 class QLabel;
+class QLayout;
+class QVBoxLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -48,8 +49,8 @@ inline constexpr int kPreferredWidth = 1000;
 inline constexpr int kPreferredHeight = 680;
 
 class SaveRunner;
-class CColoredListCtrl;
-class CTextProgressCtrl;
+class StripedSortableList;
+class TextProgressBar;
 class PopulateWindow;
 
 // Folders whose listing walks more rows than this (the folder-node list, and
@@ -117,6 +118,13 @@ protected:
 
 private:
     void buildControls();
+    QLayout* buildToolbar();
+    QLayout* buildTreePanel();
+    void buildDetailsAndFileList(QVBoxLayout* right);
+    QWidget* buildPartitionPage();
+    QWidget* buildLostSearchBar();
+    QWidget* buildSearchPage();
+    QLayout* buildModeAndLogFolderRow();
     // Closes the open questions, then stops every worker and waits for it.
     void stopEverything();
     void showState();
@@ -128,7 +136,6 @@ private:
     void startSave(SaveSelection selection);
     void scheduleNoDiskNotice();
     void fitNameColumn();
-    void showLostSearchProgress(int percent);
     void restoreWindowGeometry();
     void storeWindowGeometry();
     void treeItemChanged(QTreeWidgetItem* item, int column);
@@ -139,6 +146,9 @@ private:
     void openRow(QTreeWidgetItem* row);
     void refreshResultTexts();
     void folderExpanded(QTreeWidgetItem* item);
+    void folderCollapsed(QTreeWidgetItem* item);
+    void showFolderPicture(ItemId id);
+    void setFolderImage(ItemId id, int image);
     bool busyWithResult() const;
     void startPopulation(ItemId item);
     void populated(ItemId item, int generation, const std::vector<FileRow>& rows);
@@ -163,6 +173,9 @@ private:
     QMenu* listMenu_ = nullptr;  // menu 252
     ItemId shownFolder_ = kNoItem;  // the folder the file list shows
     ItemId listedFolder_ = kNoItem;  // the folder last asked for (its rows may be coming)
+    ItemId expandFillItem_ = kNoItem;  // listed because the Right arrow expanded it
+    ItemId openedFromList_ = kNoItem;  // listed by "Open" on its row
+    bool refillOnExpand_ = false;      // the Right arrow went down in the result tree
     std::unordered_map<ItemId, QTreeWidgetItem*> resultItems_;
     QHash<QString, QIcon> iconsBySuffix_;
     QHash<QString, QIcon> pictureIcons_;
@@ -170,7 +183,6 @@ private:
     bool noDiskPending_ = false;
     bool noDiskShowing_ = false;
     int inventoriesSeen_ = 0;
-    QElapsedTimer lostSearchTime_;  // runs while the lost-partition search does
     std::optional<WizardPage> focusedPage_;  // the page the tree took the focus on
     PopulateTask populate_;
     PopulateWindow* populateWindow_ = nullptr;
@@ -180,9 +192,9 @@ private:
 
     QTreeWidget* tree_ = nullptr;
     QWidget* treeLoading_ = nullptr;         // label 1185 and bar 1183
-    CTextProgressCtrl* treeLoadingBar_ = nullptr;
+    TextProgressBar* treeLoadingBar_ = nullptr;
     QTableWidget* details_ = nullptr;
-    CColoredListCtrl* fileList_ = nullptr;
+    StripedSortableList* fileList_ = nullptr;
     QLabel* guide_ = nullptr;
     QLabel* modeText_ = nullptr;
     QRadioButton* standard_ = nullptr;
@@ -194,7 +206,7 @@ private:
     QWidget* partitionFields_ = nullptr;
     QWidget* searchPage_ = nullptr;
     QWidget* lostSearch_ = nullptr;  // label 1072 and bar 1070
-    CTextProgressCtrl* lostProgress_ = nullptr;
+    TextProgressBar* lostProgress_ = nullptr;
     QLabel* drive_ = nullptr;
     QLabel* fileSystem_ = nullptr;
     QLabel* criteria_ = nullptr;
@@ -203,7 +215,7 @@ private:
     QLabel* folders_ = nullptr;
     QLabel* bootLabel_ = nullptr;
     QLabel* bootSectors_ = nullptr;
-    CTextProgressCtrl* progress_ = nullptr;
+    TextProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* currentFolder_ = nullptr;
     QPushButton* next_ = nullptr;

@@ -28,15 +28,15 @@ StartOptions ParseStartOptions(const QStringList& arguments) {
     return options;
 }
 
-CSaldrinApp::CSaldrinApp(int& argc, char** argv) : app_(argc, argv) {
+DatrevoApplication::DatrevoApplication(int& argc, char** argv) : app_(argc, argv) {
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
     QApplication::setWindowIcon(WindowIcon());
 }
 
-int CSaldrinApp::run() {
+int DatrevoApplication::run() {
     StartOptions options = ParseStartOptions(QApplication::arguments());
     if (options.splash) {
-        CSplash splash;
+        SplashWindow splash;
         splash.exec();
     }
     // Devices the user may not open are asked of udisks2 on the system bus;

@@ -1,4 +1,4 @@
-// CSaldrinApp: the program's run: the splash, then the main window; the
+// DatrevoApplication: the program's run: the splash, then the main window; the
 // process ends with the window.
 //   datrevo [--image FILE]... [--no-splash]
 #pragma once
@@ -18,9 +18,9 @@ struct StartOptions {
 // errors, as Qt's parser does).
 StartOptions ParseStartOptions(const QStringList& arguments);
 
-class CSaldrinApp {
+class DatrevoApplication {
 public:
-    CSaldrinApp(int& argc, char** argv);
+    DatrevoApplication(int& argc, char** argv);
     // Shows the splash unless told not to, then the main window; returns the
     // application's exit code.
     int run();

@@ -1,6 +1,7 @@
 #include "ui/save_dialogs.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,6 +12,9 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <memory>
+
+#include "base/time_left.h"
 
 namespace datrevo::ui {
 namespace {
@@ -229,6 +233,9 @@ SaveProgressDialog::SaveProgressDialog(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(skip);
     layout->addLayout(buttons, 5, 0, 1, 5);
     resize(600, 240);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    elapsedMs_ = [clock] { return static_cast<std::int64_t>(clock->elapsed()); };
 }
 
 void SaveProgressDialog::showProgress(const SaveProgressInfo& info) {
@@ -240,7 +247,15 @@ void SaveProgressDialog::showProgress(const SaveProgressInfo& info) {
         info.fileTotal == 0 ? 100 : static_cast<int>(std::min<std::size_t>(100, info.filesDone * 100 / info.fileTotal));
     totalBar_->setValue(totalPercent);
     totalFigure_->setText(QStringLiteral("%1 / %2").arg(info.filesDone).arg(info.fileTotal));
-    line_->setText(QStringLiteral("Data written: %1 of %2").arg(SizeText(info.bytesWritten), SizeText(info.byteTotal)));
+    QString line = QStringLiteral("Data written: %1 of %2").arg(SizeText(info.bytesWritten), SizeText(info.byteTotal));
+    const int bytePercent =
+        info.byteTotal == 0
+            ? 0
+            : static_cast<int>(std::min<double>(100.0, 100.0 * static_cast<double>(info.bytesWritten) /
+                                                           static_cast<double>(info.byteTotal)));
+    if (const auto left = SecondsLeft(bytePercent, elapsedMs_()))
+        line += QStringLiteral(" - ") + QString::fromStdString(TimeLeftText(*left));
+    line_->setText(line);
 }
 
 void SaveProgressDialog::reject() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -100,7 +101,11 @@ class SaveProgressDialog : public QDialog {
     Q_OBJECT
 public:
     explicit SaveProgressDialog(QWidget* parent);
+    // The data line ends with the time still to go, from the rate so far.
     void showProgress(const SaveProgressInfo& info);
+    // Milliseconds since the save began (a clock started with the dialog
+    // unless set; tests set it).
+    void setClock(std::function<std::int64_t()> elapsedMs) { elapsedMs_ = std::move(elapsedMs); }
     std::function<void()> onStop;
     std::function<void()> onSkip;
     void reject() override;  // Esc and the close box: as "Stop"
@@ -113,6 +118,7 @@ private:
     QProgressBar* totalBar_ = nullptr;
     QLabel* totalFigure_ = nullptr;
     QLabel* line_ = nullptr;
+    std::function<std::int64_t()> elapsedMs_;
 };
 
 // Dialog 132, "Replace File Confirmation".

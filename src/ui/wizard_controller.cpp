@@ -142,6 +142,9 @@ void WizardController::refreshPartitionItems() {
     const DiskPartitionList& list = context_.selectedPartitions();
     for (std::size_t i = 0; i < list.count(); ++i)
         partitionItems_.push_back(PartitionItemText(i + 1, list.kind(i)));
+    // A search of the whole disk that found nothing leaves one item for the
+    // whole disk, to search it in Advance mode.
+    if (partitionItems_.empty() && lostSearchEnded_) partitionItems_.push_back(kUnknownPartition);
 }
 
 // The details rows and fields of partition `index` (from 0), or of the
@@ -205,6 +208,7 @@ void WizardController::enterPartitionPage(bool listPartitions) {
     if (listPartitions) {
         DiskPartitionList& list = context_.selectedPartitions();
         list.clear();
+        lostSearchEnded_ = false;
         table = ListPartitions(context_.selectedDisk(), context_.currentDisk.totalSectors64, list,
                                &context_.observer);
     }
@@ -272,6 +276,7 @@ void WizardController::startLostPartitionSearch() {
 
 void WizardController::lostPartitionSearchDone() {
     lostRunning_ = false;
+    lostSearchEnded_ = true;
     controls_.stopSearchingVisible = false;
     controls_.searchMoreVisible = step_ == WizardStep::Partition;
     if (step_ == WizardStep::Partition) {
@@ -280,8 +285,8 @@ void WizardController::lostPartitionSearchDone() {
         controls_.loadLogEnabled = true;
         controls_.typeFieldsEnabled = mode_ == SearchMode::Advance;
         refreshPartitionItems();
-        // The first partition found, or the whole disk.
-        fillPartitionDetails(partitionItems_.empty() ? -1 : 0);
+        // The first partition found, or the whole disk ("Unknown Partition").
+        fillPartitionDetails(0);
         guide_ = kGuideLostDone;
     }
     changed();
@@ -458,8 +463,10 @@ void WizardController::searchDone(const SearchOutcome& outcome, bool recovery) {
             fileSystemItems_.push_back("File System " + std::to_string(row + 1) + " - " +
                                        volumes.cell(row, boot_col::PartType));
         showFileSystemPage();
-        guide_ = outcome.volumesFound > 0 ? std::string(kGuideAdvanceChoose)
-                                          : std::string(kGuideAdvanceNothing);
+        const bool ntfs = context_.search.partitionKind == "NTFS";
+        guide_ = outcome.volumesFound == 0 ? std::string(kGuideAdvanceNothing)
+                 : ntfs                    ? std::string(kGuideNtfsProceed)
+                                           : std::string(kGuideAdvanceChoose);
         changed();
         return;
     }
@@ -540,6 +547,7 @@ void WizardController::leavePartitionPage() {
         lostRunning_ = false;
     }
     noticeCounter_ = 1;
+    lostSearchEnded_ = false;
     context_.selectedPartitions().clear();
     showDiskPage();
 }

@@ -82,6 +82,11 @@ inline constexpr const char* kGuideLostDone =
     "Select the Partition from Top Panel from which you want to recover Data. Press 'Search More "
     "Partitions' button to search other Lost or Deleted Partitions. Press 'Next' button to start "
     "searching Data.";
+// The file-system page after an Advance NTFS search (the FAT search's page
+// says kGuideAdvanceChoose).
+inline constexpr const char* kGuideNtfsProceed =
+    "For recovering data proceed with next button or if you want to recover another drive, "
+    "proceed with back button and select another partition.";
 inline constexpr const char* kStopLostSearchQuestion = "Do you want to stop searching partition?";
 inline constexpr const char* kSelectPartitionType = "Select partition type";
 inline constexpr const char* kStartSectorInvalid = "Start sector is not valid";
@@ -224,6 +229,7 @@ private:
     bool searchRunning_ = false;
     bool recoveryRunning_ = false;
     bool lostRunning_ = false;
+    bool lostSearchEnded_ = false;  // on this visit of the disk's partition page
     bool loadRunning_ = false;
     std::jthread loader_;  // the log load; declared last: joined before the rest goes
 };

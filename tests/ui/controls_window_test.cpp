@@ -17,11 +17,11 @@
 namespace datrevo {
 namespace {
 
-using ui::CBtn;
-using ui::CColoredListCtrl;
-using ui::CGetFolderControl;
-using ui::CLinkCur;
-using ui::CTextProgressCtrl;
+using ui::PictureButton;
+using ui::StripedSortableList;
+using ui::FolderField;
+using ui::LinkLabel;
+using ui::TextProgressBar;
 
 QStringList Column(const QTreeWidget& list, int column) {
     QStringList cells;
@@ -30,11 +30,11 @@ QStringList Column(const QTreeWidget& list, int column) {
 }
 
 // A list with one row per entry of `rows`, each "a|b|..." split into cells.
-void Fill(CColoredListCtrl& list, const QStringList& rows) {
+void Fill(StripedSortableList& list, const QStringList& rows) {
     for (const QString& row : rows) list.addTopLevelItem(new QTreeWidgetItem(row.split('|')));
 }
 
-void ClickHeading(CColoredListCtrl& list, int column) {
+void ClickHeading(StripedSortableList& list, int column) {
     QHeaderView* header = list.header();
     const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                     header->height() / 2);
@@ -47,7 +47,7 @@ QPixmap Solid(QColor colour, QSize size = QSize(24, 24)) {
     return pixmap;
 }
 
-QColor CentreOfPicture(CBtn& button) {
+QColor CentreOfPicture(PictureButton& button) {
     const QImage shot = button.grab().toImage();
     return shot.pixelColor(shot.width() / 2, shot.height() / 2);
 }
@@ -56,7 +56,7 @@ class ControlsWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void numbersSortByValueNotByText() {
-        CColoredListCtrl list;
+        StripedSortableList list;
         list.setColumnCount(1);
         Fill(list, {"100", "9", "10"});
         list.sortRows(0, true);
@@ -74,14 +74,14 @@ private Q_SLOTS:
     }
 
     void headingClicksSortAscendingThenDescendingAndAnotherColumnAscending() {
-        CColoredListCtrl list;
+        StripedSortableList list;
         list.setColumnCount(2);
         list.setHeaderLabels({"Name", "Size"});
         Fill(list, {"b|100", "c|9", "a|10"});
         list.resize(400, 200);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
-        QSignalSpy sorted(&list, &CColoredListCtrl::sorted);
+        QSignalSpy sorted(&list, &StripedSortableList::sorted);
 
         ClickHeading(list, 0);
         QCOMPARE(Column(list, 0), QStringList({"a", "b", "c"}));
@@ -100,7 +100,7 @@ private Q_SLOTS:
     }
 
     void separatorRowsStayAndEachGroupSortsOnItsOwn() {
-        CColoredListCtrl list;
+        StripedSortableList list;
         list.setColumnCount(1);
         list.setGroupSeparator("----");
         Fill(list, {"5", "3", "----", "20", "1", "----", "7"});
@@ -111,7 +111,7 @@ private Q_SLOTS:
     }
 
     void refilledRowsSortAsLastTime() {
-        CColoredListCtrl list;
+        StripedSortableList list;
         list.setColumnCount(1);
         Fill(list, {"b", "a"});
         list.resort();  // no sort yet: order kept
@@ -124,7 +124,7 @@ private Q_SLOTS:
     }
 
     void longListSortsInOnePass() {
-        CColoredListCtrl list;
+        StripedSortableList list;
         list.setColumnCount(1);
         QList<QTreeWidgetItem*> rows;
         for (int i = 50000; i > 0; --i) rows << new QTreeWidgetItem(QStringList{QString::number(i)});
@@ -135,7 +135,7 @@ private Q_SLOTS:
     }
 
     void sortingMovesWholeRowsWithTheirStateAndData() {
-        CColoredListCtrl list;
+        StripedSortableList list;
         list.setColumnCount(3);
         Fill(list, {"b|2|x", "a|1|y"});
         QTreeWidgetItem* second = list.topLevelItem(1);
@@ -152,7 +152,7 @@ private Q_SLOTS:
     }
 
     void rowsAreStripedLightAndDarkGrey() {
-        CColoredListCtrl list;
+        StripedSortableList list;
         list.setColumnCount(2);
         list.setColumnWidth(0, 40);
         Fill(list, {"a|", "b|", "c|"});
@@ -170,7 +170,7 @@ private Q_SLOTS:
     }
 
     void oneImageShowsInEveryState() {
-        CBtn button;
+        PictureButton button;
         button.setBitmaps(Solid(Qt::red));
         button.resize(button.sizeHint());
         QCOMPARE(CentreOfPicture(button), QColor(Qt::red));
@@ -184,7 +184,7 @@ private Q_SLOTS:
     }
 
     void threeImagesShowPressedAndDisabledPictures() {
-        CBtn button;
+        PictureButton button;
         button.setBitmaps(Solid(Qt::red), Solid(Qt::green), Solid(Qt::blue));
         button.resize(button.sizeHint());
         QCOMPARE(CentreOfPicture(button), QColor(Qt::red));
@@ -197,21 +197,21 @@ private Q_SLOTS:
         button.setBitmaps(Solid(Qt::red), Solid(Qt::green));
         QCOMPARE(button.imageCount(), 2);
         QCOMPARE(CentreOfPicture(button), QColor(Qt::red));
-        QCOMPARE(CBtn::ImageIndexFor(2, true, true), 1);
-        QCOMPARE(CBtn::ImageIndexFor(0, false, true), -1);
+        QCOMPARE(PictureButton::ImageIndexFor(2, true, true), 1);
+        QCOMPARE(PictureButton::ImageIndexFor(0, false, true), -1);
     }
 
     void captionBelowLeavesThePictureWhole() {
-        CBtn button("Load Log");
+        PictureButton button("Load Log");
         button.setBitmaps(Solid(Qt::red, QSize(32, 32)));
-        button.setCaptionPlacement(CBtn::CaptionPlacement::Below);
+        button.setCaptionPlacement(PictureButton::CaptionPlacement::Below);
         const QSize hint = button.sizeHint();
         QVERIFY(hint.height() >= 32 + button.fontMetrics().height());
         QVERIFY(hint.width() >= button.fontMetrics().horizontalAdvance("Load Log"));
     }
 
     void percentageReadsThePositionWhateverTheWindowText() {
-        CTextProgressCtrl bar;
+        TextProgressBar bar;
         bar.setWindowText("Scanning");
         bar.setValue(33);
         QCOMPARE(bar.text(), QString("33%"));
@@ -219,6 +219,32 @@ private Q_SLOTS:
         QCOMPARE(bar.text(), QString("Completed 33%"));
         bar.setShowPercent(false);
         QCOMPARE(bar.text(), QString("Scanning"));
+    }
+
+    void aTimedBarSaysTheTimeLeftOnceTwoPercentAreDone() {
+        TextProgressBar bar;
+        bar.setCaption("Completed ");
+        std::int64_t now = 0;
+        bar.startTiming([&now] { return now; });
+        now = 3000;
+        bar.setValue(1);
+        QCOMPARE(bar.text(), QString("Completed 1%"));  // too early to tell
+        now = 6000;
+        bar.setValue(2);
+        QCOMPARE(bar.text(), QString("Completed 2% - about 5 minutes left"));
+        now = 46000;
+        bar.setValue(50);
+        QCOMPARE(bar.text(), QString("Completed 50% - about 46 seconds left"));
+        // The next phase starts again from nothing: so does its clock.
+        bar.setValue(0);
+        now = 48000;
+        bar.setValue(10);
+        QCOMPARE(bar.text(), QString("Completed 10% - about 18 seconds left"));
+        bar.setValue(100);
+        QCOMPARE(bar.text(), QString("Completed 100%"));
+        bar.stopTiming();
+        bar.setValue(10);
+        QCOMPARE(bar.text(), QString("Completed 10%"));
     }
 
     void percentageRoundsHalfUpAndStaysInRange() {
@@ -234,7 +260,7 @@ private Q_SLOTS:
     }
 
     void barPaintsFilledAndEmptyPartsInTheirColours() {
-        CTextProgressCtrl bar;
+        TextProgressBar bar;
         bar.setBarColor(QColor(0, 0, 200));
         bar.setBgColor(QColor(255, 255, 255));
         bar.setTextColor(Qt::black);
@@ -259,8 +285,8 @@ private Q_SLOTS:
     }
 
     void linkIsBlueWithAHandAndReportsClicks() {
-        CLinkCur link("click here.");
-        QSignalSpy clicked(&link, &CLinkCur::clicked);
+        LinkLabel link("click here.");
+        QSignalSpy clicked(&link, &LinkLabel::clicked);
         link.resize(link.sizeHint());
         QCOMPARE(link.cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(link.palette().color(QPalette::WindowText), QColor(0, 0, 255));
@@ -269,19 +295,19 @@ private Q_SLOTS:
     }
 
     void colouredTextsKeepTheirColours() {
-        ui::CColorStatic label("Folders Found");
+        ui::ColoredLabel label("Folders Found");
         label.setTextColor(QColor(0, 0, 255));
         label.setBkColor(QColor(244, 251, 254));
         const QImage shot = label.grab().toImage();
         QCOMPARE(shot.pixelColor(shot.width() - 1, 0), QColor(244, 251, 254));
         QCOMPARE(label.textColor(), QColor(0, 0, 255));
-        ui::CColorEdit edit;
+        ui::ColoredEdit edit;
         edit.setBkColor(QColor(1, 2, 3));
         QCOMPARE(edit.bkColor(), QColor(1, 2, 3));
     }
 
     void browseButtonSitsRightOfTheFieldAsHighAsIt() {
-        CGetFolderControl folder;
+        FolderField folder;
         folder.resize(300, 24);
         folder.show();
         QVERIFY(QTest::qWaitForWindowExposed(&folder));
@@ -297,7 +323,7 @@ private Q_SLOTS:
     }
 
     void chosenFolderReplacesTheTextAndIsAnnounced() {
-        CGetFolderControl folder;
+        FolderField folder;
         folder.setText("/tmp/logs");
         QString askedWith;
         std::optional<QString> answer = QString("/media/backup");
@@ -305,7 +331,7 @@ private Q_SLOTS:
             askedWith = initial;
             return answer;
         });
-        QSignalSpy chosen(&folder, &CGetFolderControl::folderChosen);
+        QSignalSpy chosen(&folder, &FolderField::folderChosen);
         QTest::mouseClick(folder.browseButton(), Qt::LeftButton);
         QCOMPARE(askedWith, QString("/tmp/logs"));
         QCOMPARE(folder.text(), QString("/media/backup"));

@@ -62,7 +62,7 @@ bool IsHeadline(QWidget& dialog, const char* name) {
 }
 
 void ClickLink(QWidget& dialog, const char* name) {
-    QTest::mouseClick(Find<ui::CLinkCur>(dialog, name), Qt::LeftButton);
+    QTest::mouseClick(Find<ui::LinkLabel>(dialog, name), Qt::LeftButton);
 }
 
 const QUrl kWeb(QStringLiteral("https://www.vantorrel.example/datrevo"));
@@ -128,7 +128,7 @@ private Q_SLOTS:
 
     void standardNoticeTextsAndLinks() {
         Recorder recorder;
-        ui::CMsgStand notice(nullptr, recorder.actions());
+        ui::StandardNothingFoundNotice notice(nullptr, recorder.actions());
         QCOMPARE(notice.windowTitle(), QString("Vantorrel Datrevo"));
         QCOMPARE(Text(notice, "id1154").toStdString(), std::string(kStandardNothingFoundNotice));
         QCOMPARE(Text(notice, "id1155"), QString("Important:"));
@@ -146,7 +146,7 @@ private Q_SLOTS:
 
     void advanceNoticeTextsAndLinks() {
         Recorder recorder;
-        ui::CAdvanceDlg notice(nullptr, recorder.actions());
+        ui::AdvanceNothingFoundNotice notice(nullptr, recorder.actions());
         QCOMPARE(Text(notice, "id1156").toStdString(), std::string(kAdvanceNothingFoundNotice));
         QCOMPARE(Text(notice, "id1157"), QString("Important:"));
         QVERIFY(IsHeadline(notice, "id1156"));
@@ -169,7 +169,7 @@ private Q_SLOTS:
         bool diskThere = false;
         int retries = 0;
         int ends = 0;
-        ui::CInfo info([&] { ++retries; return diskThere; }, nullptr, [&] { ++ends; },
+        ui::NoDiskDialog info([&] { ++retries; return diskThere; }, nullptr, [&] { ++ends; },
                        recorder.actions());
         info.show();
         QVERIFY(QTest::qWaitForWindowExposed(&info));
@@ -190,7 +190,7 @@ private Q_SLOTS:
         Recorder recorder;
         int retries = 0;
         int ends = 0;
-        ui::CInfo info([&] { ++retries; return true; }, nullptr, [&] { ++ends; }, recorder.actions());
+        ui::NoDiskDialog info([&] { ++retries; return true; }, nullptr, [&] { ++ends; }, recorder.actions());
         info.show();
         QVERIFY(QTest::qWaitForWindowExposed(&info));
         Find<QPushButton>(info, "id1139")->setFocus();
@@ -205,7 +205,7 @@ private Q_SLOTS:
     void noDiskExitOpensTheWebPageAndEndsTheProgram() {
         Recorder recorder;
         int ends = 0;
-        ui::CInfo info([] { return false; }, nullptr, [&] { ++ends; }, recorder.actions());
+        ui::NoDiskDialog info([] { return false; }, nullptr, [&] { ++ends; }, recorder.actions());
         QCOMPARE(Text(info, "id1137"),
                  QString("Could not find any iPod or other Removable Storage Device Connected to your "
                          "Computer."));
@@ -224,7 +224,7 @@ private Q_SLOTS:
         QVERIFY(!info.isVisible());
 
         // The close box leaves the program as well.
-        ui::CInfo again([] { return false; }, nullptr, [&] { ++ends; }, recorder.actions());
+        ui::NoDiskDialog again([] { return false; }, nullptr, [&] { ++ends; }, recorder.actions());
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         again.close();
@@ -233,7 +233,7 @@ private Q_SLOTS:
     }
 
     void ipodHelpShowsThePictureAndBothSteps() {
-        ui::CIpodConnect help;
+        ui::IpodHelpDialog help;
         QCOMPARE(help.size(), QSize(523, 478));
         QVERIFY(Text(help, "id1142").startsWith("1. Temporarily Uninstall the iTunes software"));
         QVERIFY(Text(help, "id1143").endsWith("Selection Box (A) and (B) in following screen:"));
@@ -242,7 +242,7 @@ private Q_SLOTS:
 
     void aboutBoxNamesVersionAndAddresses() {
         Recorder recorder;
-        ui::CAboutDlg about(nullptr, recorder.actions());
+        ui::AboutDialog about(nullptr, recorder.actions());
         QCOMPARE(about.windowTitle(), QString("About Vantorrel Datrevo"));
         QCOMPARE(Text(about, "version"), QString("Vantorrel Datrevo Version - 5.8.4.1"));
         QVERIFY(!Text(about, "notice").isEmpty());
@@ -256,7 +256,7 @@ private Q_SLOTS:
     }
 
     void splashShowsItsPictureAndClosesByItself() {
-        ui::CSplash splash;
+        ui::SplashWindow splash;
         QCOMPARE(splash.windowTitle(), QString("Vantorrel Datrevo"));
         QCOMPARE(Find<QLabel>(splash, "picture")->pixmap().size(), QSize(480, 300));
         splash.show();
@@ -278,7 +278,9 @@ private Q_SLOTS:
         }
         for (const char* name : {ui::image::kTreeComputer, ui::image::kTreeDisk,
                                  ui::image::kTreePartition, ui::image::kTreeFolder,
-                                 ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem})
+                                 ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem,
+                                 ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
+                                 ui::image::kTreeFolderPassed})
             QCOMPARE(ui::LoadPixmap(name).size(), QSize(16, 16));
         QCOMPARE(ui::LoadPixmap(ui::image::kWindowIcon).size(), QSize(128, 128));
         QCOMPARE(ui::LoadPixmap(ui::image::kSplash).size(), QSize(480, 300));
@@ -340,11 +342,11 @@ private Q_SLOTS:
 
         OnNextModal(classOf);
         prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information, "Vantorrel Datrevo");
-        QCOMPARE(seen, QString("datrevo::ui::CMsgStand"));
+        QCOMPARE(seen, QString("datrevo::ui::StandardNothingFoundNotice"));
 
         OnNextModal(classOf);
         prompter.showMessage(kAdvanceNothingFoundNotice, MessageIcon::Information, "Vantorrel Datrevo");
-        QCOMPARE(seen, QString("datrevo::ui::CAdvanceDlg"));
+        QCOMPARE(seen, QString("datrevo::ui::AdvanceNothingFoundNotice"));
 
         OnNextModal(classOf);
         prompter.showMessage("Not Enough Memory", MessageIcon::Error, "Vantorrel Datrevo");
@@ -364,18 +366,18 @@ private Q_SLOTS:
     void renderForReview() {
         if (qEnvironmentVariableIsEmpty("DATREVO_RENDER_DIR")) QSKIP("DATREVO_RENDER_DIR not set");
         Recorder recorder;
-        ui::CSplash splash;
+        ui::SplashWindow splash;
         Render(splash, "dialog-splash");
         splash.hide();
-        ui::CAboutDlg about(nullptr, recorder.actions());
+        ui::AboutDialog about(nullptr, recorder.actions());
         Render(about, "dialog-about");
-        ui::CMsgStand standard(nullptr, recorder.actions());
+        ui::StandardNothingFoundNotice standard(nullptr, recorder.actions());
         Render(standard, "dialog-305-standard-notice");
-        ui::CAdvanceDlg advance(nullptr, recorder.actions());
+        ui::AdvanceNothingFoundNotice advance(nullptr, recorder.actions());
         Render(advance, "dialog-308-advance-notice");
-        ui::CInfo info([] { return false; }, nullptr, [] {}, recorder.actions());
+        ui::NoDiskDialog info([] { return false; }, nullptr, [] {}, recorder.actions());
         Render(info, "dialog-301-no-disk");
-        ui::CIpodConnect ipod;
+        ui::IpodHelpDialog ipod;
         Render(ipod, "dialog-312-ipod-help");
 
         // The toolbar pictures on their buttons, normal, pressed and
@@ -397,10 +399,10 @@ private Q_SLOTS:
         for (const auto& [picture, caption] : buttons) {
             int width = 0;
             for (int state = 0; state < 3; ++state) {
-                auto* button = new ui::CBtn(QString::fromLatin1(caption), &sheet);
+                auto* button = new ui::PictureButton(QString::fromLatin1(caption), &sheet);
                 const ui::ButtonPictures pictures = ui::ToolbarPictures(picture);
                 button->setBitmaps(pictures.normal, pictures.pressed, pictures.disabled);
-                button->setCaptionPlacement(ui::CBtn::CaptionPlacement::Below);
+                button->setCaptionPlacement(ui::PictureButton::CaptionPlacement::Below);
                 button->setTextColor(Qt::black, QColor(130, 130, 130));
                 button->setDown(state == 1);
                 button->setEnabled(state != 2);
@@ -412,16 +414,18 @@ private Q_SLOTS:
         int treeX = 8;
         for (const char* picture : {ui::image::kTreeComputer, ui::image::kTreeDisk,
                                     ui::image::kTreePartition, ui::image::kTreeFolder,
-                                    ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem}) {
+                                    ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem,
+                                    ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
+                                    ui::image::kTreeFolderPassed}) {
             auto* label = new QLabel(&sheet);
             label->setPixmap(ui::LoadPixmap(picture));
             label->setGeometry(treeX, 210, 16, 16);
             treeX += 28;
         }
-        auto* bar = new ui::CTextProgressCtrl(&sheet);
+        auto* bar = new ui::TextProgressBar(&sheet);
         bar->setCaption("Completed ");
         bar->setValue(47);
-        bar->setGeometry(200, 206, 300, 22);
+        bar->setGeometry(treeX + 8, 206, 300, 22);  // right of the tree pictures
         sheet.resize(x + 8, 240);
         Render(sheet, "controls-sheet");
     }

@@ -74,7 +74,7 @@ private Q_SLOTS:
             QTest::mouseClick(next, Qt::LeftButton);
             render("3-search-page.png");
             QTRY_COMPARE_WITH_TIMEOUT(guide->text().toStdString(),
-                                      std::string(kGuideAdvanceChoose), 120000);
+                                      std::string(ui::kGuideNtfsProceed), 120000);
             QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QString("File System 1 - NTFS"));
             Q_EMIT tree->itemClicked(tree->topLevelItem(0)->child(0), 0);
             render("4-file-system-page.png");

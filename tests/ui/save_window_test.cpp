@@ -257,6 +257,24 @@ private Q_SLOTS:
         QCOMPARE(stops, 2);
     }
 
+    void theSaveSaysHowLongTheRestWillTakeOnceTwoPercentAreWritten() {
+        QWidget parent;
+        ui::SaveProgressDialog progress(&parent);
+        std::int64_t now = 1000;
+        progress.setClock([&now] { return now; });
+        SaveProgressInfo info;
+        info.fileTotal = 10;
+        info.byteTotal = 100 * 1024 * 1024;
+        info.bytesWritten = info.byteTotal / 100;  // 1 %: too early to tell
+        progress.showProgress(info);
+        auto* line = progress.findChild<QLabel*>("id1021");
+        QCOMPARE(line->text(), QString("Data written: 1.0 MB of 100.0 MB"));
+        now = 20000;
+        info.bytesWritten = info.byteTotal / 4;
+        progress.showProgress(info);
+        QCOMPARE(line->text(), QString("Data written: 25.0 MB of 100.0 MB - about 60 seconds left"));
+    }
+
     void anNtfsFolderFoundByAnAdvanceSearchIsSavedBitExact() {
         const auto image = test::FixtureImage("ntfs-disk");
         const auto out = test::MakeTempDir("window-save-ntfs");
@@ -264,7 +282,7 @@ private Q_SLOTS:
             WindowDriver driver(*image);
             driver.toPartitionPage("id1108");
             driver.click("id1058");
-            QVERIFY(QTest::qWaitFor([&] { return driver.guide() == kGuideAdvanceChoose; }, 120000));
+            QVERIFY(QTest::qWaitFor([&] { return driver.guide() == ui::kGuideNtfsProceed; }, 120000));
             driver.clickTreeItem(driver.tree()->topLevelItem(0)->child(0));
             driver.click("id1058");
             QVERIFY(driver.waitForResult());

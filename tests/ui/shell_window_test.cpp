@@ -8,6 +8,7 @@
 #include "catalogue/cell_compare.h"
 #include "ui/controls/bitmap_button.h"
 #include "ui/controls/link_label.h"
+#include "ui/controls/text_progress.h"
 #include "ui/images.h"
 #include "window_driver.h"
 
@@ -89,7 +90,7 @@ private Q_SLOTS:
             WindowDriver driver(*image);
             for (const char* id : {"id1055", "id1057", "id1106", "id1056", "id1054", "id1058",
                                    "id1059", "id1114", "id1092", "id1135"}) {
-                auto* button = driver.window().findChild<ui::CBtn*>(id);
+                auto* button = driver.window().findChild<ui::PictureButton*>(id);
                 QVERIFY2(button != nullptr && button->imageCount() == 3, id);
             }
             QVERIFY(driver.find<QPushButton>("id1055")->isEnabled());  // Help
@@ -99,7 +100,7 @@ private Q_SLOTS:
             links.open = [](const QUrl&) { return true; };
             links.showIpodHelp = [&](QWidget*) { ++ipodHelp; };
             driver.window().setLinkActions(links);
-            auto* link = driver.find<ui::CLinkCur>("id1194");
+            auto* link = driver.find<ui::LinkLabel>("id1194");
             QCOMPARE(link->text(), QString("For Help on connecting iPod for recovery, click here."));
             QTest::mouseClick(link, Qt::LeftButton);
             QCOMPARE(ipodHelp, 1);
@@ -116,10 +117,20 @@ private Q_SLOTS:
             QVERIFY(!bar->isVisible());
             driver.click("id1062");  // "Search More Partitions"
             QVERIFY(bar->isVisible());
+            // Its text says the time left, once enough is done to tell.
+            auto* lostBar = driver.find<ui::TextProgressBar>("id1070");
+            QVERIFY(lostBar->timing());
             QCOMPARE(driver.find<QLabel>("id1072")->text(), QString("Searching Partition..."));
             QTRY_VERIFY_WITH_TIMEOUT(!driver.window().wizard().lostPartitionSearchRunning(), 60000);
             QTRY_VERIFY(!bar->isVisible());
+            QVERIFY(!lostBar->timing());
             QVERIFY(driver.find<QPushButton>("id1062")->isVisible());
+            // The search's bar is timed while the search runs.
+            auto* searchBar = driver.find<ui::TextProgressBar>("id1073");
+            driver.click("id1058");
+            QVERIFY(searchBar->timing());
+            QVERIFY(driver.waitForResult());
+            QVERIFY(!searchBar->timing());
         }
         QVERIFY(image->unchanged());
     }

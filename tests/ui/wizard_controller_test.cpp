@@ -104,6 +104,30 @@ TEST_F(Wizard, StandardSearchNamesTheFatFoldersOfTheTree) {
     EXPECT_TRUE(Contains(RootFolderNames(harness.context()), "Music"));
 }
 
+// Every folder is named from its parent's directory on the recovery's
+// worker, before the results page shows (not on the window's thread).
+TEST_F(Wizard, AdvanceFatRecoveryNamesItsFoldersOnItsWorker) {
+    ToPartitionPage("fat16", SearchMode::Advance);
+    wizard().next();
+    harness.finishWorkers();
+    ASSERT_EQ(wizard().page(), WizardPage::FileSystems);
+    EXPECT_EQ(wizard().guide(), kGuideAdvanceChoose);  // the FAT search's own text
+    ASSERT_FALSE(wizard().fileSystemItems().empty());
+    wizard().selectFileSystem(1);
+    wizard().next();
+    EXPECT_TRUE(wizard().searchRunning());
+    harness.finishWorkers();
+    ASSERT_EQ(wizard().page(), WizardPage::Results);
+    RecoveryContext& context = harness.context();
+    const TreeModel& model = context.folders.model();
+    std::vector<std::string> names;
+    for (ItemId id = 1; id <= model.size(); ++id) names.push_back(model.item(id).text);
+    EXPECT_TRUE(Contains(names, "Music"));
+    EXPECT_TRUE(Contains(names, "Artist One"));
+    EXPECT_TRUE(Contains(names, "Album A"));
+    EXPECT_TRUE(disk->unchanged());
+}
+
 TEST_F(Wizard, BackFromEveryStandardPage) {
     ToPartitionPage("fat16", SearchMode::Standard);
     wizard().next();
@@ -133,7 +157,7 @@ TEST_F(Wizard, AdvanceNtfsSearchRecoversTheChosenFileSystem) {
     harness.finishWorkers();
 
     EXPECT_EQ(wizard().page(), WizardPage::FileSystems);
-    EXPECT_EQ(wizard().guide(), kGuideAdvanceChoose);
+    EXPECT_EQ(wizard().guide(), ui::kGuideNtfsProceed);  // not the FAT search's text
     ASSERT_FALSE(wizard().fileSystemItems().empty());
     EXPECT_EQ(wizard().fileSystemItems()[0], "File System 1 - NTFS");
     ASSERT_EQ(wizard().details().size(), 4u);
@@ -384,11 +408,18 @@ TEST_F(Wizard, ADiskWithoutPartitionTableStartsTheLostPartitionSearch) {
     EXPECT_EQ(wizard().guide(), ui::kGuideCorruptedTable);
     EXPECT_TRUE(wizard().controls().stopSearchingVisible);
     EXPECT_FALSE(wizard().controls().searchMoreVisible);
+    EXPECT_FALSE(wizard().controls().typeFieldsEnabled);  // the range waits for the search
     harness.finishWorkers();
-    EXPECT_TRUE(wizard().partitionItems().empty());
+    EXPECT_TRUE(wizard().controls().typeFieldsEnabled);
+    // Nothing found: one item stands for the whole disk.
+    EXPECT_EQ(wizard().partitionItems(), std::vector<std::string>{"Unknown Partition"});
+    EXPECT_EQ(wizard().selectedPartition(), 0);
     EXPECT_FALSE(wizard().controls().stopSearchingVisible);
     EXPECT_TRUE(wizard().controls().searchMoreVisible);
     EXPECT_EQ(wizard().typeChoice(), 3);  // "UNKNOWN": nothing listed
+    EXPECT_EQ(wizard().startField(), "0");
+    EXPECT_EQ(wizard().endField(), "8192");
+    wizard().selectPartition(0);  // the item shows the whole disk
     EXPECT_EQ(wizard().endField(), "8192");
     // Once per visit of the disk page.
     wizard().readFailureNotice();

@@ -56,7 +56,8 @@ private Q_SLOTS:
             QCOMPARE(driver.find<QLabel>("id1084")->text(), QString("Advance Search"));
             QCOMPARE(driver.find<QLabel>("id1078")->text(), QString("NTFS"));
             QVERIFY(driver.find<QLabel>("id1087")->text().contains(" to "));
-            QVERIFY(QTest::qWaitFor([&] { return driver.guide() == kGuideAdvanceChoose; }, 120000));
+            QVERIFY(QTest::qWaitFor([&] { return !driver.window().wizard().searchRunning(); }, 120000));
+            QCOMPARE(driver.guide(), std::string(ui::kGuideNtfsProceed));
 
             QTreeWidgetItem* fileSystems = driver.tree()->topLevelItem(0);
             QCOMPARE(fileSystems->text(0), QString("File Systems"));
@@ -117,7 +118,7 @@ private Q_SLOTS:
             QCOMPARE(driver.tree()->topLevelItem(0)->text(0), QString("Disk 0"));
 
             driver.click("id1058");
-            QVERIFY(QTest::qWaitFor([&] { return driver.guide() == kGuideAdvanceChoose; }, 120000));
+            QVERIFY(QTest::qWaitFor([&] { return driver.guide() == ui::kGuideNtfsProceed; }, 120000));
             driver.clickTreeItem(driver.tree()->topLevelItem(0)->child(0));
             driver.click("id1058");
             QVERIFY(driver.waitForResult());

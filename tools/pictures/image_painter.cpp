@@ -384,6 +384,54 @@ QImage FolderImage() {
     return image;
 }
 
+// An open folder: the back wall with its tab, the front flap tipped
+// forward, in `body` with `edge` lines.
+void OpenFolder(QPainter& p, QColor body, QColor edge) {
+    Folder(p, QRectF(1.5, 2.5, 12, 11), body.darker(112), edge);
+    QPainterPath flap;
+    flap.moveTo(1.5, 13.5);
+    flap.lineTo(4.0, 6.5);
+    flap.lineTo(15.0, 6.5);
+    flap.lineTo(12.5, 13.5);
+    flap.closeSubpath();
+    QLinearGradient shade(QPointF(0, 6.5), QPointF(0, 13.5));
+    shade.setColorAt(0, body.lighter(120));
+    shade.setColorAt(1, body);
+    p.setPen(QPen(edge, 1));
+    p.setBrush(shade);
+    p.drawPath(flap);
+}
+
+// The folder whose contents the list shows.
+QImage OpenFolderImage() {
+    QImage image = Blank(16, 16);
+    QPainter p(&image);
+    Smooth(p);
+    OpenFolder(p, kFolder, kFolderEdge);
+    return image;
+}
+
+// A folder opened from the file list: open, with a blue mark of the list.
+QImage OpenedFolderImage() {
+    QImage image = Blank(16, 16);
+    QPainter p(&image);
+    Smooth(p);
+    OpenFolder(p, kFolder, kFolderEdge);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    p.drawEllipse(QRectF(9.5, 8.5, 5, 5));
+    return image;
+}
+
+// A folder listed before the current one: closed, a shade paler.
+QImage PassedFolderImage() {
+    QImage image = Blank(16, 16);
+    QPainter p(&image);
+    Smooth(p);
+    Folder(p, QRectF(1.5, 2.5, 13, 11), kFolder.lighter(118), kFolderEdge.lighter(130));
+    return image;
+}
+
 QImage DeletedFolderImage() {
     QImage image = Blank(16, 16);
     QPainter p(&image);
@@ -652,6 +700,9 @@ const std::vector<NamedImage>& AllImages() {
         {"tree_partition.png", PartitionImage},
         {"tree_folder.png", FolderImage},
         {"tree_deleted_folder.png", DeletedFolderImage},
+        {"tree_folder_open.png", OpenFolderImage},
+        {"tree_folder_opened.png", OpenedFolderImage},
+        {"tree_folder_passed.png", PassedFolderImage},
         {"tree_file_system.png", FileSystemImage},
         {"window_icon.png", WindowIcon},
         {"splash.png", SplashImage},

@@ -13,15 +13,15 @@ constexpr int kCaptionGap = 3;    // between the picture and the caption
 
 }  // namespace
 
-CBtn::CBtn(QWidget* parent) : QPushButton(parent) {
+PictureButton::PictureButton(QWidget* parent) : QPushButton(parent) {
     setFlat(true);
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::ArrowCursor);
 }
 
-CBtn::CBtn(const QString& caption, QWidget* parent) : CBtn(parent) { setText(caption); }
+PictureButton::PictureButton(const QString& caption, QWidget* parent) : PictureButton(parent) { setText(caption); }
 
-void CBtn::setBitmaps(const QPixmap& normal, const QPixmap& pressed, const QPixmap& disabled) {
+void PictureButton::setBitmaps(const QPixmap& normal, const QPixmap& pressed, const QPixmap& disabled) {
     images_.clear();
     if (normal.isNull()) {
         updateGeometry();
@@ -35,45 +35,45 @@ void CBtn::setBitmaps(const QPixmap& normal, const QPixmap& pressed, const QPixm
     update();
 }
 
-void CBtn::setCaptionPlacement(CaptionPlacement placement) {
+void PictureButton::setCaptionPlacement(CaptionPlacement placement) {
     placement_ = placement;
     updateGeometry();
     update();
 }
 
-void CBtn::setTextPosition(QPoint position) {
+void PictureButton::setTextPosition(QPoint position) {
     textPosition_ = position;
     update();
 }
 
-void CBtn::setTextColor(QColor normal, QColor disabled) {
+void PictureButton::setTextColor(QColor normal, QColor disabled) {
     textColor_ = normal;
     disabledTextColor_ = disabled;
     update();
 }
 
-void CBtn::setCaptionFont(const QFont& font) {
+void PictureButton::setCaptionFont(const QFont& font) {
     setFont(font);
     updateGeometry();
 }
 
-int CBtn::ImageIndexFor(int imageCount, bool pressed, bool enabled) {
+int PictureButton::ImageIndexFor(int imageCount, bool pressed, bool enabled) {
     if (imageCount <= 0) return -1;
     if (!enabled) return imageCount >= 3 ? 2 : 0;
     if (pressed) return imageCount >= 2 ? 1 : 0;
     return 0;
 }
 
-int CBtn::currentImageIndex() const {
+int PictureButton::currentImageIndex() const {
     return ImageIndexFor(imageCount(), isDown(), isEnabled());
 }
 
-QSize CBtn::imageSize() const {
+QSize PictureButton::imageSize() const {
     if (images_.empty()) return {};
     return images_.front().deviceIndependentSize().toSize();
 }
 
-QSize CBtn::sizeHint() const {
+QSize PictureButton::sizeHint() const {
     const QSize picture = imageSize();
     const QSize caption = text().isEmpty() ? QSize()
                                            : fontMetrics().size(Qt::TextShowMnemonic, text());
@@ -94,7 +94,7 @@ QSize CBtn::sizeHint() const {
     return contents + QSize(2 * kPadding, 2 * kPadding);
 }
 
-QRect CBtn::imageRect() const {
+QRect PictureButton::imageRect() const {
     const QSize picture = imageSize();
     const QRect inner = rect().adjusted(kPadding, kPadding, -kPadding, -kPadding);
     const QSize caption = text().isEmpty() ? QSize()
@@ -116,7 +116,7 @@ QRect CBtn::imageRect() const {
                  picture);
 }
 
-QRect CBtn::captionRect() const {
+QRect PictureButton::captionRect() const {
     const QRect inner = rect().adjusted(kPadding, kPadding, -kPadding, -kPadding);
     if (textPosition_) return QRect(*textPosition_, inner.bottomRight());
     const QRect picture = imageRect();
@@ -133,7 +133,7 @@ QRect CBtn::captionRect() const {
     return inner;
 }
 
-void CBtn::paintEvent(QPaintEvent*) {
+void PictureButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     // A flat frame: visible while the pointer is over the button or it has
@@ -167,13 +167,13 @@ void CBtn::paintEvent(QPaintEvent*) {
     }
 }
 
-void CBtn::enterEvent(QEnterEvent* event) {
+void PictureButton::enterEvent(QEnterEvent* event) {
     hovered_ = true;
     update();
     QPushButton::enterEvent(event);
 }
 
-void CBtn::leaveEvent(QEvent* event) {
+void PictureButton::leaveEvent(QEvent* event) {
     hovered_ = false;
     update();
     QPushButton::leaveEvent(event);

@@ -1,4 +1,4 @@
-// CBtn: a flat push button that shows a picture and a caption. Up to three
+// PictureButton: a flat push button that shows a picture and a caption. Up to three
 // pictures of one size: normal, pressed, disabled. With fewer, the normal
 // picture stands in for the missing ones, so a one-picture button shows it
 // in every state. Hover and keyboard focus raise a frame around it.
@@ -13,14 +13,14 @@
 
 namespace datrevo::ui {
 
-class CBtn : public QPushButton {
+class PictureButton : public QPushButton {
     Q_OBJECT
 public:
     // Where the caption goes relative to the picture.
     enum class CaptionPlacement { Centered, Below, Beside };
 
-    explicit CBtn(QWidget* parent = nullptr);
-    CBtn(const QString& caption, QWidget* parent = nullptr);
+    explicit PictureButton(QWidget* parent = nullptr);
+    PictureButton(const QString& caption, QWidget* parent = nullptr);
 
     // Replaces the pictures; `pressed` and `disabled` may be null.
     void setBitmaps(const QPixmap& normal, const QPixmap& pressed = {}, const QPixmap& disabled = {});

@@ -6,9 +6,9 @@
 
 namespace datrevo::ui {
 
-CCheckTree::CCheckTree(QWidget* parent) : QTreeWidget(parent) {}
+CheckBoxTree::CheckBoxTree(QWidget* parent) : QTreeWidget(parent) {}
 
-QRect CCheckTree::checkBoxRect(const QTreeWidgetItem* item) const {
+QRect CheckBoxTree::checkBoxRect(const QTreeWidgetItem* item) const {
     if (item == nullptr || !(item->flags() & Qt::ItemIsUserCheckable)) return {};
     const QModelIndex index = indexFromItem(item, 0);
     QStyleOptionViewItem option;
@@ -22,13 +22,13 @@ QRect CCheckTree::checkBoxRect(const QTreeWidgetItem* item) const {
     return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
 }
 
-QTreeWidgetItem* CCheckTree::checkBoxAt(const QPoint& at) const {
+QTreeWidgetItem* CheckBoxTree::checkBoxAt(const QPoint& at) const {
     QTreeWidgetItem* item = itemAt(at);
     if (item == nullptr || item->isDisabled()) return nullptr;
     return checkBoxRect(item).contains(at) ? item : nullptr;
 }
 
-void CCheckTree::mousePressEvent(QMouseEvent* event) {
+void CheckBoxTree::mousePressEvent(QMouseEvent* event) {
     pressedBox_ = event->button() == Qt::LeftButton ? checkBoxAt(event->position().toPoint())
                                                     : nullptr;
     if (pressedBox_ != nullptr) {
@@ -38,7 +38,7 @@ void CCheckTree::mousePressEvent(QMouseEvent* event) {
     QTreeWidget::mousePressEvent(event);
 }
 
-void CCheckTree::mouseReleaseEvent(QMouseEvent* event) {
+void CheckBoxTree::mouseReleaseEvent(QMouseEvent* event) {
     if (pressedBox_ != nullptr) {
         QTreeWidgetItem* item = pressedBox_;
         pressedBox_ = nullptr;
@@ -50,7 +50,7 @@ void CCheckTree::mouseReleaseEvent(QMouseEvent* event) {
     QTreeWidget::mouseReleaseEvent(event);
 }
 
-void CCheckTree::mouseDoubleClickEvent(QMouseEvent* event) {
+void CheckBoxTree::mouseDoubleClickEvent(QMouseEvent* event) {
     if (checkBoxAt(event->position().toPoint()) != nullptr) {
         // The second click of a double click on the box is a click of its own.
         mousePressEvent(event);

@@ -1,4 +1,4 @@
-// CCheckTree: the wizard's tree. A click on an item's check box changes its
+// CheckBoxTree: the wizard's tree. A click on an item's check box changes its
 // check and nothing else: the current item, the selection and what the file
 // list shows stay where they were. Elsewhere on a row it is a plain tree.
 #pragma once
@@ -7,10 +7,10 @@
 
 namespace datrevo::ui {
 
-class CCheckTree : public QTreeWidget {
+class CheckBoxTree : public QTreeWidget {
     Q_OBJECT
 public:
-    explicit CCheckTree(QWidget* parent = nullptr);
+    explicit CheckBoxTree(QWidget* parent = nullptr);
 
     // The check box of `item` in viewport coordinates; empty when the item
     // has none.

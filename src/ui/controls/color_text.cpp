@@ -12,25 +12,25 @@ void SetRole(QWidget& widget, QPalette::ColorRole role, QColor colour) {
 
 }  // namespace
 
-CColorStatic::CColorStatic(QWidget* parent) : QLabel(parent) {
+ColoredLabel::ColoredLabel(QWidget* parent) : QLabel(parent) {
     setAutoFillBackground(true);
     SetRole(*this, QPalette::Window, palette().color(QPalette::Button));
     SetRole(*this, QPalette::WindowText, Qt::black);
 }
 
-CColorStatic::CColorStatic(const QString& text, QWidget* parent) : CColorStatic(parent) {
+ColoredLabel::ColoredLabel(const QString& text, QWidget* parent) : ColoredLabel(parent) {
     setText(text);
 }
 
-void CColorStatic::setTextColor(QColor colour) { SetRole(*this, QPalette::WindowText, colour); }
-void CColorStatic::setBkColor(QColor colour) { SetRole(*this, QPalette::Window, colour); }
+void ColoredLabel::setTextColor(QColor colour) { SetRole(*this, QPalette::WindowText, colour); }
+void ColoredLabel::setBkColor(QColor colour) { SetRole(*this, QPalette::Window, colour); }
 
-CColorEdit::CColorEdit(QWidget* parent) : QLineEdit(parent) {
+ColoredEdit::ColoredEdit(QWidget* parent) : QLineEdit(parent) {
     SetRole(*this, QPalette::Base, palette().color(QPalette::Button));
     SetRole(*this, QPalette::Text, Qt::black);
 }
 
-void CColorEdit::setTextColor(QColor colour) { SetRole(*this, QPalette::Text, colour); }
-void CColorEdit::setBkColor(QColor colour) { SetRole(*this, QPalette::Base, colour); }
+void ColoredEdit::setTextColor(QColor colour) { SetRole(*this, QPalette::Text, colour); }
+void ColoredEdit::setBkColor(QColor colour) { SetRole(*this, QPalette::Base, colour); }
 
 }  // namespace datrevo::ui

@@ -1,4 +1,4 @@
-// CColorStatic and CColorEdit: a label and a one-line edit with their own
+// ColoredLabel and ColoredEdit: a label and a one-line edit with their own
 // text and background colours (black on the button face at first).
 #pragma once
 
@@ -8,11 +8,11 @@
 
 namespace datrevo::ui {
 
-class CColorStatic : public QLabel {
+class ColoredLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit CColorStatic(QWidget* parent = nullptr);
-    explicit CColorStatic(const QString& text, QWidget* parent = nullptr);
+    explicit ColoredLabel(QWidget* parent = nullptr);
+    explicit ColoredLabel(const QString& text, QWidget* parent = nullptr);
 
     void setTextColor(QColor colour);
     void setBkColor(QColor colour);
@@ -20,10 +20,10 @@ public:
     QColor bkColor() const { return palette().color(QPalette::Window); }
 };
 
-class CColorEdit : public QLineEdit {
+class ColoredEdit : public QLineEdit {
     Q_OBJECT
 public:
-    explicit CColorEdit(QWidget* parent = nullptr);
+    explicit ColoredEdit(QWidget* parent = nullptr);
 
     void setTextColor(QColor colour);
     void setBkColor(QColor colour);

@@ -27,7 +27,7 @@ void SortGroup(std::vector<QTreeWidgetItem*>& group, int column, bool ascending)
 
 }  // namespace
 
-CColoredListCtrl::CColoredListCtrl(QWidget* parent) : QTreeWidget(parent) {
+StripedSortableList::StripedSortableList(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setAllColumnsShowFocus(true);  // full-row selection
@@ -39,19 +39,19 @@ CColoredListCtrl::CColoredListCtrl(QWidget* parent) : QTreeWidget(parent) {
     setPalette(stripes);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
-    connect(header(), &QHeaderView::sectionClicked, this, &CColoredListCtrl::headingClicked);
+    connect(header(), &QHeaderView::sectionClicked, this, &StripedSortableList::headingClicked);
 }
 
-void CColoredListCtrl::headingClicked(int column) {
+void StripedSortableList::headingClicked(int column) {
     const bool ascending = !(column == sortColumn_ && ascending_);
     sortRows(column, ascending);
 }
 
-void CColoredListCtrl::resort() {
+void StripedSortableList::resort() {
     if (sortColumn_ >= 0) sortRows(sortColumn_, ascending_);
 }
 
-void CColoredListCtrl::sortRows(int column, bool ascending) {
+void StripedSortableList::sortRows(int column, bool ascending) {
     if (column < 0 || column >= columnCount()) return;
     QTreeWidgetItem* current = currentItem();
     const QList<QTreeWidgetItem*> selected = selectedItems();

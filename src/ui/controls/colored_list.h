@@ -1,4 +1,4 @@
-// CColoredListCtrl: a list in rows of text cells, striped (even rows
+// StripedSortableList: a list in rows of text cells, striped (even rows
 // 249,249,249, odd rows 225,225,225), sorted by a click on a column heading
 // in the catalogue's cell order (CompareCells). Rows may be divided into
 // groups by a separator text in the sort column; each group is sorted on its
@@ -12,10 +12,10 @@
 
 namespace datrevo::ui {
 
-class CColoredListCtrl : public QTreeWidget {
+class StripedSortableList : public QTreeWidget {
     Q_OBJECT
 public:
-    explicit CColoredListCtrl(QWidget* parent = nullptr);
+    explicit StripedSortableList(QWidget* parent = nullptr);
 
     // Sorts the rows by `column`; reports it with `sorted`.
     void sortRows(int column, bool ascending);

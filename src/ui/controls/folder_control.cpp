@@ -14,32 +14,32 @@ std::optional<QString> ChooseFolder(QWidget* owner, const QString& initial, cons
     return QDir::toNativeSeparators(folder);
 }
 
-CGetFolderControl::CGetFolderControl(QWidget* parent)
+FolderField::FolderField(QWidget* parent)
     : QWidget(parent), edit_(new QLineEdit(this)), browse_(new QPushButton(QStringLiteral("&Browse"), this)) {
     browse_->setToolTip(QStringLiteral("Choose the folder"));
     browse_->setObjectName(QStringLiteral("browse"));
     setFocusProxy(edit_);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);  // one line high, in any layout
-    connect(browse_, &QPushButton::clicked, this, &CGetFolderControl::browse);
+    connect(browse_, &QPushButton::clicked, this, &FolderField::browse);
 }
 
 // The width the field's height gives, widened when the caption needs more
 // in the font used here: the caption is never clipped.
-int CGetFolderControl::buttonWidth(int fieldHeight) const {
+int FolderField::buttonWidth(int fieldHeight) const {
     return std::max(BrowseWidth(fieldHeight), browse_->sizeHint().width());
 }
 
-QSize CGetFolderControl::sizeHint() const {
+QSize FolderField::sizeHint() const {
     const QSize field = edit_->sizeHint();
     return QSize(field.width() + 1 + buttonWidth(field.height()), field.height());
 }
 
-QSize CGetFolderControl::minimumSizeHint() const {
+QSize FolderField::minimumSizeHint() const {
     const QSize field = edit_->minimumSizeHint();
     return QSize(field.width() + 1 + buttonWidth(field.height()), field.height());
 }
 
-void CGetFolderControl::resizeEvent(QResizeEvent*) {
+void FolderField::resizeEvent(QResizeEvent*) {
     const int fieldHeight = height();
     const int buttonWidth = this->buttonWidth(fieldHeight);
     const int fieldWidth = std::max(0, width() - 1 - buttonWidth);
@@ -47,7 +47,7 @@ void CGetFolderControl::resizeEvent(QResizeEvent*) {
     browse_->setGeometry(fieldWidth + 1, 0, buttonWidth, fieldHeight);
 }
 
-void CGetFolderControl::browse() {
+void FolderField::browse() {
     const std::optional<QString> folder = picker_(window(), edit_->text(), title_);
     if (!folder) return;
     edit_->setText(*folder);

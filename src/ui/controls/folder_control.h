@@ -1,4 +1,4 @@
-// CGetFolderControl: a folder field with a "&Browse" button right of it (one
+// FolderField: a folder field with a "&Browse" button right of it (one
 // pixel apart, as high as the field, field height * 8 / 10 + 25 pixels
 // wide, or wider when its caption needs it). The button asks for a folder starting at the field's text; a chosen
 // folder replaces the text and is announced by `folderChosen`.
@@ -20,10 +20,10 @@ using FolderPicker =
 // The desktop's folder dialog, limited to folders.
 std::optional<QString> ChooseFolder(QWidget* owner, const QString& initial, const QString& title);
 
-class CGetFolderControl : public QWidget {
+class FolderField : public QWidget {
     Q_OBJECT
 public:
-    explicit CGetFolderControl(QWidget* parent = nullptr);
+    explicit FolderField(QWidget* parent = nullptr);
 
     QLineEdit* edit() const { return edit_; }
     QPushButton* browseButton() const { return browse_; }

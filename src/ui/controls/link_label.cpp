@@ -5,7 +5,7 @@
 
 namespace datrevo::ui {
 
-CLinkCur::CLinkCur(QWidget* parent) : QLabel(parent) {
+LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, kLinkColour);
     setPalette(colours);
@@ -14,9 +14,9 @@ CLinkCur::CLinkCur(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
 }
 
-CLinkCur::CLinkCur(const QString& text, QWidget* parent) : CLinkCur(parent) { setText(text); }
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : LinkLabel(parent) { setText(text); }
 
-void CLinkCur::mouseReleaseEvent(QMouseEvent* event) {
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
         Q_EMIT clicked();
         return;
@@ -24,7 +24,7 @@ void CLinkCur::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
 }
 
-void CLinkCur::keyPressEvent(QKeyEvent* event) {
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
         event->key() == Qt::Key_Enter) {
         Q_EMIT clicked();

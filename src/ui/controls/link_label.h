@@ -1,4 +1,4 @@
-// CLinkCur: a label used as a link. Blue text, a hand cursor while the
+// LinkLabel: a label used as a link. Blue text, a hand cursor while the
 // pointer is over it, and `clicked` on a left click (or Space/Enter when it
 // has the keyboard focus).
 #pragma once
@@ -9,11 +9,11 @@ namespace datrevo::ui {
 
 inline const QColor kLinkColour(0, 0, 255);
 
-class CLinkCur : public QLabel {
+class LinkLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit CLinkCur(QWidget* parent = nullptr);
-    explicit CLinkCur(const QString& text, QWidget* parent = nullptr);
+    explicit LinkLabel(QWidget* parent = nullptr);
+    explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
 
 Q_SIGNALS:
     void clicked();

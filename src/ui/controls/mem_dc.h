@@ -1,4 +1,4 @@
-// CMemDC: paints into an off-screen picture and copies it to the target in
+// OffscreenCanvas: paints into an off-screen picture and copies it to the target in
 // one go when it goes away, so a control that paints in layers never shows
 // a half-painted state.
 #pragma once
@@ -9,23 +9,23 @@
 
 namespace datrevo::ui {
 
-class CMemDC {
+class OffscreenCanvas {
 public:
     // `area` in the target's coordinates; the off-screen painter uses the
     // same coordinates.
-    CMemDC(QPainter& target, QRect area, qreal pixelRatio)
+    OffscreenCanvas(QPainter& target, QRect area, qreal pixelRatio)
         : target_(target), area_(area), picture_(area.size() * pixelRatio) {
         picture_.setDevicePixelRatio(pixelRatio);
         picture_.fill(Qt::transparent);
         painter_.begin(&picture_);
         painter_.translate(-area_.topLeft());
     }
-    ~CMemDC() {
+    ~OffscreenCanvas() {
         painter_.end();
         target_.drawPixmap(area_.topLeft(), picture_);
     }
-    CMemDC(const CMemDC&) = delete;
-    CMemDC& operator=(const CMemDC&) = delete;
+    OffscreenCanvas(const OffscreenCanvas&) = delete;
+    OffscreenCanvas& operator=(const OffscreenCanvas&) = delete;
 
     QPainter& painter() { return painter_; }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/time_left.h"
 #include "ui/controls/mem_dc.h"
 
 namespace datrevo::ui {
@@ -16,46 +17,76 @@ int ProgressPercent(int minimum, int maximum, int position) {
     return static_cast<int>((200 * done + span) / (2 * span));
 }
 
-CTextProgressCtrl::CTextProgressCtrl(QWidget* parent) : QProgressBar(parent) {
+TextProgressBar::TextProgressBar(QWidget* parent) : QProgressBar(parent) {
     setRange(0, 100);
     setValue(0);
     setAlignment(Qt::AlignCenter);
     setTextVisible(true);
+    connect(this, &QProgressBar::valueChanged, this, &TextProgressBar::positionChanged);
 }
 
-void CTextProgressCtrl::setShowPercent(bool show) {
+void TextProgressBar::startTiming(std::function<std::int64_t()> elapsedMs) {
+    elapsedSource_ = std::move(elapsedMs);
+    clock_.start();
+    timing_ = true;
+    phaseStartMs_ = this->elapsedMs();
+    lastPosition_ = value();
+    update();
+}
+
+void TextProgressBar::stopTiming() {
+    timing_ = false;
+    update();
+}
+
+std::int64_t TextProgressBar::elapsedMs() const {
+    if (elapsedSource_) return elapsedSource_();
+    return clock_.isValid() ? clock_.elapsed() : 0;
+}
+
+void TextProgressBar::positionChanged(int position) {
+    if (timing_ && position < lastPosition_) phaseStartMs_ = elapsedMs();
+    lastPosition_ = position;
+}
+
+void TextProgressBar::setShowPercent(bool show) {
     showPercent_ = show;
     update();
 }
 
-void CTextProgressCtrl::setCaption(const QString& caption) {
+void TextProgressBar::setCaption(const QString& caption) {
     caption_ = caption;
     update();
 }
 
-void CTextProgressCtrl::setWindowText(const QString& text) {
+void TextProgressBar::setWindowText(const QString& text) {
     windowText_ = text;
     update();
 }
 
-void CTextProgressCtrl::setBarColor(QColor colour) { bar_ = colour; update(); }
-void CTextProgressCtrl::setBgColor(QColor colour) { background_ = colour; update(); }
-void CTextProgressCtrl::setTextColor(QColor colour) { text_ = colour; update(); }
-void CTextProgressCtrl::setTextOnBarColor(QColor colour) { textOnBar_ = colour; update(); }
+void TextProgressBar::setBarColor(QColor colour) { bar_ = colour; update(); }
+void TextProgressBar::setBgColor(QColor colour) { background_ = colour; update(); }
+void TextProgressBar::setTextColor(QColor colour) { text_ = colour; update(); }
+void TextProgressBar::setTextOnBarColor(QColor colour) { textOnBar_ = colour; update(); }
 
-QString CTextProgressCtrl::text() const {
+QString TextProgressBar::text() const {
     if (!showPercent_) return windowText_;
-    return caption_ + QString::asprintf("%d%%", ProgressPercent(minimum(), maximum(), value()));
+    const int percent = ProgressPercent(minimum(), maximum(), value());
+    QString shown = caption_ + QString::asprintf("%d%%", percent);
+    if (timing_)
+        if (const auto left = SecondsLeft(percent, elapsedMs() - phaseStartMs_))
+            shown += QStringLiteral(" - ") + QString::fromStdString(TimeLeftText(*left));
+    return shown;
 }
 
-QColor CTextProgressCtrl::colourOr(const std::optional<QColor>& chosen,
+QColor TextProgressBar::colourOr(const std::optional<QColor>& chosen,
                                    QPalette::ColorRole role) const {
     return chosen ? *chosen : palette().color(role);
 }
 
-void CTextProgressCtrl::paintEvent(QPaintEvent*) {
+void TextProgressBar::paintEvent(QPaintEvent*) {
     QPainter window(this);
-    CMemDC memory(window, rect(), devicePixelRatioF());
+    OffscreenCanvas memory(window, rect(), devicePixelRatioF());
     QPainter& p = memory.painter();
 
     const QRect whole = rect();

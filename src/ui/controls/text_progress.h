@@ -1,4 +1,4 @@
-// CTextProgressCtrl: a progress bar that paints itself, with its text drawn
+// TextProgressBar: a progress bar that paints itself, with its text drawn
 // in one colour over the filled part and another over the empty part. The
 // text is the percentage ("%d%%", prefixed by a caption such as
 // "Completed ") while show-percentage is on (the default), else the window
@@ -6,7 +6,10 @@
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QProgressBar>
+#include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace datrevo::ui {
@@ -15,10 +18,10 @@ namespace datrevo::ui {
 // within 0..100; 0 for an empty range.
 int ProgressPercent(int minimum, int maximum, int position);
 
-class CTextProgressCtrl : public QProgressBar {
+class TextProgressBar : public QProgressBar {
     Q_OBJECT
 public:
-    explicit CTextProgressCtrl(QWidget* parent = nullptr);
+    explicit TextProgressBar(QWidget* parent = nullptr);
 
     void setShowPercent(bool show);
     bool showPercent() const { return showPercent_; }
@@ -28,6 +31,14 @@ public:
     // Shown while show-percentage is off.
     void setWindowText(const QString& text);
     const QString& windowText() const { return windowText_; }
+
+    // While timed, the percentage is followed by the time still to go, from
+    // the rate so far ("Completed 40% - about 2 minutes left"), once enough
+    // is done to tell. A position lower than the last one is a new phase
+    // and starts the clock again. `elapsedMs` replaces the clock (tests).
+    void startTiming(std::function<std::int64_t()> elapsedMs = {});
+    void stopTiming();
+    bool timing() const { return timing_; }
 
     // Colours; each follows the palette until it is set.
     void setBarColor(QColor colour);       // the filled part
@@ -45,7 +56,15 @@ protected:
 private:
     QColor colourOr(const std::optional<QColor>& chosen, QPalette::ColorRole role) const;
 
+    void positionChanged(int position);
+    std::int64_t elapsedMs() const;
+
     bool showPercent_ = true;
+    bool timing_ = false;
+    QElapsedTimer clock_;
+    std::function<std::int64_t()> elapsedSource_;
+    std::int64_t phaseStartMs_ = 0;
+    int lastPosition_ = 0;
     QString caption_;
     QString windowText_;
     std::optional<QColor> bar_;

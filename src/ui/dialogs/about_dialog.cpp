@@ -11,7 +11,7 @@
 
 namespace datrevo::ui {
 
-CAboutDlg::CAboutDlg(QWidget* parent, LinkActions links) : QDialog(parent), links_(std::move(links)) {
+AboutDialog::AboutDialog(QWidget* parent, LinkActions links) : QDialog(parent), links_(std::move(links)) {
     ApplyDialogLook(*this);
     setWindowTitle(QStringLiteral("About Vantorrel Datrevo"));
     auto* outer = new QHBoxLayout(this);
@@ -38,13 +38,13 @@ CAboutDlg::CAboutDlg(QWidget* parent, LinkActions links) : QDialog(parent), link
     notice->setObjectName(QStringLiteral("notice"));
     column->addWidget(notice);
     column->addSpacing(6);
-    CLinkCur* mail = TextWithLink(*column, QStringLiteral("Email : "), QString::fromLatin1(kSupportAddress),
+    LinkLabel* mail = TextWithLink(*column, QStringLiteral("Email : "), QString::fromLatin1(kSupportAddress),
                                   0, this);
     mail->setObjectName(QStringLiteral("mailLink"));
-    connect(mail, &CLinkCur::clicked, this, [this] { links_.contactSupport(); });
-    CLinkCur* web = Link(QString::fromLatin1(kWebPage), 0, this);
+    connect(mail, &LinkLabel::clicked, this, [this] { links_.contactSupport(); });
+    LinkLabel* web = Link(QString::fromLatin1(kWebPage), 0, this);
     web->setObjectName(QStringLiteral("webLink"));
-    connect(web, &CLinkCur::clicked, this, [this] { links_.openWebPage(); });
+    connect(web, &LinkLabel::clicked, this, [this] { links_.openWebPage(); });
     column->addWidget(web);
     QPushButton* ok = DialogButton(QStringLiteral("OK"), 0, this);
     ok->setObjectName(QStringLiteral("ok"));

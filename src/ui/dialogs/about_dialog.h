@@ -1,4 +1,4 @@
-// CAboutDlg: the program's name and version, a notice line, the support mail
+// AboutDialog: the program's name and version, a notice line, the support mail
 // and the web page as links, and OK.
 #pragma once
 
@@ -8,10 +8,10 @@
 
 namespace datrevo::ui {
 
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr, LinkActions links = {});
+    explicit AboutDialog(QWidget* parent = nullptr, LinkActions links = {});
 
 private:
     LinkActions links_;

@@ -42,8 +42,8 @@ QLabel* TextLine(const QString& text, int id, QWidget* parent, bool wrap) {
     return label;
 }
 
-CLinkCur* Link(const QString& text, int id, QWidget* parent) {
-    auto* link = new CLinkCur(text, parent);
+LinkLabel* Link(const QString& text, int id, QWidget* parent) {
+    auto* link = new LinkLabel(text, parent);
     if (id != 0) link->setObjectName(IdName(id));
     link->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     return link;

@@ -23,7 +23,7 @@ QFont HeadlineFont();
 // Labels with an object name "id<number>" when `id` is nonzero.
 QLabel* Headline(const QString& text, int id, QWidget* parent);
 QLabel* TextLine(const QString& text, int id, QWidget* parent, bool wrap = false);
-CLinkCur* Link(const QString& text, int id, QWidget* parent);
+LinkLabel* Link(const QString& text, int id, QWidget* parent);
 QLabel* Picture(const QString& resource, QWidget* parent);
 QPushButton* DialogButton(const QString& text, int id, QWidget* parent);
 QString IdName(int id);

@@ -25,7 +25,7 @@ QLabel* Paragraph(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-CInfo::CInfo(std::function<bool()> retry, QWidget* parent, std::function<void()> endProgram,
+NoDiskDialog::NoDiskDialog(std::function<bool()> retry, QWidget* parent, std::function<void()> endProgram,
              LinkActions links)
     : QDialog(parent), retry_(std::move(retry)), endProgram_(std::move(endProgram)),
       links_(std::move(links)) {
@@ -60,10 +60,10 @@ CInfo::CInfo(std::function<bool()> retry, QWidget* parent, std::function<void()>
                                                "iTunes, you can also enable storage mode of your iPod "
                                                "from iTunes."),
                                 methods));
-    CLinkCur* steps = Link(QStringLiteral("Follow these steps to \u2018Enable disk use\u2019 of your "
+    LinkLabel* steps = Link(QStringLiteral("Follow these steps to \u2018Enable disk use\u2019 of your "
                                           "iPod from iTunes."),
                            1191, methods);
-    connect(steps, &CLinkCur::clicked, this, [this] { links_.ipodHelp(this); });
+    connect(steps, &LinkLabel::clicked, this, [this] { links_.ipodHelp(this); });
     auto* stepsRow = new QHBoxLayout;
     stepsRow->addSpacing(14);
     stepsRow->addWidget(steps);
@@ -74,13 +74,13 @@ CInfo::CInfo(std::function<bool()> retry, QWidget* parent, std::function<void()>
                                 methods));
     column->addWidget(methods);
 
-    CLinkCur* contact = TextWithLink(*column,
+    LinkLabel* contact = TextWithLink(*column,
                                      QStringLiteral("For any type of technical help in recovering "
                                                     "your Data, "),
                                      QStringLiteral("click here to contact us..."), 1140, this);
-    connect(contact, &CLinkCur::clicked, this, [this] { links_.contactSupport(); });
-    CLinkCur* web = Link(QString::fromLatin1(kWebPage), 1141, this);
-    connect(web, &CLinkCur::clicked, this, [this] { links_.openWebPage(); });
+    connect(contact, &LinkLabel::clicked, this, [this] { links_.contactSupport(); });
+    LinkLabel* web = Link(QString::fromLatin1(kWebPage), 1141, this);
+    connect(web, &LinkLabel::clicked, this, [this] { links_.openWebPage(); });
     column->addWidget(web);
 
     QPushButton* retryButton = DialogButton(QStringLiteral("Retry"), 1139, this);
@@ -88,23 +88,23 @@ CInfo::CInfo(std::function<bool()> retry, QWidget* parent, std::function<void()>
     // Neither button takes Enter.
     retryButton->setAutoDefault(false);
     exitButton->setAutoDefault(false);
-    connect(retryButton, &QPushButton::clicked, this, &CInfo::retryClicked);
-    connect(exitButton, &QPushButton::clicked, this, &CInfo::exitClicked);
+    connect(retryButton, &QPushButton::clicked, this, &NoDiskDialog::retryClicked);
+    connect(exitButton, &QPushButton::clicked, this, &NoDiskDialog::exitClicked);
     ButtonRow(*column, retryButton, exitButton);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void CInfo::retryClicked() {
+void NoDiskDialog::retryClicked() {
     if (retry_ && retry_()) accept();
 }
 
-void CInfo::exitClicked() {
+void NoDiskDialog::exitClicked() {
     links_.openWebPage();
     done(QDialog::Rejected);
     endProgram_();
 }
 
-void CInfo::keyPressEvent(QKeyEvent* event) {
+void NoDiskDialog::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -116,7 +116,7 @@ void CInfo::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void CInfo::closeEvent(QCloseEvent* event) {
+void NoDiskDialog::closeEvent(QCloseEvent* event) {
     // Closing the window is leaving the program, the same as "Exit".
     event->accept();
     links_.openWebPage();

@@ -1,4 +1,4 @@
-// CInfo: no iPod or other removable disk was found. "Retry" takes the disk
+// NoDiskDialog: no iPod or other removable disk was found. "Retry" takes the disk
 // inventory again through the owner's hook and closes the dialog once a disk
 // is there; "Exit" (and the close box) open the web page and end the
 // program. Enter and Esc do nothing here.
@@ -11,12 +11,12 @@
 
 namespace datrevo::ui {
 
-class CInfo : public QDialog {
+class NoDiskDialog : public QDialog {
     Q_OBJECT
 public:
     // `retry` answers whether the inventory now holds a disk. `endProgram`
     // ends the program (by default: leaves the application's event loops).
-    CInfo(std::function<bool()> retry, QWidget* parent = nullptr,
+    NoDiskDialog(std::function<bool()> retry, QWidget* parent = nullptr,
           std::function<void()> endProgram = {}, LinkActions links = {});
 
 protected:

@@ -26,7 +26,7 @@ QLabel* Instruction(const QString& text, int id, int top, QWidget* parent) {
 
 }  // namespace
 
-CIpodConnect::CIpodConnect(QWidget* parent) : QDialog(parent) {
+IpodHelpDialog::IpodHelpDialog(QWidget* parent) : QDialog(parent) {
     ApplyDialogLook(*this);
     setFixedSize(kWidth, kHeight);
     auto* picture = new QLabel(this);

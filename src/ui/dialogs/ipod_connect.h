@@ -1,4 +1,4 @@
-// CIpodConnect: how to let the computer read an iPod as a disk; a picture of
+// IpodHelpDialog: how to let the computer read an iPod as a disk; a picture of
 // the player's device page with two instruction texts over its white top.
 #pragma once
 
@@ -6,10 +6,10 @@
 
 namespace datrevo::ui {
 
-class CIpodConnect : public QDialog {
+class IpodHelpDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CIpodConnect(QWidget* parent = nullptr);
+    explicit IpodHelpDialog(QWidget* parent = nullptr);
 };
 
 }  // namespace datrevo::ui

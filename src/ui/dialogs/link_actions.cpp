@@ -18,7 +18,7 @@ void LinkActions::ipodHelp(QWidget* parent) const {
         showIpodHelp(parent);
         return;
     }
-    CIpodConnect help(parent);
+    IpodHelpDialog help(parent);
     help.exec();
 }
 

@@ -17,7 +17,7 @@ bool OpenExternal(const QUrl& url);
 
 struct LinkActions {
     Opener open = OpenExternal;
-    // Shows the iPod-connection help over `parent` (CIpodConnect, modal).
+    // Shows the iPod-connection help over `parent` (IpodHelpDialog, modal).
     std::function<void(QWidget* parent)> showIpodHelp;
 
     void openWebPage() const;

@@ -25,7 +25,7 @@ const QString kContactUs = QStringLiteral("click here to contact us...");
 
 }  // namespace
 
-CMsgStand::CMsgStand(QWidget* parent, LinkActions links) : QDialog(parent), links_(std::move(links)) {
+StandardNothingFoundNotice::StandardNothingFoundNotice(QWidget* parent, LinkActions links) : QDialog(parent), links_(std::move(links)) {
     ApplyDialogLook(*this);
     QVBoxLayout* column = PictureAndColumn(*this, image::kNotice);
     column->addWidget(Headline(FromView(kStandardNothingFoundNotice), 1154, this));
@@ -46,8 +46,8 @@ CMsgStand::CMsgStand(QWidget* parent, LinkActions links) : QDialog(parent), link
     column->addLayout(point);
     column->addWidget(TextLine(kAllowCompletion, 0, this));
     column->addSpacing(6);
-    CLinkCur* contact = TextWithLink(*column, kAssistance + QLatin1Char(' '), kContactUs, 1169, this);
-    connect(contact, &CLinkCur::clicked, this, [this] { links_.contactSupport(); });
+    LinkLabel* contact = TextWithLink(*column, kAssistance + QLatin1Char(' '), kContactUs, 1169, this);
+    connect(contact, &LinkLabel::clicked, this, [this] { links_.contactSupport(); });
     QPushButton* ok = DialogButton(QStringLiteral("OK"), 1008, this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -55,7 +55,7 @@ CMsgStand::CMsgStand(QWidget* parent, LinkActions links) : QDialog(parent), link
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-CAdvanceDlg::CAdvanceDlg(QWidget* parent, LinkActions links)
+AdvanceNothingFoundNotice::AdvanceNothingFoundNotice(QWidget* parent, LinkActions links)
     : QDialog(parent), links_(std::move(links)) {
     ApplyDialogLook(*this);
     QVBoxLayout* column = PictureAndColumn(*this, image::kNotice);
@@ -66,14 +66,14 @@ CAdvanceDlg::CAdvanceDlg(QWidget* parent, LinkActions links)
     first->setMinimumWidth(560);
     column->addWidget(first);
     column->addWidget(TextLine(kAllowCompletion, 0, this, true));
-    CLinkCur* ipod = TextWithLink(*column, QStringLiteral("3. For Help on connecting iPod for recovery, "),
+    LinkLabel* ipod = TextWithLink(*column, QStringLiteral("3. For Help on connecting iPod for recovery, "),
                                   QStringLiteral("click here."), 1161, this);
-    connect(ipod, &CLinkCur::clicked, this, [this] { links_.ipodHelp(this); });
+    connect(ipod, &LinkLabel::clicked, this, [this] { links_.ipodHelp(this); });
     column->addSpacing(6);
-    CLinkCur* contact = TextWithLink(*column, kAssistance + QLatin1Char(' '), kContactUs, 1158, this);
-    connect(contact, &CLinkCur::clicked, this, [this] { links_.contactSupport(); });
-    CLinkCur* web = Link(QString::fromLatin1(kWebPage), 1193, this);
-    connect(web, &CLinkCur::clicked, this, [this] { links_.openWebPage(); });
+    LinkLabel* contact = TextWithLink(*column, kAssistance + QLatin1Char(' '), kContactUs, 1158, this);
+    connect(contact, &LinkLabel::clicked, this, [this] { links_.contactSupport(); });
+    LinkLabel* web = Link(QString::fromLatin1(kWebPage), 1193, this);
+    connect(web, &LinkLabel::clicked, this, [this] { links_.openWebPage(); });
     column->addWidget(web);
     QPushButton* ok = DialogButton(QStringLiteral("OK"), 1125, this);
     ok->setDefault(true);

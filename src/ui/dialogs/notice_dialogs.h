@@ -1,5 +1,5 @@
-// The notices shown when a search found nothing to recover: CMsgStand after a
-// Standard search, CAdvanceDlg after an Advance search that identified no
+// The notices shown when a search found nothing to recover: StandardNothingFoundNotice after a
+// Standard search, AdvanceNothingFoundNotice after an Advance search that identified no
 // file system. Both point to help and to support.
 #pragma once
 
@@ -9,19 +9,19 @@
 
 namespace datrevo::ui {
 
-class CMsgStand : public QDialog {
+class StandardNothingFoundNotice : public QDialog {
     Q_OBJECT
 public:
-    explicit CMsgStand(QWidget* parent = nullptr, LinkActions links = {});
+    explicit StandardNothingFoundNotice(QWidget* parent = nullptr, LinkActions links = {});
 
 private:
     LinkActions links_;
 };
 
-class CAdvanceDlg : public QDialog {
+class AdvanceNothingFoundNotice : public QDialog {
     Q_OBJECT
 public:
-    explicit CAdvanceDlg(QWidget* parent = nullptr, LinkActions links = {});
+    explicit AdvanceNothingFoundNotice(QWidget* parent = nullptr, LinkActions links = {});
 
 private:
     LinkActions links_;

@@ -9,12 +9,12 @@
 
 namespace datrevo::ui {
 
-CLinkCur* TextWithLink(QBoxLayout& column, const QString& text, const QString& linkText, int linkId,
+LinkLabel* TextWithLink(QBoxLayout& column, const QString& text, const QString& linkText, int linkId,
                        QWidget* parent) {
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
     row->addWidget(TextLine(text, 0, parent));
-    CLinkCur* link = Link(linkText, linkId, parent);
+    LinkLabel* link = Link(linkText, linkId, parent);
     row->addWidget(link);
     row->addStretch(1);
     column.addLayout(row);

@@ -8,7 +8,7 @@
 
 namespace datrevo::ui {
 
-CSplash::CSplash(QWidget* parent) : QDialog(parent) {
+SplashWindow::SplashWindow(QWidget* parent) : QDialog(parent) {
     ApplyDialogLook(*this);
     const QPixmap picture = LoadPixmap(image::kSplash);
     setFixedSize(480, 300);

@@ -1,4 +1,4 @@
-// CSplash: the start-up picture; closes itself after two seconds.
+// SplashWindow: the start-up picture; closes itself after two seconds.
 #pragma once
 
 #include <QDialog>
@@ -7,10 +7,10 @@ namespace datrevo::ui {
 
 inline constexpr int kSplashMilliseconds = 2000;
 
-class CSplash : public QDialog {
+class SplashWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit CSplash(QWidget* parent = nullptr);
+    explicit SplashWindow(QWidget* parent = nullptr);
 };
 
 }  // namespace datrevo::ui
