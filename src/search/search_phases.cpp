@@ -32,7 +32,8 @@ FatSearchScope MakeFatScope(RecoveryContext& context, const DiskReader& reader,
                           context.search.partitionKind,
                           context.bootRecordValid,
                           std::move(stop),
-                          std::move(abandon)};
+                          std::move(abandon),
+                          context.search.quick};
 }
 
 NtfsSearchScope MakeNtfsScope(RecoveryContext& context, const DiskReader& reader,
