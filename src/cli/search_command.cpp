@@ -36,6 +36,11 @@ int PrepareSearch(CliSession& session, const SearchOptions& options) {
     search.mode = options.mode == "advance" ? SearchMode::Advance : SearchMode::Standard;
     search.searchModeText =
         search.mode == SearchMode::Advance ? "Advance Search" : "Standard Search";
+    if (options.quick && search.mode == SearchMode::Advance) {
+        std::cerr << "error: --quick is a Standard search option\n";
+        return kExitUsage;
+    }
+    search.quick = options.quick;
     if (options.start || options.end) {
         if (!options.start || !options.end || options.kind.empty()) {
             std::cerr << "error: a range needs --start, --end and --kind\n";
@@ -228,6 +233,9 @@ void RegisterSearchCommands(CLI::App& app, const GlobalOptions& global, int& exi
         ->check(CLI::IsMember({"FAT16", "FAT32", "NTFS"}));
     search->add_flag("--find-lost", options->findLost,
                      "Search the disk for lost partitions before choosing one");
+    search->add_flag("--quick", options->quick,
+                     "Standard search in seconds: walk the folders from the root (FAT) or the MFT "
+                     "(NTFS) without reading the whole partition for lost folders");
     AddResultOptions(search, options->result);
     search->footer(kExitStatusHelp);
     search->callback([&global, &exitCode, options] { exitCode = RunSearch(global, *options); });

@@ -31,6 +31,7 @@ struct SearchOptions {
     std::optional<std::uint64_t> end;
     std::string kind;               // with a range: FAT16, FAT32 or NTFS
     bool findLost = false;          // search for lost partitions before choosing
+    bool quick = false;             // Standard search without the scan for lost folders
     ResultOptions result;
 };
 

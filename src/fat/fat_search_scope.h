@@ -40,6 +40,7 @@ struct FatSearchScope {
     bool bootRecordValid = false;
     std::stop_token stop;     // "Stop Search": the scans end, the later phases run on what was found
     std::stop_token abandon;  // leaving the program: every phase ends
+    bool quick = false;       // Standard search: walk from the root, no scan of the data area
 };
 
 }  // namespace datrevo

@@ -4,6 +4,7 @@
 
 #include "base/decimal.h"
 #include "fat/fat_entry.h"
+#include "fat/fat_folder_walk.h"
 #include "fat/fat_kind.h"
 #include "fat/fat_volume_layout.h"
 #include "fat/folder_rows.h"
@@ -17,9 +18,10 @@ std::string SectorsStatus(std::uint64_t at, std::uint64_t end) {
     return "Sectors  " + std::to_string(at) + " of " + std::to_string(end);
 }
 
-// A folder row from the first sector of its cluster: "." at 0, ".." at 32.
-void AppendFolderRow(CatalogueTable& folders, ByteView sector, std::uint64_t sectorNumber,
-                     std::uint32_t cluster, FatKind kind) {
+}  // namespace
+
+void AppendDirectoryClusterRow(CatalogueTable& folders, ByteView sector,
+                               std::uint64_t sectorNumber, std::uint32_t cluster, FatKind kind) {
     const ByteView dot = sector.sub(0, fat_dirent::kSize);
     const ByteView dotDot = sector.sub(fat_dirent::kSize, fat_dirent::kSize);
     const int row = folders.appendRow("Dir" + std::to_string(folders.count()));
@@ -33,8 +35,6 @@ void AppendFolderRow(CatalogueTable& folders, ByteView sector, std::uint64_t sec
     folders.setCell(row, folder_col::SysId, "0");
     folders.setCell(row, folder_col::Type, kTypeFolder);
 }
-
-}  // namespace
 
 bool ScanDirectoryClusters(FatSearchScope& scope) {
     RecoveryObserver& observer = scope.observer;
@@ -66,7 +66,7 @@ bool ScanDirectoryClusters(FatSearchScope& scope) {
             if (!IsDirectorySector(sector)) continue;
             // A copy of another folder's first cluster is not this folder.
             if (EntryFirstCluster(sector, kind) != cluster) continue;
-            AppendFolderRow(folders, sector, sectorNumber, cluster, kind);
+            AppendDirectoryClusterRow(folders, sector, sectorNumber, cluster, kind);
             observer.counterValue(Counter::Folders, static_cast<std::uint64_t>(folders.count()));
         }
         progress.set(percent);
@@ -95,7 +95,10 @@ void RunFatStandardSearch(FatSearchScope& scope) {
         }
     }
     scope.observer.counterLabel(Counter::Folders, kDirectoriesFoundLabel);
-    ScanDirectoryClusters(scope);
+    if (scope.quick)
+        WalkDirectoryTree(scope);
+    else
+        ScanDirectoryClusters(scope);
     if (scope.catalogue.FolderTable.count() > 1) scope.state.foundAnything = true;
     ActivateLayout(scope.partitionLayout, scope.activeLayout);
 

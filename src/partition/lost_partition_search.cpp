@@ -1,7 +1,6 @@
 #include "partition/lost_partition_search.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "base/boot_sector.h"
 #include "base/decimal.h"
@@ -67,29 +66,74 @@ std::optional<FoundBootSector> RecogniseBootSector(ByteView sector) {
     return std::nullopt;
 }
 
+ProbeSequence::ProbeSequence(const DiskGeometry& geometry, std::uint64_t diskSectors)
+    : diskSectors_(diskSectors),
+      perCylinder_(static_cast<std::uint64_t>(geometry.heads) * geometry.sectorsPerTrack),
+      sectorsPerTrack_(geometry.sectorsPerTrack) {
+    // Cylinders whose first sector lies before the disk's end.
+    if (diskSectors_ == 0 || geometry.cylinders == 0) {
+        cylinders_ = 0;
+    } else if (perCylinder_ == 0) {
+        cylinders_ = 1;  // every cylinder would start at sector 0
+    } else {
+        const std::uint64_t starting =
+            diskSectors_ / perCylinder_ + (diskSectors_ % perCylinder_ != 0 ? 1 : 0);
+        cylinders_ = std::min<std::uint64_t>(geometry.cylinders, starting);
+    }
+}
+
+Probe ProbeSequence::cylinderProbe(std::uint64_t cylinder) const {
+    // cylinder < cylinders_, so its start lies before the disk's end and the
+    // sums below stay far from 2^64.
+    const std::uint64_t start = cylinder * perCylinder_;
+    const std::uint64_t afterFirstTrack = start + sectorsPerTrack_;
+    if (afterFirstTrack >= diskSectors_) return {start, std::nullopt};
+    return {afterFirstTrack, start};
+}
+
+// Whether `sector` is the first sector of a cylinder probe: it is read there.
+bool ProbeSequence::isCylinderFirst(std::uint64_t sector) const {
+    if (cylinders_ == 0) return false;
+    if (perCylinder_ == 0) return cylinderProbe(0).first == sector;
+    // Past the first track of its cylinder ...
+    if (sector >= sectorsPerTrack_ && (sector - sectorsPerTrack_) % perCylinder_ == 0) {
+        const std::uint64_t cylinder = (sector - sectorsPerTrack_) / perCylinder_;
+        if (cylinder < cylinders_ && cylinderProbe(cylinder).first == sector) return true;
+    }
+    // ... or the start of the last one, whose first track reaches the end.
+    if (sector % perCylinder_ == 0) {
+        const std::uint64_t cylinder = sector / perCylinder_;
+        if (cylinder < cylinders_ && cylinderProbe(cylinder).first == sector) return true;
+    }
+    return false;
+}
+
+std::optional<Probe> ProbeSequence::next() {
+    while (nextBoundary_ < diskSectors_ && isCylinderFirst(nextBoundary_))
+        nextBoundary_ += kAlignment;
+    const bool boundaryLeft = nextBoundary_ < diskSectors_;
+    if (nextCylinder_ < cylinders_) {
+        // A cylinder's probe comes before a boundary at its start sector.
+        const std::uint64_t start = nextCylinder_ * perCylinder_;
+        if (!boundaryLeft || start <= nextBoundary_) return cylinderProbe(nextCylinder_++);
+    }
+    if (!boundaryLeft) return std::nullopt;
+    const Probe probe{nextBoundary_, std::nullopt};
+    nextBoundary_ += kAlignment;
+    return probe;
+}
+
+std::uint64_t ProbeSequence::count() const {
+    ProbeSequence rest = *this;
+    std::uint64_t probes = 0;
+    while (rest.next()) ++probes;
+    return probes;
+}
+
 std::vector<Probe> LostPartitionProbes(const DiskGeometry& geometry, std::uint64_t diskSectors) {
     std::vector<Probe> probes;
-    const std::uint64_t perCylinder =
-        static_cast<std::uint64_t>(geometry.heads) * geometry.sectorsPerTrack;
-    std::vector<std::uint64_t> probed;
-    for (std::uint64_t i = 0; i < geometry.cylinders; ++i) {
-        const std::uint64_t start = i * perCylinder;
-        const std::uint64_t afterFirstTrack = start + geometry.sectorsPerTrack;
-        if (start >= diskSectors) break;
-        Probe probe{afterFirstTrack, start};
-        if (afterFirstTrack >= diskSectors) probe = {start, std::nullopt};
-        probes.push_back(probe);
-        probed.push_back(probe.first);
-    }
-    std::sort(probed.begin(), probed.end());
-    for (std::uint64_t sector = 0; sector < diskSectors; sector += kAlignment)
-        if (!std::binary_search(probed.begin(), probed.end(), sector))
-            probes.push_back({sector, std::nullopt});
-    // Ascending by the first sector each probe covers.
-    std::stable_sort(probes.begin(), probes.end(), [](const Probe& a, const Probe& b) {
-        return std::min(a.first, a.fallback.value_or(a.first)) <
-               std::min(b.first, b.fallback.value_or(b.first));
-    });
+    ProbeSequence sequence(geometry, diskSectors);
+    while (const auto probe = sequence.next()) probes.push_back(*probe);
     return probes;
 }
 
@@ -100,25 +144,24 @@ LostPartitionSearchResult SearchLostPartitions(const DiskReader& disk, const Cur
     LostPartitionSearchResult result;
     const std::uint64_t diskSectors =
         current.totalSectors64 != 0 ? current.totalSectors64 : disk.totalSectors();
-    const std::vector<Probe> probes =
-        LostPartitionProbes(NormaliseGeometry(GeometryOf(current)), diskSectors);
-    std::unordered_set<std::uint64_t> tested;
-    ProgressMeter progress(observer, probes.size());
-    for (std::size_t i = 0; i < probes.size(); ++i) {
+    ProbeSequence probes(NormaliseGeometry(GeometryOf(current)), diskSectors);
+    ProgressMeter progress(observer, probes.count());
+    // A 1 MiB boundary can be the fallback sector of the cylinder probe just
+    // before it; the boundary's probe then reads nothing.
+    std::optional<std::uint64_t> fallbackRead;
+    for (std::uint64_t i = 0; const auto probe = probes.next(); ++i) {
         if (stop.stop_requested()) {
             result.stopped = true;
             break;
         }
         progress.update(i);
-        const Probe& probe = probes[i];
-        // A 1 MiB boundary can be a cylinder's fallback sector, read already.
-        if (!probe.fallback && !tested.insert(probe.first).second) continue;
+        if (!probe->fallback && fallbackRead == probe->first) continue;
         SectorBuffer sector{};
-        std::uint64_t at = probe.first;
+        std::uint64_t at = probe->first;
         disk.readSector(at, sector);
-        if (!HasBootSignature(ByteView(sector.data(), sector.size())) && probe.fallback) {
-            at = *probe.fallback;
-            tested.insert(at);
+        if (!HasBootSignature(ByteView(sector.data(), sector.size())) && probe->fallback) {
+            at = *probe->fallback;
+            fallbackRead = at;
             disk.readSector(at, sector);
         }
         const ByteView view(sector.data(), sector.size());

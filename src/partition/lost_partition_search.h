@@ -53,10 +53,36 @@ struct Probe {
     std::optional<std::uint64_t> fallback;
 };
 
-// Every probe of a disk in ascending order: per cylinder i, sector
-// i x 16065 + 63 falling back to i x 16065, and each 2048-sector boundary
-// that is not such a first sector. Probes at or past `diskSectors` are left
-// out. The search reads no sector twice.
+// The probes of a disk in ascending order (by the first sector each covers),
+// generated as the search goes: per cylinder i, sector i x 16065 + 63
+// falling back to i x 16065, and each 2048-sector boundary that is not such a
+// first sector. Probes at or past `diskSectors` are left out; a geometry
+// without sectors per cylinder gives one cylinder probe. The state is a few
+// numbers, whatever the size of the disk.
+class ProbeSequence {
+public:
+    ProbeSequence(const DiskGeometry& geometry, std::uint64_t diskSectors);
+
+    // The next probe; nothing after the last.
+    std::optional<Probe> next();
+    // How many probes the sequence gives from its start (a pass over a copy).
+    std::uint64_t count() const;
+
+private:
+    bool isCylinderFirst(std::uint64_t sector) const;
+    Probe cylinderProbe(std::uint64_t cylinder) const;
+
+    std::uint64_t diskSectors_ = 0;
+    std::uint64_t perCylinder_ = 0;
+    std::uint64_t sectorsPerTrack_ = 0;
+    std::uint64_t cylinders_ = 0;     // cylinders that start before the disk's end
+    std::uint64_t nextCylinder_ = 0;
+    std::uint64_t nextBoundary_ = 0;  // next 2048-sector boundary to give
+};
+
+// The whole sequence as a list (small disks, tests). The search itself never
+// builds it: on a 2 TiB disk it holds a million probes. The search reads no
+// sector twice.
 std::vector<Probe> LostPartitionProbes(const DiskGeometry& geometry, std::uint64_t diskSectors);
 
 struct LostPartitionSearchResult {

@@ -32,6 +32,10 @@ struct SearchContext {
     std::string searchModeText; // "Standard Search", "Advance Search"
     std::uint64_t searchStart = 0;
     std::uint64_t searchEnd = 0;  // one past the last sector searched
+    // Standard search only: a quick look that walks the folders from the root
+    // (FAT) without reading the whole partition for lost folders. NTFS walks
+    // its MFT either way.
+    bool quick = false;
 };
 
 class RecoveryContext {

@@ -33,7 +33,8 @@ FatSearchScope MakeFatScope(RecoveryContext& context, const DiskReader& reader,
                           context.search.partitionKind,
                           context.bootRecordValid,
                           std::move(stop),
-                          std::move(abandon)};
+                          std::move(abandon),
+                          context.search.quick};
 }
 
 // The NTFS engine works on `geometry`, which the caller takes from the active
