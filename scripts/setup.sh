@@ -9,7 +9,7 @@ PACKAGES=(
   libcli11-dev qt6-base-dev zlib1g-dev
   clang libclang-rt-14-dev
   unzip dosfstools mtools ntfs-3g fdisk sleuthkit
-  ccache exfatprogs
+  ccache exfatprogs libxml2-utils
 )
 
 missing=()
