@@ -27,6 +27,10 @@ public:
 
     // Takes the inventory with the added images.
     void takeInventory();
+    // Refuses added images that are folders, pipes or devices other than
+    // block devices (they are opened to be sized): the exit code with the
+    // reason on stderr, or 0.
+    int checkImages() const;
     // Selects the disk named by DISK (a slot number, or the path of an image
     // or device, which is added as a disk), shows its details and checks that
     // it can be read. On failure prints the reason and returns the exit code;

@@ -7,26 +7,28 @@
 
 namespace datrevo::cli {
 
-ConsoleObserver::ConsoleObserver(bool quiet) : quiet_(quiet), terminal_(::isatty(2) == 1) {}
+ConsoleObserver::ConsoleObserver(bool quiet)
+    : display_(std::cerr, quiet, ::isatty(2) == 1 ? 2 : -1) {}
 
 ConsoleObserver::~ConsoleObserver() { finishLine(); }
 
-void ConsoleObserver::finishLine() {
+void ConsoleObserver::setWorkBytes(std::uint64_t bytes) {
     std::lock_guard lock(mutex_);
-    if (barShown_) std::cerr << '\n';
-    barShown_ = false;
+    workBytes_ = bytes;
+    percent_ = 0;
+    display_.restart();
 }
 
 void ConsoleObserver::statusText(std::string_view text) {
     std::lock_guard lock(mutex_);
     if (text == status_) return;
     status_ = std::string(text);
-    if (quiet_ || status_.empty()) return;
-    if (terminal_) {
-        drawBar();
-    } else {
-        std::cerr << status_ << '\n';
-    }
+    if (status_.empty())
+        return;
+    // Not on a terminal, each phase text on a line of its own, as it changes.
+    display_.note(status_);
+    if (display_.terminal())
+        showLocked();
 }
 
 void ConsoleObserver::counterLabel(Counter counter, std::string_view label) {
@@ -41,37 +43,29 @@ void ConsoleObserver::counterValue(Counter counter, std::uint64_t value) {
 
 void ConsoleObserver::progress(int percent, std::string_view /*caption*/) {
     std::lock_guard lock(mutex_);
-    if (percent == percent_) return;
     percent_ = percent;
-    if (quiet_) return;
-    if (terminal_) {
-        drawBar();
-    } else if (percent % 10 == 0) {
-        std::cerr << (status_.empty() ? "Working" : status_) << " " << percent << "%\n";
-    }
+    showLocked();
 }
 
-void ConsoleObserver::drawBar() {
-    constexpr int kWidth = 30;
-    const int shown = percent_ < 0 ? 0 : (percent_ > 100 ? 100 : percent_);
-    const int filled = shown * kWidth / 100;
-    std::string counter;
+void ConsoleObserver::showLocked() {
+    std::string phase = status_;
     if (!counterLabel_.empty()) {
         std::string label = counterLabel_;
         std::erase(label, '\t');
-        counter = "  " + label + " " + std::to_string(counterValue_);
+        while (!label.empty() && (label.back() == ' ' || label.back() == ':'))
+            label.pop_back();
+        phase += (phase.empty() ? "" : "  ") + label + " " + std::to_string(counterValue_);
     }
-    std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-              << std::string(static_cast<std::size_t>(kWidth - filled), '.') << "] " << shown
-              << "% " << status_ << counter << "\x1b[K" << std::flush;
-    barShown_ = true;
+    const int shown = percent_ < 0 ? 0 : (percent_ > 100 ? 100 : percent_);
+    const std::uint64_t done = workBytes_ / 100 * static_cast<std::uint64_t>(shown) +
+                               workBytes_ % 100 * static_cast<std::uint64_t>(shown) / 100;
+    display_.show(std::move(phase), shown, done, workBytes_);
 }
 
 void ConsoleObserver::readFailureNotice(const ReadFailure& failure) {
     std::lock_guard lock(mutex_);
     ++readFailures_;
-    if (barShown_) std::cerr << '\n';
-    barShown_ = false;
+    display_.finishLine();
     if (failure.cause == ReadFailureCause::CorruptedTable) {
         std::cerr << "warning: the partition table is damaged: an entry starts at sector "
                   << failure.firstSector

@@ -8,6 +8,7 @@
 
 #include "base/observer.h"
 #include "base/prompter.h"
+#include "cli/progress_line.h"
 
 namespace datrevo::cli {
 
@@ -24,20 +25,23 @@ public:
     void readFailureNotice(const ReadFailure& failure) override;
 
     std::uint64_t readFailures() const { return readFailures_; }
+    // The bytes the next stage reads from 0 % to 100 % (0: unknown): the rate.
+    void setWorkBytes(std::uint64_t bytes);
+    // While waiting for a stage: redraws a resized or stale progress line.
+    void tick() { display_.tick(); }
     // Ends a progress bar line so that the next output starts on its own line.
-    void finishLine();
+    void finishLine() { display_.finishLine(); }
 
-private:
-    void drawBar();
+  private:
+    void showLocked();
 
-    bool quiet_;
-    bool terminal_;
     std::mutex mutex_;
+    ProgressDisplay display_;
     std::string status_;
     std::string counterLabel_;
     std::uint64_t counterValue_ = 0;
-    int percent_ = -1;
-    bool barShown_ = false;
+    std::uint64_t workBytes_ = 0;
+    int percent_ = 0;
     std::uint64_t readFailures_ = 0;
 };
 

@@ -5,16 +5,19 @@
 #include <memory>
 
 #include "cli/exit_codes.h"
+#include "cli/interrupt.h"
 #include "partition/partition_details.h"
 #include "partition/partition_table.h"
-#include "cli/interrupt.h"
 #include "search/search_workers.h"
+#include "search/volume_label.h"
 
 namespace datrevo::cli {
 namespace {
 
 int RunDisks(const GlobalOptions& options) {
     CliSession session(options);
+    if (const int status = session.checkImages(); status != kExitOk)
+        return status;
     session.takeInventory();
     const DiskInventory& inventory = session.context().inventory;
     if (inventory.disks.empty()) {
@@ -42,30 +45,37 @@ int RunDetails(const GlobalOptions& options, const std::string& disk) {
 
 }  // namespace
 
-namespace {
-
-// The table, then a line for each partition that extends past the end of
-// the disk and for each partition that cannot be searched yet.
-void PrintPartitions(const DiskPartitionList& list, std::uint64_t diskSectors) {
-    std::cout << "#   Partition                First sector    End sector      Sectors"
-                 "         Size\n";
+void PrintPartitions(std::ostream& out, const DiskPartitionList& list, std::uint64_t diskSectors,
+                     const DiskReader* disk) {
+    out << "#   Partition                First sector    End sector      Sectors"
+           "         Size"
+        << (disk != nullptr ? "        Label" : "") << "\n";
     for (std::size_t i = 0; i < list.count(); ++i) {
         const PartitionRecord& record = list.record(i);
         const std::uint64_t sectors = record.endSector - record.firstSector;
-        std::cout << std::left << std::setw(4) << (i + 1) << std::setw(25)
-                  << PartitionItemText(i + 1, list.kind(i)) << std::setw(16)
-                  << record.firstSector << std::setw(16) << record.endSector << std::setw(16)
-                  << sectors << (sectors / 2048) << " MB\n";
+        out << std::left << std::setw(4) << (i + 1) << std::setw(25)
+            << PartitionItemText(i + 1, list.kind(i)) << std::setw(16) << record.firstSector
+            << std::setw(16) << record.endSector << std::setw(16) << sectors;
+        const std::string size = std::to_string(sectors / 2048) + " MB";
+        const std::optional<std::string> label =
+            disk != nullptr ? PartitionVolumeLabel(*disk, record.firstSector, list.kind(i))
+                            : std::nullopt;
+        if (label)
+            out << std::setw(13) << size << *label << '\n';
+        else
+            out << size << '\n';
     }
     for (std::size_t i = 0; i < list.count(); ++i) {
         const PartitionRecord& record = list.record(i);
         if (const auto warning =
                 PastDiskEndWarning(record.firstSector, record.endSector, diskSectors))
-            std::cout << PartitionItemText(i + 1, list.kind(i)) << ": " << *warning << ".\n";
+            out << PartitionItemText(i + 1, list.kind(i)) << ": " << *warning << ".\n";
         if (const auto message = UnsupportedKindMessage(list.kind(i)))
-            std::cout << PartitionItemText(i + 1, list.kind(i)) << ": " << *message << '\n';
+            out << PartitionItemText(i + 1, list.kind(i)) << ": " << *message << '\n';
     }
 }
+
+namespace {
 
 void PrintTableNotes(const PartitionTableResult& result) {
     for (const std::string& note : result.notes) std::cerr << "warning: " << note << '\n';
@@ -90,7 +100,8 @@ int ListPartitionsCommand(CliSession& session) {
     if (result.chainCut)
         std::cerr << "warning: the chain of extended partitions loops or is too long; it was "
                      "followed as far as it is sound\n";
-    PrintPartitions(list, context.currentDisk.totalSectors64);
+    const DiskReader reader = context.selectedDisk();
+    PrintPartitions(std::cout, list, context.currentDisk.totalSectors64, &reader);
     return kExitOk;
 }
 
@@ -114,9 +125,11 @@ void SearchForLostPartitions(CliSession& session) {
     RecoveryContext& context = session.context();
     context.observer.statusText("Searching Partition...");
     SearchWorkers workers(context);
+    session.observer().setWorkBytes(context.currentDisk.totalSectors64 * 512);
     workers.startLostPartitionSearch({});
     WaitWithInterrupt([&] { return workers.lostPartitionSearchRunning(); },
-                      [&] { workers.stopLostPartitionSearch(); });
+                      [&] { workers.stopLostPartitionSearch(); },
+                      [&] { session.observer().tick(); });
     workers.wait();
     session.observer().finishLine();
 }
@@ -136,7 +149,8 @@ int LostPartitionsCommand(CliSession& session) {
         return kExitNothingFound;
     }
     std::cout << list.count() - listed << " partition(s) found beyond the partition table.\n";
-    PrintPartitions(list, context.currentDisk.totalSectors64);
+    const DiskReader reader = context.selectedDisk();
+    PrintPartitions(std::cout, list, context.currentDisk.totalSectors64, &reader);
     return kExitOk;
 }
 

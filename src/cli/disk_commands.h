@@ -2,6 +2,8 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
+#include <ostream>
 
 #include "cli/cli_session.h"
 
@@ -9,6 +11,12 @@ namespace datrevo::cli {
 
 // Registers the commands; each stores its exit status in `exitCode` when run.
 void RegisterDiskCommands(CLI::App& app, const GlobalOptions& options, int& exitCode);
+
+// The partition table as 'partitions' prints it (with `disk`, the FAT
+// volume labels too), then a line for each partition that extends past the
+// end of the disk or cannot be searched yet.
+void PrintPartitions(std::ostream& out, const DiskPartitionList& list, std::uint64_t diskSectors,
+                     const DiskReader* disk = nullptr);
 
 // Lists the partitions of the selected disk (reading its tables into the
 // context) and prints them; returns the exit status.

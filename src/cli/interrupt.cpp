@@ -20,7 +20,8 @@ extern "C" void OnInterrupt(int) {
 
 }  // namespace
 
-bool WaitWithInterrupt(const std::function<bool()>& isRunning, const std::function<void()>& stop) {
+bool WaitWithInterrupt(const std::function<bool()>& isRunning, const std::function<void()>& stop,
+                       const std::function<void()>& tick) {
     interrupted = 0;
     const auto previous = std::signal(SIGINT, OnInterrupt);
     bool stopped = false;
@@ -29,6 +30,8 @@ bool WaitWithInterrupt(const std::function<bool()>& isRunning, const std::functi
             stop();
             stopped = true;
         }
+        if (tick)
+            tick();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::signal(SIGINT, previous);

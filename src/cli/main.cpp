@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli_session.h"
+#include "cli/command_line.h"
 #include "cli/disk_commands.h"
 #include "cli/exit_codes.h"
 #include "cli/search_command.h"
@@ -17,17 +18,16 @@ int main(int argc, char** argv) {
     app.footer(std::string(kExitStatusHelp) +
                "\nReading a device needs the right to read it: run as root or as a member of the "
                "'disk' group (the command line does not ask udisks2; the window does).");
-    app.set_version_flag("--version", std::string("datrevo-cli ") + DATREVO_VERSION);
+    app.set_version_flag("--version", VersionText(), "Print the version and exit");
     GlobalOptions options;
-    app.add_flag("-q,--quiet", options.quiet, "No progress output");
-    app.add_option("--image", options.images, "Add a disk-image file as a disk (repeatable)");
-    app.add_option("--inventory-root", options.inventoryRoot,
-                   "Read sysfs and udev below this folder instead of /")
-        ->group("");  // for tests: not shown in --help
+    AddGlobalOptions(app, options);
 
     int exitCode = kExitOk;
     RegisterDiskCommands(app, options, exitCode);
     RegisterSearchCommands(app, options, exitCode);
+    // Global options may follow the subcommand too.
+    for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; }))
+        AddGlobalOptions(*command, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -1,31 +1,55 @@
 #include "cli/save_command.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <iostream>
 #include <mutex>
 #include <thread>
 
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/progress_line.h"
 #include "save/destination_preflight.h"
 #include "save/save_setup.h"
 
 namespace datrevo::cli {
 namespace {
 
-// Progress on stderr, one line per file, unless quiet.
+// Progress on stderr: on a terminal one line with the files done, the
+// share of the bytes, the rate and the time left; otherwise a line per 10 %.
 class ConsoleSaveProgress final : public SaveProgress {
   public:
-    explicit ConsoleSaveProgress(bool quiet) : quiet_(quiet) {}
+    explicit ConsoleSaveProgress(bool quiet)
+        : display_(std::cerr, quiet, ::isatty(2) == 1 ? 2 : -1) {}
+    ~ConsoleSaveProgress() override { display_.finishLine(); }
+
     void update(const SaveProgressInfo& info) override {
-        if (quiet_ || info.filePercent != 0)
-            return;
-        std::cerr << "Saving " << info.filesDone + 1 << "/" << info.fileTotal << ": "
-                  << info.filePath << "\n";
+        const std::uint64_t total = info.byteTotal;
+        const std::uint64_t done = std::min(info.bytesWritten, total);
+        const int percent =
+            total != 0
+                ? static_cast<int>(done * 100 / total)
+                : (info.fileTotal != 0 ? static_cast<int>(info.filesDone * 100 / info.fileTotal)
+                                       : 0);
+        const std::size_t current = std::min(info.filesDone + 1, info.fileTotal);
+        display_.show("Saving file " + std::to_string(current) + " of " +
+                          std::to_string(info.fileTotal) + ": " + info.filePath,
+                      percent, done, total);
     }
+    void tick() { display_.tick(); }
+    void finish() { display_.finishLine(); }
 
   private:
-    bool quiet_;
+    ProgressDisplay display_;
 };
+
+// The paths the summary and the progress show, '/'-separated as the command
+// line takes them (--list, --select).
+void UseSlashes(SavePlan& plan) {
+    for (SaveJob& job : plan.jobs)
+        std::replace(job.shownPath.begin(), job.shownPath.end(), '\\', '/');
+}
 
 std::string DiskPath(CliSession& session) {
     const RecoveryContext& context = session.context();
@@ -84,6 +108,7 @@ int RunSaveCommand(CliSession& session, const CliSaveOptions& options) {
         }
     }
     SavePlan plan = PlanSave(context.folders, *contents, selection);
+    UseSlashes(plan);
     if (plan.fileCount == 0 && plan.folderCount == 0) {
         std::cout << "Nothing to save.\n";
         return kExitNothingFound;
@@ -109,8 +134,9 @@ int RunSaveCommand(CliSession& session, const CliSaveOptions& options) {
             const std::lock_guard lock(mutex);
             return running;
         },
-        [&] { task.requestStop(); });
+        [&] { task.requestStop(); }, [&] { progress.tick(); });
     worker.join();
+    progress.finish();
 
     if (summary.ending == SaveEnding::Refused) {
         std::cerr << SummaryText(summary);

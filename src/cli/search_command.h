@@ -18,15 +18,17 @@ struct ResultOptions {
     bool files = false;          // --files: files under each folder of the tree
     std::string list;            // --list FOLDER: that folder's rows
     bool tsv = false;            // --tsv: every folder and file, tab-separated
+    bool json = false;           // --json: every folder and file, JSON Lines
+    std::string dfxml;           // --dfxml FILE: the result as DFXML
     std::string log;             // --log FILE: store the result in a recovery log
     CliSaveOptions save;         // --save DIR [--select PATH]...
 };
 
 struct SearchOptions {
     std::string disk;
-    int partition = 1;              // 1-based, as the tree numbers them
+    std::optional<int> partition;   // 1-based, as the tree numbers them; none: the only one
     std::string mode = "standard";  // "standard" or "advance"
-    int volume = 1;                 // Advance: the file system to recover, 1-based
+    std::optional<int> volume;      // Advance: the file system to recover, 1-based (default 1)
     std::optional<std::uint64_t> start;  // a range instead of a partition
     std::optional<std::uint64_t> end;
     std::string kind;               // with a range: FAT16, FAT32 or NTFS

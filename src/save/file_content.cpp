@@ -26,6 +26,13 @@ public:
         report_.size = size;
     }
 
+    // Reports where each piece taken straight from the disk lies; with
+    // `mapOnly` those sectors are not read and nothing reaches the sink.
+    void setExtents(const ExtentSink* extents, bool mapOnly) {
+        extents_ = extents;
+        mapOnly_ = mapOnly;
+    }
+
     bool done() const { return remaining_ == 0 || report_.interrupted; }
     // The file's real size turned out other than listed (NTFS records say it).
     void setSize(std::uint64_t size) {
@@ -44,9 +51,19 @@ public:
             const std::size_t wanted = static_cast<std::size_t>(
                 std::min<std::uint64_t>(remaining_, std::uint64_t{batch} * limits::kSectorSize));
             const auto needed = static_cast<std::uint32_t>((wanted + limits::kSectorSize - 1) / limits::kSectorSize);
-            std::fill(buffer_.begin(), buffer_.begin() + std::ptrdiff_t(needed * limits::kSectorSize), 0);
-            if (disk_.ReadSectors(first, needed, buffer_.data()) == 0) report_.unreadable = true;
+            const std::uint64_t fileOffset = report_.bytes;
+            if (!mapOnly_) {
+                std::fill(buffer_.begin(),
+                          buffer_.begin() + std::ptrdiff_t(needed * limits::kSectorSize), 0);
+                if (disk_.ReadSectors(first, needed, buffer_.data()) == 0)
+                    report_.unreadable = true;
+            }
             emit(std::span<const std::uint8_t>(buffer_.data(), wanted));
+            // Bytes past the valid size are given as zeros, not from the disk.
+            const std::uint64_t fromDisk =
+                fileOffset >= valid_ ? 0 : std::min<std::uint64_t>(wanted, valid_ - fileOffset);
+            if (extents_ != nullptr && *extents_ && fromDisk != 0 && !report_.interrupted)
+                (*extents_)(fileOffset, first * limits::kSectorSize, fromDisk);
             first += batch;
             count -= batch;
         }
@@ -80,7 +97,7 @@ private:
             std::fill(scratch_.begin() + static_cast<std::ptrdiff_t>(keep), scratch_.end(), std::uint8_t{0});
             piece = scratch_;
         }
-        if (!sink_(piece)) {
+        if (!mapOnly_ && !sink_(piece)) {
             report_.interrupted = true;
             return;
         }
@@ -95,6 +112,8 @@ private:
     std::vector<std::uint8_t> buffer_;
     std::uint64_t valid_ = ~std::uint64_t{0};
     std::vector<std::uint8_t> scratch_;
+    const ExtentSink* extents_ = nullptr;
+    bool mapOnly_ = false;
 };
 
 // The first FAT's free marks, over the clusters the volume holds.
@@ -371,12 +390,11 @@ void ReadNtfsContent(const ContentSource& source, const SourceVolume& volume, Ch
     }
 }
 
-}  // namespace
-
-ContentReport ReadFileContent(const ContentSource& source, const SourceVolume& volume,
-                              const ChunkSink& sink) {
+ContentReport WalkFileContent(const ContentSource& source, const SourceVolume& volume,
+                              const ChunkSink& sink, const ExtentSink* extents, bool mapOnly) {
     ContentReport report;
     ChunkWriter writer(volume.disk, sink, source.size, report);
+    writer.setExtents(extents, mapOnly);
     switch (source.kind) {
         case ContentKind::FatFile: ReadFatContent(source, volume, writer, report); break;
         case ContentKind::NtfsRecord: ReadNtfsContent(source, volume, writer, report); break;
@@ -384,6 +402,19 @@ ContentReport ReadFileContent(const ContentSource& source, const SourceVolume& v
     }
     if (!report.interrupted && report.bytes < report.size) report.incomplete = true;
     return report;
+}
+
+}  // namespace
+
+ContentReport ReadFileContent(const ContentSource& source, const SourceVolume& volume,
+                              const ChunkSink& sink, const ExtentSink& extents) {
+    return WalkFileContent(source, volume, sink, &extents, false);
+}
+
+ContentReport MapFileContent(const ContentSource& source, const SourceVolume& volume,
+                             const ExtentSink& extents) {
+    const ChunkSink none = [](std::span<const std::uint8_t>) { return true; };
+    return WalkFileContent(source, volume, none, &extents, true);
 }
 
 }  // namespace datrevo

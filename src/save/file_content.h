@@ -35,6 +35,10 @@ enum class ContentFailure {
 
 // Receives the contents in order; returning false stops the reading.
 using ChunkSink = std::function<bool(std::span<const std::uint8_t>)>;
+// A piece of a file taken from the disk: offset in the file, first byte on
+// the disk, length in bytes.
+using ExtentSink =
+    std::function<void(std::uint64_t fileOffset, std::uint64_t diskByte, std::uint64_t length)>;
 
 struct ContentReport {
     std::uint64_t size = 0;        // bytes the copy should have: the listed size, or an NTFS
@@ -60,7 +64,18 @@ struct ContentReport {
 // alternate data stream), resident or by its runs (sparse runs read as
 // zeros), deleted records alike. LZNT1-compressed data is decompressed unit
 // by unit.
+//
+// `extents`, when given, hears of every piece read straight from the disk:
+// its offset in the file, its first byte on the disk and its length, in
+// file order. Pieces given as zeros (sparse runs, past the initialized
+// size) or decoded (resident or compressed data) are not reported.
 ContentReport ReadFileContent(const ContentSource& source, const SourceVolume& volume,
-                              const ChunkSink& sink);
+                              const ChunkSink& sink, const ExtentSink& extents = {});
+
+// Where the contents of a file lie on the disk, found as ReadFileContent
+// finds them but without reading the data sectors (the FAT, the MFT record
+// and compressed units are still read): `extents` as above.
+ContentReport MapFileContent(const ContentSource& source, const SourceVolume& volume,
+                             const ExtentSink& extents);
 
 }  // namespace datrevo

@@ -20,7 +20,8 @@ std::string Cli(const std::string& arguments) {
     return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
 }
 
-// The TSV row of `path`: path, type, size, date, time, deleted.
+// The TSV row of `path`: path, type, size, modified, state, cluster_or_record,
+// past_disk_end.
 std::vector<std::string> TsvRow(const std::string& tsv, const std::string& path) {
     std::istringstream lines(tsv);
     for (std::string line; std::getline(lines, line);) {
@@ -60,11 +61,20 @@ TEST(CatchAllCli, AnOrphanFileListsTheCatchAllFolderDatedWithTheSearch) {
     const std::time_t after = std::time(nullptr);
     ASSERT_EQ(result.status, 0);
     const std::vector<std::string> row = TsvRow(result.output, "Miscellaneous_001");
-    ASSERT_EQ(row.size(), 6u) << result.output;
-    EXPECT_TRUE(row[3] == NtfsDateText(FileTimeOf(before)) ||
-                row[3] == NtfsDateText(FileTimeOf(after)))
-        << row[3];
-    EXPECT_EQ(TsvRow(result.output, "Miscellaneous_001/sing2.dat").size(), 6u);
+    ASSERT_EQ(row.size(), 7u) << result.output;
+    // ISO 8601 in UTC, as NTFS keeps its times.
+    const auto iso = [](std::time_t seconds) {
+        std::tm utc{};
+        gmtime_r(&seconds, &utc);
+        char text[32];
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+        return std::string(text);
+    };
+    EXPECT_TRUE(row[3] >= iso(before) && row[3] <= iso(after)) << row[3];
+    EXPECT_EQ(row[4], "orphan");
+    const std::vector<std::string> file = TsvRow(result.output, "Miscellaneous_001/sing2.dat");
+    ASSERT_EQ(file.size(), 7u);
+    EXPECT_EQ(file[4], "deleted");
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ std::string Folded(std::string text) {
     return text;
 }
 
-// TSV rows keyed by path (case-folded): type, size, date, time, deleted.
+// TSV rows keyed by path (case-folded): type, size, modified, state,
+// cluster_or_record, past_disk_end.
 std::map<std::string, std::vector<std::string>> TsvRows(const std::string& tsv) {
     std::map<std::string, std::vector<std::string>> rows;
     std::istringstream lines(tsv);
@@ -39,7 +40,8 @@ std::map<std::string, std::vector<std::string>> TsvRows(const std::string& tsv) 
         std::vector<std::string> cells;
         std::istringstream fields(line);
         for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
-        if (cells.size() >= 6) rows[Folded(cells[0])] = {cells.begin() + 1, cells.begin() + 6};
+        if (cells.size() == 7)
+            rows[Folded(cells[0])] = {cells.begin() + 1, cells.end()};
     }
     return rows;
 }
@@ -91,7 +93,7 @@ TEST(RecoveryCli, TsvListsEveryLiveFileOfTheVolumeWithItsSize) {
         ASSERT_NE(found, rows.end()) << row.path;
         EXPECT_EQ(found->second[0], "FILE");
         EXPECT_EQ(found->second[1], std::to_string(row.size)) << row.path;
-        EXPECT_EQ(found->second[4], "0") << row.path;
+        EXPECT_EQ(found->second[3], "live") << row.path;
         ++checked;
     }
     EXPECT_GT(checked, 300u);
@@ -196,9 +198,9 @@ TEST(RecoveryCli, PublicFatUndeleteImageListsTheSixDeletedFilesInTheirFolders) {
         const auto found = rows.find(path);
         ASSERT_NE(found, rows.end()) << path;
         EXPECT_EQ(found->second[1], size) << path;
-        EXPECT_EQ(found->second[4], "1") << path;
+        EXPECT_EQ(found->second[3], "deleted") << path;
     }
-    EXPECT_EQ(rows.at("_ir1/dir2")[4], "1");
+    EXPECT_EQ(rows.at("_ir1/dir2")[3], "deleted");
 }
 
 TEST(RecoveryCli, PublicNtfsUndeleteImageShowsItsLeapDayDates) {
@@ -210,8 +212,9 @@ TEST(RecoveryCli, PublicNtfsUndeleteImageShowsItsLeapDayDates) {
                              "miscellaneous_001/sing2.dat"}) {
         const auto found = rows.find(path);
         ASSERT_NE(found, rows.end()) << path;
-        EXPECT_EQ(found->second[2], "29-FEB-2004") << path;
-        EXPECT_EQ(found->second[4], "1") << path;
+        EXPECT_EQ(found->second[2].rfind("2004-02-29T", 0), 0u) << path << " " << found->second[2];
+        EXPECT_EQ(found->second[2].back(), 'Z') << "NTFS times are UTC";
+        EXPECT_EQ(found->second[3], "deleted") << path;
     }
 }
 

@@ -153,7 +153,8 @@ TEST(SaveExitStatus, AFinishedSaveWithAFailedFileExitsSixAndListsIt) {
                                                      ShellQuote(dir.string()) + " --overwrite");
     EXPECT_EQ(run.status, 6) << run.out << run.err;
     EXPECT_TRUE(Contains(run.out, "Save finished.")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "Failures:\n  Music\\Artist One\\Album A\\01 First Track.mp3: "))
+    // Paths in the summary are '/'-separated, as --select and --list take them.
+    EXPECT_TRUE(Contains(run.out, "Failures:\n  Music/Artist One/Album A/01 First Track.mp3: "))
         << run.out;
     EXPECT_TRUE(Contains(run.err, "error: 1 failed")) << run.err;
     fs::remove_all(dir);
