@@ -8,7 +8,7 @@
 #include "fat/fat_kind.h"
 #include "fat/fat_standard_search.h"
 #include "fat/folder_rows.h"
-#include "fat/progress_reporter.h"
+#include "base/progress_meter.h"
 #include "fat/sector_runs.h"
 
 namespace datrevo {
@@ -47,7 +47,7 @@ bool WalkDirectoryTree(FatSearchScope& scope) {
     const std::uint64_t firstData = ClusterSector(layout, 2);
     const std::uint64_t end = ClampScanEnd(scope.disk, scope.end);
 
-    ProgressReporter progress(observer);
+    ProgressMeter progress(observer);
     progress.reset();
     std::unordered_set<std::uint32_t> visited;
     std::deque<std::uint32_t> pending{0};  // 0: the root
@@ -82,8 +82,8 @@ bool WalkDirectoryTree(FatSearchScope& scope) {
         }
         // Folders walked of those known so far: it only grows near the end.
         ++walked;
-        const int percent = Percent(walked, walked + pending.size());
-        if (percent > progress.last())
+        const int percent = PercentOf(walked, walked + pending.size());
+        if (percent > progress.shown())
             progress.set(percent);
     }
     progress.set(100);
