@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo::cli {
 

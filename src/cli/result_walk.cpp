@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "base/decimal.h"
-#include "browse/fat_folder_reader.h"
+#include "fat/fat_folder_reader.h"
 #include "browse/file_rows.h"
 #include "catalogue/catalogue.h"
 #include "cli/machine_text.h"

@@ -14,7 +14,7 @@
 #include "base/item_id.h"
 #include "browse/file_row.h"
 #include "save/save_plan.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo::cli {
 

@@ -10,7 +10,7 @@
 
 #include "disk/disk_reader.h"
 #include "fat/fat_layout.h"
-#include "search/recovery_context.h"
+#include "recovery/recovery_context.h"
 
 namespace datrevo {
 
