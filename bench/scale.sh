@@ -119,7 +119,7 @@ timed() {
   local out=$1; shift
   /usr/bin/time -f "%e %M" -o "$out" "$@" > /dev/null 2> "$out.err" || true
 }
-seconds() { awk '{print $1}' "$1"; }
+seconds() { tail -n 1 "$1" | awk '{print $1}'; }
 ratio() { echo "scale=2; $1 / $2" | bc -l; }
 
 report() {
@@ -134,7 +134,7 @@ report() {
   timed "$t.advance" "$CLI" --quiet search "$full" --mode advance --start 0 --end "$sectors" \
     --kind "$fskind" --volume 0
   local rows; rows=$(( $(wc -l < "$t.rows") - 1 ))
-  local rss; rss=$(awk '{print $2}' "$t.list")
+  local rss; rss=$(tail -n 1 "$t.list" | awk '{print $2}')
   local saved=- tsk_saved=- save_time=- recover_time=- save_ratio=-
   if [ "${SCALE_SAVE:-1}" = 1 ]; then
     local out; out=$(mktemp -d "$BENCH/out.XXXXXX")
