@@ -7,9 +7,6 @@
 #include "browse/file_rows.h"
 #include "cli/machine_text.h"
 #include "cli/result_walk.h"
-#include "fat/fat_kind.h"
-#include "fat/folder_naming.h"
-#include "search/result_folder_lister.h"
 #include "search/volume_label.h"
 
 namespace datrevo::cli {
@@ -44,12 +41,6 @@ std::string NumberText(const std::optional<std::uint64_t>& number) {
 }
 
 }  // namespace
-
-void CompleteResult(RecoveryContext& context) {
-    if (IsNtfsResult(context) || !IsFatKind(context.activeLayout.kind)) return;
-    NameAllFatFolders(context.folders, context.selectedDisk(), context.activeLayout);
-    PassDeletionDown(context.folders);
-}
 
 void PrintVolumeLabel(std::ostream& out, const RecoveryContext& context) {
     if (const auto label = ResultVolumeLabel(context))

@@ -7,12 +7,9 @@
 #include <string>
 
 #include "recovery/recovery_context.h"
+#include "search/search_setup.h"  // CompleteResult, which every output needs first
 
 namespace datrevo::cli {
-
-// Prepares a result for output: FAT folders are named from their parents'
-// directories (as opening each of them does) and deletion is passed down.
-void CompleteResult(RecoveryContext& context);
 
 // "Volume label: NAME" for a FAT volume that has a label entry; nothing else.
 void PrintVolumeLabel(std::ostream& out, const RecoveryContext& context);

@@ -20,6 +20,7 @@
 #include "partition/lost_partition_search.h"
 #include "partition/partition_table.h"
 #include "search/notices.h"
+#include "search/search_setup.h"
 #include "search/search_workers.h"
 
 namespace datrevo::cli {
@@ -41,32 +42,25 @@ void ListDiskPartitions(CliSession& session, bool findLost) {
 // kind, or the range given.
 int PrepareSearch(CliSession& session, const SearchOptions& options) {
     RecoveryContext& context = session.context();
-    SearchContext& search = context.search;
-    search.mode = options.mode == "advance" ? SearchMode::Advance : SearchMode::Standard;
-    search.searchModeText =
-        search.mode == SearchMode::Advance ? "Advance Search" : "Standard Search";
-    if (options.quick && search.mode == SearchMode::Advance) {
+    const SearchMode mode = options.mode == "advance" ? SearchMode::Advance : SearchMode::Standard;
+    context.search.mode = mode;
+    context.search.searchModeText = std::string(SearchModeText(mode));
+    if (options.quick && mode == SearchMode::Advance) {
         std::cerr << "error: --quick is a Standard search option\n";
         return kExitUsage;
     }
-    search.quick = options.quick;
+    context.search.quick = options.quick;
     if (options.start || options.end) {
         if (!options.start || !options.end || options.kind.empty()) {
             std::cerr << "error: a range needs --start, --end and --kind\n";
             return kExitUsage;
         }
-        const std::uint64_t end =
-            std::min<std::uint64_t>(*options.end, context.currentDisk.totalSectors64);
-        if (end <= *options.start) {
+        if (!SetRangeSearch(context, mode, *options.start, *options.end, options.kind)) {
             std::cerr << "error: the range " << *options.start << " to " << *options.end
                       << " is empty on this disk of " << context.currentDisk.totalSectors64
                       << " sectors\n";
             return kExitUsage;
         }
-        search.searchStart = *options.start;
-        search.searchEnd = end;
-        search.partitionKind = options.kind;
-        search.partitionIndex = 0;
         return kExitOk;
     }
     ListDiskPartitions(session, options.findLost);
@@ -86,10 +80,7 @@ int PrepareSearch(CliSession& session, const SearchOptions& options) {
     }
     const auto index = static_cast<std::size_t>(partition - 1);
     if (const int status = CheckChosenPartition(session, index); status != kExitOk) return status;
-    search.partitionIndex = partition - 1;
-    search.partitionKind = list.kind(index);
-    search.searchStart = list.record(index).firstSector;
-    search.searchEnd = list.record(index).endSector;
+    SetPartitionSearch(context, mode, index);
     return kExitOk;
 }
 
@@ -235,8 +226,7 @@ int RunSearch(const GlobalOptions& global, const SearchOptions& options) {
     // A failed validation leaves no volume values behind: unless the FAT
     // search can infer the layout, the search finds nothing and ends with the
     // one nothing-found notice.
-    if (context.search.mode == SearchMode::Standard)
-        ValidatePartition(context);
+    BeginSearch(context);
 
     bool stopped = false;
     SearchOutcome outcome = RunStage(session, false, 0, stopped);

@@ -88,12 +88,16 @@ TEST_P(EveryCommand, LeavesTheImageUnchangedAndNeverOpensItForWriting) {
     for (const std::string& selection : c.selections) {
         const std::string p = " " + selection;
         const std::string destination = (dir / ("saved" + std::to_string(++searched))).string();
-        run("search " + quoted + p + " --files --tsv --list / --save " + ShellQuote(destination),
-            {0});
+        // --tsv replaces the tree and the list: the tree, the list and the
+        // save in one run, the machine-readable outputs with the log.
+        run("search " + quoted + p + " --files --list / --save " + ShellQuote(destination), {0});
         EXPECT_TRUE(std::filesystem::exists(destination));
         // The log keeps the disk's model text, here the image's path, in 49
         // bytes: a longer temporary path is refused with a message (status 1).
-        const auto result = run("search " + quoted + p + " --log " + ShellQuote(log), {0, 1});
+        const auto result =
+            run("search " + quoted + p + " --tsv --dfxml " +
+                    ShellQuote((dir / "result.xml").string()) + " --log " + ShellQuote(log),
+                {0, 1});
         if (std::filesystem::exists(log))
             run("load " + ShellQuote(log) + " " + quoted + " --tsv", {0});
         else
