@@ -19,3 +19,7 @@ ctest --test-dir build/sanitize --output-on-failure -j "$(nproc)"
 # The wizard's threaded tests once more under ThreadSanitizer: they must be clean.
 scripts/build.sh tsan
 scripts/run-tsan-tests.sh
+
+# The Debian package: built once from a release tree of its own, then checked
+# (desktop file, metainfo, contents, lintian, and the unpacked program runs).
+scripts/check-package.sh

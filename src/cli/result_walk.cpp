@@ -65,16 +65,16 @@ const char* StateText(EntryState state) {
 }
 
 struct ResultWalk::Impl {
-    explicit Impl(RecoveryContext& context)
-        : context(context),
-          ntfs(IsNtfsResult(context)),
-          fatReader(context.selectedDisk(), context.activeLayout),
-          sources{context.folders.nodes(),
-                  context.catalogue.EntryTable,
-                  context.activeLayout.kind,
+    explicit Impl(RecoveryContext& recovery)
+        : context(recovery),
+          ntfs(IsNtfsResult(recovery)),
+          fatReader(recovery.selectedDisk(), recovery.activeLayout),
+          sources{recovery.folders.nodes(),
+                  recovery.catalogue.EntryTable,
+                  recovery.activeLayout.kind,
                   ntfs ? nullptr : &fatReader,
                   {}},
-          pastEnd(context) {
+          pastEnd(recovery) {
         style.ntfs = ntfs;
     }
 

@@ -34,7 +34,7 @@ struct FatHarness {
                          bool bootRecordValid = false, std::stop_token stop = {}) {
         return FatSearchScope{disk,     partitionLayout, activeLayout, catalogue, tree,
                               state,    observer,        prompter,     start,     end,
-                              kind,     bootRecordValid, stop};
+                              kind,     bootRecordValid, stop, {}};
     }
 
     // Every folder of the tree as "A/B/C" with its deleted flag.
