@@ -134,6 +134,8 @@ TEST(LostPartitionProbes, ACylinderOfNoSectorsIsProbedOnce) {
 // (whole disk, nothing listed beforehand, the details' 255 x 63 geometry).
 const std::map<std::string, std::string>& TodaysPartitions() {
     static const std::map<std::string, std::string> found = {
+        {"exfat", "exFAT 0 16384\n"},
+        {"exfat-reformatted", "exFAT 0 8192\n"},
         {"fat-two-volumes",
          "FAT16 2048 10238\n"
          "FAT32 10240 79855\n"},
