@@ -12,6 +12,10 @@ export TSAN_OPTIONS="exitcode=66 second_deadlock_stack=1 history_size=4 suppress
 failed=()
 passed=0
 for test in "$build"/tests/ui/datrevo_wizard_tests "$build"/tests/ui/*_window_test; do
+  # The udisks2 test forks its window under another user beside a private bus;
+  # ThreadSanitizer does not support threads started after such a fork. Its
+  # window threads are those the other window tests run here.
+  [ "$(basename "$test")" = udisks_window_test ] && continue
   echo "== $(basename "$test") (ThreadSanitizer)"
   if ! "$test" >"$build/$(basename "$test").log" 2>&1; then
     failed+=("$(basename "$test")")
