@@ -39,7 +39,7 @@ TEST(StoppedSearches, AStandardSearchStoppedMidScanKeepsTheFoldersScannedSoFar) 
     FatSearchScope scope{run.disk, run.partitionLayout, run.activeLayout, run.catalogue,
                          run.tree, run.state,           observer,         run.prompter,
                          0,        6000,                "FAT16",          true,
-                         observer.source.get_token()};
+                         observer.source.get_token(), {}};
     RunFatStandardSearch(scope);
     ASSERT_TRUE(observer.source.stop_requested());
     EXPECT_EQ(run.folders(), (std::map<std::string, bool>{{"EARLY", false}}));
@@ -53,7 +53,7 @@ TEST(StoppedSearches, AnAdvanceScanStoppedMidwayStillAnalysesWhatItFound) {
     FatSearchScope scope{run.disk, run.partitionLayout, run.activeLayout, run.catalogue,
                          run.tree, run.state,           observer,         run.prompter,
                          2048,     image->sizeInBytes() / 512, "FAT16",   false,
-                         observer.source.get_token()};
+                         observer.source.get_token(), {}};
     RunFatAdvanceScan(scope);
     ASSERT_TRUE(observer.source.stop_requested());
     EXPECT_EQ(run.state.volumesFound, 1);  // the FAT16 volume; the FAT32 one lies further on
