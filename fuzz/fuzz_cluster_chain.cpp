@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 16 || size > 128 * 1024) return 0;
     const ByteView header(data, 16);
     FatLayout layout;
-    layout.kind = (header.u8(0) & 1) ? "FAT32" : "FAT16";
+    layout.kind = (header.u8(0) & 1) ? VolumeKind::Fat32 : VolumeKind::Fat16;
     layout.sectorsPerCluster = 1u << (header.u8(1) & 7);
     layout.sectorsPerFat = header.le16(2);
     layout.firstFat = 1;

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 64 * 1024) return 0;
     const DiskReader disk = fuzz::MemoryDisk(data, size, 8);
     const std::uint64_t end = disk.totalSectors();
-    for (const char* kind : {"FAT16", "FAT32"}) {
+    for (const VolumeKind kind : {VolumeKind::Fat16, VolumeKind::Fat32}) {
         FatLayout layout;
         ReadFatBootLayout(disk, 0, kind, layout);
         FatLayout inferred;

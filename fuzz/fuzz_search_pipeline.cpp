@@ -15,7 +15,7 @@ namespace {
 // Lists every folder of the result as the file list would show it.
 void ListEveryFolder(datrevo::RecoveryContext& context) {
     using namespace datrevo;
-    const bool ntfs = context.activeLayout.kind == "NTFS";
+    const bool ntfs = context.activeLayout.kind == VolumeKind::Ntfs;
     DiskFatFolderReader fatReader(context.selectedDisk(), context.activeLayout);
     FolderListSources sources{context.folders.nodes(), context.catalogue.EntryTable,
                               context.activeLayout.kind, ntfs ? nullptr : &fatReader, {}};
@@ -25,7 +25,7 @@ void ListEveryFolder(datrevo::RecoveryContext& context) {
         ListFolder(context.folders.nodes()[i].treeItem, sources, style);
 }
 
-void Search(const std::shared_ptr<const datrevo::SectorSource>& source, const char* kind,
+void Search(const std::shared_ptr<const datrevo::SectorSource>& source, datrevo::VolumeKind kind,
             datrevo::SearchMode mode) {
     using namespace datrevo;
     fuzz::DefaultAnswers prompter;
@@ -59,8 +59,9 @@ void Search(const std::shared_ptr<const datrevo::SectorSource>& source, const ch
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace datrevo;
     if (size < 2 || size > (1u << 20)) return 0;
-    static constexpr const char* kKinds[] = {"FAT16", "FAT32", "NTFS"};
-    const char* kind = kKinds[data[0] % 3];
+    static constexpr datrevo::VolumeKind kKinds[] = {datrevo::VolumeKind::Fat16, datrevo::VolumeKind::Fat32,
+                                                     datrevo::VolumeKind::Ntfs};
+    const datrevo::VolumeKind kind = kKinds[data[0] % 3];
     std::size_t sectors = (size - 1 + 511) / 512;
     std::vector<std::uint8_t> bytes(sectors * 512, 0);
     std::copy(data + 1, data + size, bytes.begin());

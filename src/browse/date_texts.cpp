@@ -85,11 +85,4 @@ std::string CurrentTimeText(const std::tm& localTime) {
            TwoDigits(static_cast<unsigned>(localTime.tm_min));
 }
 
-std::tm LocalTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
-
 }  // namespace datrevo

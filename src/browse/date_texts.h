@@ -23,7 +23,5 @@ std::string NtfsTimeText(std::uint64_t filetime);
 // local time as "06-Dec-2026" and "14:07".
 std::string CurrentDateText(const std::tm& localTime);
 std::string CurrentTimeText(const std::tm& localTime);
-// The local time now.
-std::tm LocalTimeNow();
 
 }  // namespace datrevo

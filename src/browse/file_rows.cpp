@@ -25,14 +25,12 @@ class SourcesVolume : public ResultVolume {
 public:
     explicit SourcesVolume(const FolderListSources& sources)
         : sources_(sources),
-          format_(sources.activeKind == "NTFS"    ? ResultFormat::Ntfs
-                  : sources.activeKind == "FAT16" ? ResultFormat::Fat16
-                                                  : ResultFormat::Fat32) {
-        if (format_ == ResultFormat::Ntfs) index_ = EntryRowIndex(sources.entryTable);
+          kind_(sources.activeKind) {
+        if (kind_ == VolumeKind::Ntfs) index_ = EntryRowIndex(sources.entryTable);
     }
-    ResultFormat format() const override { return format_; }
+    VolumeKind kind() const override { return kind_; }
     std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override {
-        if (format_ == ResultFormat::Ntfs)
+        if (kind_ == VolumeKind::Ntfs)
             return EntryTableFiles(sources_.entryTable, index_, folderNumber, stop);
         if (folderNumber == kCatchAllNumber || sources_.fatReader == nullptr) return {};
         return FatEntryFiles(sources_.fatReader->readFolder(folderNumber, stop));
@@ -40,7 +38,7 @@ public:
 
 private:
     const FolderListSources& sources_;
-    ResultFormat format_;
+    VolumeKind kind_;
     EntryRowIndex index_;
 };
 
@@ -92,10 +90,10 @@ void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes,
 }
 
 void AppendFileRows(std::vector<FileRow>& rows, const std::vector<ResultFile>& files,
-                    ResultFormat format, std::uint32_t folderNumber, std::stop_token stop) {
-    const bool ntfs = format == ResultFormat::Ntfs;
+                    VolumeKind kind, std::uint32_t folderNumber, std::stop_token stop) {
+    const bool ntfs = kind == VolumeKind::Ntfs;
     const TypeNameSource source = ntfs ? TypeNameSource::Ntfs
-                                  : folderNumber == 0 && format == ResultFormat::Fat16
+                                  : folderNumber == 0 && kind == VolumeKind::Fat16
                                       ? TypeNameSource::Fat16Root
                                       : TypeNameSource::FatFolder;
     for (std::size_t index = 0; index < files.size(); ++index) {
@@ -128,7 +126,7 @@ std::vector<FileRow> ListFolder(ItemId item, FolderNodeList& nodes, ResultVolume
     rowStyle.ntfs = ntfs;
     std::vector<FileRow> rows;
     AppendFolderRows(rows, nodes, folder.number, folder.parentDeleted, rowStyle, stop);
-    AppendFileRows(rows, volume.files(folder.number, stop), volume.format(), folder.number, stop);
+    AppendFileRows(rows, volume.files(folder.number, stop), volume.kind(), folder.number, stop);
     return rows;
 }
 

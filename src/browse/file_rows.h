@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/item_id.h"
+#include "base/volume_kind.h"
 #include "browse/file_row.h"
 #include "browse/folder_node.h"
 #include "browse/result_volume.h"
@@ -51,13 +52,13 @@ void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes,
 // like files. `folderNumber` is the listed folder's own number: files of the
 // FAT16 root directory get its type names, NTFS rows show it in "Debug Info 2".
 void AppendFileRows(std::vector<FileRow>& rows, const std::vector<ResultFile>& files,
-                    ResultFormat format, std::uint32_t folderNumber, std::stop_token stop = {});
+                    VolumeKind kind, std::uint32_t folderNumber, std::stop_token stop = {});
 
 // Everything a folder's list is made from.
 struct FolderListSources {
     FolderNodeList& nodes;
     const CatalogueTable& entryTable;
-    std::string activeKind;                  // "NTFS" selects the NTFS rows
+    VolumeKind activeKind = VolumeKind::None;  // NTFS selects the NTFS rows
     FatFolderReader* fatReader = nullptr;    // FAT file rows; none without it
     // Names the children of a FAT folder from its directory as expanding it
     // does (the FAT engine's); called for the listed node unless it is the

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/item_id.h"
+#include "base/volume_kind.h"
 #include "browse/folder_node.h"
 #include "catalogue/catalogue_table.h"
 #include "catalogue/entry_rows.h"
@@ -21,8 +22,6 @@
 namespace datrevo {
 
 // How the rows of a volume are typed and dated.
-enum class ResultFormat { Fat16, Fat32, Ntfs };
-
 // One file of a folder. FAT files carry their directory entry's fields; NTFS
 // files their EntryTable row's.
 struct ResultFile {
@@ -47,8 +46,9 @@ class ResultVolume {
   public:
     virtual ~ResultVolume() = default;
 
-    virtual ResultFormat format() const = 0;
-    bool ntfs() const { return format() == ResultFormat::Ntfs; }
+    // FAT16, FAT32 or NTFS: which engine made the result.
+    virtual VolumeKind kind() const = 0;
+    bool ntfs() const { return kind() == VolumeKind::Ntfs; }
     // The own number of the root folder: 0 on FAT, record 5 on NTFS.
     std::uint32_t rootNumber() const;
     // The own number of the folder an item shows: its first folder node's,

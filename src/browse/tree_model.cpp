@@ -56,10 +56,4 @@ void TreeModel::setExpanded(ItemId id, bool expanded) {
     if (contains(id)) mutableItem(id).expanded = expanded;
 }
 
-void TreeModel::sortChildren(ItemId id) {
-    auto& list = id == kNoItem ? topLevel_ : mutableItem(id).children;
-    std::stable_sort(list.begin(), list.end(),
-                     [this](ItemId a, ItemId b) { return item(a).text < item(b).text; });
-}
-
 }  // namespace datrevo

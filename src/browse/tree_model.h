@@ -44,15 +44,12 @@ public:
     bool contains(ItemId id) const { return id != kNoItem && id <= items_.size(); }
     const TreeItem& item(ItemId id) const;
     std::size_t size() const { return items_.size(); }
-    const std::vector<ItemId>& topLevel() const { return topLevel_; }
     const std::vector<ItemId>& children(ItemId id) const;
 
     void setText(ItemId id, std::string text);
     void setImage(ItemId id, int image);
     void setCheck(ItemId id, CheckState state);
     void setExpanded(ItemId id, bool expanded);
-    // Sorts the children of an item by their text.
-    void sortChildren(ItemId id);
 
     // The first top-level item, the root of the current stage.
     ItemId root() const { return topLevel_.empty() ? kNoItem : topLevel_.front(); }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/limits.h"
+#include "base/volume_kind.h"
 #include "cli/command_line.h"
 #include "cli/machine_text.h"
 #include "cli/result_walk.h"
@@ -61,7 +62,7 @@ void WriteDfxml(std::ostream& out, RecoveryContext& context, const std::string& 
         << "</image_filename>\n  </source>\n"
         << "  <volume offset=\"" << volumeByte << "\">\n"
         << "    <partition_offset>" << volumeByte << "</partition_offset>\n"
-        << "    <ftype_str>" << XmlEscaped(context.activeLayout.kind) << "</ftype_str>\n"
+        << "    <ftype_str>" << XmlEscaped(VolumeKindText(context.activeLayout.kind)) << "</ftype_str>\n"
         << "    <block_size>"
         << std::uint64_t{context.activeLayout.sectorsPerCluster} * limits::kSectorSize
         << "</block_size>\n";

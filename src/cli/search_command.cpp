@@ -10,6 +10,7 @@
 #include <iostream>
 #include <memory>
 
+#include "base/volume_kind.h"
 #include "cli/command_line.h"
 #include "cli/dfxml_output.h"
 #include "cli/disk_commands.h"
@@ -55,7 +56,8 @@ int PrepareSearch(CliSession& session, const SearchOptions& options) {
             std::cerr << "error: a range needs --start, --end and --kind\n";
             return kExitUsage;
         }
-        if (!SetRangeSearch(context, mode, *options.start, *options.end, options.kind)) {
+        if (!SetRangeSearch(context, mode, *options.start, *options.end,
+                            VolumeKindFromText(options.kind))) {
             std::cerr << "error: the range " << *options.start << " to " << *options.end
                       << " is empty on this disk of " << context.currentDisk.totalSectors64
                       << " sectors\n";

@@ -47,9 +47,6 @@ std::optional<std::string> UnsupportedSectorSizeMessage(const DiskDescription& d
 CurrentDisk CurrentDiskValues(const DiskDescription& disk) {
     CurrentDisk current;
     current.modelText = disk.model;
-    current.totalSectorsText = std::to_string(disk.totalSectors);
-    current.totalSectors32 = static_cast<std::uint32_t>(
-        disk.totalSectors > UINT32_MAX ? UINT32_MAX : disk.totalSectors);
     current.totalSectors64 = disk.totalSectors;
     current.sizeMegabytes = CapacityMegabytes(disk);
     current.sizeText = std::to_string(current.sizeMegabytes) + " MB";

@@ -41,8 +41,6 @@ bool IsOfferedDisk(const DiskDescription& disk);
 // lost-partition search, the wizard and the recovery log.
 struct CurrentDisk {
     std::string modelText;
-    std::string totalSectorsText;
-    std::uint32_t totalSectors32 = 0;  // end sector for the corrupted-table test
     std::uint64_t totalSectors64 = 0;  // end sector for the range fields
     std::int32_t sizeMegabytes = 0;
     std::string sizeText;  // "%ld MB"

@@ -44,7 +44,6 @@ public:
         return source_ ? source_->sizeInBytes() / limits::kSectorSize : 0;
     }
     const SectorSource* source() const { return source_.get(); }
-    void setObserver(RecoveryObserver* observer) { observer_ = observer; }
 
 private:
     std::shared_ptr<const SectorSource> source_;

@@ -59,7 +59,8 @@ void AppendBootRecordRow(CatalogueTable& boots, ByteView sector, std::uint64_t s
     boots.setUnsigned(row, boot_col::FirstFat, s + reserved);
     boots.setUnsigned(row, boot_col::SecondFat, s + reserved + spf);
     boots.setUnsigned(row, boot_col::TotalSectors, s + total);
-    boots.setCell(row, boot_col::PartType, std::string(fat32 ? kFat32Text : kFat16Text));
+    boots.setCell(row, boot_col::PartType,
+                  std::string(VolumeKindText(fat32 ? VolumeKind::Fat32 : VolumeKind::Fat16)));
 }
 
 // A directory sector: "." entry's and ".." entry's clusters (high and low words).
@@ -169,7 +170,7 @@ void PhaseOne(FatSearchScope& scope, Assignment& assignment) {
 void PhaseTwo(FatSearchScope& scope, Assignment& assignment) {
     CatalogueTable& volumes = scope.catalogue.VolumeTable;
     std::vector<DirRow>& rows = assignment.rows();
-    const bool partitionIsFat32 = scope.kind == kFat32Text;
+    const bool partitionIsFat32 = scope.kind == VolumeKind::Fat32;
     for (std::size_t j = 0; j < rows.size(); ++j) {
         if (rows[j].fileSystem != 0) continue;
         std::uint64_t step = 0;
@@ -189,13 +190,13 @@ void PhaseTwo(FatSearchScope& scope, Assignment& assignment) {
         const int v = volumes.appendRow("0");
         volumes.setUnsigned(v, boot_col::Spc, static_cast<std::uint32_t>(step));
         volumes.setCell(v, boot_col::Cluster0Start, Unsigned64Text(cluster0));
-        volumes.setCell(v, boot_col::PartType, scope.kind);
+        volumes.setCell(v, boot_col::PartType, std::string(VolumeKindText(scope.kind)));
         std::uint64_t largest = rows[partner].self;
         auto join = [&](std::size_t index) {
             assignment.assign(index, number);
             largest = std::max(largest, rows[index].self);
             if (!partitionIsFat32 && largest > 65536)
-                volumes.setCell(v, boot_col::PartType, std::string(kFat32Text));
+                volumes.setCell(v, boot_col::PartType, std::string(VolumeKindText(VolumeKind::Fat32)));
         };
         join(j);
         join(partner);
@@ -208,7 +209,7 @@ void PhaseTwo(FatSearchScope& scope, Assignment& assignment) {
 // volume at all. Its FAT copies and root directory at the start of the range
 // may still give its layout: the volume is then offered with it.
 void VolumeFromFatCopies(FatSearchScope& scope, Assignment& assignment) {
-    if (scope.state.volumesFound != 0 || scope.kind != kFat16Text)
+    if (scope.state.volumesFound != 0 || scope.kind != VolumeKind::Fat16)
         return;
     std::vector<DirRow>& rows = assignment.rows();
     std::optional<DirectorySectorClue> folder;
@@ -235,7 +236,7 @@ void VolumeFromFatCopies(FatSearchScope& scope, Assignment& assignment) {
     volumes.setUnsigned(v, boot_col::FirstFat, layout->firstFat);
     volumes.setUnsigned(v, boot_col::SecondFat, layout->secondFat);
     volumes.setCell(v, boot_col::TotalSectors, Unsigned64Text(scope.end));
-    volumes.setCell(v, boot_col::PartType, layout->kind);
+    volumes.setCell(v, boot_col::PartType, std::string(VolumeKindText(layout->kind)));
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::uint64_t cluster = rows[i].self & 0xFFFF;
         if (rows[i].fileSystem == -1 &&
@@ -365,13 +366,13 @@ void PrepareSelectedVolume(FatSearchScope& scope, int volume) {
     const int v = volume - 1;
     FatLayout& active = scope.activeLayout;
     active.cluster0Start = volumes.cellUnsigned(v, boot_col::Cluster0Start);
-    active.kind = volumes.cell(v, boot_col::PartType);
+    active.kind = VolumeKindFromText(volumes.cell(v, boot_col::PartType));
     if (volumes.cellUnsigned(v, boot_col::FirstFat) == 0) LocateFatCopies(scope, volume);
 
     active.firstFat = volumes.cellUnsigned(v, boot_col::FirstFat);
     active.reservedSectors = volumes.cellUnsigned(v, boot_col::ReserveSectors);
     active.rootSectors = volumes.cellUnsigned(v, boot_col::RootSectors);
-    if (active.rootSectors == 0 && active.kind == kFat16Text) active.rootSectors = 32;
+    if (active.rootSectors == 0 && active.kind == VolumeKind::Fat16) active.rootSectors = 32;
     active.rootStart = volumes.cellUnsigned(v, boot_col::RootStart);
     if (active.rootStart == 0) active.rootStart = 2;
     active.secondFat = volumes.cellUnsigned(v, boot_col::SecondFat);

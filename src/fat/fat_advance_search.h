@@ -28,7 +28,7 @@ bool ScanFatSignatures(FatSearchScope& scope);
 // records (Phase 1), then to volumes inferred from fitting pairs of
 // directory sectors (Phase 2). Fills the VolumeTable and sets
 // state.volumesFound. Rows that fit no volume get "File System" -1. When no
-// volume is found on a "FAT16" range, the FAT copies and root directory at
+// volume is found on a FAT16 range, the FAT copies and root directory at
 // the range's start may still give one (a volume with a single folder); the
 // reads this takes are bounded (InferFat16FromFatCopies).
 void AnalyzeFileSystems(FatSearchScope& scope);

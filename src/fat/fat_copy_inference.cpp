@@ -205,7 +205,7 @@ std::optional<FatLayout> InferFat16FromFatCopies(const DiskReader& disk, std::ui
     layout.cluster0Start = static_cast<std::uint32_t>(dataStart - 2 * best->spc);
     layout.firstFat = static_cast<std::uint32_t>(firstFat);
     layout.secondFat = static_cast<std::uint32_t>(firstFat + spf);
-    layout.kind = std::string(kFat16Text);
+    layout.kind = VolumeKind::Fat16;
     return layout;
 }
 

@@ -77,10 +77,8 @@ std::vector<FatDirectoryEntry> DecodeDirectoryEntries(const DirectoryBytes& dire
         FatDirectoryEntry entry;
         entry.shortName = shortName.text;
         entry.name = shortName.text;
-        if (std::optional<std::string> longName = ReadLongName(all, at)) {
+        if (std::optional<std::string> longName = ReadLongName(all, at))
             entry.name = std::move(*longName);
-            entry.hasLongName = true;
-        }
         if (!IsAcceptableName(entry.name)) continue;
         entry.deleted = shortName.deleted;
         entry.attributes = raw.u8(kAttributes);

@@ -41,7 +41,6 @@ DirectoryBytes ReadFixedRoot(const DiskReader& disk, const FatLayout& layout);
 struct FatDirectoryEntry {
     std::string name;         // the long name when one belongs to it, else the 8.3 name
     std::string shortName;    // the 8.3 name ('_' for a deleted entry's first byte)
-    bool hasLongName = false;
     bool deleted = false;
     std::uint8_t attributes = 0;
     std::uint32_t firstCluster = 0;

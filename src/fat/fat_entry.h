@@ -30,7 +30,6 @@ namespace datrevo {
 
 namespace fat_dirent {
 inline constexpr std::size_t kSize = 32;
-inline constexpr std::size_t kEntriesPerSector = 16;
 inline constexpr std::size_t kName = 0;
 inline constexpr std::size_t kNameLength = 8;
 inline constexpr std::size_t kExtension = 8;

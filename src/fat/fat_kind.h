@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "fat/fat_layout.h"
 
@@ -11,17 +10,11 @@ namespace datrevo {
 
 enum class FatKind { Fat16, Fat32 };
 
-inline constexpr std::string_view kFat16Text = "FAT16";
-inline constexpr std::string_view kFat32Text = "FAT32";
-
-// Any kind text other than "FAT32" is read with 16-bit cluster numbers.
-inline FatKind KindOf(std::string_view kindText) {
-    return kindText == kFat32Text ? FatKind::Fat32 : FatKind::Fat16;
+// Any kind other than FAT32 is read with 16-bit cluster numbers.
+inline FatKind KindOf(VolumeKind kind) {
+    return kind == VolumeKind::Fat32 ? FatKind::Fat32 : FatKind::Fat16;
 }
 inline FatKind KindOf(const FatLayout& layout) { return KindOf(layout.kind); }
-inline bool IsFatKind(std::string_view kindText) {
-    return kindText == kFat16Text || kindText == kFat32Text;
-}
 
 // Sectors per cluster is a power of two from 1 to 128 in every FAT boot record.
 inline bool IsValidSectorsPerCluster(std::uint64_t spc) {

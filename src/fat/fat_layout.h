@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+#include "base/volume_kind.h"
 
 namespace datrevo {
 
@@ -16,7 +17,7 @@ struct FatLayout {
     std::uint32_t cluster0Start = 0;      // "Cluster0Start": first data sector - 2 x SPC
     std::uint32_t firstFat = 0;           // "firstFAT"
     std::uint32_t secondFat = 0;          // "secondFAT" = firstFAT + SPF
-    std::string kind;                     // "PartType": "FAT16" or "FAT32"
+    VolumeKind kind = VolumeKind::None;   // "PartType": FAT16 or FAT32
 
     bool operator==(const FatLayout&) const = default;
 };

@@ -11,7 +11,7 @@ FatResultVolume::FatResultVolume(FolderTree& tree, DiskReader disk, FatLayout la
     : tree_(tree),
       disk_(std::move(disk)),
       layout_(std::move(layout)),
-      format_(layout_.kind == kFat16Text ? ResultFormat::Fat16 : ResultFormat::Fat32) {}
+      kind_(layout_.kind == VolumeKind::Fat16 ? VolumeKind::Fat16 : VolumeKind::Fat32) {}
 
 void FatResultVolume::prepare(ItemId folderItem) {
     ExpandFatFolder(tree_, folderItem, disk_, layout_);

@@ -16,7 +16,7 @@ class FatResultVolume : public ResultVolume {
   public:
     FatResultVolume(FolderTree& tree, DiskReader disk, FatLayout layout);
 
-    ResultFormat format() const override { return format_; }
+    VolumeKind kind() const override { return kind_; }
     void prepare(ItemId folderItem) override;
     std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override;
 
@@ -24,7 +24,7 @@ class FatResultVolume : public ResultVolume {
     FolderTree& tree_;
     DiskReader disk_;
     FatLayout layout_;
-    ResultFormat format_;
+    VolumeKind kind_;
 };
 
 }  // namespace datrevo

@@ -36,7 +36,7 @@ struct FatSearchScope {
     Prompter& prompter;
     std::uint64_t start = 0;  // first sector searched
     std::uint64_t end = 0;    // one past the last sector searched
-    std::string kind;         // "FAT16" or "FAT32"
+    VolumeKind kind = VolumeKind::None;  // FAT16 or FAT32
     bool bootRecordValid = false;
     std::stop_token stop;     // "Stop Search": the scans end, the later phases run on what was found
     std::stop_token abandon;  // leaving the program: every phase ends

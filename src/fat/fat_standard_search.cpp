@@ -40,7 +40,7 @@ bool ScanDirectoryClusters(FatSearchScope& scope) {
     RecoveryObserver& observer = scope.observer;
     CatalogueTable& folders = scope.catalogue.FolderTable;
     const FatLayout& layout = scope.partitionLayout;
-    const FatKind kind = KindOf(layout.kind.empty() ? scope.kind : layout.kind);
+    const FatKind kind = KindOf(layout.kind == VolumeKind::None ? scope.kind : layout.kind);
 
     observer.counterValue(Counter::Folders, 0);
     observer.counterValue(Counter::BootSectors, 0);

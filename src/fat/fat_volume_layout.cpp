@@ -75,7 +75,7 @@ std::optional<FatLayout> LayoutFromFields(std::uint64_t start, const BootFields&
     layout.cluster0Start = static_cast<std::uint32_t>(dataStart - twoClusters);
     layout.firstFat = static_cast<std::uint32_t>(firstFat);
     layout.secondFat = static_cast<std::uint32_t>(secondFat);
-    layout.kind = std::string(kind == FatKind::Fat16 ? kFat16Text : kFat32Text);
+    layout.kind = kind == FatKind::Fat16 ? VolumeKind::Fat16 : VolumeKind::Fat32;
     return layout;
 }
 
@@ -139,14 +139,21 @@ std::string SectorCountCaption(std::uint64_t sector, std::uint64_t end) {
 }  // namespace
 
 bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
-                       std::string_view kind, FatLayout& layout) {
-    if (kind == kFat16Text) return ReadFat16(disk, partitionStart, layout);
-    if (kind == kFat32Text) return ReadFat32(disk, partitionStart, layout);
+                       VolumeKind kind, FatLayout& layout) {
+    switch (kind) {
+        case VolumeKind::Fat16: return ReadFat16(disk, partitionStart, layout);
+        case VolumeKind::Fat32: return ReadFat32(disk, partitionStart, layout);
+        case VolumeKind::None:
+        case VolumeKind::Fat12:
+        case VolumeKind::Ntfs:
+        case VolumeKind::Exfat:
+        case VolumeKind::Unknown: break;
+    }
     return false;
 }
 
 bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t end,
-                    std::string_view kind, FatLayout& layout, RecoveryObserver& observer,
+                    VolumeKind kind, FatLayout& layout, RecoveryObserver& observer,
                     const std::stop_token& stop) {
     if (!IsFatKind(kind)) return false;
     const FatKind fatKind = KindOf(kind);
@@ -230,7 +237,7 @@ bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t e
     layout.firstFat = start32 + reserved;
     layout.secondFat = layout.firstFat + sectorsPerFat;
     if (fatKind == FatKind::Fat16) layout.rootStart = layout.secondFat + sectorsPerFat;
-    layout.kind = std::string(kind);
+    layout.kind = kind;
     return true;
 }
 

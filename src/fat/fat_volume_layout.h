@@ -37,7 +37,7 @@ inline constexpr std::uint8_t kFixedDiskMedia = 0xF8;
 }  // namespace fat_boot
 
 
-// Reads the layout of the "FAT16" or "FAT32" partition that starts at
+// Reads the layout of the FAT16 or FAT32 partition that starts at
 // `partitionStart` from its boot record (on FAT32 the backup at start + 6
 // stands in for a damaged one). The fields are checked before any sector
 // number is computed from them, and the sectors are computed in 64 bits.
@@ -47,7 +47,7 @@ inline constexpr std::uint8_t kFixedDiskMedia = 0xF8;
 // would lie before the disk's first sector and on sectors past 2^32; on
 // failure `layout` keeps its values.
 bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
-                       std::string_view kind, FatLayout& layout);
+                       VolumeKind kind, FatLayout& layout);
 
 // Infers the layout of the partition [start, end) from two directory
 // clusters: the first sector that begins with "." and ".." entries is the
@@ -62,7 +62,7 @@ bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
 // unchanged) when no pair fits, for a kind other than FAT16/FAT32, or when
 // stopped.
 bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t end,
-                    std::string_view kind, FatLayout& layout, RecoveryObserver& observer,
+                    VolumeKind kind, FatLayout& layout, RecoveryObserver& observer,
                     const std::stop_token& stop = {});
 
 // The active layout becomes a copy of the partition layout.

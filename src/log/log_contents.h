@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/volume_kind.h"
+
 namespace datrevo {
 
 // Eight numbers of a FAT layout in their stored order: sectors per FAT,
@@ -52,7 +54,7 @@ struct LogContents {
     std::uint8_t driveIndex = 0;
     std::uint8_t diskNumber = 0;
     std::uint8_t partitionIndex = 0;
-    std::string partitionKind;   // "FAT16", "FAT32", "NTFS"
+    std::string partitionKind;   // "FAT16", "FAT32", "NTFS": VolumeKindText
     std::string searchModeText;  // as shown on the summary
     std::uint64_t searchStart = 0;
     std::uint64_t searchEnd = 0;
@@ -60,9 +62,9 @@ struct LogContents {
     LogNtfsNumbers partitionNtfs{};
     LogLayoutNumbers activeLayout{};
     LogNtfsNumbers activeNtfs{};
-    std::string activeKind;  // "FAT16", "FAT32", "NTFS"
+    std::string activeKind;  // "FAT16", "FAT32", "NTFS": VolumeKindText
     std::vector<LogFolderRecord> folders;
-    // Present in the file only when the active kind is "NTFS".
+    // Present in the file only when the active kind is "NTFS" (kLogNtfsKind).
     std::vector<LogFileRecord> files;
 
     bool operator==(const LogContents&) const = default;
@@ -70,7 +72,7 @@ struct LogContents {
 
 // The log's fixed values.
 inline constexpr std::string_view kLogSignature = "VantorrelWIN7SR2009";
-inline constexpr std::string_view kLogNtfsKind = "NTFS";
+inline constexpr std::string_view kLogNtfsKind = VolumeKindText(VolumeKind::Ntfs);
 // A folder record's length field is the name's length plus this.
 inline constexpr std::uint32_t kLogFolderLengthBias = 25;
 // The one-byte texts and the model text pass through a 50-byte buffer with

@@ -65,7 +65,7 @@ LogContents GatherLogContents(const RecoveryContext& context) {
     contents.driveIndex = ByteOf(context.search.selectedDisk);
     contents.diskNumber = ByteOf(context.search.selectedDisk);
     contents.partitionIndex = ByteOf(context.search.partitionIndex);
-    contents.partitionKind = context.search.partitionKind;
+    contents.partitionKind = std::string(VolumeKindText(context.search.partitionKind));
     contents.searchModeText = context.search.searchModeText;
     contents.searchStart = context.search.searchStart;
     contents.searchEnd = context.search.searchEnd;
@@ -73,7 +73,7 @@ LogContents GatherLogContents(const RecoveryContext& context) {
     contents.partitionNtfs = NtfsNumbers(context.partitionNtfs);
     contents.activeLayout = LayoutNumbers(context.activeLayout);
     contents.activeNtfs = NtfsNumbers(context.activeNtfs);
-    contents.activeKind = context.activeLayout.kind;
+    contents.activeKind = std::string(VolumeKindText(context.activeLayout.kind));
 
     const FolderNodeList& nodes = context.folders.nodes();
     contents.folders.reserve(nodes.size());
@@ -88,15 +88,15 @@ void RestoreSearchValues(const LogContents& contents, RecoveryContext& context) 
     SearchContext& search = context.search;
     search.mode = SearchMode::Standard;
     search.partitionIndex = contents.partitionIndex;
-    search.partitionKind = contents.partitionKind;
+    search.partitionKind = VolumeKindFromText(contents.partitionKind);
     search.searchModeText = contents.searchModeText;
     search.searchStart = contents.searchStart;
     search.searchEnd = contents.searchEnd;
     SetLayoutNumbers(context.partitionLayout, contents.partitionLayout);
-    context.partitionLayout.kind = contents.partitionKind;
+    context.partitionLayout.kind = search.partitionKind;
     context.partitionNtfs = NtfsFromNumbers(contents.partitionNtfs);
     SetLayoutNumbers(context.activeLayout, contents.activeLayout);
-    context.activeLayout.kind = contents.activeKind;
+    context.activeLayout.kind = VolumeKindFromText(contents.activeKind);
     context.activeNtfs = NtfsFromNumbers(contents.activeNtfs);
 }
 

@@ -11,8 +11,6 @@
 namespace datrevo {
 namespace {
 
-constexpr std::string_view kFloppyKind = "FAT12";
-
 void Reject(Prompter& prompter, RecoveryObserver& observer) {
     prompter.showMessage(kLogRejected, MessageIcon::Error);
     observer.guideText(kLogPartitionPageGuide);
@@ -37,8 +35,7 @@ bool RebuildTree(const LogContents& contents, RecoveryContext& context, std::sto
                         AnyRowUnderCatchAll(context.catalogue.EntryTable));
         return true;
     }
-    const std::string& kind = contents.partitionKind;
-    if (kind == "FAT16" || kind == "FAT32")
+    if (IsFatKind(VolumeKindFromText(contents.partitionKind)))
         return RebuildFatFolderTree(table, context.folders, context.observer, stop);
     return true;
 }
@@ -47,7 +44,7 @@ bool RebuildTree(const LogContents& contents, RecoveryContext& context, std::sto
 
 bool SaveRecoveryLog(const std::filesystem::path& path, const RecoveryContext& context,
                      Prompter& prompter) {
-    if (context.activeLayout.kind == kFloppyKind) {
+    if (context.activeLayout.kind == VolumeKind::Fat12) {
         prompter.showMessage(kLogFloppyRefused, MessageIcon::Error, kLogFloppyCaption);
         return false;
     }

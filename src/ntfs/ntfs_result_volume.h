@@ -15,7 +15,7 @@ class NtfsResultVolume : public ResultVolume {
     explicit NtfsResultVolume(const CatalogueTable& entryTable)
         : entryTable_(entryTable), index_(entryTable) {}
 
-    ResultFormat format() const override { return ResultFormat::Ntfs; }
+    VolumeKind kind() const override { return VolumeKind::Ntfs; }
     std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override {
         return EntryTableFiles(entryTable_, index_, folderNumber, stop);
     }

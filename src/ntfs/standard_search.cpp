@@ -91,8 +91,6 @@ public:
         report(true);
     }
 
-    std::uint32_t recordsSeen() const { return record_; }
-
 private:
     void consume(const std::uint8_t* sector) {
         std::copy_n(sector, limits::kSectorSize,
@@ -349,7 +347,7 @@ NtfsStandardResult RunNtfsStandardSearch(NtfsSearchScope& scope) {
     catalogue.FolderTable.sortByColumn(folder_col::Parent);
     scope.observer.statusText(kStoringStatus);
     BuildFolderTree(catalogue.FolderTable, scope.folders, scope.observer);
-    result.adoptedFiles = AdoptOrphanFiles(catalogue.EntryTable, scope.folders.nodes());
+    AdoptOrphanFiles(catalogue.EntryTable, scope.folders.nodes());
     ListCatchAllFolderForFiles(scope.folders, catalogue.EntryTable, CatchAllFileTimeNow());
     result.fileRecords = catalogue.EntryTable.count();
     return result;

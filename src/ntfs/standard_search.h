@@ -41,7 +41,6 @@ std::size_t AdoptOrphanFiles(CatalogueTable& entryTable, const FolderNodeList& n
 struct NtfsStandardResult {
     bool mftFound = false;      // the MFT's run list could be built
     int fileRecords = 0;        // EntryTable rows
-    std::size_t adoptedFiles = 0;
     bool stopped = false;
 };
 

@@ -28,7 +28,7 @@ std::optional<FoundBootSector> RecogniseExfat(ByteView sector) {
     if (shift < 9 || shift > 12) return std::nullopt;
     const std::uint64_t length = sector.le64(exfat_boot::kVolumeLength);
     if (length > (std::uint64_t{UINT32_MAX} >> (shift - 9))) return std::nullopt;
-    return FoundBootSector{kKindExfat, static_cast<std::uint32_t>(length << (shift - 9))};
+    return FoundBootSector{VolumeKind::Exfat, static_cast<std::uint32_t>(length << (shift - 9))};
 }
 
 }  // namespace
@@ -52,14 +52,14 @@ std::optional<FoundBootSector> RecogniseBootSector(ByteView sector) {
         case BootSectorKind::Exfat:
             return RecogniseExfat(sector);
         case BootSectorKind::Fat32:
-            return FoundBootSector{kKindFat32, sector.le32(32)};
+            return FoundBootSector{VolumeKind::Fat32, sector.le32(32)};
         case BootSectorKind::Fat16: {
             // Volumes under 32 MiB keep their sector count in the 16-bit field at 19.
             const std::uint32_t count = sector.le32(32) != 0 ? sector.le32(32) : sector.le16(19);
-            return FoundBootSector{kKindFat16, count};
+            return FoundBootSector{VolumeKind::Fat16, count};
         }
         case BootSectorKind::Ntfs:
-            return FoundBootSector{kKindNtfs, sector.le32(40)};
+            return FoundBootSector{VolumeKind::Ntfs, sector.le32(40)};
         case BootSectorKind::None:
             break;
     }

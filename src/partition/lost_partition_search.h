@@ -34,7 +34,7 @@ DiskGeometry GeometryOf(const CurrentDisk& disk);
 // A boot sector recognised by the search: its kind and the sector count its
 // boot record gives.
 struct FoundBootSector {
-    std::string kind;
+    VolumeKind kind = VolumeKind::None;
     std::uint32_t sectorCount = 0;
 };
 

@@ -9,8 +9,16 @@ std::string MegabytesText(std::int64_t sectors) { return std::to_string(sectors 
 
 }  // namespace
 
-std::optional<std::string> UnsupportedKindMessage(const std::string& kind) {
-    if (kind == kKindExfat) return std::string(kExfatNotSupported);
+std::optional<std::string> UnsupportedKindMessage(VolumeKind kind) {
+    switch (kind) {
+        case VolumeKind::Exfat: return std::string(kExfatNotSupported);
+        case VolumeKind::None:
+        case VolumeKind::Fat12:
+        case VolumeKind::Fat16:
+        case VolumeKind::Fat32:
+        case VolumeKind::Ntfs:
+        case VolumeKind::Unknown: break;
+    }
     return std::nullopt;
 }
 
@@ -22,28 +30,34 @@ std::optional<std::string> PastDiskEndWarning(std::uint64_t first, std::uint64_t
            " of " + std::to_string(end - first) + " sectors readable)";
 }
 
-PartitionTypeChoice ChoiceForKind(const std::string& kind) {
-    if (kind == kKindFat16) return PartitionTypeChoice::Fat16;
-    if (kind == kKindFat32) return PartitionTypeChoice::Fat32;
-    if (kind == kKindNtfs) return PartitionTypeChoice::Ntfs;
+PartitionTypeChoice ChoiceForKind(VolumeKind kind) {
+    switch (kind) {
+        case VolumeKind::Fat16: return PartitionTypeChoice::Fat16;
+        case VolumeKind::Fat32: return PartitionTypeChoice::Fat32;
+        case VolumeKind::Ntfs: return PartitionTypeChoice::Ntfs;
+        case VolumeKind::None:
+        case VolumeKind::Fat12:
+        case VolumeKind::Exfat:
+        case VolumeKind::Unknown: break;
+    }
     return PartitionTypeChoice::Unknown;
 }
 
-const char* ChoiceText(PartitionTypeChoice choice) {
+VolumeKind KindOfChoice(PartitionTypeChoice choice) {
     switch (choice) {
-        case PartitionTypeChoice::Fat16: return "FAT16";
-        case PartitionTypeChoice::Fat32: return "FAT32";
-        case PartitionTypeChoice::Ntfs: return "NTFS";
+        case PartitionTypeChoice::Fat16: return VolumeKind::Fat16;
+        case PartitionTypeChoice::Fat32: return VolumeKind::Fat32;
+        case PartitionTypeChoice::Ntfs: return VolumeKind::Ntfs;
         case PartitionTypeChoice::Unknown: break;
     }
-    return "UNKNOWN";
+    return VolumeKind::Unknown;
 }
 
-PartitionDetails ShowPartitionDetails(const std::string& kind, int partitionIndex,
+PartitionDetails ShowPartitionDetails(VolumeKind kind, int partitionIndex,
                                       int diskNumber, SearchMode mode, std::uint64_t first,
                                       std::uint64_t end, const CurrentDisk& disk) {
     PartitionDetails details;
-    const bool unknown = kind == kUnknownPartition;
+    const bool unknown = kind == VolumeKind::Unknown;
     const auto diskEnd = static_cast<std::int64_t>(disk.totalSectors64);
     details.startField = unknown ? 0 : static_cast<std::int64_t>(first);
     details.endField = unknown ? diskEnd : static_cast<std::int64_t>(end);
@@ -57,7 +71,7 @@ PartitionDetails ShowPartitionDetails(const std::string& kind, int partitionInde
         details.rows = {
             {"1.   Disk Number                    :  ", std::to_string(diskNumber)},
             {"2.   Partition Number              :  ", number},
-            {"3.   Partition Type                   :  ", unknown ? kUnknownPartition : kind},
+            {"3.   Partition Type                   :  ", unknown ? kUnknownPartition : std::string(VolumeKindText(kind))},
             {"4.   Search Mode                   :  ", "Standard"},
             {"5.   Start Sector                     :  ", std::to_string(details.startField)},
             {"6.   End Sector                      :  ", std::to_string(details.endField)},

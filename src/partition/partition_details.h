@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/search_mode.h"
+#include "base/volume_kind.h"
 #include "base/details_list.h"
 #include "disk/disk_description.h"
 
@@ -20,7 +21,7 @@ inline constexpr const char* kExfatNotSupported =
     "FAT32 and NTFS partitions can be searched.";
 
 // The text for a partition kind that cannot be searched (exFAT), or nothing.
-std::optional<std::string> UnsupportedKindMessage(const std::string& kind);
+std::optional<std::string> UnsupportedKindMessage(VolumeKind kind);
 
 // "The partition extends past the end of the disk (N of M sectors readable)"
 // for a partition [first, end) on a disk of `diskSectors` sectors, or nothing
@@ -30,8 +31,8 @@ std::optional<std::string> PastDiskEndWarning(std::uint64_t first, std::uint64_t
 
 // Positions of the partition-type choice: "FAT16", "FAT32", "NTFS", "UNKNOWN".
 enum class PartitionTypeChoice { Fat16 = 0, Fat32 = 1, Ntfs = 2, Unknown = 3 };
-PartitionTypeChoice ChoiceForKind(const std::string& kind);
-const char* ChoiceText(PartitionTypeChoice choice);
+PartitionTypeChoice ChoiceForKind(VolumeKind kind);
+VolumeKind KindOfChoice(PartitionTypeChoice choice);
 
 struct PartitionDetails {
     DetailsList rows;
@@ -42,10 +43,12 @@ struct PartitionDetails {
     std::int64_t endField = 0;
 };
 
-// `partitionIndex` counts from 0; `first`/`end` are the partition's bounds.
+// `kind` is the listed partition's kind, or Unknown for the "Unknown
+// Partition" item. `partitionIndex` counts from 0; `first`/`end` are the
+// partition's bounds.
 // A partition that extends past the end of the disk gets one more row that
 // says so.
-PartitionDetails ShowPartitionDetails(const std::string& kind, int partitionIndex,
+PartitionDetails ShowPartitionDetails(VolumeKind kind, int partitionIndex,
                                       int diskNumber, SearchMode mode, std::uint64_t first,
                                       std::uint64_t end, const CurrentDisk& disk);
 

@@ -2,14 +2,14 @@
 
 namespace datrevo {
 
-bool DiskPartitionList::add(std::string kind, std::uint64_t firstSector, std::uint64_t endSector) {
+bool DiskPartitionList::add(VolumeKind kind, std::uint64_t firstSector, std::uint64_t endSector) {
     if (full()) return false;
-    kinds_.push_back(std::move(kind));
+    kinds_.push_back(kind);
     records_.push_back({kNoItem, firstSector, endSector});
     return true;
 }
 
-bool DiskPartitionList::contains(const std::string& kind, std::uint64_t firstSector,
+bool DiskPartitionList::contains(VolumeKind kind, std::uint64_t firstSector,
                                  std::uint64_t endSector) const {
     for (std::size_t i = 0; i < records_.size(); ++i)
         if (kinds_[i] == kind && records_[i].firstSector == firstSector &&
@@ -23,8 +23,9 @@ void DiskPartitionList::clear() {
     records_.clear();
 }
 
-std::string PartitionItemText(std::size_t number, const std::string& kind) {
-    return "Partition - " + std::to_string(number) + " ( " + kind + " )";
+std::string PartitionItemText(std::size_t number, VolumeKind kind) {
+    return "Partition - " + std::to_string(number) + " ( " + std::string(VolumeKindText(kind)) +
+           " )";
 }
 
 }  // namespace datrevo

@@ -8,15 +8,9 @@
 
 #include "base/item_id.h"
 #include "base/limits.h"
+#include "base/volume_kind.h"
 
 namespace datrevo {
-
-inline constexpr const char* kKindFat16 = "FAT16";
-inline constexpr const char* kKindFat32 = "FAT32";
-inline constexpr const char* kKindNtfs = "NTFS";
-inline constexpr const char* kKindFat12 = "FAT12";
-// Listed so that the user sees what the partition holds; no engine searches it yet.
-inline constexpr const char* kKindExfat = "exFAT";
 
 struct PartitionRecord {
     ItemId treeItem = kNoItem;
@@ -29,18 +23,18 @@ public:
     std::size_t count() const { return records_.size(); }
     bool full() const { return records_.size() >= limits::kMaxPartitionsPerDisk; }
     // Appends a partition; false (and nothing added) when the list is full.
-    bool add(std::string kind, std::uint64_t firstSector, std::uint64_t endSector);
+    bool add(VolumeKind kind, std::uint64_t firstSector, std::uint64_t endSector);
     // Whether a partition with these bounds and kind is already listed.
-    bool contains(const std::string& kind, std::uint64_t firstSector,
+    bool contains(VolumeKind kind, std::uint64_t firstSector,
                   std::uint64_t endSector) const;
     void clear();
 
-    const std::string& kind(std::size_t index) const { return kinds_.at(index); }
+    VolumeKind kind(std::size_t index) const { return kinds_.at(index); }
     const PartitionRecord& record(std::size_t index) const { return records_.at(index); }
     PartitionRecord& record(std::size_t index) { return records_.at(index); }
 
 private:
-    std::vector<std::string> kinds_;
+    std::vector<VolumeKind> kinds_;
     std::vector<PartitionRecord> records_;
 };
 
@@ -48,6 +42,6 @@ private:
 using PartitionLists = std::array<DiskPartitionList, limits::kDriveSlots>;
 
 // "Partition - 2 ( NTFS )": the tree text of partition `number` (from 1).
-std::string PartitionItemText(std::size_t number, const std::string& kind);
+std::string PartitionItemText(std::size_t number, VolumeKind kind);
 
 }  // namespace datrevo

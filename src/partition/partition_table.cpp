@@ -14,7 +14,7 @@ constexpr std::size_t kEntryTable = 0x1BE;
 constexpr std::size_t kEntrySize = 16;
 
 // Reads the boot sector of a partition entry and decides its kind.
-std::optional<std::string> DecideKind(const DiskReader& disk, std::uint64_t bootSector,
+std::optional<VolumeKind> DecideKind(const DiskReader& disk, std::uint64_t bootSector,
                                       std::uint8_t entryType, bool inExtendedChain) {
     SectorBuffer sector{};
     disk.readSector(bootSector, sector);  // an unreadable sector leaves the type byte to decide
@@ -32,19 +32,28 @@ constexpr std::size_t kExfatSectorShift = 108;  // 1: log2 of its sector size, 9
 
 // The sectors a whole-disk volume says it has (0 when it says nothing sound),
 // at most the 32 bits a partition keeps.
-std::uint64_t VolumeSectors(ByteView boot, const std::string& kind) {
+std::uint64_t VolumeSectors(ByteView boot, VolumeKind kind) {
     std::uint64_t sectors = 0;
-    if (kind == kKindNtfs) {
-        // Images of a volume alone often end before the backup boot sector.
-        sectors = boot.le64(volume_size::kNtfsSectors);
-    } else if (kind == kKindExfat) {
-        const unsigned shift = boot.u8(volume_size::kExfatSectorShift);
-        const std::uint64_t length = boot.le64(volume_size::kExfatLength);
-        if (shift >= 9 && shift <= 12 && length <= (std::uint64_t{UINT32_MAX} >> (shift - 9)))
-            sectors = length << (shift - 9);
-    } else {
-        sectors = boot.le16(volume_size::kFatSectors16);
-        if (sectors == 0) sectors = boot.le32(volume_size::kFatSectors32);
+    switch (kind) {
+        case VolumeKind::Ntfs:
+            // Images of a volume alone often end before the backup boot sector.
+            sectors = boot.le64(volume_size::kNtfsSectors);
+            break;
+        case VolumeKind::Exfat: {
+            const unsigned shift = boot.u8(volume_size::kExfatSectorShift);
+            const std::uint64_t length = boot.le64(volume_size::kExfatLength);
+            if (shift >= 9 && shift <= 12 && length <= (std::uint64_t{UINT32_MAX} >> (shift - 9)))
+                sectors = length << (shift - 9);
+            break;
+        }
+        case VolumeKind::None:
+        case VolumeKind::Fat12:
+        case VolumeKind::Fat16:
+        case VolumeKind::Fat32:
+        case VolumeKind::Unknown:
+            sectors = boot.le16(volume_size::kFatSectors16);
+            if (sectors == 0) sectors = boot.le32(volume_size::kFatSectors32);
+            break;
     }
     return std::min<std::uint64_t>(sectors, UINT32_MAX);
 }
@@ -81,26 +90,26 @@ bool IsExfatBootSector(ByteView sector) {
     return ClassifyBootSector(sector, FatTextRule::WholeName).kind == BootSectorKind::Exfat;
 }
 
-std::optional<std::string> PartitionKind(ByteView bootSector, std::uint8_t entryType,
-                                         bool inExtendedChain) {
-    if (IsExfatBootSector(bootSector)) return kKindExfat;
+std::optional<VolumeKind> PartitionKind(ByteView bootSector, std::uint8_t entryType,
+                                        bool inExtendedChain) {
+    if (IsExfatBootSector(bootSector)) return VolumeKind::Exfat;
     return KindForType(TypeBySignature(bootSector, entryType), inExtendedChain);
 }
 
-std::optional<std::string> KindForType(std::uint8_t type, bool inExtendedChain) {
+std::optional<VolumeKind> KindForType(std::uint8_t type, bool inExtendedChain) {
     switch (type) {
         case 0x04:
         case 0x06:
         case 0x0E:
-            return kKindFat16;
+            return VolumeKind::Fat16;
         case 0x01:
-            if (inExtendedChain) return kKindFat16;
+            if (inExtendedChain) return VolumeKind::Fat16;
             return std::nullopt;
         case 0x0B:
         case 0x0C:
-            return kKindFat32;
+            return VolumeKind::Fat32;
         case 0x07:
-            return kKindNtfs;
+            return VolumeKind::Ntfs;
         default:
             return std::nullopt;
     }
@@ -108,9 +117,9 @@ std::optional<std::string> KindForType(std::uint8_t type, bool inExtendedChain) 
 
 bool IsExtendedType(std::uint8_t type) { return type == 0x05 || type == 0x0F; }
 
-std::optional<std::string> WholeDiskVolumeKind(ByteView sector0) {
+std::optional<VolumeKind> WholeDiskVolumeKind(ByteView sector0) {
     if (!HasBootSignature(sector0)) return std::nullopt;
-    if (IsExfatBootSector(sector0)) return kKindExfat;
+    if (IsExfatBootSector(sector0)) return VolumeKind::Exfat;
     const std::uint8_t type = TypeBySignature(sector0, 0);
     if (type == 0) return std::nullopt;
     return KindForType(type, false);

@@ -44,17 +44,17 @@ bool IsExfatBootSector(ByteView sector);
 // The kind listed for a partition: exFAT by its boot sector, else the kind
 // of the type that TypeBySignature decides; nothing for a type that is not
 // listed.
-std::optional<std::string> PartitionKind(ByteView bootSector, std::uint8_t entryType,
+std::optional<VolumeKind> PartitionKind(ByteView bootSector, std::uint8_t entryType,
                                          bool inExtendedChain);
 
 // The kind listed for a type byte, or nothing for a type that is not
 // searched. 0x01 counts as FAT16 only inside the extended chain.
-std::optional<std::string> KindForType(std::uint8_t type, bool inExtendedChain);
+std::optional<VolumeKind> KindForType(std::uint8_t type, bool inExtendedChain);
 bool IsExtendedType(std::uint8_t type);
 
 // The kind of a whole-disk volume: sector 0 that is itself a FAT16, FAT32,
 // NTFS or exFAT boot sector (sticks and cards formatted without a table, volume images).
-std::optional<std::string> WholeDiskVolumeKind(ByteView sector0);
+std::optional<VolumeKind> WholeDiskVolumeKind(ByteView sector0);
 
 struct PartitionTableResult {
     bool partitionsListed = false;   // at least one partition recorded

@@ -1,6 +1,6 @@
 // The recovery context and the recovery log keep an NTFS volume's sectors per
 // cluster and first sector in the FAT layout's SPC and Cluster0Start fields,
-// with the kind "NTFS". These two turn the NTFS engine's geometry into those
+// with the kind NTFS. These two turn the NTFS engine's geometry into those
 // fields and back.
 #pragma once
 
@@ -17,7 +17,7 @@ inline NtfsGeometry NtfsGeometryOf(const FatLayout& layout) {
 inline void StoreNtfsGeometry(const NtfsGeometry& geometry, FatLayout& layout) {
     layout.sectorsPerCluster = geometry.sectorsPerCluster;
     layout.cluster0Start = geometry.cluster0Start;
-    layout.kind = "NTFS";
+    layout.kind = VolumeKind::Ntfs;
 }
 
 }  // namespace datrevo

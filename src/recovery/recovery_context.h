@@ -11,6 +11,7 @@
 #include "base/observer.h"
 #include "base/prompter.h"
 #include "base/search_mode.h"
+#include "base/volume_kind.h"
 #include "browse/folder_tree.h"
 #include "catalogue/catalogue.h"
 #include "base/details_list.h"
@@ -28,7 +29,7 @@ struct SearchContext {
     SearchMode mode = SearchMode::Standard;
     int selectedDisk = 0;       // drive slot
     int partitionIndex = 0;     // from 0
-    std::string partitionKind;  // "FAT16", "FAT32", "NTFS"
+    VolumeKind partitionKind = VolumeKind::None;
     std::string searchModeText; // "Standard Search", "Advance Search"
     std::uint64_t searchStart = 0;
     std::uint64_t searchEnd = 0;  // one past the last sector searched

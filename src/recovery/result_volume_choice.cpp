@@ -7,7 +7,7 @@
 namespace datrevo {
 
 std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context) {
-    switch (VolumeKindFromText(context.activeLayout.kind)) {
+    switch (context.activeLayout.kind) {
         case VolumeKind::Ntfs:
             return std::make_unique<NtfsResultVolume>(context.catalogue.EntryTable);
         case VolumeKind::Fat16:

@@ -12,7 +12,7 @@
 
 namespace datrevo {
 
-// NTFS results (the active layout's kind is "NTFS") list files from
+// NTFS results (the active layout's kind is NTFS) list files from
 // EntryTable; FAT results read their directories from the selected disk.
 std::unique_ptr<FolderContents> MakeFolderContents(RecoveryContext& context);
 SourceVolume MakeSourceVolume(const RecoveryContext& context);

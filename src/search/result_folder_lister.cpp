@@ -4,7 +4,9 @@
 
 namespace datrevo {
 
-bool IsNtfsResult(const RecoveryContext& context) { return context.activeLayout.kind == "NTFS"; }
+bool IsNtfsResult(const RecoveryContext& context) {
+    return context.activeLayout.kind == VolumeKind::Ntfs;
+}
 
 ResultFolderLister::ResultFolderLister(RecoveryContext& context)
     : nodes_(context.folders.nodes()), volume_(MakeResultVolume(context)), pastEnd_(context) {

@@ -2,7 +2,6 @@
 
 #include "base/search_mode.h"
 #include "fat/fat_advance_search.h"
-#include "fat/fat_kind.h"
 #include "fat/fat_search_scope.h"
 #include "fat/fat_standard_search.h"
 #include "fat/fat_volume_layout.h"
@@ -16,7 +15,7 @@
 namespace datrevo {
 namespace {
 
-bool IsNtfs(const std::string& kind) { return kind == "NTFS"; }
+bool IsNtfs(VolumeKind kind) { return kind == VolumeKind::Ntfs; }
 
 FatSearchScope MakeFatScope(RecoveryContext& context, const DiskReader& reader,
                             std::stop_token stop, std::stop_token abandon) {
@@ -80,7 +79,7 @@ SearchOutcome StandardFat(RecoveryContext& context, const DiskReader& reader,
 SearchOutcome StandardNtfs(RecoveryContext& context, const DiskReader& reader,
                            std::stop_token stop) {
     context.activeLayout = context.partitionLayout;
-    context.activeLayout.kind = "NTFS";
+    context.activeLayout.kind = VolumeKind::Ntfs;
     context.activeNtfs = context.partitionNtfs;
     StartResultTree(context);
     // A partition whose validation found no MFT has nothing to walk: an
@@ -166,7 +165,7 @@ bool ValidatePartition(RecoveryContext& context) {
 SearchOutcome RunPartitionSearch(RecoveryContext& context, std::stop_token stop,
                                  std::stop_token abandon) {
     const DiskReader reader = context.selectedDisk();
-    const std::string kind = context.search.partitionKind;
+    const VolumeKind kind = context.search.partitionKind;
     const bool ntfs = IsNtfs(kind);
     context.catalogue.FolderTable.deleteAll();
     context.catalogue.EntryTable.deleteAll();

@@ -17,7 +17,7 @@ std::uint64_t ClampRangeEnd(std::uint64_t end, std::uint64_t diskSectors) {
 }
 
 bool SetRangeSearch(RecoveryContext& context, SearchMode mode, std::uint64_t start,
-                    std::uint64_t end, const std::string& kind) {
+                    std::uint64_t end, VolumeKind kind) {
     const std::uint64_t clamped = ClampRangeEnd(end, context.currentDisk.totalSectors64);
     if (clamped <= start)
         return false;
@@ -48,7 +48,7 @@ void BeginSearch(RecoveryContext& context) {
 }
 
 void CompleteResult(RecoveryContext& context, std::stop_token stop) {
-    if (context.activeLayout.kind == "NTFS" || !IsFatKind(context.activeLayout.kind))
+    if (!IsFatKind(context.activeLayout.kind))
         return;
     NameAllFatFolders(context.folders, context.selectedDisk(), context.activeLayout, stop);
     PassDeletionDown(context.folders);

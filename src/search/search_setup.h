@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/search_mode.h"
+#include "base/volume_kind.h"
 #include "recovery/recovery_context.h"
 
 namespace datrevo {
@@ -25,7 +26,7 @@ std::uint64_t ClampRangeEnd(std::uint64_t end, std::uint64_t diskSectors);
 // system `kind` (end clamped to the selected disk). False, with nothing
 // changed, when the clamped range is empty.
 bool SetRangeSearch(RecoveryContext& context, SearchMode mode, std::uint64_t start,
-                    std::uint64_t end, const std::string& kind);
+                    std::uint64_t end, VolumeKind kind);
 
 // Sets the search values of the context for partition `index` (from 0) of
 // the selected disk's list, which must hold it.

@@ -35,18 +35,18 @@ std::optional<std::string> FatVolumeLabel(const DiskReader& disk, const FatLayou
 }
 
 std::optional<std::string> PartitionVolumeLabel(const DiskReader& disk, std::uint64_t firstSector,
-                                                std::string_view kind) {
+                                                VolumeKind kind) {
     if (!IsFatKind(kind))
         return std::nullopt;
     FatLayout layout;
     if (!ReadFatBootLayout(disk, firstSector, kind, layout))
         return std::nullopt;
-    layout.kind = std::string(kind);
+    layout.kind = kind;
     return FatVolumeLabel(disk, layout);
 }
 
 std::optional<std::string> ResultVolumeLabel(const RecoveryContext& context) {
-    if (context.activeLayout.kind == "NTFS")
+    if (!IsFatKind(context.activeLayout.kind))
         return std::nullopt;
     return FatVolumeLabel(context.selectedDisk(), context.activeLayout);
 }

@@ -23,7 +23,7 @@ std::optional<std::string> FatVolumeLabel(const DiskReader& disk, const FatLayou
 // read through its boot record; nothing for other kinds or a boot record
 // that cannot be read.
 std::optional<std::string> PartitionVolumeLabel(const DiskReader& disk, std::uint64_t firstSector,
-                                                std::string_view kind);
+                                                VolumeKind kind);
 
 // The label of the volume of the current result (FAT results only).
 std::optional<std::string> ResultVolumeLabel(const RecoveryContext& context);

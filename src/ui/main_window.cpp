@@ -30,7 +30,7 @@
 
 #include "browse/file_rows.h"
 #include "browse/open_row.h"
-#include "fat/fat_kind.h"
+#include "base/volume_kind.h"
 #include "fat/folder_naming.h"
 #include "search/result_folder_lister.h"
 #include "ui/controls/bitmap_button.h"

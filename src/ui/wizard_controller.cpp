@@ -6,7 +6,7 @@
 
 #include "disk/device_access.h"
 #include "disk/disk_inventory.h"
-#include "fat/fat_kind.h"
+#include "base/volume_kind.h"
 #include "fat/folder_naming.h"
 #include "log/recovery_log.h"
 #include "partition/partition_details.h"
@@ -350,7 +350,8 @@ void WizardController::startSearch() {
 
     SearchContext& search = context_.search;
     search.mode = *mode_;
-    search.partitionKind = kPartitionTypeItems[typeChoice_];
+    search.partitionKind = KindOfChoice(static_cast<PartitionTypeChoice>(typeChoice_));
+    const std::string kindText(VolumeKindText(search.partitionKind));
     search.searchModeText = modeText_;
     search.partitionIndex = selectedPartition_ < 0 ? 0 : selectedPartition_;
     search.searchStart = static_cast<std::uint64_t>(*start);
@@ -362,7 +363,7 @@ void WizardController::startSearch() {
     context_.details = {
         {"Disk Number : ", disk},
         {"Partiton Number : ", std::to_string(search.partitionIndex + 1)},
-        {"Partition Type : ", search.partitionKind},
+        {"Partition Type : ", kindText},
         {"Search Range : ", range},
         {"Search Mode : ", search.searchModeText},
     };
@@ -372,7 +373,7 @@ void WizardController::startSearch() {
                                                     context_.currentDisk.totalSectors64))
             context_.details.push_back({"Warning : ", *warning});
     }
-    searchPage_ = {disk, search.partitionKind, search.searchModeText, range};
+    searchPage_ = {disk, kindText, search.searchModeText, range};
 
     // A failed validation leaves no volume values behind: unless the FAT
     // search can infer the layout, the search finds nothing and ends with the
@@ -463,7 +464,7 @@ void WizardController::searchDone(const SearchOutcome& outcome, bool recovery) {
             fileSystemItems_.push_back("File System " + std::to_string(row + 1) + " - " +
                                        volumes.cell(row, boot_col::PartType));
         showFileSystemPage();
-        const bool ntfs = context_.search.partitionKind == "NTFS";
+        const bool ntfs = context_.search.partitionKind == VolumeKind::Ntfs;
         guide_ = outcome.volumesFound == 0 ? std::string(kGuideAdvanceNothing)
                  : ntfs                    ? std::string(kGuideNtfsProceed)
                                            : std::string(kGuideAdvanceChoose);

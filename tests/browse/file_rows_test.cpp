@@ -36,7 +36,7 @@ protected:
             {"archive.zip", 0x20, 4000000000u, 0, 0, 0, false},
         };
     }
-    FolderListSources sources(const std::string& kind) {
+    FolderListSources sources(VolumeKind kind) {
         FolderListSources s{tree.nodes(), catalogue.EntryTable, kind, &reader, nullptr};
         s.nameChildFolders = [this](FolderNode& node) { named.push_back(node.name); };
         return s;
@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(FatFolderList, RootListsFoldersThenFiles) {
-    auto s = sources("FAT32");
+    auto s = sources(VolumeKind::Fat32);
     const std::vector<FileRow> rows = ListFolder(root, s, {});
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0][file_col::Name], kCatchAllName);
@@ -81,7 +81,7 @@ TEST_F(FatFolderList, RootListsFoldersThenFiles) {
 }
 
 TEST_F(FatFolderList, Fat16RootFilesGetTheRootTypeNames) {
-    auto s = sources("FAT16");
+    auto s = sources(VolumeKind::Fat16);
     const std::vector<FileRow> rows = ListFolder(root, s, {});
     EXPECT_EQ(rows.back()[file_col::Type], "Winzip File");
     const std::vector<FileRow> inFolder = ListFolder(inner, s, {});
@@ -89,7 +89,7 @@ TEST_F(FatFolderList, Fat16RootFilesGetTheRootTypeNames) {
 }
 
 TEST_F(FatFolderList, DeletionPassesDownToSubfolders) {
-    auto s = sources("FAT32");
+    auto s = sources(VolumeKind::Fat32);
     EXPECT_FALSE(tree.nodes()[2].deleted);
     const std::vector<FileRow> rows = ListFolder(docs, s, {});
     ASSERT_GE(rows.size(), 1u);
@@ -101,7 +101,7 @@ TEST_F(FatFolderList, DeletionPassesDownToSubfolders) {
 }
 
 TEST_F(FatFolderList, CatchAllFolderListsSubfoldersOnlyWithTheCurrentDate) {
-    auto s = sources("FAT32");
+    auto s = sources(VolumeKind::Fat32);
     FolderRowStyle style;
     std::tm now{};
     now.tm_year = 126;
@@ -123,7 +123,7 @@ TEST_F(FatFolderList, CatchAllFolderListsSubfoldersOnlyWithTheCurrentDate) {
 }
 
 TEST_F(FatFolderList, ExpandingFillTypesDeletedFolders) {
-    auto s = sources("FAT32");
+    auto s = sources(VolumeKind::Fat32);
     FolderRowStyle style;
     style.deletedFolderType = true;
     const std::vector<FileRow> rows = ListFolder(root, s, style);
@@ -132,7 +132,7 @@ TEST_F(FatFolderList, ExpandingFillTypesDeletedFolders) {
 }
 
 TEST_F(FatFolderList, OpenOnAFolderRowOpensItsTreeItem) {
-    auto s = sources("FAT32");
+    auto s = sources(VolumeKind::Fat32);
     std::vector<FileRow> rows = ListFolder(docs, s, {});
     ASSERT_EQ(rows[0][file_col::Name], "INNER");
     const OpenTarget target = ClassifyOpen(rows[0]);
@@ -180,7 +180,7 @@ TEST(NtfsFolderList, FilesComeFromEntryTable) {
     addFile("root.zip", "5", "1");
     addFile("other.txt", "65", "0");
 
-    FolderListSources sources{tree.nodes(), entries, "NTFS", nullptr, nullptr};
+    FolderListSources sources{tree.nodes(), entries, VolumeKind::Ntfs, nullptr, nullptr};
     const std::vector<FileRow> rootRows = ListFolder(root, sources, {});
     ASSERT_EQ(rootRows.size(), 2u);
     EXPECT_EQ(rootRows[0][file_col::Name], "Documents");

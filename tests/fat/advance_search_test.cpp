@@ -35,7 +35,7 @@ protected:
     std::string FileSystemOf(int row) const {
         return run.catalogue.LostDirTable.cell(row, lostdir_col::FileSystem);
     }
-    void Analyze(const std::string& kind = "FAT16") {
+    void Analyze(VolumeKind kind = VolumeKind::Fat16) {
         FatSearchScope scope = run.scope(0, 100000, kind);
         AnalyzeFileSystems(scope);
     }
@@ -64,7 +64,7 @@ TEST_F(Analysis, TwoDirectorySectorsInferAVolumeThatOthersJoin) {
 TEST_F(Analysis, AnInferredFat16VolumeWithLargeClustersIsReportedAsFat32) {
     Directory(200000 + 2 * 1000, 1000);
     Directory(200000 + 2 * 70000, 70000);
-    Analyze("FAT16");
+    Analyze(VolumeKind::Fat16);
     ASSERT_EQ(run.state.volumesFound, 1);
     EXPECT_EQ(run.catalogue.VolumeTable.cell(0, boot_col::PartType), "FAT32");
 }
@@ -95,7 +95,7 @@ TEST_F(Analysis, SelectingAVolumeCopiesOnlyItsDirectories) {
     Directory(10132, 9, 5);
     Analyze();
     ASSERT_EQ(run.state.volumesFound, 2);
-    FatSearchScope scope = run.scope(0, 100000, "FAT16");
+    FatSearchScope scope = run.scope(0, 100000, VolumeKind::Fat16);
     PrepareSelectedVolume(scope, 2);
     const CatalogueTable& folders = run.catalogue.FolderTable;
     ASSERT_EQ(folders.count(), 2);
@@ -116,7 +116,7 @@ protected:
     std::map<std::string, bool> Recover(FatHarness& run, int volume) {
         run.tree.releaseFolders();  // as going back to the volume list does
         run.tree.createStage(kStageResults, 0);
-        FatSearchScope scope = run.scope(0, run.disk.totalSectors(), "FAT16");
+        FatSearchScope scope = run.scope(0, run.disk.totalSectors(), VolumeKind::Fat16);
         EXPECT_TRUE(RecoverFatVolume(scope, volume));
         NameAllFatFolders(run.tree, run.disk, run.activeLayout);
         return run.folders();
@@ -132,7 +132,7 @@ TEST_F(TwoVolumes, OneFromItsBootRecordAndOneInferredEachWithItsOwnFolders) {
     std::fill(bytes.begin() + 2048 * 512, bytes.begin() + 2049 * 512, 0);  // the FAT16 boot sector
     const auto image = test::CraftedImage(bytes);
     FatHarness run(test::ReaderFor(*image));
-    FatSearchScope scope = run.scope(0, bytes.size() / 512, "FAT16");
+    FatSearchScope scope = run.scope(0, bytes.size() / 512, VolumeKind::Fat16);
     RunFatAdvanceScan(scope);
 
     ASSERT_EQ(run.state.volumesFound, 2);
@@ -151,7 +151,7 @@ TEST_F(TwoVolumes, OneFromItsBootRecordAndOneInferredEachWithItsOwnFolders) {
 TEST_F(TwoVolumes, BothFromTheirBootRecordsWhenIntact) {
     const auto image = test::FixtureImage("fat-two-volumes");
     FatHarness run(test::ReaderFor(*image));
-    FatSearchScope scope = run.scope(0, image->sizeInBytes() / 512, "FAT32");
+    FatSearchScope scope = run.scope(0, image->sizeInBytes() / 512, VolumeKind::Fat32);
     RunFatAdvanceScan(scope);
     ASSERT_EQ(run.state.volumesFound, 2);
     EXPECT_EQ(run.catalogue.VolumeTable.cell(0, boot_col::Sector), "2048");

@@ -46,7 +46,7 @@ TEST_P(WipedBootSector, TheStandardSearchFindsTheLayoutTheBootSectorHad) {
     const auto [start, end] = GetParam();
     std::vector<std::uint8_t> bytes = ExtendedDisk();
     FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), start, "FAT16", fromBoot));
+    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), start, VolumeKind::Fat16, fromBoot));
     std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(start * 512), 512, 0);
 
     const auto image = test::CraftedImage(bytes);
@@ -55,7 +55,7 @@ TEST_P(WipedBootSector, TheStandardSearchFindsTheLayoutTheBootSectorHad) {
     RecoveryContext context{observer, prompter};
     context.slots.assign(0, image->path());
     context.currentDisk.totalSectors64 = bytes.size() / 512;
-    context.search = {SearchMode::Standard, 0, 0, "FAT16", "Standard Search", start, end};
+    context.search = {SearchMode::Standard, 0, 0, VolumeKind::Fat16, "Standard Search", start, end};
     EXPECT_FALSE(ValidatePartition(context));
     const SearchOutcome outcome = RunPartitionSearch(context);
 
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(OneFolderVolumes, WipedBootSector,
 TEST(FatCopies, AnAdvanceSearchOffersTheOneFolderVolumeAndRecoversIt) {
     std::vector<std::uint8_t> bytes = ExtendedDisk();
     FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, "FAT16", fromBoot));
+    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, VolumeKind::Fat16, fromBoot));
     std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(kP2Start * 512), 512, 0);
     const auto image = test::CraftedImage(bytes);
     test::RecordingObserver observer;
@@ -82,7 +82,7 @@ TEST(FatCopies, AnAdvanceSearchOffersTheOneFolderVolumeAndRecoversIt) {
     RecoveryContext context{observer, prompter};
     context.slots.assign(0, image->path());
     context.currentDisk.totalSectors64 = bytes.size() / 512;
-    context.search = {SearchMode::Advance, 0, 0, "FAT16", "Advance Search", kP2Start, kP2End};
+    context.search = {SearchMode::Advance, 0, 0, VolumeKind::Fat16, "Advance Search", kP2Start, kP2End};
 
     const SearchOutcome scan = RunPartitionSearch(context);
     ASSERT_EQ(scan.volumesFound, 1);
@@ -104,7 +104,7 @@ TEST(FatCopies, WithoutAFolderTheFatSizeChoosesTheClusterSize) {
     // FAT of 32 sectors holds the 8 095 clusters of one sector exactly.
     std::vector<std::uint8_t> bytes = ExtendedDisk();
     FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, "FAT16", fromBoot));
+    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, VolumeKind::Fat16, fromBoot));
     std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(kP2Start * 512), 512, 0);
     const auto layout =
         InferFat16FromFatCopies(MemoryReader(bytes), kP2Start, kP2End, std::nullopt);
@@ -115,7 +115,7 @@ TEST(FatCopies, WithoutAFolderTheFatSizeChoosesTheClusterSize) {
 TEST(FatCopies, CopiesThatDifferAreNoLayout) {
     std::vector<std::uint8_t> bytes = ExtendedDisk();
     FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, "FAT16", fromBoot));
+    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, VolumeKind::Fat16, fromBoot));
     std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(kP2Start * 512), 512, 0);
     bytes[fromBoot.secondFat * 512 + 40] ^= 0x5A;  // one entry of the second copy differs
     EXPECT_FALSE(
@@ -126,7 +126,7 @@ TEST(FatCopies, AFolderBeforeTheRootEndIsNoEvidenceForAnyClusterSize) {
     // A "." sector that would put the data area before the root directory.
     std::vector<std::uint8_t> bytes = ExtendedDisk();
     FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, "FAT16", fromBoot));
+    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, VolumeKind::Fat16, fromBoot));
     const DirectorySectorClue clue{fromBoot.rootStart, 9};
     EXPECT_FALSE(InferFat16FromFatCopies(MemoryReader(bytes), kP2Start, kP2End, clue).has_value());
 }

@@ -30,7 +30,7 @@ struct FatHarness {
         tree.createStage(kStageResults, 0);
     }
 
-    FatSearchScope scope(std::uint64_t start, std::uint64_t end, const std::string& kind,
+    FatSearchScope scope(std::uint64_t start, std::uint64_t end, VolumeKind kind,
                          bool bootRecordValid = false, std::stop_token stop = {}) {
         return FatSearchScope{disk,     partitionLayout, activeLayout, catalogue, tree,
                               state,    observer,        prompter,     start,     end,

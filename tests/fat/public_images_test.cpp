@@ -12,7 +12,7 @@ using test::FatHarness;
 
 // A Standard search of a volume that starts at sector 0 (no partition
 // table), with every folder opened once.
-std::map<std::string, bool> SearchVolume(const test::ImageCopy& image, const char* kind,
+std::map<std::string, bool> SearchVolume(const test::ImageCopy& image, VolumeKind kind,
                                          FatHarness& run) {
     const bool valid = ReadFatBootLayout(run.disk, 0, kind, run.partitionLayout);
     FatSearchScope scope = run.scope(0, image.sizeInBytes() / 512, kind, valid);
@@ -30,7 +30,7 @@ TEST(PublicFatImages, UndeleteTestShowsBothDeletedFoldersOneInsideTheOther) {
     const auto image = test::PublicZipImage("dftt/6-undel-fat.zip", "6-undel-fat/6-fat-undel.dd");
     if (!image) GTEST_SKIP() << "public images absent";
     FatHarness run(test::ReaderFor(*image));
-    const std::map<std::string, bool> found = SearchVolume(*image, "FAT16", run);
+    const std::map<std::string, bool> found = SearchVolume(*image, VolumeKind::Fat16, run);
     // Without long names the first character of a deleted name is gone.
     ASSERT_TRUE(found.count("_ir1")) << ::testing::PrintToString(found);
     EXPECT_TRUE(found.at("_ir1"));
@@ -42,7 +42,7 @@ TEST(PublicFatImages, LabelEntriesThatOwnDataDoNotUpsetTheWalk) {
     const auto image = test::PublicZipImage("dftt/9-fat-label.zip", "9-fat-label/9-fat-label.dd");
     if (!image) GTEST_SKIP() << "public images absent";
     FatHarness run(test::ReaderFor(*image));
-    const std::map<std::string, bool> found = SearchVolume(*image, "FAT16", run);
+    const std::map<std::string, bool> found = SearchVolume(*image, VolumeKind::Fat16, run);
     // "New Folder" was deleted and its cluster given to dir1.
     EXPECT_EQ(found, (std::map<std::string, bool>{{"dir1", false}}));
 }
@@ -59,7 +59,7 @@ TEST(PublicFatImages, DocumentedTreesOfTheSmallFat32Images) {
         const auto image = Fatcat(name);
         if (!image) GTEST_SKIP() << "public images absent";
         FatHarness run(test::ReaderFor(*image));
-        EXPECT_EQ(SearchVolume(*image, "FAT32", run), folders);
+        EXPECT_EQ(SearchVolume(*image, VolumeKind::Fat32, run), folders);
     }
 }
 
@@ -67,7 +67,7 @@ TEST(PublicFatImages, ADirectoryLoopEnds) {
     const auto image = Fatcat("directory-loop");
     if (!image) GTEST_SKIP() << "public images absent";
     FatHarness run(test::ReaderFor(*image));
-    const std::map<std::string, bool> found = SearchVolume(*image, "FAT32", run);
+    const std::map<std::string, bool> found = SearchVolume(*image, VolumeKind::Fat32, run);
     EXPECT_TRUE(found.count("A/B/C"));
     EXPECT_LE(found.size(), 6u);
 }
@@ -76,7 +76,7 @@ TEST(PublicFatImages, ABootRecordClaimingATerabyteEndsAtTheImageEnd) {
     const auto image = Fatcat("fake-big-disk-1T");
     if (!image) GTEST_SKIP() << "public images absent";
     FatHarness run(test::ReaderFor(*image));
-    const std::map<std::string, bool> found = SearchVolume(*image, "FAT32", run);
+    const std::map<std::string, bool> found = SearchVolume(*image, VolumeKind::Fat32, run);
     EXPECT_TRUE(found.empty()) << "no folder; an empty catch-all folder is not listed";
     EXPECT_NE(run.tree.root(), kNoItem);
 }

@@ -23,7 +23,7 @@ protected:
     static constexpr std::uint64_t kSectors = 200;
 
     CraftedVolume() : disk(kSectors) {
-        layout.kind = "FAT16";
+        layout.kind = VolumeKind::Fat16;
         layout.firstFat = 1;
         layout.sectorsPerFat = 1;
         layout.secondFat = 2;
@@ -56,7 +56,7 @@ protected:
         run = std::make_unique<FatHarness>(
             DiskReader(source ? source : std::shared_ptr<const SectorSource>(disk.source()), nullptr));
         run->partitionLayout = layout;
-        FatSearchScope scope = run->scope(0, end, "FAT16", true);
+        FatSearchScope scope = run->scope(0, end, VolumeKind::Fat16, true);
         RunFatStandardSearch(scope);
         return run->folders();
     }

@@ -17,7 +17,7 @@ std::map<std::string, bool> WithCatchAll(std::map<std::string, bool> folders) {
 
 // A Standard search of the image's only volume, as the search worker runs it
 // after the partition was validated.
-void SearchWholeImage(FatHarness& run, std::uint64_t sectors, const std::string& kind) {
+void SearchWholeImage(FatHarness& run, std::uint64_t sectors, VolumeKind kind) {
     run.state = {};
     const bool valid = ReadFatBootLayout(run.disk, 0, kind, run.partitionLayout);
     FatSearchScope scope = run.scope(0, sectors, kind, valid);
@@ -30,7 +30,7 @@ TEST_P(StandardSearchOnFixtures, FindsEveryFolderLiveAndDeletedWithItsNameAndPat
     const auto [image, kind] = GetParam();
     const auto copy = test::FixtureImage(image);
     FatHarness run(test::ReaderFor(*copy));
-    SearchWholeImage(run, copy->sizeInBytes() / 512, kind);
+    SearchWholeImage(run, copy->sizeInBytes() / 512, VolumeKindFromText(kind));
 
     const std::map<std::string, bool> expected = test::ManifestFolders(image);
     ASSERT_FALSE(expected.empty());
@@ -57,14 +57,14 @@ TEST(StandardSearchOnFixtures, WithTheBootRecordZeroedTheLayoutIsInferredAndTheF
         FatLayout real;
         {
             const auto intact = test::CraftedImage(bytes);
-            ASSERT_TRUE(ReadFatBootLayout(test::ReaderFor(*intact), 0, kind, real));
+            ASSERT_TRUE(ReadFatBootLayout(test::ReaderFor(*intact), 0, VolumeKindFromText(kind), real));
         }
         // The boot sector and, on FAT32, its backup six sectors in.
         std::fill(bytes.begin(), bytes.begin() + 512, 0);
         std::fill(bytes.begin() + 6 * 512, bytes.begin() + 7 * 512, 0);
         const auto damaged = test::CraftedImage(bytes);
         FatHarness run(test::ReaderFor(*damaged));
-        SearchWholeImage(run, bytes.size() / 512, kind);
+        SearchWholeImage(run, bytes.size() / 512, VolumeKindFromText(kind));
 
         EXPECT_EQ(run.partitionLayout.sectorsPerCluster, real.sectorsPerCluster);
         EXPECT_EQ(run.partitionLayout.cluster0Start, real.cluster0Start);
@@ -78,7 +78,7 @@ TEST(StandardSearchOnFixtures, WithTheBootRecordZeroedTheLayoutIsInferredAndTheF
 TEST(StandardSearchOnFixtures, AfterAQuickReformatTheOldFoldersComeBackWithTheirSubtrees) {
     const auto copy = test::FixtureImage("fat32-reformatted");
     FatHarness run(test::ReaderFor(*copy));
-    SearchWholeImage(run, copy->sizeInBytes() / 512, "FAT32");
+    SearchWholeImage(run, copy->sizeInBytes() / 512, VolumeKind::Fat32);
 
     // The old root died with the format: its folders stay under "Root",
     // nameless; everything below them has its name again.
@@ -106,8 +106,8 @@ TEST(StandardSearchOnFixtures, AStopBeforeTheScanStillLeavesAConsistentTree) {
     FatHarness run(test::ReaderFor(*copy));
     std::stop_source stop;
     stop.request_stop();
-    ASSERT_TRUE(ReadFatBootLayout(run.disk, 0, "FAT32", run.partitionLayout));
-    FatSearchScope scope = run.scope(0, copy->sizeInBytes() / 512, "FAT32", true, stop.get_token());
+    ASSERT_TRUE(ReadFatBootLayout(run.disk, 0, VolumeKind::Fat32, run.partitionLayout));
+    FatSearchScope scope = run.scope(0, copy->sizeInBytes() / 512, VolumeKind::Fat32, true, stop.get_token());
     RunFatStandardSearch(scope);
     EXPECT_EQ(run.folders(), (std::map<std::string, bool>{}));
     EXPECT_EQ(run.catalogue.FolderTable.count(), 0);

@@ -34,11 +34,11 @@ TEST(StoppedSearches, AStandardSearchStoppedMidScanKeepsTheFoldersScannedSoFar) 
     disk.putText(3, 32, "LATE       ");
     disk.put16(3, 58, 5000);
     test::FatHarness run(disk.reader());
-    run.partitionLayout = {1, 1, 1, 3, 1, 2, 1, 2, "FAT16"};
+    run.partitionLayout = {1, 1, 1, 3, 1, 2, 1, 2, VolumeKind::Fat16};
     StopAfterFirstRun observer;
     FatSearchScope scope{run.disk, run.partitionLayout, run.activeLayout, run.catalogue,
                          run.tree, run.state,           observer,         run.prompter,
-                         0,        6000,                "FAT16",          true,
+                         0,        6000,                VolumeKind::Fat16, true,
                          observer.source.get_token(), {}};
     RunFatStandardSearch(scope);
     ASSERT_TRUE(observer.source.stop_requested());
@@ -52,7 +52,7 @@ TEST(StoppedSearches, AnAdvanceScanStoppedMidwayStillAnalysesWhatItFound) {
     StopAfterFirstRun observer;
     FatSearchScope scope{run.disk, run.partitionLayout, run.activeLayout, run.catalogue,
                          run.tree, run.state,           observer,         run.prompter,
-                         2048,     image->sizeInBytes() / 512, "FAT16",   false,
+                         2048,     image->sizeInBytes() / 512, VolumeKind::Fat16, false,
                          observer.source.get_token(), {}};
     RunFatAdvanceScan(scope);
     ASSERT_TRUE(observer.source.stop_requested());

@@ -39,7 +39,7 @@ TEST(BootLayouts, Fat16FieldsGiveTheLayout) {
     DiskBuilder disk(200);
     Fat16Boot(disk, 100);
     FatLayout layout;
-    ASSERT_TRUE(ReadFatBootLayout(disk.reader(), 100, "FAT16", layout));
+    ASSERT_TRUE(ReadFatBootLayout(disk.reader(), 100, VolumeKind::Fat16, layout));
     EXPECT_EQ(layout.sectorsPerFat, 20u);
     EXPECT_EQ(layout.sectorsPerCluster, 4u);
     EXPECT_EQ(layout.rootSectors, 32u);
@@ -47,7 +47,7 @@ TEST(BootLayouts, Fat16FieldsGiveTheLayout) {
     EXPECT_EQ(layout.cluster0Start, 144u + 32 - 8);
     EXPECT_EQ(layout.firstFat, 104u);
     EXPECT_EQ(layout.secondFat, 124u);
-    EXPECT_EQ(layout.kind, "FAT16");
+    EXPECT_EQ(layout.kind, VolumeKind::Fat16);
 }
 
 TEST(BootLayouts, AFloppyMediaByteOnTheSecondFatIsRefused) {
@@ -55,7 +55,7 @@ TEST(BootLayouts, AFloppyMediaByteOnTheSecondFatIsRefused) {
     Fat16Boot(disk, 100, 0xF0);
     FatLayout layout;
     layout.sectorsPerCluster = 77;
-    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 100, "FAT16", layout));
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 100, VolumeKind::Fat16, layout));
     EXPECT_EQ(layout.sectorsPerCluster, 77u);
 }
 
@@ -64,7 +64,7 @@ TEST(BootLayouts, Fat32FallsBackToTheBackupBootSector) {
     Fat32Boot(disk, 0 + 6, 100);
     disk.put8(32 + 100, 0, 0xF8);
     FatLayout layout;
-    ASSERT_TRUE(ReadFatBootLayout(disk.reader(), 0, "FAT32", layout));
+    ASSERT_TRUE(ReadFatBootLayout(disk.reader(), 0, VolumeKind::Fat32, layout));
     EXPECT_EQ(layout.sectorsPerFat, 100u);
     EXPECT_EQ(layout.rootStart, 2u);
     EXPECT_EQ(layout.cluster0Start, 32u + 200 - 16);
@@ -75,7 +75,7 @@ TEST(BootLayouts, AClusterSizeThatIsNoPowerOfTwoIsRefused) {
     Fat16Boot(disk, 0);
     disk.put8(0, 0x0D, 3);
     FatLayout layout;
-    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, "FAT16", layout));
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, VolumeKind::Fat16, layout));
 }
 
 TEST(BootLayouts, ASectorsPerFatOfZeroIsRefused) {
@@ -87,14 +87,14 @@ TEST(BootLayouts, ASectorsPerFatOfZeroIsRefused) {
     disk.put8(1, 0, 0xF8);  // the "second FAT" is then the sector after the boot sector
     FatLayout layout;
     layout.cluster0Start = 1234;
-    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, "FAT32", layout));
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, VolumeKind::Fat32, layout));
     EXPECT_EQ(layout.cluster0Start, 1234u);
 
     DiskBuilder disk16(200);
     Fat16Boot(disk16, 0);
     disk16.put16(0, 0x16, 0);
     disk16.put8(4, 0, 0xF8);
-    EXPECT_FALSE(ReadFatBootLayout(disk16.reader(), 0, "FAT16", layout));
+    EXPECT_FALSE(ReadFatBootLayout(disk16.reader(), 0, VolumeKind::Fat16, layout));
     EXPECT_EQ(layout.cluster0Start, 1234u);
 }
 
@@ -104,7 +104,7 @@ TEST(BootLayouts, NoReservedSectorIsRefused) {
     disk.put16(100, 0x0E, 0);
     disk.put8(100 + 20, 0, 0xF8);
     FatLayout layout;
-    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 100, "FAT16", layout));
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 100, VolumeKind::Fat16, layout));
 }
 
 TEST(BootLayouts, ALayoutPastThe32BitSectorNumbersIsRefused) {
@@ -114,7 +114,7 @@ TEST(BootLayouts, ALayoutPastThe32BitSectorNumbersIsRefused) {
     Fat32Boot(disk, 0, 0x80000000u);
     FatLayout layout;
     layout.sectorsPerFat = 99;
-    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, "FAT32", layout));
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, VolumeKind::Fat32, layout));
     EXPECT_EQ(layout.sectorsPerFat, 99u);
 }
 
@@ -126,7 +126,7 @@ TEST(BootLayouts, ClusterZeroBeforeTheDiskStartIsRefused) {
     disk.put8(0, 0x0D, 32);
     disk.put8(32 + 2, 0, 0xF8);
     FatLayout layout;
-    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, "FAT32", layout));
+    EXPECT_FALSE(ReadFatBootLayout(disk.reader(), 0, VolumeKind::Fat32, layout));
 }
 
 TEST(InferredLayouts, TwoDirectoryClustersGiveClusterSizeAndStart) {
@@ -135,7 +135,7 @@ TEST(InferredLayouts, TwoDirectoryClustersGiveClusterSizeAndStart) {
     DirectorySector(disk, 10132, 9);
     FatLayout layout;
     test::RecordingObserver observer;
-    ASSERT_TRUE(InferFatLayout(disk.reader(), 0, 10200, "FAT32", layout, observer));
+    ASSERT_TRUE(InferFatLayout(disk.reader(), 0, 10200, VolumeKind::Fat32, layout, observer));
     EXPECT_EQ(layout.sectorsPerCluster, 8u);
     EXPECT_EQ(layout.cluster0Start, 10060u);
     EXPECT_EQ(layout.reservedSectors, 32u);
@@ -152,7 +152,7 @@ TEST(InferredLayouts, PairsThatGiveNoClusterSizeAreSkippedAndTheAnchorStays) {
     DirectorySector(disk, 10132, 9);   // the fitting one: step 8
     FatLayout layout;
     test::RecordingObserver observer;
-    ASSERT_TRUE(InferFatLayout(disk.reader(), 0, 10300, "FAT16", layout, observer));
+    ASSERT_TRUE(InferFatLayout(disk.reader(), 0, 10300, VolumeKind::Fat16, layout, observer));
     EXPECT_EQ(layout.sectorsPerCluster, 8u);
     EXPECT_EQ(layout.cluster0Start, 10060u);
     EXPECT_EQ(layout.reservedSectors, 1u);  // no 0xF8 0xFF among the first ten
@@ -165,8 +165,8 @@ TEST(InferredLayouts, NoFittingPairFailsAndLeavesTheLayout) {
     FatLayout layout;
     layout.cluster0Start = 1234;
     test::RecordingObserver observer;
-    EXPECT_FALSE(InferFatLayout(disk.reader(), 0, 400, "FAT16", layout, observer));
-    EXPECT_FALSE(InferFatLayout(disk.reader(), 0, 400, "NTFS", layout, observer));
+    EXPECT_FALSE(InferFatLayout(disk.reader(), 0, 400, VolumeKind::Fat16, layout, observer));
+    EXPECT_FALSE(InferFatLayout(disk.reader(), 0, 400, VolumeKind::Ntfs, layout, observer));
     EXPECT_EQ(layout.cluster0Start, 1234u);
 }
 
@@ -178,7 +178,7 @@ TEST(InferredLayouts, AStopRequestEndsTheScan) {
     stop.request_stop();
     FatLayout layout;
     test::RecordingObserver observer;
-    EXPECT_FALSE(InferFatLayout(disk.reader(), 0, 10200, "FAT32", layout, observer, stop.get_token()));
+    EXPECT_FALSE(InferFatLayout(disk.reader(), 0, 10200, VolumeKind::Fat32, layout, observer, stop.get_token()));
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ struct ChainVolume {
 
 ChainVolume DirectoryOfClusters(std::uint32_t clusters) {
     ChainVolume volume;
-    volume.layout.kind = "FAT16";
+    volume.layout.kind = VolumeKind::Fat16;
     volume.layout.sectorsPerCluster = 64;
     volume.layout.sectorsPerFat = 1;
     volume.layout.reservedSectors = 1;
@@ -106,7 +106,7 @@ TEST(DirectorySizeBound, ADirectoryIsReadUpTo65536EntriesAndNoFurther) {
 
 TEST(ClusterChainBound, ACycleIsCutAtTheFirstRepeatedCluster) {
     FatLayout layout;
-    layout.kind = "FAT32";
+    layout.kind = VolumeKind::Fat32;
     layout.sectorsPerCluster = 1;
     layout.sectorsPerFat = 4;
     layout.firstFat = 1;

@@ -47,7 +47,7 @@ struct SearchRun {
         const std::uint64_t sectors = source->sizeInBytes() / 512;
         context.slots.assign(0, std::move(source));
         context.currentDisk.totalSectors64 = sectors;
-        context.search = {mode, 0, 0, kind,
+        context.search = {mode, 0, 0, VolumeKindFromText(kind),
                           mode == SearchMode::Standard ? "Standard Search" : "Advance Search",
                           0, sectors};
         if (mode == SearchMode::Standard) {
@@ -74,7 +74,7 @@ struct SearchRun {
 // The first sector of a folder: on FAT the first sector of its first cluster
 // (where its "." entry lies), on NTFS the two sectors of its file record.
 std::vector<std::uint64_t> FolderSectors(const RecoveryContext& clean, std::uint32_t number) {
-    if (clean.activeLayout.kind == "NTFS") {
+    if (clean.activeLayout.kind == VolumeKind::Ntfs) {
         std::vector<std::uint64_t> sectors;
         std::uint64_t record = number;
         for (const MftRun& run : clean.mftRuns) {

@@ -42,15 +42,15 @@ TEST_P(LogOfARealSearch, LoadedLogListsLikeTheSearch) {
 
     Session searched;
     RecoveryContext& context = searched.context;
-    context.search.partitionKind = kind;
+    context.search.partitionKind = VolumeKindFromText(kind);
     context.search.searchModeText = "Standard Search";
     context.search.searchEnd = copy->sizeInBytes() / 512;
-    context.bootRecordValid = ReadFatBootLayout(disk, 0, kind, context.partitionLayout);
+    context.bootRecordValid = ReadFatBootLayout(disk, 0, context.search.partitionKind, context.partitionLayout);
     context.folders.createStage(kStageResults, 0);
     FatSearchState state;
     FatSearchScope scope{disk, context.partitionLayout, context.activeLayout, context.catalogue,
                          context.folders, state, context.observer, context.prompter, 0,
-                         context.search.searchEnd, kind, context.bootRecordValid, {}};
+                         context.search.searchEnd, context.search.partitionKind, context.bootRecordValid, {}};
     RunFatStandardSearch(scope);
     NameAllFatFolders(context.folders, disk, context.activeLayout);
     ASSERT_GT(context.folders.nodes().size(), 2u);

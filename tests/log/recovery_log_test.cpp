@@ -47,11 +47,11 @@ protected:
     static void FillFatResult(RecoveryContext& context) {
         context.search.mode = SearchMode::Advance;
         context.search.partitionIndex = 1;
-        context.search.partitionKind = "FAT32";
+        context.search.partitionKind = VolumeKind::Fat32;
         context.search.searchModeText = "Advance Search";
         context.search.searchStart = 63;
         context.search.searchEnd = 2000000;
-        context.partitionLayout = {1000, 8, 0, 2, 32, 2032, 32, 1032, "FAT32"};
+        context.partitionLayout = {1000, 8, 0, 2, 32, 2032, 32, 1032, VolumeKind::Fat32};
         context.activeLayout = context.partitionLayout;
         FolderTree& tree = context.folders;
         const ItemId root = tree.createStage(kStageResults, 2);
@@ -63,9 +63,9 @@ protected:
     }
 
     static void FillNtfsResult(RecoveryContext& context) {
-        context.search.partitionKind = "NTFS";
+        context.search.partitionKind = VolumeKind::Ntfs;
         context.search.searchModeText = "Standard Search ";
-        context.partitionLayout = {0, 8, 0, 0, 0, 63, 0, 0, "NTFS"};
+        context.partitionLayout = {0, 8, 0, 0, 0, 63, 0, 0, VolumeKind::Ntfs};
         context.activeLayout = context.partitionLayout;
         context.partitionNtfs = {6291519, 63, 2, 8};
         context.activeNtfs = context.partitionNtfs;
@@ -190,7 +190,7 @@ TEST_F(RecoveryLogFiles, LogOfAnotherDiskModelIsRefused) {
     Session loaded;
     loaded.context.currentDisk.modelText = "Apple iPod ";  // differs by a blank
     loaded.context.search.mode = SearchMode::Advance;
-    loaded.context.search.partitionKind = "FAT16";
+    loaded.context.search.partitionKind = VolumeKind::Fat16;
     EXPECT_EQ(LoadRecoveryLog(path, loaded.context, loaded.prompter), LogLoadOutcome::ModelMismatch);
     ASSERT_EQ(loaded.prompter.messages.size(), 1u);
     EXPECT_EQ(loaded.prompter.messages[0].text, kLogRejected);
@@ -198,7 +198,7 @@ TEST_F(RecoveryLogFiles, LogOfAnotherDiskModelIsRefused) {
     EXPECT_EQ(loaded.prompter.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(loaded.observer.guides.back(), kLogPartitionPageGuide);
     EXPECT_EQ(loaded.context.search.mode, SearchMode::Advance);
-    EXPECT_EQ(loaded.context.search.partitionKind, "FAT16");
+    EXPECT_EQ(loaded.context.search.partitionKind, VolumeKind::Fat16);
     EXPECT_TRUE(loaded.context.folders.nodes().empty());
 }
 
@@ -213,12 +213,12 @@ TEST_F(RecoveryLogFiles, DamagedLogIsRefusedAndNothingOfItStays) {
 
     Session loaded;
     FillFatResult(loaded.context);  // an earlier result is replaced even by a refused load
-    loaded.context.search.partitionKind = "FAT16";
+    loaded.context.search.partitionKind = VolumeKind::Fat16;
     EXPECT_EQ(LoadRecoveryLog(path, loaded.context, loaded.prompter), LogLoadOutcome::Rejected);
     ASSERT_EQ(loaded.prompter.messages.size(), 1u);
     EXPECT_EQ(loaded.prompter.messages[0].text, kLogRejected);
     EXPECT_EQ(loaded.context.search.mode, SearchMode::Standard);
-    EXPECT_EQ(loaded.context.search.partitionKind, "FAT16");
+    EXPECT_EQ(loaded.context.search.partitionKind, VolumeKind::Fat16);
     EXPECT_TRUE(loaded.context.folders.nodes().empty());
     EXPECT_EQ(loaded.context.catalogue.EntryTable.count(), 0);
 }
@@ -252,7 +252,7 @@ TEST_F(RecoveryLogFiles, ReadOnlyLogLoadsUnchanged) {
 TEST_F(RecoveryLogFiles, FloppyResultIsNotSaved) {
     Session saved;
     FillFatResult(saved.context);
-    saved.context.activeLayout.kind = "FAT12";
+    saved.context.activeLayout.kind = VolumeKind::Fat12;
     const fs::path path = dir / "floppy.mpd";
     EXPECT_FALSE(SaveRecoveryLog(path, saved.context, saved.prompter));
     ASSERT_EQ(saved.prompter.messages.size(), 1u);

@@ -24,7 +24,7 @@ TEST(NtfsValidation, ThePartitionOfTheFixtureDisk) {
     // The log keeps the geometry in the layout fields, under the kind "NTFS".
     FatLayout stored;
     StoreNtfsGeometry(session.layout, stored);
-    EXPECT_EQ(stored.kind, "NTFS");
+    EXPECT_EQ(stored.kind, VolumeKind::Ntfs);
     EXPECT_GT(session.values.mftStart, 2048u);
     EXPECT_GT(session.values.mftMirrorStart, 2048u);
     EXPECT_EQ(session.values.recordSectors, 2u);

@@ -25,7 +25,8 @@ inline std::ostream& operator<<(std::ostream& out, const Listed& p) {
 inline std::vector<Listed> Entries(const DiskPartitionList& list) {
     std::vector<Listed> out;
     for (std::size_t i = 0; i < list.count(); ++i)
-        out.push_back({list.kind(i), list.record(i).firstSector, list.record(i).endSector});
+        out.push_back({std::string(VolumeKindText(list.kind(i))), list.record(i).firstSector,
+                       list.record(i).endSector});
     return out;
 }
 

@@ -62,13 +62,13 @@ TEST(LostPartitionSearch, AddsNewPartitionsButNotOnesAlreadyListed) {
     disk.put32(4096, 40, 3000);
     disk.sign(4096);
     DiskPartitionList list;
-    list.add("FAT32", 63, 10063);    // the same: not added again
-    list.add("FAT32", 16128, 16129);  // same start, another count: the found one is added
+    list.add(VolumeKind::Fat32, 63, 10063);    // the same: not added again
+    list.add(VolumeKind::Fat32, 16128, 16129);  // same start, another count: the found one is added
     test::RecordingObserver observer;
     const auto result = SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer);
     EXPECT_EQ(result.added, 2u);
     ASSERT_EQ(list.count(), 4u);
-    EXPECT_EQ(list.kind(2), "NTFS");
+    EXPECT_EQ(list.kind(2), VolumeKind::Ntfs);
     EXPECT_EQ(list.record(2).firstSector, 4096u);
     EXPECT_EQ(list.record(2).endSector, 7096u);
     EXPECT_EQ(list.record(3).endSector, 16128u + 20000u);
@@ -117,7 +117,7 @@ TEST(LostPartitionSearch, FindsTodaysPartitionsAfterTheTableIsZeroed) {
     const auto expected = test::ManifestPartitions("mbr-primary");
     ASSERT_EQ(list.count(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(list.kind(i), expected[i].fileSystem);
+        EXPECT_EQ(VolumeKindText(list.kind(i)), expected[i].fileSystem);
         EXPECT_EQ(list.record(i).firstSector, expected[i].start);
         // The end comes from the volume's own sector count, which the formatting
         // tools keep at or a little below the partition's size.
@@ -135,13 +135,13 @@ TEST(LostPartitionSearch, KeepsFindingThePartitionsOfAGptDisk) {
     test::RecordingObserver observer;
     SearchLostPartitions(reader, DiskOf(bytes.size() / 512), list, observer);
     ASSERT_EQ(list.count(), 2u);
-    EXPECT_EQ(list.kind(0), "FAT32");
+    EXPECT_EQ(list.kind(0), VolumeKind::Fat32);
     EXPECT_EQ(list.record(0).firstSector, 2048u);
     // The ends come from the volumes' own counts, at or a little below the
     // partitions' sizes.
     EXPECT_LE(list.record(0).endSector, 2048u + 69632u);
     EXPECT_GE(list.record(0).endSector + 64, 2048u + 69632u);
-    EXPECT_EQ(list.kind(1), "NTFS");
+    EXPECT_EQ(list.kind(1), VolumeKind::Ntfs);
     EXPECT_EQ(list.record(1).firstSector, 71680u);
     EXPECT_LE(list.record(1).endSector, 71680u + 8192u);
     EXPECT_GE(list.record(1).endSector + 64, 71680u + 8192u);
@@ -156,10 +156,10 @@ TEST(LostPartitionSearch, ExfatBootSectorIsFoundAsExfatNeverAsNtfs) {
     test::RecordingObserver observer;
     SearchLostPartitions(reader, DiskOf(bytes.size() / 512), list, observer);
     ASSERT_GE(list.count(), 1u);
-    EXPECT_EQ(list.kind(0), "exFAT");
+    EXPECT_EQ(list.kind(0), VolumeKind::Exfat);
     EXPECT_EQ(list.record(0).firstSector, 2048u);
     EXPECT_EQ(list.record(0).endSector, 2048u + 8192u);
-    for (std::size_t i = 0; i < list.count(); ++i) EXPECT_NE(list.kind(i), "NTFS");
+    for (std::size_t i = 0; i < list.count(); ++i) EXPECT_NE(list.kind(i), VolumeKind::Ntfs);
 }
 
 TEST(LostPartitionSearch, ExfatFieldsThatLookLikeFatTextsDoNotMakeItFat) {
@@ -172,7 +172,7 @@ TEST(LostPartitionSearch, ExfatFieldsThatLookLikeFatTextsDoNotMakeItFat) {
     const ByteView sector(disk.sector(0), 512);
     auto found = RecogniseBootSector(sector);
     ASSERT_TRUE(found);
-    EXPECT_EQ(found->kind, "exFAT");
+    EXPECT_EQ(found->kind, VolumeKind::Exfat);
     EXPECT_EQ(found->sectorCount, 8000u);
     disk.put8(0, 108, 13);  // no such sector size
     EXPECT_FALSE(RecogniseBootSector(sector));

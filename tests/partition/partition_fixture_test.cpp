@@ -33,7 +33,7 @@ std::vector<Span> Listed(const std::string& path, std::vector<std::string>* kind
     for (std::size_t i = 0; i < list.count(); ++i) {
         spans.push_back({list.record(i).firstSector,
                          list.record(i).endSector - list.record(i).firstSector});
-        if (kinds != nullptr) kinds->push_back(list.kind(i));
+        if (kinds != nullptr) kinds->push_back(std::string(VolumeKindText(list.kind(i))));
     }
     return spans;
 }
@@ -149,9 +149,9 @@ TEST(PartitionFixture, GptDiskWithItsPrimaryHeaderZeroedIsReadFromTheBackup) {
     const PartitionTableResult result = ListPartitions(reader, reader.totalSectors(), list, nullptr);
     EXPECT_TRUE(result.gptFromBackup);
     ASSERT_EQ(list.count(), 2u);
-    EXPECT_EQ(list.kind(0), "FAT32");
+    EXPECT_EQ(list.kind(0), VolumeKind::Fat32);
     EXPECT_EQ(list.record(0).firstSector, 2048u);
-    EXPECT_EQ(list.kind(1), "NTFS");
+    EXPECT_EQ(list.kind(1), VolumeKind::Ntfs);
     EXPECT_EQ(list.record(1).firstSector, 71680u);
     EXPECT_EQ(list.record(1).endSector, 79872u);
 }

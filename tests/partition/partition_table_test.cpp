@@ -27,7 +27,7 @@ TEST(PartitionTable, NtfsEntryAtSector63) {
     DiskPartitionList list;
     EXPECT_TRUE(List(disk, list).partitionsListed);
     EXPECT_EQ(Entries(list), (std::vector<Listed>{{"NTFS", 63, 40063}}));
-    EXPECT_EQ(PartitionItemText(2, "NTFS"), "Partition - 2 ( NTFS )");
+    EXPECT_EQ(PartitionItemText(2, VolumeKind::Ntfs), "Partition - 2 ( NTFS )");
 }
 
 TEST(PartitionTable, BootSectorSignatureWinsOverTheTypeByte) {
@@ -148,7 +148,7 @@ TEST(PartitionDetails, StandardRowsDescribeThePartition) {
     CurrentDisk disk;
     disk.totalSectors64 = 1000000;
     const PartitionDetails details =
-        ShowPartitionDetails("FAT32", 1, 2, SearchMode::Standard, 2048, 206848, disk);
+        ShowPartitionDetails(VolumeKind::Fat32, 1, 2, SearchMode::Standard, 2048, 206848, disk);
     ASSERT_EQ(details.rows.size(), 7u);
     EXPECT_EQ(details.rows[0].name, "1.   Disk Number                    :  ");
     EXPECT_EQ(details.rows[0].value, "2");
@@ -164,7 +164,7 @@ TEST(PartitionDetails, UnknownPartitionCoversTheDiskInAdvanceMode) {
     CurrentDisk disk;
     disk.totalSectors64 = 204800;
     const PartitionDetails details =
-        ShowPartitionDetails(kUnknownPartition, 0, 0, SearchMode::Advance, 0, 0, disk);
+        ShowPartitionDetails(VolumeKind::Unknown, 0, 0, SearchMode::Advance, 0, 0, disk);
     ASSERT_EQ(details.rows.size(), 3u);
     EXPECT_EQ(details.rows[1].value, "Advance");
     EXPECT_EQ(details.rows[2].value, "100 MB");
@@ -217,15 +217,15 @@ TEST(PartitionDetails, PartitionPastTheDiskEndGetsOneWarningRow) {
     CurrentDisk disk;
     disk.totalSectors64 = 50000;
     PartitionDetails details =
-        ShowPartitionDetails("FAT32", 0, 0, SearchMode::Standard, 10240, 79872, disk);
+        ShowPartitionDetails(VolumeKind::Fat32, 0, 0, SearchMode::Standard, 10240, 79872, disk);
     ASSERT_EQ(details.rows.size(), 8u);
     EXPECT_EQ(details.rows[7].value,
               "The partition extends past the end of the disk (39760 of 69632 sectors readable)");
-    details = ShowPartitionDetails("FAT32", 0, 0, SearchMode::Advance, 10240, 79872, disk);
+    details = ShowPartitionDetails(VolumeKind::Fat32, 0, 0, SearchMode::Advance, 10240, 79872, disk);
     ASSERT_EQ(details.rows.size(), 4u);
     EXPECT_NE(details.rows[3].value.find("39760 of 69632"), std::string::npos);
     // Ending exactly at the disk's end is fine; so is a disk of unknown size.
-    EXPECT_EQ(ShowPartitionDetails("FAT32", 0, 0, SearchMode::Standard, 10240, 50000, disk)
+    EXPECT_EQ(ShowPartitionDetails(VolumeKind::Fat32, 0, 0, SearchMode::Standard, 10240, 50000, disk)
                   .rows.size(),
               7u);
     EXPECT_FALSE(PastDiskEndWarning(10240, 79872, 0));
@@ -234,11 +234,11 @@ TEST(PartitionDetails, PartitionPastTheDiskEndGetsOneWarningRow) {
 }
 
 TEST(PartitionDetails, OnlyExfatIsRefusedAsNotSupportedYet) {
-    ASSERT_TRUE(UnsupportedKindMessage("exFAT"));
-    EXPECT_NE(UnsupportedKindMessage("exFAT")->find("exFAT is not supported yet"),
+    ASSERT_TRUE(UnsupportedKindMessage(VolumeKind::Exfat));
+    EXPECT_NE(UnsupportedKindMessage(VolumeKind::Exfat)->find("exFAT is not supported yet"),
               std::string::npos);
-    for (const char* kind : {"FAT16", "FAT32", "NTFS", kUnknownPartition})
-        EXPECT_FALSE(UnsupportedKindMessage(kind)) << kind;
+    for (VolumeKind kind : {VolumeKind::Fat16, VolumeKind::Fat32, VolumeKind::Ntfs, VolumeKind::Unknown})
+        EXPECT_FALSE(UnsupportedKindMessage(kind)) << VolumeKindText(kind);
 }
 
 }  // namespace

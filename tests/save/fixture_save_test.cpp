@@ -68,8 +68,8 @@ TEST_P(FatSaveOnFixtures, LiveAndIntactDeletedFilesComeBackBitExactReusedOnesAre
     const auto copy = test::FixtureImage(image);
     test::FatHarness run(test::ReaderFor(*copy));
     const std::uint64_t sectors = copy->sizeInBytes() / 512;
-    const bool valid = ReadFatBootLayout(run.disk, 0, kind, run.partitionLayout);
-    FatSearchScope scope = run.scope(0, sectors, kind, valid);
+    const bool valid = ReadFatBootLayout(run.disk, 0, VolumeKindFromText(kind), run.partitionLayout);
+    FatSearchScope scope = run.scope(0, sectors, VolumeKindFromText(kind), valid);
     RunFatStandardSearch(scope);
 
     FatFolderContents contents(run.tree, run.disk, run.activeLayout);

@@ -53,8 +53,8 @@ TEST(PublicSave, FatUndeleteGivesTheThreeUnfragmentedFilesAndFlagsTheOthers) {
     if (!image) GTEST_SKIP() << "public images absent";
     test::FatHarness run(test::ReaderFor(*image));
     const std::uint64_t sectors = image->sizeInBytes() / 512;
-    const bool valid = ReadFatBootLayout(run.disk, 0, "FAT16", run.partitionLayout);
-    FatSearchScope scope = run.scope(0, sectors, "FAT16", valid);
+    const bool valid = ReadFatBootLayout(run.disk, 0, VolumeKind::Fat16, run.partitionLayout);
+    FatSearchScope scope = run.scope(0, sectors, VolumeKind::Fat16, valid);
     RunFatStandardSearch(scope);
     FatFolderContents contents(run.tree, run.disk, run.activeLayout);
     test::TempFolder out;

@@ -35,7 +35,7 @@ SourceVolume TinyVolume() {
                   static_cast<std::uint8_t>(sector));
     SourceVolume volume;
     volume.disk = DiskReader(std::make_shared<MemorySource>(std::move(bytes)), nullptr);
-    volume.layout.kind = "FAT16";
+    volume.layout.kind = VolumeKind::Fat16;
     volume.layout.sectorsPerCluster = 1;
     volume.layout.sectorsPerFat = 1;
     volume.layout.firstFat = 1;

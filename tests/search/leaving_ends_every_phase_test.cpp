@@ -27,7 +27,7 @@ protected:
         context.slots.assign(0, image->path());
         context.search.selectedDisk = 0;
         context.search.mode = mode;
-        context.search.partitionKind = kind;
+        context.search.partitionKind = VolumeKindFromText(kind);
         context.search.searchStart = 0;
         context.search.searchEnd = image->sizeInBytes() / 512;
         context.currentDisk.totalSectors64 = context.search.searchEnd;

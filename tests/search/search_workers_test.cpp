@@ -18,7 +18,7 @@ protected:
         image = test::FixtureImage(name);
         context.slots.assign(0, image->path());
         context.search.selectedDisk = 0;
-        context.search.partitionKind = kind;
+        context.search.partitionKind = VolumeKindFromText(kind);
         context.search.searchStart = 0;
         context.search.searchEnd = image->sizeInBytes() / 512;
         context.currentDisk.totalSectors64 = context.search.searchEnd;
@@ -70,7 +70,7 @@ TEST_F(Workers, AStoppedSearchKeepsAConsistentTreeOfWhatItFound) {
 TEST_F(Workers, NothingFoundShowsTheStandardNotice) {
     image = test::CraftedImage(std::vector<std::uint8_t>(4096 * 512));
     context.slots.assign(0, image->path());
-    context.search = {SearchMode::Standard, 0, 0, "NTFS", "Standard Search", 0, 4096};
+    context.search = {SearchMode::Standard, 0, 0, VolumeKind::Ntfs, "Standard Search", 0, 4096};
     EXPECT_FALSE(ValidatePartition(context));
     const SearchOutcome outcome = RunPartitionSearch(context);
     EXPECT_FALSE(outcome.foundAnything);
@@ -96,7 +96,7 @@ TEST_F(Workers, AdvanceSearchListsFileSystemsThenRecoversTheChosenOne) {
 TEST_F(Workers, AdvanceSearchWithNoFileSystemShowsTheAdvanceNotice) {
     image = test::CraftedImage(std::vector<std::uint8_t>(4096 * 512));
     context.slots.assign(0, image->path());
-    context.search = {SearchMode::Advance, 0, 0, "FAT32", "Advance Search", 0, 4096};
+    context.search = {SearchMode::Advance, 0, 0, VolumeKind::Fat32, "Advance Search", 0, 4096};
     EXPECT_EQ(RunPartitionSearch(context).volumesFound, 0);
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].text,
@@ -118,7 +118,7 @@ TEST_F(Workers, LostPartitionSearchRunsOnItsOwnWorker) {
         [&](const LostPartitionSearchResult& found) { result = found; }));
     workers.wait();
     EXPECT_EQ(result.added, 1u);
-    EXPECT_EQ(context.selectedPartitions().kind(0), "NTFS");
+    EXPECT_EQ(context.selectedPartitions().kind(0), VolumeKind::Ntfs);
     EXPECT_EQ(context.selectedPartitions().record(0).firstSector, 2048u);
 }
 

@@ -48,7 +48,7 @@ class TwoSearches : public ::testing::Test {
         context.currentDisk.modelText = "Crafted Card";
     }
 
-    SearchOutcome Standard(const char* kind, std::uint64_t start, std::uint64_t end) {
+    SearchOutcome Standard(VolumeKind kind, std::uint64_t start, std::uint64_t end) {
         context.search = {SearchMode::Standard, 0, 0, kind, "Standard Search", start, end};
         ValidatePartition(context);
         return RunPartitionSearch(context);
@@ -65,11 +65,11 @@ TEST_F(TwoSearches, AWipedFatBootAreaDoesNotShowTheFoldersOfThePartitionBefore) 
     std::fill_n(bytes.begin() + kP2Start * 512, kFat16BootArea * 512, 0);
     Open(bytes);
 
-    ASSERT_TRUE(Standard("FAT16", kP1Start, kP1End).foundAnything);
+    ASSERT_TRUE(Standard(VolumeKind::Fat16, kP1Start, kP1End).foundAnything);
     ASSERT_TRUE(Has(FolderNames(context), "Primary"));
     prompter.messages.clear();
 
-    const SearchOutcome second = Standard("FAT16", kP2Start, kP2End);
+    const SearchOutcome second = Standard(VolumeKind::Fat16, kP2Start, kP2End);
     EXPECT_FALSE(context.bootRecordValid);
     EXPECT_FALSE(second.foundAnything);
     EXPECT_FALSE(Has(FolderNames(context), "Primary"));
@@ -82,13 +82,13 @@ TEST_F(TwoSearches, AWipedFatBootAreaDoesNotShowTheFoldersOfThePartitionBefore) 
 
 TEST_F(TwoSearches, AnInvalidNtfsPartitionDoesNotListTheVolumeSearchedBefore) {
     Open(ExtendedDisk());
-    const SearchOutcome first = Standard("NTFS", kP4Start, kP4End);
+    const SearchOutcome first = Standard(VolumeKind::Ntfs, kP4Start, kP4End);
     ASSERT_GT(first.fileRecords, 0);
     ASSERT_TRUE(Has(FolderNames(context), "Logical Three"));
     prompter.messages.clear();
 
     // p1 holds FAT16, not NTFS: no NTFS boot sector, no MFT.
-    context.search = {SearchMode::Standard, 0, 0, "NTFS", "Standard Search", kP1Start, kP1End};
+    context.search = {SearchMode::Standard, 0, 0, VolumeKind::Ntfs, "Standard Search", kP1Start, kP1End};
     EXPECT_FALSE(ValidatePartition(context));
     EXPECT_EQ(context.partitionNtfs, NtfsValues{});
     const SearchOutcome second = RunPartitionSearch(context);
@@ -105,7 +105,7 @@ TEST_F(TwoSearches, AFailedValidationAfterALoadedLogDoesNotUseTheLoggedVolume) {
     std::vector<std::uint8_t> bytes = ExtendedDisk();
     std::fill_n(bytes.begin() + kP2Start * 512, kFat16BootArea * 512, 0);
     Open(bytes);
-    ASSERT_TRUE(Standard("FAT16", kP1Start, kP1End).foundAnything);
+    ASSERT_TRUE(Standard(VolumeKind::Fat16, kP1Start, kP1End).foundAnything);
     const std::filesystem::path dir = test::MakeTempDir("stale-log");
     const std::string log = (dir / "p1.MPD").string();
     ASSERT_TRUE(SaveRecoveryLog(log, context, prompter));
@@ -119,7 +119,7 @@ TEST_F(TwoSearches, AFailedValidationAfterALoadedLogDoesNotUseTheLoggedVolume) {
     ASSERT_EQ(LoadRecoveryLog(log, loaded, otherPrompter), LogLoadOutcome::Loaded);
     ASSERT_NE(loaded.partitionLayout.sectorsPerCluster, 0u);
 
-    loaded.search = {SearchMode::Standard, 0, 0, "FAT16", "Standard Search", kP2Start, kP2End};
+    loaded.search = {SearchMode::Standard, 0, 0, VolumeKind::Fat16, "Standard Search", kP2Start, kP2End};
     EXPECT_FALSE(ValidatePartition(loaded));
     const SearchOutcome outcome = RunPartitionSearch(loaded);
     EXPECT_FALSE(outcome.foundAnything);

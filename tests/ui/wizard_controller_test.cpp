@@ -68,7 +68,7 @@ TEST_F(Wizard, StandardFatSearchEndsOnTheResultsWithTheSaveButtons) {
     ToPartitionPage("mbr-primary", SearchMode::Standard);
     EXPECT_EQ(wizard().guide(), ui::kGuidePartitionPage);
     ASSERT_EQ(wizard().partitionItems().size(), 3u);
-    EXPECT_EQ(wizard().partitionItems()[1], PartitionItemText(2, "FAT32"));
+    EXPECT_EQ(wizard().partitionItems()[1], PartitionItemText(2, VolumeKind::Fat32));
     EXPECT_FALSE(wizard().controls().typeFieldsEnabled);  // Standard: the fields are the partition's
     wizard().selectPartition(1);
     EXPECT_EQ(wizard().startField(), "10240");

@@ -1,3 +1,6 @@
+// The Advance search's second stage, the analysis of what the scan found
+// (AssignMftNumbers): numbers the found folders, assigns them to file
+// systems and fills VolumeTable.
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -11,6 +14,7 @@
 #include "catalogue/row_views.h"
 #include "base/limits.h"
 #include "base/text_codec.h"
+#include "base/volume_kind.h"
 #include "ntfs/advance_search.h"
 #include "ntfs/boot_record.h"
 #include "ntfs/file_record.h"
@@ -350,7 +354,7 @@ private:
     }
 
     void addVolume(std::uint64_t first, std::uint64_t end, std::uint32_t spc) {
-        NtfsVolumeRow{first, end, spc, "NTFS"}.append(catalogue_.VolumeTable);
+        NtfsVolumeRow{first, end, spc, std::string(VolumeKindText(VolumeKind::Ntfs))}.append(catalogue_.VolumeTable);
     }
 
     void analyze() {
