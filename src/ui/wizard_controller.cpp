@@ -160,7 +160,7 @@ void WizardController::fillPartitionDetails(int index) {
                                        mode, record.firstSector, record.endSector,
                                        context_.currentDisk);
     } else {
-        details = ShowPartitionDetails(kUnknownPartition, 0, disk, mode, 0,
+        details = ShowPartitionDetails(VolumeKind::Unknown, 0, disk, mode, 0,
                                        context_.currentDisk.totalSectors64, context_.currentDisk);
     }
     context_.details = details.rows;
