@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
 scripts/check-layers.sh
+scripts/check-format.sh
 scripts/build.sh sanitize
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

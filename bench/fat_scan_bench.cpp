@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
         std::vector<std::uint8_t> buffer(512 * 512);
         const auto start = std::chrono::steady_clock::now();
         for (std::uint64_t s = 0; s < sectors; s += 512)
-            disk.ReadSectors(s, static_cast<std::uint32_t>(std::min<std::uint64_t>(512, sectors - s)),
+            disk.ReadSectors(s,
+                             static_cast<std::uint32_t>(std::min<std::uint64_t>(512, sectors - s)),
                              buffer.data());
         Report("reader-only", Seconds(start), bytes, 0);
     }
@@ -80,10 +81,18 @@ int main(int argc, char** argv) {
         Run run;
         run.tree.createStage(datrevo::kStageResults, 0);
         const bool valid = datrevo::ReadFatBootLayout(disk, 0, kind, run.partitionLayout);
-        datrevo::FatSearchScope scope{disk,         run.partitionLayout, run.activeLayout,
-                                      run.catalogue, run.tree,           run.state,
-                                      silent,        run.prompter,       0,
-                                      sectors,       kind,               valid,
+        datrevo::FatSearchScope scope{disk,
+                                      run.partitionLayout,
+                                      run.activeLayout,
+                                      run.catalogue,
+                                      run.tree,
+                                      run.state,
+                                      silent,
+                                      run.prompter,
+                                      0,
+                                      sectors,
+                                      kind,
+                                      valid,
                                       {}};
         const auto start = std::chrono::steady_clock::now();
         datrevo::ScanDirectoryClusters(scope);
@@ -96,10 +105,18 @@ int main(int argc, char** argv) {
     {
         Run run;
         run.tree.createStage(datrevo::kStageResults, 0);
-        datrevo::FatSearchScope scope{disk,         run.partitionLayout, run.activeLayout,
-                                      run.catalogue, run.tree,           run.state,
-                                      silent,        run.prompter,       0,
-                                      sectors,       kind,               false,
+        datrevo::FatSearchScope scope{disk,
+                                      run.partitionLayout,
+                                      run.activeLayout,
+                                      run.catalogue,
+                                      run.tree,
+                                      run.state,
+                                      silent,
+                                      run.prompter,
+                                      0,
+                                      sectors,
+                                      kind,
+                                      false,
                                       {}};
         const auto start = std::chrono::steady_clock::now();
         datrevo::RunFatAdvanceScan(scope);

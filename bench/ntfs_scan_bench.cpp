@@ -57,8 +57,16 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "not a valid NTFS volume\n");
             return 1;
         }
-        datrevo::NtfsSearchScope scope{reader, run.layout, run.values, run.runs, run.catalogue,
-                                       run.tree, datrevo::SilentObserver(), {}, 0, sectors};
+        datrevo::NtfsSearchScope scope{reader,
+                                       run.layout,
+                                       run.values,
+                                       run.runs,
+                                       run.catalogue,
+                                       run.tree,
+                                       datrevo::SilentObserver(),
+                                       {},
+                                       0,
+                                       sectors};
         const auto start = Clock::now();
         const datrevo::NtfsStandardResult result = datrevo::RunNtfsStandardSearch(scope);
         const double seconds = Seconds(start);
@@ -68,8 +76,16 @@ int main(int argc, char** argv) {
     }
     {
         Run run;
-        datrevo::NtfsSearchScope scope{reader, run.layout, run.values, run.runs, run.catalogue,
-                                       run.tree, datrevo::SilentObserver(), {}, 0, sectors};
+        datrevo::NtfsSearchScope scope{reader,
+                                       run.layout,
+                                       run.values,
+                                       run.runs,
+                                       run.catalogue,
+                                       run.tree,
+                                       datrevo::SilentObserver(),
+                                       {},
+                                       0,
+                                       sectors};
         auto start = Clock::now();
         const datrevo::NtfsScanResult scan = datrevo::ScanForNtfsStructures(scope);
         const double scanSeconds = Seconds(start);

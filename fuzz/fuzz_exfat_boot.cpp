@@ -8,8 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace datrevo;
-    if (size > 128 * 1024)
-        return 0;
+    if (size > 128 * 1024) return 0;
     const std::span<const std::uint8_t> bytes(data, size);
     DecodeExfatBootSector(bytes);
     DecodeExfatBootRegion(bytes);

@@ -10,8 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace datrevo;
-    if (size > 64 * 1024)
-        return 0;
+    if (size > 64 * 1024) return 0;
     const std::span<const std::uint8_t> bytes(data, size);
     for (std::size_t at = 0; at < size; at += exfat_entry::kSize) {
         const std::span<const std::uint8_t> rest = bytes.subspan(at);

@@ -13,12 +13,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace datrevo;
-    if (size > 1024 * 1024 + 1)
-        return 0;
+    if (size > 1024 * 1024 + 1) return 0;
     const DiskReader disk = fuzz::MemoryDisk(data, size, 24);
     const ExfatBootRead boot = ReadExfatBootRegion(disk, 0);
-    if (boot.decode.outcome != ExfatDecode::Decoded)
-        return 0;
+    if (boot.decode.outcome != ExfatDecode::Decoded) return 0;
     ExfatVolume volume(disk, 0, boot.decode.boot);
     ExfatListing listing = WalkExfatVolume(volume);
     FindExfatLostFolders(volume, listing);

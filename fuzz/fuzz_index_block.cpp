@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace datrevo;
     if (size > 128 * 1024) return 0;
     const DiskReader disk = fuzz::MemoryDisk(data, size);
-    const std::vector<std::uint8_t> whole = disk.readRun(0, static_cast<std::uint32_t>(
-                                                                disk.totalSectors()));
+    const std::vector<std::uint8_t> whole =
+        disk.readRun(0, static_cast<std::uint32_t>(disk.totalSectors()));
     Catalogue catalogue;
     AddFoundIndexBlock(disk, catalogue.MftRefTable, 0, ByteView(whole));
     AddFoundIndexBlock(disk, catalogue.MftRefTable, 0, ByteView(whole.data(), 512));

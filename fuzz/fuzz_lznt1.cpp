@@ -11,16 +11,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace datrevo;
-    if (size < 1 || size > 256 * 1024)
-        return 0;
+    if (size < 1 || size > 256 * 1024) return 0;
     // Exactly sized buffers, so the sanitizer sees any step outside them.
     const std::size_t unit =
         (std::size_t{data[0]} % 16 + 1) * kLznt1ChunkSize - (data[0] & 0x10 ? 100 : 0);
     std::vector<std::uint8_t> in(data + 1, data + size);
     std::vector<std::uint8_t> out(unit);
     const Lznt1Result result = DecompressLznt1(in, out);
-    if (result.produced > out.size())
-        __builtin_trap();
+    if (result.produced > out.size()) __builtin_trap();
 
     SourceVolume volume;
     volume.disk = fuzz::MemoryDisk(data, size, 2);

@@ -17,8 +17,11 @@ void ListEveryFolder(datrevo::RecoveryContext& context) {
     using namespace datrevo;
     const bool ntfs = context.activeLayout.kind == VolumeKind::Ntfs;
     DiskFatFolderReader fatReader(context.selectedDisk(), context.activeLayout);
-    FolderListSources sources{context.folders.nodes(), context.catalogue.EntryTable,
-                              context.activeLayout.kind, ntfs ? nullptr : &fatReader, {}};
+    FolderListSources sources{context.folders.nodes(),
+                              context.catalogue.EntryTable,
+                              context.activeLayout.kind,
+                              ntfs ? nullptr : &fatReader,
+                              {}};
     FolderRowStyle style;
     style.ntfs = ntfs;
     for (std::size_t i = 0; i < context.folders.nodes().size(); ++i)
@@ -33,13 +36,9 @@ void Search(const std::shared_ptr<const datrevo::SectorSource>& source, datrevo:
     context.slots.assign(0, source);
     const std::uint64_t sectors = source->sizeInBytes() / limits::kSectorSize;
     context.currentDisk.totalSectors64 = sectors;
-    context.search = {mode,
-                      0,
-                      0,
-                      kind,
-                      mode == SearchMode::Standard ? "Standard Search" : "Advance Search",
-                      0,
-                      sectors};
+    context.search = {
+        mode, 0,      0, kind, mode == SearchMode::Standard ? "Standard Search" : "Advance Search",
+        0,    sectors};
     if (mode == SearchMode::Standard) {
         ValidatePartition(context);
         RunPartitionSearch(context);
@@ -59,8 +58,8 @@ void Search(const std::shared_ptr<const datrevo::SectorSource>& source, datrevo:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace datrevo;
     if (size < 2 || size > (1u << 20)) return 0;
-    static constexpr datrevo::VolumeKind kKinds[] = {datrevo::VolumeKind::Fat16, datrevo::VolumeKind::Fat32,
-                                                     datrevo::VolumeKind::Ntfs};
+    static constexpr datrevo::VolumeKind kKinds[] = {
+        datrevo::VolumeKind::Fat16, datrevo::VolumeKind::Fat32, datrevo::VolumeKind::Ntfs};
     const datrevo::VolumeKind kind = kKinds[data[0] % 3];
     std::size_t sectors = (size - 1 + 511) / 512;
     std::vector<std::uint8_t> bytes(sectors * 512, 0);

@@ -9,7 +9,7 @@ PACKAGES=(
   libcli11-dev qt6-base-dev zlib1g-dev
   clang libclang-rt-14-dev
   unzip dosfstools mtools ntfs-3g fdisk sleuthkit
-  ccache exfatprogs libxml2-utils
+  ccache exfatprogs libxml2-utils clang-format
   dbus python3-dbus python3-gi
   dpkg-dev desktop-file-utils appstream lintian man-db qt6-svg-dev bash-completion
 )

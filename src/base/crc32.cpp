@@ -22,8 +22,7 @@ constexpr std::array<std::uint32_t, 256> kTable = MakeTable();
 
 std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
     std::uint32_t crc = 0xFFFFFFFFu;
-    for (const std::uint8_t byte : bytes)
-        crc = kTable[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
+    for (const std::uint8_t byte : bytes) crc = kTable[(crc ^ byte) & 0xFFu] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }
 

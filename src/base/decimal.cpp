@@ -7,7 +7,7 @@ namespace {
 
 struct ParsedDecimal {
     bool negative = false;
-    bool overflow = false;     // magnitude beyond 2^64 - 1
+    bool overflow = false;  // magnitude beyond 2^64 - 1
     std::uint64_t magnitude = 0;
 };
 

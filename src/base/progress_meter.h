@@ -17,7 +17,7 @@ namespace datrevo {
 int PercentOf(std::uint64_t done, std::uint64_t total);
 
 class ProgressMeter {
-  public:
+public:
     explicit ProgressMeter(RecoveryObserver& observer, std::uint64_t total = 0,
                            std::string_view caption = kCompletedCaption);
 
@@ -30,8 +30,7 @@ class ProgressMeter {
     void show() { set(pending_); }
     // Both in one, for work without a status text of its own.
     void update(std::uint64_t done) {
-        if (moved(done))
-            show();
+        if (moved(done)) show();
     }
 
     // Shows `percent` when it or the caption differs from what is shown.
@@ -48,7 +47,7 @@ class ProgressMeter {
     // The percentage shown last; -1 before the first.
     int shown() const { return shown_; }
 
-  private:
+private:
     RecoveryObserver& observer_;
     std::uint64_t total_;
     std::string caption_;

@@ -28,8 +28,8 @@ std::string Utf16ToUtf8(std::span<const char16_t> units) {
     out.reserve(units.size());
     for (std::size_t i = 0; i < units.size(); ++i) {
         const char32_t unit = units[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() &&
-            units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
             const char32_t low = units[i + 1];
             AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
             ++i;

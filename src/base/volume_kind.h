@@ -11,8 +11,8 @@
 namespace datrevo {
 
 enum class VolumeKind {
-    None,     // nothing chosen or found yet: the empty text
-    Fat12,    // listed only; no engine searches it
+    None,   // nothing chosen or found yet: the empty text
+    Fat12,  // listed only; no engine searches it
     Fat16,
     Fat32,
     Ntfs,

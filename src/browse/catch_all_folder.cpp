@@ -32,8 +32,7 @@ FatDateTimeWords FatWordsOf(const std::tm& local) {
 
 std::uint64_t FileTimeOf(std::time_t seconds) {
     const std::int64_t since1601 = static_cast<std::int64_t>(seconds) + kSeconds1601To1970;
-    if (since1601 < 0)
-        return 0;
+    if (since1601 < 0) return 0;
     return static_cast<std::uint64_t>(since1601) * kTicksPerSecond;
 }
 
@@ -44,28 +43,22 @@ FatDateTimeWords CatchAllFatWordsNow() {
     return FatWordsOf(local);
 }
 
-std::uint64_t CatchAllFileTimeNow() {
-    return FileTimeOf(std::time(nullptr));
-}
+std::uint64_t CatchAllFileTimeNow() { return FileTimeOf(std::time(nullptr)); }
 
 bool AnyRowUnderCatchAll(const CatalogueTable& entries) {
     for (int row = 0; row < entries.count(); ++row)
-        if (entries.cellUnsigned(row, folder_col::Parent) == kCatchAllNumber)
-            return true;
+        if (entries.cellUnsigned(row, folder_col::Parent) == kCatchAllNumber) return true;
     return false;
 }
 
 bool ListCatchAllFolderForFiles(FolderTree& tree, const CatalogueTable& entries,
                                 std::uint64_t fileTime) {
     const ItemId root = tree.root();
-    if (root == kNoItem)
-        return false;
+    if (root == kNoItem) return false;
     for (const ItemId child : tree.model().children(root))
         for (const std::size_t index : tree.nodes().byItem(child))
-            if (tree.nodes()[index].selfNumber == kCatchAllNumber)
-                return false;
-    if (!AnyRowUnderCatchAll(entries))
-        return false;
+            if (tree.nodes()[index].selfNumber == kCatchAllNumber) return false;
+    if (!AnyRowUnderCatchAll(entries)) return false;
     tree.InsertFolderItem(tree.root(), kCatchAllName, kCatchAllNumber, kNtfsRootRecord, fileTime, 0,
                           false);
     return true;

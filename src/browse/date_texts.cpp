@@ -7,8 +7,8 @@
 namespace datrevo {
 namespace {
 
-constexpr std::array<std::string_view, 12> kMonthNames = {
-    "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+constexpr std::array<std::string_view, 12> kMonthNames = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 constexpr std::array<std::string_view, 12> kShortMonthNames = {
     "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
@@ -39,12 +39,14 @@ struct CivilDate {
 CivilDate CivilFromEraDays(std::int64_t days) {
     const std::int64_t era = days / 146'097;
     const auto dayOfEra = static_cast<unsigned>(days - era * 146'097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36'524 - dayOfEra / 146'096) / 365;
+    const unsigned yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36'524 - dayOfEra / 146'096) / 365;
     const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
     const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;  // 0 = March
     const unsigned day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
     const unsigned month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
-    const std::int64_t year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
+    const std::int64_t year =
+        static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
     return {year, month, day};
 }
 

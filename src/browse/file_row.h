@@ -20,8 +20,14 @@ struct FileListColumn {
 };
 
 inline constexpr std::array<FileListColumn, file_col::Count> kFileListColumns = {{
-    {"Name", 145}, {"Type", 100}, {"Size", 70}, {"Date", 100}, {"Time", 70},
-    {"Debug Info 1", 0}, {"Debug Info 2", 0}, {"Debug Info 3", 0},
+    {"Name", 145},
+    {"Type", 100},
+    {"Size", 70},
+    {"Date", 100},
+    {"Time", 70},
+    {"Debug Info 1", 0},
+    {"Debug Info 2", 0},
+    {"Debug Info 3", 0},
 }};
 
 enum class FileRowIcon { Folder, File };
@@ -32,7 +38,9 @@ struct FileRow {
     bool deleted = false;
     bool pastDiskEnd = false;  // a file whose data lies beyond the end of a disk cut short
 
-    const std::string& operator[](int column) const { return cells[static_cast<std::size_t>(column)]; }
+    const std::string& operator[](int column) const {
+        return cells[static_cast<std::size_t>(column)];
+    }
     std::string& operator[](int column) { return cells[static_cast<std::size_t>(column)]; }
 };
 

@@ -24,8 +24,7 @@ std::string SignedDecimal(std::uint32_t value) {
 class SourcesVolume : public ResultVolume {
 public:
     explicit SourcesVolume(const FolderListSources& sources)
-        : sources_(sources),
-          kind_(sources.activeKind) {
+        : sources_(sources), kind_(sources.activeKind) {
         if (kind_ == VolumeKind::Ntfs) index_ = EntryRowIndex(sources.entryTable);
     }
     VolumeKind kind() const override { return kind_; }
@@ -57,9 +56,8 @@ ListedFolder FindListedFolder(FolderNodeList& nodes, ItemId item, bool ntfs) {
     return listed;
 }
 
-void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes,
-                      std::uint32_t folderNumber, bool parentDeleted, const FolderRowStyle& style,
-                      std::stop_token stop) {
+void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes, std::uint32_t folderNumber,
+                      bool parentDeleted, const FolderRowStyle& style, std::stop_token stop) {
     const std::vector<std::size_t>& children = nodes.childrenOf(folderNumber);
     for (std::size_t i = 0; i < children.size(); ++i) {
         if (StopNow(i, stop)) return;
@@ -70,7 +68,8 @@ void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes,
         row.icon = FileRowIcon::Folder;
         row.deleted = node.deleted;
         row[file_col::Name] = node.name;
-        row[file_col::Type] = node.deleted && style.deletedFolderType ? "Deleted FOLDER" : kTypeFolder;
+        row[file_col::Type] =
+            node.deleted && style.deletedFolderType ? "Deleted FOLDER" : kTypeFolder;
         row[file_col::Size] = "0";
         if (style.catchAllNow && node.name == kCatchAllName) {
             row[file_col::Date] = CurrentDateText(*style.catchAllNow);

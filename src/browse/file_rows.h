@@ -44,9 +44,8 @@ struct FolderRowStyle {
 // Appends a row for every node whose parent number is `folderNumber`, in
 // list order. A node inside a deleted folder is marked deleted itself, so
 // deletion passes down as folders are opened.
-void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes,
-                      std::uint32_t folderNumber, bool parentDeleted, const FolderRowStyle& style,
-                      std::stop_token stop = {});
+void AppendFolderRows(std::vector<FileRow>& rows, FolderNodeList& nodes, std::uint32_t folderNumber,
+                      bool parentDeleted, const FolderRowStyle& style, std::stop_token stop = {});
 
 // Appends a row for every file of `files`; FAT volume labels are listed
 // like files. `folderNumber` is the listed folder's own number: files of the
@@ -59,7 +58,7 @@ struct FolderListSources {
     FolderNodeList& nodes;
     const CatalogueTable& entryTable;
     VolumeKind activeKind = VolumeKind::None;  // NTFS selects the NTFS rows
-    FatFolderReader* fatReader = nullptr;    // FAT file rows; none without it
+    FatFolderReader* fatReader = nullptr;      // FAT file rows; none without it
     // Names the children of a FAT folder from its directory as expanding it
     // does (the FAT engine's); called for the listed node unless it is the
     // catch-all folder. The populate worker sets it; the direct fills of the

@@ -16,7 +16,9 @@ constexpr std::uint64_t kFatWordMask = 0xFFFF;
 class RowInserter {
 public:
     RowInserter(const CatalogueTable& table, FolderTree& tree, const FolderRowTreeOptions& options)
-        : table_(table), tree_(tree), options_(options),
+        : table_(table),
+          tree_(tree),
+          options_(options),
           inserted_(static_cast<std::size_t>(table.count()), false) {}
 
     bool isFolder(int row) const { return table_.cell(row, folder_col::Type) == kTypeFolder; }
@@ -35,7 +37,8 @@ public:
             static_cast<std::int64_t>(table_.cellSigned32(row, folder_col::Time)));
         if (options_.fatWordTimes) {
             date &= kFatWordMask;
-            time = static_cast<std::uint64_t>(table_.cellSigned64(row, folder_col::Time)) & kFatWordMask;
+            time = static_cast<std::uint64_t>(table_.cellSigned64(row, folder_col::Time)) &
+                   kFatWordMask;
         }
         tree_.InsertFolderItem(parentItem, name, self(row), parentNumber, date, time,
                                table_.cell(row, folder_col::Deleted) == "1");
@@ -93,7 +96,8 @@ bool BuildTreeFromFolderRows(const CatalogueTable& folders, FolderTree& tree,
     const std::size_t firstNode = nodes.size();
     const bool catchAllUsed = options.catchAllHoldsFiles || rows.anyOrphan(rootNumber);
 
-    const auto [firstTop, lastTop] = folders.equalRange(folder_col::Parent, UnsignedText(rootNumber));
+    const auto [firstTop, lastTop] =
+        folders.equalRange(folder_col::Parent, UnsignedText(rootNumber));
     for (int row = firstTop; row < lastTop; ++row) {
         if (!rows.isFolder(row)) continue;
         if (rows.self(row) == rootNumber || (rows.self(row) == kCatchAllNumber && !catchAllUsed)) {

@@ -8,10 +8,11 @@ void PopulateTask::start(Fill fill, Deliver deliver) {
         worker_.request_stop();
         worker_.join();
     }
-    worker_ = std::jthread([fill = std::move(fill), deliver = std::move(deliver)](std::stop_token stop) {
-        std::vector<FileRow> rows = fill(stop);
-        if (!stop.stop_requested()) deliver(std::move(rows));
-    });
+    worker_ =
+        std::jthread([fill = std::move(fill), deliver = std::move(deliver)](std::stop_token stop) {
+            std::vector<FileRow> rows = fill(stop);
+            if (!stop.stop_requested()) deliver(std::move(rows));
+        });
 }
 
 void PopulateTask::stop() {

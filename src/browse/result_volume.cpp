@@ -25,13 +25,10 @@ bool IsNtfsSystemEntry(std::uint32_t self, const std::string& name) {
     return self < kNtfsFirstUserRecord && !name.empty() && name.front() == '$';
 }
 
-std::uint32_t ResultVolume::rootNumber() const {
-    return ntfs() ? kNtfsRootRecord : 0;
-}
+std::uint32_t ResultVolume::rootNumber() const { return ntfs() ? kNtfsRootRecord : 0; }
 
 std::uint32_t ResultVolume::folderNumber(const FolderNodeList& nodes, ItemId item) const {
-    if (item == kNoItem)
-        return rootNumber();
+    if (item == kNoItem) return rootNumber();
     const std::vector<std::size_t> shown = nodes.byItem(item);
     return shown.empty() ? rootNumber() : nodes[shown.front()].selfNumber;
 }
@@ -39,8 +36,7 @@ std::uint32_t ResultVolume::folderNumber(const FolderNodeList& nodes, ItemId ite
 std::vector<ResultFile> FatEntryFiles(const std::vector<FatFileEntry>& entries) {
     std::vector<ResultFile> files;
     for (const FatFileEntry& entry : entries) {
-        if ((entry.attributes & kDirectoryAttribute) != 0)
-            continue;
+        if ((entry.attributes & kDirectoryAttribute) != 0) continue;
         ResultFile file;
         file.name = entry.name;
         file.deleted = entry.deleted;
@@ -62,8 +58,7 @@ std::vector<ResultFile> EntryTableFiles(const CatalogueTable& entryTable,
     std::vector<ResultFile> files;
     const std::vector<int>& rows = index.rowsOfParent(static_cast<std::int32_t>(folderNumber));
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (i % kStopCheckInterval == 0 && stop.stop_requested())
-            break;
+        if (i % kStopCheckInterval == 0 && stop.stop_requested()) break;
         const int row = rows[i];
         const EntryRowView& view = index[static_cast<std::size_t>(row)];
         ResultFile file;

@@ -43,7 +43,7 @@ struct ResultFile {
 };
 
 class ResultVolume {
-  public:
+public:
     virtual ~ResultVolume() = default;
 
     // FAT16, FAT32 or NTFS: which engine made the result.
@@ -83,7 +83,7 @@ struct FatFileEntry {
 // Reads the entries of a FAT folder for the file list; the FAT engine
 // implements it over the selected disk and the active layout.
 class FatFolderReader {
-  public:
+public:
     virtual ~FatFolderReader() = default;
     // The entries of the folder whose directory starts at `firstCluster` (0:
     // the root directory: the root cluster on FAT32, the fixed root on FAT16)

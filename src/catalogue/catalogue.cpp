@@ -4,13 +4,14 @@ namespace datrevo {
 namespace {
 
 std::vector<std::string> FolderColumns() {
-    return {"Name", "sector", "self", "parent", "date", "time",
-            "size", "attr",   "sysID", "Type",  "Deleted"};
+    return {"Name", "sector", "self",  "parent", "date",   "time",
+            "size", "attr",   "sysID", "Type",   "Deleted"};
 }
 
 std::vector<std::string> BootRecordColumns() {
-    return {"Sector",        "SPF",      "SPC",       "Root Sectors",  "Root Start", "Reserve Sectors",
-            "Cluster0Start", "firstFAT", "secondFAT", "TotalSectors", "PartType"};
+    return {"Sector",          "SPF",           "SPC",      "Root Sectors", "Root Start",
+            "Reserve Sectors", "Cluster0Start", "firstFAT", "secondFAT",    "TotalSectors",
+            "PartType"};
 }
 
 }  // namespace
@@ -23,9 +24,9 @@ Catalogue::Catalogue()
       BootRecordTable("BootRecordTable", BootRecordColumns()),
       VolumeTable("VolumeTable", BootRecordColumns()),
       MftRefTable("MftRefTable", {"sector", "mftReference", "vcn", "fsNumber"}),
-      MftRecordTable("MftRecordTable", {"name", "Sector", "parentMFT", "selfMFT", "size", "type",
-                                        "fsNumber", "date", "First Run", "Deleted", "recordMFT",
-                                        "baseMFT"}),
+      MftRecordTable("MftRecordTable",
+                     {"name", "Sector", "parentMFT", "selfMFT", "size", "type", "fsNumber", "date",
+                      "First Run", "Deleted", "recordMFT", "baseMFT"}),
       DirScratchTable("DirScratchTable", {"Self Cluster", "Sector", "Parent Cluster", "File System",
                                           "Date", "Time", "First Run"}) {}
 

@@ -16,8 +16,17 @@ enum : int { Sector = 0, SelfCluster, ParentCluster, FileSystem, Date, Time, Fir
 // Columns of BootRecordTable and VolumeTable.
 namespace boot_col {
 enum : int {
-    Sector = 0, Spf, Spc, RootSectors, RootStart, ReserveSectors, Cluster0Start,
-    FirstFat, SecondFat, TotalSectors, PartType
+    Sector = 0,
+    Spf,
+    Spc,
+    RootSectors,
+    RootStart,
+    ReserveSectors,
+    Cluster0Start,
+    FirstFat,
+    SecondFat,
+    TotalSectors,
+    PartType
 };
 }
 // Columns of MftRefTable.
@@ -29,8 +38,18 @@ enum : int { Sector = 0, MftReference, Vcn, FsNumber };
 // extension record belongs to (0 for a base record).
 namespace mftrec_col {
 enum : int {
-    Name = 0, Sector, ParentMft, SelfMft, Size, Type, FsNumber, Date, FirstRun, Deleted,
-    RecordMft, BaseMft
+    Name = 0,
+    Sector,
+    ParentMft,
+    SelfMft,
+    Size,
+    Type,
+    FsNumber,
+    Date,
+    FirstRun,
+    Deleted,
+    RecordMft,
+    BaseMft
 };
 }
 // Columns of DirScratchTable.

@@ -104,11 +104,10 @@ void CatalogueTable::sortByColumn(int column, SortOrder order) {
     if (column < 0 || column >= columnCount()) return;
     const bool descending = order == SortOrder::Descending && allowsDescending_;
     const auto col = static_cast<std::size_t>(column);
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [col, descending](const auto& a, const auto& b) {
-                         const int c = CompareCells(a[col], b[col]);
-                         return descending ? c > 0 : c < 0;
-                     });
+    std::stable_sort(rows_.begin(), rows_.end(), [col, descending](const auto& a, const auto& b) {
+        const int c = CompareCells(a[col], b[col]);
+        return descending ? c > 0 : c < 0;
+    });
     invalidateFirstCellIndex();
 }
 
@@ -118,9 +117,8 @@ std::pair<int, int> CatalogueTable::equalRange(int column, std::string_view text
     const auto first = std::partition_point(rows_.begin(), rows_.end(), [&](const auto& row) {
         return CompareCells(row[col], text) < 0;
     });
-    const auto last = std::partition_point(first, rows_.end(), [&](const auto& row) {
-        return CompareCells(row[col], text) <= 0;
-    });
+    const auto last = std::partition_point(
+        first, rows_.end(), [&](const auto& row) { return CompareCells(row[col], text) <= 0; });
     return {static_cast<int>(first - rows_.begin()), static_cast<int>(last - rows_.begin())};
 }
 

@@ -25,10 +25,14 @@ std::optional<std::uint64_t> ReadHex(std::string_view text) {
     bool saturated = false;
     for (char c : text) {
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return std::nullopt;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return std::nullopt;
         if (value > (UINT64_MAX >> 4)) saturated = true;
         value = saturated ? UINT64_MAX : (value << 4) | static_cast<std::uint64_t>(digit);
     }
@@ -63,8 +67,7 @@ std::optional<int> ReadSmallNumber(std::string_view& text, int maxDigits) {
 // sortable key, or nothing when the text is no such date.
 std::optional<std::int64_t> ReadDate(std::string_view text) {
     static constexpr std::array<std::string_view, 13> kMonths = {
-        "ERR", "JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-        "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+        "ERR", "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
     text = SkipBlanks(text);
     const auto day = ReadSmallNumber(text, 2);
     if (!day || text.size() < 5 || text[0] != '-' || text[4] != '-') return std::nullopt;

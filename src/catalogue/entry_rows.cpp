@@ -34,12 +34,10 @@ const std::vector<int>& EntryRowIndex::rowsOfParent(std::int32_t parent) const {
 }
 
 bool EntryRowIndex::hasRow(const std::string& sectorText, const std::string& name) const {
-    if (table_ == nullptr)
-        return false;
+    if (table_ == nullptr) return false;
     // Rows are found by the sector's number, then compared by their texts.
     const auto found = bySector_.find(ParseSigned64(sectorText));
-    if (found == bySector_.end())
-        return false;
+    if (found == bySector_.end()) return false;
     for (const int row : found->second)
         if (table_->cell(row, folder_col::Sector) == sectorText &&
             table_->cell(row, folder_col::Name) == name)

@@ -31,7 +31,7 @@ struct EntryRowView {
 // Every row of a table read once, and the rows of each parent number in table
 // order: a folder's files are one lookup rather than a scan of the table.
 class EntryRowIndex {
-  public:
+public:
     EntryRowIndex() = default;
     explicit EntryRowIndex(const CatalogueTable& table);
 
@@ -42,7 +42,7 @@ class EntryRowIndex {
     // Whether a row has exactly these "sector" and "Name" cells.
     bool hasRow(const std::string& sectorText, const std::string& name) const;
 
-  private:
+private:
     const CatalogueTable* table_ = nullptr;
     std::vector<EntryRowView> rows_;
     std::unordered_map<std::int32_t, std::vector<int>> byParent_;

@@ -25,12 +25,9 @@ bool IsSlotNumber(const std::string& text) {
 // Empty when it is a regular file or a block device.
 std::string PathProblem(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return OpenFailureMessage(path, errno);
-    if (S_ISDIR(info.st_mode))
-        return path + " is a folder, not a disk or a disk-image file.";
-    if (S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))
-        return {};
+    if (::stat(path.c_str(), &info) != 0) return OpenFailureMessage(path, errno);
+    if (S_ISDIR(info.st_mode)) return path + " is a folder, not a disk or a disk-image file.";
+    if (S_ISREG(info.st_mode) || S_ISBLK(info.st_mode)) return {};
     const char* what = S_ISFIFO(info.st_mode)   ? "a pipe or FIFO"
                        : S_ISCHR(info.st_mode)  ? "a character device"
                        : S_ISSOCK(info.st_mode) ? "a socket"
@@ -64,8 +61,7 @@ void CliSession::takeInventory() {
 int CliSession::selectDisk(const std::string& disk, bool forReading) {
     int slot = -1;
     if (IsSlotNumber(disk)) {
-        if (const int status = checkImages(); status != kExitOk)
-            return status;
+        if (const int status = checkImages(); status != kExitOk) return status;
         takeInventory();
         slot = std::stoi(disk);
     } else {
@@ -73,8 +69,7 @@ int CliSession::selectDisk(const std::string& disk, bool forReading) {
             std::cerr << "error: " << problem << '\n';
             return kExitUnreadableDisk;
         }
-        if (const int status = checkImages(); status != kExitOk)
-            return status;
+        if (const int status = checkImages(); status != kExitOk) return status;
         auto& images = context_.inventoryOptions.images;
         const auto found = std::find(images.begin(), images.end(), disk);
         if (found == images.end()) images.push_back(disk);

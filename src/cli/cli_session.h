@@ -13,8 +13,8 @@ namespace datrevo::cli {
 
 struct GlobalOptions {
     bool quiet = false;
-    std::string inventoryRoot = "/";   // tests point this at a fake sysfs tree
-    std::vector<std::string> images;   // image files added as disks
+    std::string inventoryRoot = "/";  // tests point this at a fake sysfs tree
+    std::vector<std::string> images;  // image files added as disks
 };
 
 class CliSession {

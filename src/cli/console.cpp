@@ -23,12 +23,10 @@ void ConsoleObserver::statusText(std::string_view text) {
     std::lock_guard lock(mutex_);
     if (text == status_) return;
     status_ = std::string(text);
-    if (status_.empty())
-        return;
+    if (status_.empty()) return;
     // Not on a terminal, each phase text on a line of its own, as it changes.
     display_.note(status_);
-    if (display_.terminal())
-        showLocked();
+    if (display_.terminal()) showLocked();
 }
 
 void ConsoleObserver::counterLabel(Counter counter, std::string_view label) {
@@ -52,8 +50,7 @@ void ConsoleObserver::showLocked() {
     if (!counterLabel_.empty()) {
         std::string label = counterLabel_;
         std::erase(label, '\t');
-        while (!label.empty() && (label.back() == ' ' || label.back() == ':'))
-            label.pop_back();
+        while (!label.empty() && (label.back() == ' ' || label.back() == ':')) label.pop_back();
         phase += (phase.empty() ? "" : "  ") + label + " " + std::to_string(counterValue_);
     }
     const int shown = percent_ < 0 ? 0 : (percent_ > 100 ? 100 : percent_);

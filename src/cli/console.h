@@ -32,7 +32,7 @@ public:
     // Ends a progress bar line so that the next output starts on its own line.
     void finishLine() { display_.finishLine(); }
 
-  private:
+private:
     void showLocked();
 
     std::mutex mutex_;

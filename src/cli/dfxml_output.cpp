@@ -41,8 +41,7 @@ std::vector<ByteRun> RunsOf(const ContentSource& source, const SourceVolume& vol
 // The first sector of the volume: its boot sector.
 std::uint64_t VolumeStart(const RecoveryContext& context) {
     const FatLayout& layout = context.activeLayout;
-    if (IsNtfsResult(context))
-        return layout.cluster0Start;
+    if (IsNtfsResult(context)) return layout.cluster0Start;
     return layout.firstFat >= layout.reservedSectors ? layout.firstFat - layout.reservedSectors
                                                      : context.search.searchStart;
 }
@@ -62,7 +61,8 @@ void WriteDfxml(std::ostream& out, RecoveryContext& context, const std::string& 
         << "</image_filename>\n  </source>\n"
         << "  <volume offset=\"" << volumeByte << "\">\n"
         << "    <partition_offset>" << volumeByte << "</partition_offset>\n"
-        << "    <ftype_str>" << XmlEscaped(VolumeKindText(context.activeLayout.kind)) << "</ftype_str>\n"
+        << "    <ftype_str>" << XmlEscaped(VolumeKindText(context.activeLayout.kind))
+        << "</ftype_str>\n"
         << "    <block_size>"
         << std::uint64_t{context.activeLayout.sectorsPerCluster} * limits::kSectorSize
         << "</block_size>\n";
@@ -72,10 +72,8 @@ void WriteDfxml(std::ostream& out, RecoveryContext& context, const std::string& 
             << "      <name_type>" << (entry.folder ? 'd' : 'r') << "</name_type>\n"
             << "      <filesize>" << entry.size << "</filesize>\n"
             << "      <alloc>" << (entry.state == EntryState::Live ? 1 : 0) << "</alloc>\n";
-        if (entry.first)
-            out << "      <inode>" << *entry.first << "</inode>\n";
-        if (!entry.modified.empty())
-            out << "      <mtime>" << entry.modified << "</mtime>\n";
+        if (entry.first) out << "      <inode>" << *entry.first << "</inode>\n";
+        if (!entry.modified.empty()) out << "      <mtime>" << entry.modified << "</mtime>\n";
         if (!entry.folder) {
             const std::vector<ByteRun> runs = RunsOf(entry.source, volume);
             if (!runs.empty()) {
@@ -92,10 +90,8 @@ void WriteDfxml(std::ostream& out, RecoveryContext& context, const std::string& 
     };
     ResultWalk walk(context);
     walk.visit([&](const WalkedFolder& folder) {
-        if (folder.entry.depth > 0)
-            fileObject(folder.entry);
-        for (const ResultEntry& file : folder.files)
-            fileObject(file);
+        if (folder.entry.depth > 0) fileObject(folder.entry);
+        for (const ResultEntry& file : folder.files) fileObject(file);
     });
     out << "  </volume>\n</dfxml>\n";
 }

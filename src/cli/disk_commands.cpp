@@ -16,8 +16,7 @@ namespace {
 
 int RunDisks(const GlobalOptions& options) {
     CliSession session(options);
-    if (const int status = session.checkImages(); status != kExitOk)
-        return status;
+    if (const int status = session.checkImages(); status != kExitOk) return status;
     session.takeInventory();
     const DiskInventory& inventory = session.context().inventory;
     if (inventory.disks.empty()) {
@@ -29,8 +28,8 @@ int RunDisks(const GlobalOptions& options) {
     for (const DiskDescription& disk : inventory.disks) {
         std::cout << std::left << std::setw(6) << disk.index << std::setw(32)
                   << DeviceItemText(disk) << std::setw(12)
-                  << (std::to_string(CapacityMegabytes(disk)) + " MB") << disk.deviceId
-                  << "  (" << disk.model << ")\n";
+                  << (std::to_string(CapacityMegabytes(disk)) + " MB") << disk.deviceId << "  ("
+                  << disk.model << ")\n";
     }
     return kExitOk;
 }
@@ -116,7 +115,8 @@ int CheckChosenPartition(CliSession& session, std::size_t index) {
     const PartitionRecord& record = list.record(index);
     if (const auto warning = PastDiskEndWarning(record.firstSector, record.endSector,
                                                 context.currentDisk.totalSectors64))
-        std::cerr << "warning: " << *warning << "; files whose clusters lie beyond it are "
+        std::cerr << "warning: " << *warning
+                  << "; files whose clusters lie beyond it are "
                      "marked [past disk end].\n";
     return kExitOk;
 }
@@ -175,8 +175,7 @@ void RegisterDiskCommands(CLI::App& app, const GlobalOptions& options, int& exit
     });
 
     auto* partitions = app.add_subcommand("partitions", "List the partitions of a disk");
-    partitions
-        ->add_option("DISK", *disk, "Slot number from 'disks', or an image or device path")
+    partitions->add_option("DISK", *disk, "Slot number from 'disks', or an image or device path")
         ->required();
     partitions->callback([&options, &exitCode, disk] {
         CliSession session(options);

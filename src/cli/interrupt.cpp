@@ -30,8 +30,7 @@ bool WaitWithInterrupt(const std::function<bool()>& isRunning, const std::functi
             stop();
             stopped = true;
         }
-        if (tick)
-            tick();
+        if (tick) tick();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::signal(SIGINT, previous);

@@ -15,9 +15,7 @@ constexpr std::int64_t kDaysFrom1601To1970 = 134'774;
 constexpr std::array<std::string_view, 12> kMonthNames = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                                           "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
-bool IsLeapYear(std::int64_t year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(std::int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(std::int64_t year, int month) {
     constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -47,8 +45,7 @@ std::string IsoText(std::int64_t year, int month, int day, int hour, int minute,
 }
 
 bool ReadNumber(std::string_view text, std::int64_t& value) {
-    if (text.empty())
-        return false;
+    if (text.empty()) return false;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size() && value >= 0;
 }
@@ -81,24 +78,20 @@ void ForEachCodePoint(std::string_view text, Put put) {
 }  // namespace
 
 std::string IsoFromFatWords(std::uint16_t date, std::uint16_t time) {
-    if (date == 0)
-        return {};
+    if (date == 0) return {};
     const int day = date & 0x1F;
     const int month = (date >> 5) & 0x0F;
     const std::int64_t year = 1980 + (date >> 9);
     const int second = (time & 0x1F) * 2;
     const int minute = (time >> 5) & 0x3F;
     const int hour = time >> 11;
-    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
-        return {};
-    if (hour > 23 || minute > 59 || second > 59)
-        return {};
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return {};
+    if (hour > 23 || minute > 59 || second > 59) return {};
     return IsoText(year, month, day, hour, minute, second, false);
 }
 
 std::string IsoFromFileTime(std::uint64_t filetime) {
-    if (filetime == 0)
-        return {};
+    if (filetime == 0) return {};
     const std::uint64_t seconds = filetime / kFileTimeUnitsPerSecond;
     const auto days = static_cast<std::int64_t>(seconds / 86'400) - kDaysFrom1601To1970;
     const auto inDay = static_cast<int>(seconds % 86'400);
@@ -121,8 +114,7 @@ std::string IsoFromNtfsTexts(std::string_view date, std::string_view time) {
     const std::string_view monthName = date.substr(dash1 + 1, dash2 - dash1 - 1);
     int month = 0;
     for (std::size_t i = 0; i < kMonthNames.size(); ++i)
-        if (kMonthNames[i] == monthName)
-            month = static_cast<int>(i) + 1;
+        if (kMonthNames[i] == monthName) month = static_cast<int>(i) + 1;
     if (month == 0 || !ReadNumber(date.substr(0, dash1), day) ||
         !ReadNumber(date.substr(dash2 + 1), year) || !ReadNumber(time.substr(0, colon1), hour) ||
         !ReadNumber(time.substr(colon1 + 1, colon2 - colon1 - 1), minute) ||
@@ -142,20 +134,11 @@ std::string TsvEscaped(std::string_view text) {
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            default:
-                out += c;
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\\': out += "\\\\"; break;
+            default: out += c;
         }
     }
     return out;
@@ -165,29 +148,14 @@ std::string JsonString(std::string_view text) {
     std::string out = "\"";
     ForEachCodePoint(text, [&out](char32_t code, std::string_view bytes) {
         switch (code) {
-            case U'"':
-                out += "\\\"";
-                return;
-            case U'\\':
-                out += "\\\\";
-                return;
-            case U'\n':
-                out += "\\n";
-                return;
-            case U'\r':
-                out += "\\r";
-                return;
-            case U'\t':
-                out += "\\t";
-                return;
-            case U'\b':
-                out += "\\b";
-                return;
-            case U'\f':
-                out += "\\f";
-                return;
-            default:
-                break;
+            case U'"': out += "\\\""; return;
+            case U'\\': out += "\\\\"; return;
+            case U'\n': out += "\\n"; return;
+            case U'\r': out += "\\r"; return;
+            case U'\t': out += "\\t"; return;
+            case U'\b': out += "\\b"; return;
+            case U'\f': out += "\\f"; return;
+            default: break;
         }
         if (bytes.empty()) {
             out += "\\uFFFD";
@@ -209,32 +177,15 @@ std::string XmlEscaped(std::string_view text) {
     std::string out;
     ForEachCodePoint(text, [&out](char32_t code, std::string_view bytes) {
         switch (code) {
-            case U'&':
-                out += "&amp;";
-                return;
-            case U'<':
-                out += "&lt;";
-                return;
-            case U'>':
-                out += "&gt;";
-                return;
-            case U'"':
-                out += "&quot;";
-                return;
-            case U'\'':
-                out += "&apos;";
-                return;
-            case U'\t':
-                out += "&#9;";
-                return;
-            case U'\n':
-                out += "&#10;";
-                return;
-            case U'\r':
-                out += "&#13;";
-                return;
-            default:
-                break;
+            case U'&': out += "&amp;"; return;
+            case U'<': out += "&lt;"; return;
+            case U'>': out += "&gt;"; return;
+            case U'"': out += "&quot;"; return;
+            case U'\'': out += "&apos;"; return;
+            case U'\t': out += "&#9;"; return;
+            case U'\n': out += "&#10;"; return;
+            case U'\r': out += "&#13;"; return;
+            default: break;
         }
         // Characters XML 1.0 does not allow at all.
         if (bytes.empty() || code < 0x20 || code == 0xFFFE || code == 0xFFFF) {

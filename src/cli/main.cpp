@@ -12,8 +12,9 @@
 
 int main(int argc, char** argv) {
     using namespace datrevo::cli;
-    CLI::App app{"Vantorrel Datrevo: read-only recovery of folders and files from removable "
-                 "disks (FAT16, FAT32, NTFS) and their images."};
+    CLI::App app{
+        "Vantorrel Datrevo: read-only recovery of folders and files from removable "
+        "disks (FAT16, FAT32, NTFS) and their images."};
     app.require_subcommand(1);
     app.footer(std::string(kExitStatusHelp) +
                "\nReading a device needs the right to read it: run as root or as a member of the "

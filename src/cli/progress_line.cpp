@@ -25,8 +25,7 @@ std::string CutToColumns(std::string_view text, std::size_t columns) {
     std::size_t taken = 0;
     while (at < text.size() && taken < columns) {
         ++at;
-        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
-            ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
         ++taken;
     }
     return std::string(text.substr(0, at));
@@ -37,9 +36,7 @@ std::string CutToColumns(std::string_view text, std::size_t columns) {
 ProgressEstimate::ProgressEstimate(ProgressClock clock)
     : clock_(std::move(clock)), start_(clock_()) {}
 
-void ProgressEstimate::restart() {
-    start_ = clock_();
-}
+void ProgressEstimate::restart() { start_ = clock_(); }
 
 double ProgressEstimate::elapsed() const {
     return std::chrono::duration<double>(clock_() - start_).count();
@@ -47,15 +44,13 @@ double ProgressEstimate::elapsed() const {
 
 std::optional<double> ProgressEstimate::rate(std::uint64_t doneBytes) const {
     const double seconds = elapsed();
-    if (seconds < kRateAfterSeconds || doneBytes == 0)
-        return std::nullopt;
+    if (seconds < kRateAfterSeconds || doneBytes == 0) return std::nullopt;
     return static_cast<double>(doneBytes) / seconds;
 }
 
 std::optional<std::uint64_t> ProgressEstimate::secondsLeft(std::uint64_t done,
                                                            std::uint64_t total) const {
-    if (total == 0 || done > total)
-        return std::nullopt;
+    if (total == 0 || done > total) return std::nullopt;
     // done / total >= 2 %, in integers.
     if (static_cast<long double>(done) * 1000 <
         static_cast<long double>(total) * kEstimateFromPerMille)
@@ -109,8 +104,7 @@ std::string FormatProgressLine(std::string_view phase, int percent,
                                             std::pair{false, true}, std::pair{false, false}}) {
         const std::size_t tail = 1 + 4 + (withRate ? fullSpeed.size() : 0) + left.size();
         const std::size_t barTail = withBar ? kMinBarWidth + 3 : 0;
-        if (withRate && fullSpeed.empty())
-            continue;
+        if (withRate && fullSpeed.empty()) continue;
         if (phaseMin + tail + barTail > columns && !(withBar == false && withRate == false))
             continue;
         speed = withRate ? fullSpeed : "";
@@ -144,8 +138,7 @@ std::string FormatProgressLine(std::string_view phase, int percent,
 
 std::size_t TerminalWidth(int fd) {
     winsize size{};
-    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
     return 80;
 }
 
@@ -157,23 +150,20 @@ ProgressDisplay::ProgressDisplay(std::ostream& out, bool quiet, int terminalFd, 
       clock_(std::move(clock)),
       width_(std::move(width)),
       estimate_(clock_) {
-    if (!width_)
-        width_ = [fd = terminalFd_] { return fd >= 0 ? TerminalWidth(fd) : 80; };
+    if (!width_) width_ = [fd = terminalFd_] { return fd >= 0 ? TerminalWidth(fd) : 80; };
 }
 
 void ProgressDisplay::show(std::string phase, int percent, std::uint64_t doneBytes,
                            std::uint64_t totalBytes) {
     std::lock_guard lock(mutex_);
-    if (percent < percent_ || percent_ < 0)
-        estimate_.restart();
+    if (percent < percent_ || percent_ < 0) estimate_.restart();
     const bool newPercent = percent != percent_;
     const int before = percent_;
     percent_ = percent;
     phase_ = std::move(phase);
     doneBytes_ = doneBytes;
     totalBytes_ = totalBytes;
-    if (quiet_)
-        return;
+    if (quiet_) return;
     if (terminal()) {
         draw();
     } else if (newPercent && (before < 0 ? percent % 10 == 0 : percent / 10 != before / 10)) {
@@ -187,30 +177,25 @@ std::string ProgressDisplay::timeLeftNote() const {
         totalBytes_ != 0
             ? estimate_.secondsLeft(doneBytes_, totalBytes_)
             : estimate_.secondsLeft(static_cast<std::uint64_t>(std::max(percent_, 0)), 100);
-    if (!left || percent_ >= 100)
-        return {};
+    if (!left || percent_ >= 100) return {};
     return ", " + TimeLeftText(*left);
 }
 
 void ProgressDisplay::tick() {
     std::lock_guard lock(mutex_);
-    if (quiet_ || !terminal() || !shown_)
-        return;
-    if (width_() != drawnWidth_ || clock_() - drawnAt_ >= std::chrono::seconds(1))
-        draw();
+    if (quiet_ || !terminal() || !shown_) return;
+    if (width_() != drawnWidth_ || clock_() - drawnAt_ >= std::chrono::seconds(1)) draw();
 }
 
 void ProgressDisplay::note(std::string_view text) {
     std::lock_guard lock(mutex_);
-    if (quiet_ || terminal())
-        return;
+    if (quiet_ || terminal()) return;
     out_ << text << '\n';
 }
 
 void ProgressDisplay::finishLine() {
     std::lock_guard lock(mutex_);
-    if (shown_)
-        out_ << '\n' << std::flush;
+    if (shown_) out_ << '\n' << std::flush;
     shown_ = false;
 }
 

@@ -21,7 +21,7 @@ using ProgressClock = std::function<std::chrono::steady_clock::time_point()>;
 // Rate and time left from the work done so far: nothing until 2 % is done
 // (or a second has passed, for the rate).
 class ProgressEstimate {
-  public:
+public:
     explicit ProgressEstimate(ProgressClock clock);
     // A new task (or phase) starts now.
     void restart();
@@ -30,7 +30,7 @@ class ProgressEstimate {
     // Seconds left at the rate so far; `done` of `total` units.
     std::optional<std::uint64_t> secondsLeft(std::uint64_t done, std::uint64_t total) const;
 
-  private:
+private:
     double elapsed() const;
     ProgressClock clock_;
     std::chrono::steady_clock::time_point start_;
@@ -52,7 +52,7 @@ std::string FormatProgressLine(std::string_view phase, int percent,
 std::size_t TerminalWidth(int fd);
 
 class ProgressDisplay {
-  public:
+public:
     // `terminalFd`: the descriptor `out` writes to, or -1 when it is no terminal.
     ProgressDisplay(std::ostream& out, bool quiet, int terminalFd,
                     ProgressClock clock = std::chrono::steady_clock::now,
@@ -71,7 +71,7 @@ class ProgressDisplay {
     // Ends the drawn line so that the next output starts on its own line.
     void finishLine();
 
-  private:
+private:
     void draw();
     std::string timeLeftNote() const;
 

@@ -21,18 +21,14 @@ std::string Pad(const std::string& text, std::size_t width) {
 std::string Mark(bool deleted) { return deleted ? "  [deleted]" : ""; }
 
 // A file whose data lies beyond the end of a disk cut short.
-std::string PastEndMark(bool pastEnd) {
-    return pastEnd ? "  [past disk end]" : "";
-}
+std::string PastEndMark(bool pastEnd) { return pastEnd ? "  [past disk end]" : ""; }
 
 // Visits every folder and file but the root, each folder before its files.
 void ForEachEntry(RecoveryContext& context, const std::function<void(const ResultEntry&)>& visit) {
     ResultWalk walk(context);
     walk.visit([&](const WalkedFolder& folder) {
-        if (folder.entry.depth > 0)
-            visit(folder.entry);
-        for (const ResultEntry& file : folder.files)
-            visit(file);
+        if (folder.entry.depth > 0) visit(folder.entry);
+        for (const ResultEntry& file : folder.files) visit(file);
     });
 }
 
@@ -43,8 +39,7 @@ std::string NumberText(const std::optional<std::uint64_t>& number) {
 }  // namespace
 
 void PrintVolumeLabel(std::ostream& out, const RecoveryContext& context) {
-    if (const auto label = ResultVolumeLabel(context))
-        out << "Volume label: " << *label << '\n';
+    if (const auto label = ResultVolumeLabel(context)) out << "Volume label: " << *label << '\n';
 }
 
 void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles) {
@@ -65,8 +60,7 @@ void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles) {
                 << '\n';
         },
         [&](const WalkedFolder& folder) {
-            if (!withFiles)
-                return;
+            if (!withFiles) return;
             for (const ResultEntry& file : folder.files)
                 out << indent(file.depth) << file.name << "  (" << file.size << " bytes)"
                     << Mark(file.state == EntryState::Deleted) << PastEndMark(file.pastDiskEnd)
@@ -77,8 +71,7 @@ void PrintTree(std::ostream& out, RecoveryContext& context, bool withFiles) {
 bool PrintFolderRows(std::ostream& out, RecoveryContext& context, const std::string& path) {
     ResultWalk walk(context);
     const std::optional<WalkedFolder> folder = walk.find(path);
-    if (!folder)
-        return false;
+    if (!folder) return false;
     out << Pad("Name", 40) << Pad("Type", 16) << Pad("Size", 12) << Pad("Date", 13) << "Time\n";
     for (const FileRow& row : folder->rows)
         out << Pad(row[file_col::Name], 40) << Pad(row[file_col::Type], 16)

@@ -21,7 +21,7 @@ constexpr std::uint8_t kVolumeLabelAttribute = 0x08;
 // entries behind the file rows (with their raw times and attributes) and
 // the folder entries that name the subfolders.
 class RecordingFatReader final : public FatFolderReader {
-  public:
+public:
     RecordingFatReader(DiskReader disk, FatLayout layout)
         : reader_(std::move(disk), std::move(layout)) {}
 
@@ -39,7 +39,7 @@ class RecordingFatReader final : public FatFolderReader {
     bool read() const { return read_; }
     const std::vector<FatFileEntry>& entries() const { return last_; }
 
-  private:
+private:
     DiskFatFolderReader reader_;
     std::vector<FatFileEntry> last_;
     bool read_ = false;
@@ -54,12 +54,9 @@ std::uint64_t SizeOf(const std::string& text) {
 
 const char* StateText(EntryState state) {
     switch (state) {
-        case EntryState::Live:
-            return "live";
-        case EntryState::Deleted:
-            return "deleted";
-        case EntryState::Orphan:
-            return "orphan";
+        case EntryState::Live: return "live";
+        case EntryState::Deleted: return "deleted";
+        case EntryState::Orphan: return "orphan";
     }
     return "live";
 }
@@ -87,8 +84,7 @@ struct ResultWalk::Impl {
     ResultEntry folderEntry(ItemId item, const ResultEntry* parent, bool lost) const {
         ResultEntry entry;
         entry.folder = true;
-        if (parent == nullptr)
-            return entry;
+        if (parent == nullptr) return entry;
         entry.name = context.folders.model().item(item).text;
         entry.path = parent->path.empty() ? entry.name : parent->path + "/" + entry.name;
         entry.depth = parent->depth + 1;
@@ -98,8 +94,7 @@ struct ResultWalk::Impl {
             entry.modified = ntfs ? IsoFromFileTime(shown->dateValue)
                                   : IsoFromFatWords(static_cast<std::uint16_t>(shown->dateValue),
                                                     static_cast<std::uint16_t>(shown->timeValue));
-            if (!catchAll)
-                entry.first = shown->selfNumber;
+            if (!catchAll) entry.first = shown->selfNumber;
         }
         entry.lost = lost && !catchAll;
         if (context.folders.isDeletedFolder(item) || parent->state == EntryState::Deleted)
@@ -145,10 +140,8 @@ struct ResultWalk::Impl {
                 fatMatched && fileIndex < fileEntries.size() ? fileEntries[fileIndex] : nullptr;
             ++fileIndex;
             // The volume label is the volume's name, not a file.
-            if (raw != nullptr && (raw->attributes & kVolumeLabelAttribute) != 0)
-                continue;
-            if (pastEnd.active())
-                row.pastDiskEnd = pastEnd.liesPastEnd(row);
+            if (raw != nullptr && (raw->attributes & kVolumeLabelAttribute) != 0) continue;
+            if (pastEnd.active()) row.pastDiskEnd = pastEnd.liesPastEnd(row);
             folder.files.push_back(fileEntry(row, raw, folder.entry, rows));
             folder.rows.push_back(std::move(row));
         }
@@ -202,8 +195,7 @@ struct ResultWalk::Impl {
         enter(folder);
         for (ItemId child : context.folders.model().children(item))
             walk(child, &folder.entry, lostChildren.count(child) != 0, enter, leave);
-        if (leave)
-            leave(folder);
+        if (leave) leave(folder);
     }
 
     RecoveryContext& context;
@@ -220,40 +212,33 @@ ResultWalk::~ResultWalk() = default;
 void ResultWalk::visit(const std::function<void(const WalkedFolder&)>& enter,
                        const std::function<void(const WalkedFolder&)>& leave) {
     const ItemId root = impl_->context.folders.root();
-    if (root != kNoItem)
-        impl_->walk(root, nullptr, false, enter, leave);
+    if (root != kNoItem) impl_->walk(root, nullptr, false, enter, leave);
 }
 
 std::optional<WalkedFolder> ResultWalk::find(const std::string& path) {
     std::string wanted = path;
-    while (!wanted.empty() && wanted.front() == '/')
-        wanted.erase(0, 1);
-    while (!wanted.empty() && wanted.back() == '/')
-        wanted.pop_back();
+    while (!wanted.empty() && wanted.front() == '/') wanted.erase(0, 1);
+    while (!wanted.empty() && wanted.back() == '/') wanted.pop_back();
     const TreeModel& model = impl_->context.folders.model();
     const ItemId root = impl_->context.folders.root();
-    if (root == kNoItem)
-        return std::nullopt;
+    if (root == kNoItem) return std::nullopt;
     // Down the tree by names, keeping the entries so that the state passes down.
     std::unordered_set<ItemId> lostChildren;
     WalkedFolder folder = impl_->list(root, impl_->folderEntry(root, nullptr, false), lostChildren);
     std::size_t at = 0;
     while (at < wanted.size()) {
         std::size_t slash = wanted.find('/', at);
-        if (slash == std::string::npos)
-            slash = wanted.size();
+        if (slash == std::string::npos) slash = wanted.size();
         const std::string name = wanted.substr(at, slash - at);
         at = slash + 1;
-        if (name.empty())
-            continue;
+        if (name.empty()) continue;
         ItemId next = kNoItem;
         for (ItemId child : model.children(folder.item))
             if (model.item(child).text == name) {
                 next = child;
                 break;
             }
-        if (next == kNoItem)
-            return std::nullopt;
+        if (next == kNoItem) return std::nullopt;
         const bool lost = lostChildren.count(next) != 0;
         lostChildren.clear();
         const ResultEntry parent = folder.entry;

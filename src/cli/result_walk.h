@@ -48,7 +48,7 @@ struct WalkedFolder {
 };
 
 class ResultWalk {
-  public:
+public:
     explicit ResultWalk(RecoveryContext& context);
     ~ResultWalk();
     ResultWalk(const ResultWalk&) = delete;
@@ -61,7 +61,7 @@ class ResultWalk {
     // The folder at a '/'-separated path from the root ("" or "/": the root).
     std::optional<WalkedFolder> find(const std::string& path);
 
-  private:
+private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -19,7 +19,7 @@ namespace {
 // Progress on stderr: on a terminal one line with the files done, the
 // share of the bytes, the rate and the time left; otherwise a line per 10 %.
 class ConsoleSaveProgress final : public SaveProgress {
-  public:
+public:
     explicit ConsoleSaveProgress(bool quiet)
         : display_(std::cerr, quiet, ::isatty(2) == 1 ? 2 : -1) {}
     ~ConsoleSaveProgress() override { display_.finishLine(); }
@@ -40,7 +40,7 @@ class ConsoleSaveProgress final : public SaveProgress {
     void tick() { display_.tick(); }
     void finish() { display_.finishLine(); }
 
-  private:
+private:
     ProgressDisplay display_;
 };
 
@@ -64,22 +64,18 @@ int CheckSaveDestination(CliSession& session, const CliSaveOptions& options) {
         return kExitUsage;
     }
     const std::string problem = SaveDestinationProblem(options.destination, DiskPath(session));
-    if (problem.empty())
-        return kExitOk;
+    if (problem.empty()) return kExitOk;
     std::cerr << "error: " << problem << "\n";
     return kExitUsage;
 }
 
 int SaveExitStatus(const SaveSummary& summary) {
     switch (summary.ending) {
-        case SaveEnding::Stopped:
-            return kExitStopped;
+        case SaveEnding::Stopped: return kExitStopped;
         case SaveEnding::Refused:
         case SaveEnding::Cancelled:
-        case SaveEnding::Aborted:
-            return kExitFailure;
-        case SaveEnding::Finished:
-            break;
+        case SaveEnding::Aborted: return kExitFailure;
+        case SaveEnding::Finished: break;
     }
     if (summary.filesFailed != 0 || summary.foldersFailed != 0 || !summary.incomplete.empty())
         return kExitIncomplete;
@@ -89,8 +85,7 @@ int SaveExitStatus(const SaveSummary& summary) {
 int RunSaveCommand(CliSession& session, const CliSaveOptions& options) {
     RecoveryContext& context = session.context();
     // Checked before the search too; the folder may have changed meanwhile.
-    if (const int status = CheckSaveDestination(session, options); status != kExitOk)
-        return status;
+    if (const int status = CheckSaveDestination(session, options); status != kExitOk) return status;
     if (context.folders.root() == kNoItem) {
         std::cerr << "There is no search result to save.\n";
         return kExitNothingFound;

@@ -103,8 +103,7 @@ SearchOutcome RunStage(CliSession& session, bool recovery, int volume, bool& sto
                           [&] { session.observer().tick(); });
     workers.wait();
     session.observer().finishLine();
-    if (interrupted)
-        std::cerr << "Search stopped: what was found so far follows.\n";
+    if (interrupted) std::cerr << "Search stopped: what was found so far follows.\n";
     stopped = stopped || interrupted;
     return outcome;
 }
@@ -139,8 +138,7 @@ int Deliver(CliSession& session, const ResultOptions& options, bool stopped = fa
     }
     if (!options.dfxml.empty()) {
         std::ofstream out(options.dfxml, std::ios::binary | std::ios::trunc);
-        if (out)
-            WriteDfxml(out, context, context.slots.path(context.search.selectedDisk));
+        if (out) WriteDfxml(out, context, context.slots.path(context.search.selectedDisk));
         out.close();
         if (!out) {
             std::cerr << "error: cannot write the DFXML file " << options.dfxml << ": "
@@ -171,8 +169,7 @@ int Deliver(CliSession& session, const ResultOptions& options, bool stopped = fa
 std::string OutputFileProblem(const std::string& path, const char* what) {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode))
-            return path + " is a folder; give a file name for " + what;
+        if (S_ISDIR(info.st_mode)) return path + " is a folder; give a file name for " + what;
         if (!S_ISREG(info.st_mode))
             return path + " is not a regular file; give a file name for " + what;
         const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
@@ -193,8 +190,7 @@ std::string OutputFileProblem(const std::string& path, const char* what) {
 int CheckOutputs(CliSession& session, const ResultOptions& options) {
     for (const auto& [path, what] : {std::pair{&options.log, "the recovery log"},
                                      std::pair{&options.dfxml, "the DFXML file"}}) {
-        if (path->empty())
-            continue;
+        if (path->empty()) continue;
         // Writing it would overwrite the disk being recovered.
         const RecoveryContext& context = session.context();
         struct stat output {};
@@ -211,8 +207,7 @@ int CheckOutputs(CliSession& session, const ResultOptions& options) {
             return kExitUsage;
         }
     }
-    if (!options.save.destination.empty())
-        return CheckSaveDestination(session, options.save);
+    if (!options.save.destination.empty()) return CheckSaveDestination(session, options.save);
     return kExitOk;
 }
 
@@ -221,8 +216,7 @@ int RunSearch(const GlobalOptions& global, const SearchOptions& options) {
     RecoveryContext& context = session.context();
     if (const int status = session.selectDisk(options.disk); status != kExitOk) return status;
     // Before anything of the disk is read: a search can take minutes.
-    if (const int status = CheckOutputs(session, options.result); status != kExitOk)
-        return status;
+    if (const int status = CheckOutputs(session, options.result); status != kExitOk) return status;
     if (const int status = PrepareSearch(session, options); status != kExitOk) return status;
 
     // A failed validation leaves no volume values behind: unless the FAT
@@ -269,8 +263,7 @@ int RunLoad(const GlobalOptions& global, const std::string& log, const std::stri
         return kExitFailure;
     }
     if (const int status = session.selectDisk(disk); status != kExitOk) return status;
-    if (const int status = CheckOutputs(session, options); status != kExitOk)
-        return status;
+    if (const int status = CheckOutputs(session, options); status != kExitOk) return status;
     const LogLoadOutcome loaded =
         LoadRecoveryLog(log, session.context(), session.context().prompter);
     session.observer().finishLine();
@@ -384,7 +377,8 @@ void RegisterSearchCommands(CLI::App& app, const GlobalOptions& global, int& exi
     auto options = std::make_shared<SearchOptions>();
     auto* search = app.add_subcommand(
         "search", "Search a partition or a range for folders and files, and show the result");
-    search->add_option("DISK", options->disk, "Slot number from 'disks', or an image or device path")
+    search
+        ->add_option("DISK", options->disk, "Slot number from 'disks', or an image or device path")
         ->required();
     search->add_option("-p,--partition", options->partition,
                        "Partition number (from 1); may be left out on a disk with one partition");
@@ -409,8 +403,7 @@ void RegisterSearchCommands(CLI::App& app, const GlobalOptions& global, int& exi
     search->footer(kExitStatusHelp);
     search->callback([&global, &exitCode, options, search] {
         exitCode = RefuseIgnoredSearchOptions(*search, *options);
-        if (exitCode == kExitOk)
-            exitCode = RunSearch(global, *options);
+        if (exitCode == kExitOk) exitCode = RunSearch(global, *options);
     });
 
     auto log = std::make_shared<std::string>();
@@ -423,8 +416,7 @@ void RegisterSearchCommands(CLI::App& app, const GlobalOptions& global, int& exi
     load->footer(kExitStatusHelp);
     load->callback([&global, &exitCode, log, disk, loadOptions, load] {
         exitCode = RefuseIgnoredResultOptions(*load, *loadOptions);
-        if (exitCode == kExitOk)
-            exitCode = RunLoad(global, *log, *disk, *loadOptions);
+        if (exitCode == kExitOk) exitCode = RunLoad(global, *log, *disk, *loadOptions);
     });
 }
 

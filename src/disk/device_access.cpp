@@ -11,10 +11,8 @@ std::optional<std::string> OpenDiskForReading(DriveSlots& slots, const DiskDescr
                                               DeviceOpener* broker) {
     const DiskReader reader = slots.reader(disk.index, nullptr);
     const SectorSource* source = reader.source();
-    if (source == nullptr)
-        return OpenFailureMessage(disk.deviceId, ENOENT);
-    if (source->isOpen())
-        return std::nullopt;
+    if (source == nullptr) return OpenFailureMessage(disk.deviceId, ENOENT);
+    if (source->isOpen()) return std::nullopt;
     const int error = source->openError();
     const bool lacksRights = error == EACCES || error == EPERM;
     if (!lacksRights || broker == nullptr || disk.mediaType == kMediaImage)
@@ -24,8 +22,7 @@ std::optional<std::string> OpenDiskForReading(DriveSlots& slots, const DiskDescr
     if (opened.fd < 0) {
         std::string message = "Cannot open " + disk.deviceId +
                               " for reading: the system's disk service (udisks2) did not open it";
-        if (!opened.refusal.empty())
-            message += ": " + opened.refusal;
+        if (!opened.refusal.empty()) message += ": " + opened.refusal;
         message +=
             ". Try again and allow the access when the desktop asks for your password, or run "
             "with the right to read the device (as root, or as a member of the 'disk' group).";

@@ -18,7 +18,7 @@ struct BrokeredOpen {
 };
 
 class DeviceOpener {
-  public:
+public:
     virtual ~DeviceOpener() = default;
 
     // Asks for a read-only descriptor of the block device `devicePath`.

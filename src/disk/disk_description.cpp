@@ -7,25 +7,22 @@ namespace datrevo {
 std::string DiskName(int index) { return "Disk" + std::to_string(index); }
 
 std::string DeviceItemText(const DiskDescription& disk) {
-    const std::string media =
-        disk.mediaType.find("Removable media other than") != std::string::npos
-            ? std::string(kMediaRemovable)
-            : disk.mediaType;
+    const std::string media = disk.mediaType.find("Removable media other than") != std::string::npos
+                                  ? std::string(kMediaRemovable)
+                                  : disk.mediaType;
     return media + " (" + DiskName(disk.index) + ")";
 }
 
 bool IsOfferedDisk(const DiskDescription& disk) {
     const std::string text = DeviceItemText(disk);
     if (text.size() <= 8) return false;
-    return disk.mediaType.find("Removable") != std::string::npos ||
-           disk.mediaType == kMediaImage;
+    return disk.mediaType.find("Removable") != std::string::npos || disk.mediaType == kMediaImage;
 }
 
 std::int32_t GeometrySizeMegabytes(const DiskDescription& disk) {
-    const double bytes = static_cast<double>(disk.totalCylinders) *
-                         static_cast<double>(disk.bytesPerSector) *
-                         static_cast<double>(disk.sectorsPerTrack) *
-                         static_cast<double>(disk.totalHeads);
+    const double bytes =
+        static_cast<double>(disk.totalCylinders) * static_cast<double>(disk.bytesPerSector) *
+        static_cast<double>(disk.sectorsPerTrack) * static_cast<double>(disk.totalHeads);
     const double megabytes = std::floor(bytes / 1048576.0);
     if (megabytes > 2147483647.0) return 2147483647;
     return static_cast<std::int32_t>(megabytes);

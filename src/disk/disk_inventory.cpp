@@ -101,8 +101,8 @@ DiskDescription DescribeBlockDevice(const fs::path& root, const fs::path& sysDir
     const fs::path udev = root / "run/udev/data" / ("b" + dev);
     const std::string bus = UdevProperty(udev, "ID_BUS");
 
-    const bool removable = ReadNumberFile(sysDir / "removable") == 1 || bus == "usb" ||
-                           name.rfind("mmcblk", 0) == 0;
+    const bool removable =
+        ReadNumberFile(sysDir / "removable") == 1 || bus == "usb" || name.rfind("mmcblk", 0) == 0;
     disk.mediaType = removable ? kMediaRemovable : kMediaFixed;
     const std::string vendor = ReadTextFile(sysDir / "device/vendor");
     const std::string model = ReadTextFile(sysDir / "device/model");
@@ -203,7 +203,8 @@ std::vector<DiskDescription> ListDisks(const InventoryOptions& options) {
     const fs::path blockDir = options.root / "sys/block";
     std::vector<fs::path> entries;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(blockDir, error)) entries.push_back(entry.path());
+    for (const auto& entry : fs::directory_iterator(blockDir, error))
+        entries.push_back(entry.path());
     std::sort(entries.begin(), entries.end());
 
     const std::string systemName = HostName(options.root);

@@ -34,8 +34,8 @@ struct InventoryOptions {
 std::vector<DiskDescription> ListDisks(const InventoryOptions& options);
 
 struct DiskInventory {
-    std::vector<DiskDescription> disks;   // the offered disks, by index
-    std::vector<std::string> itemTexts;   // device tree texts, sorted by text
+    std::vector<DiskDescription> disks;  // the offered disks, by index
+    std::vector<std::string> itemTexts;  // device tree texts, sorted by text
 };
 
 // Lists the offered disks and puts their paths into the drive slots (at most

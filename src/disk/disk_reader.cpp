@@ -12,8 +12,7 @@ int DiskReader::ReadSectors(std::uint64_t firstSector, std::uint32_t count,
     // Every byte offset of the run, its retry's included, must fit 64 bits:
     // a sector number near 2^55 (only a crafted run list gives one) would
     // otherwise wrap to the start of the disk.
-    if (firstSector > UINT64_MAX / kSector || count > UINT64_MAX / kSector - firstSector)
-        return 0;
+    if (firstSector > UINT64_MAX / kSector || count > UINT64_MAX / kSector - firstSector) return 0;
     const std::size_t bytes = static_cast<std::size_t>(count) * kSector;
 
     // The bulk read goes straight into the caller's buffer: a source places

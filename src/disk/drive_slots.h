@@ -27,8 +27,8 @@ public:
     DiskReader reader(int slot, RecoveryObserver* observer) const;
 
     // ReadSectors addressed by drive number, as the engines' callers use it.
-    int ReadSectors(int drive, std::uint64_t firstSector, std::uint32_t count,
-                    std::uint8_t* buffer, RecoveryObserver* observer = nullptr) const;
+    int ReadSectors(int drive, std::uint64_t firstSector, std::uint32_t count, std::uint8_t* buffer,
+                    RecoveryObserver* observer = nullptr) const;
 
 private:
     std::array<std::string, limits::kDriveSlots> paths_;

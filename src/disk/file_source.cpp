@@ -60,8 +60,8 @@ SourceRead FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out)
             result.error = EINVAL;
             break;
         }
-        const ssize_t n = ::pread(fd_, out.data() + result.bytesRead,
-                                  out.size() - result.bytesRead, static_cast<off_t>(at));
+        const ssize_t n = ::pread(fd_, out.data() + result.bytesRead, out.size() - result.bytesRead,
+                                  static_cast<off_t>(at));
         if (n < 0) {
             if (errno == EINTR) continue;
             result.error = errno;

@@ -21,8 +21,8 @@ public:
     SourceRead readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
         SourceRead result;
         if (offset >= bytes_.size()) return result;
-        result.bytesRead = static_cast<std::size_t>(
-            std::min<std::uint64_t>(out.size(), bytes_.size() - offset));
+        result.bytesRead =
+            static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), bytes_.size() - offset));
         std::memcpy(out.data(), bytes_.data() + offset, result.bytesRead);
         return result;
     }

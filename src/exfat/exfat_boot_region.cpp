@@ -32,12 +32,9 @@ std::string Field(const char* name, std::uint64_t value) {
 
 ExfatBootDecode DecodeExfatBootSector(std::span<const std::uint8_t> sector) {
     const ByteView view(sector);
-    if (!view.matches(exfat_boot::kFileSystemName, exfat_boot::kName))
-        return {};
-    if (!view.has(0, exfat_boot::kSize))
-        return Damaged("boot sector shorter than 512 bytes");
-    if (view.le16(exfat_boot::kBootSignature) != 0xAA55)
-        return Damaged("boot signature missing");
+    if (!view.matches(exfat_boot::kFileSystemName, exfat_boot::kName)) return {};
+    if (!view.has(0, exfat_boot::kSize)) return Damaged("boot sector shorter than 512 bytes");
+    if (view.le16(exfat_boot::kBootSignature) != 0xAA55) return Damaged("boot signature missing");
     for (std::size_t i = 0; i < exfat_boot::kMustBeZeroLength; ++i)
         if (view.u8(exfat_boot::kMustBeZero + i) != 0)
             return Damaged(Field("non-zero byte at offset", exfat_boot::kMustBeZero + i));
@@ -110,8 +107,7 @@ std::uint32_t ExfatBootChecksum(std::span<const std::uint8_t> bytes, std::uint32
 
 ExfatBootDecode DecodeExfatBootRegion(std::span<const std::uint8_t> region) {
     ExfatBootDecode decoded = DecodeExfatBootSector(region);
-    if (decoded.outcome != ExfatDecode::Decoded)
-        return decoded;
+    if (decoded.outcome != ExfatDecode::Decoded) return decoded;
     const std::uint32_t bps = decoded.boot.bytesPerSector();
     const ByteView view(region);
     if (!view.has(0, std::size_t{exfat_boot::kRegionSectors} * bps))
@@ -136,8 +132,7 @@ ExfatBootRead ReadExfatBootRegion(const DiskReader& disk, std::uint64_t volumeSt
     ExfatBootRead out;
     const std::vector<std::uint8_t> main = readRegion(volumeStart);
     out.decode = DecodeExfatBootRegion(main);
-    if (out.decode.outcome == ExfatDecode::Decoded)
-        return out;
+    if (out.decode.outcome == ExfatDecode::Decoded) return out;
 
     // The backup starts at volume sector 12, whose size only a boot sector
     // tells: the main one's if it says, else each size in turn.

@@ -51,10 +51,8 @@ void FillExfatFileRows(std::vector<FileRow>& rows, const CatalogueTable& entryTa
                        std::uint32_t folderNumber, std::stop_token stop) {
     const std::string key = UnsignedText(folderNumber);
     for (int table = 0; table < entryTable.count(); ++table) {
-        if (table % 4096 == 0 && stop.stop_requested())
-            return;
-        if (entryTable.cell(table, folder_col::Parent) != key)
-            continue;
+        if (table % 4096 == 0 && stop.stop_requested()) return;
+        if (entryTable.cell(table, folder_col::Parent) != key) continue;
         FileRow row;
         row.deleted = entryTable.cell(table, folder_col::Deleted) == "1";
         row[file_col::Name] = entryTable.cell(table, folder_col::Name);

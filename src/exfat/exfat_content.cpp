@@ -15,8 +15,7 @@ ExfatContentRead ReadExfatFileContent(
     const ExfatVolume& volume, const ExfatEntrySet& set,
     const std::function<bool(std::span<const std::uint8_t>)>& sink, std::stop_token stop) {
     ExfatContentRead result;
-    if (set.dataLength == 0)
-        return result;
+    if (set.dataLength == 0) return result;
     // No file is larger than the cluster heap: a larger length is damage, not zeros to hand out.
     const std::uint64_t heapBytes =
         std::uint64_t{volume.boot().clusterCount} * volume.clusterBytes();
@@ -31,11 +30,9 @@ ExfatContentRead ReadExfatFileContent(
         result.mayBeIncomplete = true;
     } else {
         clusters = ExfatDataClusters(volume, set.firstCluster, set.noFatChain, valid);
-        if (set.deleted && ExfatAnyAllocated(volume, clusters))
-            result.mayBeIncomplete = true;
+        if (set.deleted && ExfatAnyAllocated(volume, clusters)) result.mayBeIncomplete = true;
     }
-    if (!clusters.complete)
-        result.complete = false;
+    if (!clusters.complete) result.complete = false;
 
     std::uint64_t left = valid;
     const std::uint64_t clusterBytes = volume.clusterBytes();

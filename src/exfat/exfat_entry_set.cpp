@@ -25,11 +25,9 @@ ExfatTime TimeAt(const ByteView& file, std::size_t stamp, std::size_t tenMs, std
 std::uint16_t ExfatSetChecksum(std::span<const std::uint8_t> bytes, bool asInUse) {
     std::uint16_t sum = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i == exfat_file::kSetChecksum || i == exfat_file::kSetChecksum + 1)
-            continue;
+        if (i == exfat_file::kSetChecksum || i == exfat_file::kSetChecksum + 1) continue;
         std::uint8_t byte = bytes[i];
-        if (asInUse && i % exfat_entry::kSize == exfat_entry::kType)
-            byte |= exfat_entry::kInUse;
+        if (asInUse && i % exfat_entry::kSize == exfat_entry::kType) byte |= exfat_entry::kInUse;
         sum = static_cast<std::uint16_t>(((sum & 1) ? 0x8000u : 0u) + (sum >> 1) + byte);
     }
     return sum;
@@ -37,11 +35,9 @@ std::uint16_t ExfatSetChecksum(std::span<const std::uint8_t> bytes, bool asInUse
 
 ExfatSetDecode DecodeExfatEntrySet(std::span<const std::uint8_t> bytes) {
     const ByteView view(bytes);
-    if (!view.has(0, exfat_entry::kSize))
-        return {};
+    if (!view.has(0, exfat_entry::kSize)) return {};
     const std::uint8_t type = view.u8(exfat_entry::kType);
-    if ((type | exfat_entry::kInUse) != exfat_entry::kFile)
-        return {};
+    if ((type | exfat_entry::kInUse) != exfat_entry::kFile) return {};
     const bool deleted = (type & exfat_entry::kInUse) == 0;
     const std::uint8_t inUseBit = deleted ? 0 : exfat_entry::kInUse;
 
@@ -130,8 +126,7 @@ ExfatDecode DecodeExfatVolumeLabel(std::span<const std::uint8_t> entry, std::str
         view.u8(exfat_entry::kType) != exfat_entry::kVolumeLabel)
         return ExfatDecode::NotThis;
     const std::uint8_t count = view.u8(exfat_label::kCharacterCount);
-    if (count > exfat_label::kMaxCharacters)
-        return ExfatDecode::Damaged;
+    if (count > exfat_label::kMaxCharacters) return ExfatDecode::Damaged;
     label = Utf16LeToUtf8(view.sub(exfat_label::kLabel, std::size_t{count} * 2).span());
     return ExfatDecode::Decoded;
 }

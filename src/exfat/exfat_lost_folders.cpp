@@ -43,16 +43,12 @@ std::vector<std::uint32_t> ScanForDirectoryClusters(
         for (std::uint32_t i = 0; i < n && !anyFree; ++i)
             anyFree = !listing.bitmapLoaded || !volume.isAllocated(first + i);
         scan.clustersScanned += n;
-        if (progress)
-            progress(index + n, count);
-        if (!anyFree || !volume.readClusters(first, n, bytes))
-            continue;
+        if (progress) progress(index + n, count);
+        if (!anyFree || !volume.readClusters(first, n, bytes)) continue;
         for (std::uint32_t i = 0; i < n; ++i) {
             const std::uint32_t cluster = first + i;
-            if (walked.count(cluster) != 0)
-                continue;
-            if (listing.bitmapLoaded && volume.isAllocated(cluster))
-                continue;
+            if (walked.count(cluster) != 0) continue;
+            if (listing.bitmapLoaded && volume.isAllocated(cluster)) continue;
             const std::span<const std::uint8_t> start(
                 bytes.data() + std::uint64_t{i} * clusterBytes,
                 static_cast<std::size_t>(clusterBytes));
@@ -72,8 +68,7 @@ ExfatLostScan FindExfatLostFolders(
     const std::vector<std::uint32_t> found =
         ScanForDirectoryClusters(volume, listing, stop, scan, progress);
     scan.foldersFound = found.size();
-    if (found.empty())
-        return scan;
+    if (found.empty()) return scan;
     const std::unordered_set<std::uint32_t> candidates(found.begin(), found.end());
 
     // Each candidate's first cluster alone: the entries that may name others.
@@ -82,8 +77,7 @@ ExfatLostScan FindExfatLostFolders(
     for (std::uint32_t cluster : found) {
         ExfatDirectoryBytes dir;
         dir.clusters.add(cluster);
-        if (!volume.readClusters(cluster, 1, dir.bytes))
-            continue;
+        if (!volume.readClusters(cluster, 1, dir.bytes)) continue;
         firstItems[cluster] = DecodeExfatDirectoryItems(volume, dir, cluster, false, ignored);
     }
     // The entry that names each candidate: a live one before a deleted one,
@@ -104,8 +98,7 @@ ExfatLostScan FindExfatLostFolders(
     std::unordered_map<std::uint32_t, ExfatDirectoryBytes> directories;
     std::unordered_set<std::uint32_t> continuation;
     for (std::uint32_t cluster : found) {
-        if (continuation.count(cluster) != 0)
-            continue;
+        if (continuation.count(cluster) != 0) continue;
         const auto named = namer.find(cluster);
         ExfatDirectoryBytes dir;
         if (named != namer.end()) {
@@ -119,15 +112,13 @@ ExfatLostScan FindExfatLostFolders(
         bool first = true;
         for (const ExfatClusterRun& run : dir.clusters.runs)
             for (std::uint64_t i = 0; i < run.count; ++i, first = false)
-                if (!first)
-                    continuation.insert(static_cast<std::uint32_t>(run.first + i));
+                if (!first) continuation.insert(static_cast<std::uint32_t>(run.first + i));
         directories.emplace(cluster, std::move(dir));
     }
 
     std::uint32_t unnamed = 0;
     for (std::uint32_t cluster : found) {
-        if (continuation.count(cluster) != 0)
-            continue;
+        if (continuation.count(cluster) != 0) continue;
         if (namer.count(cluster) == 0) {
             // A folder row of its own, under the catch-all folder.
             ExfatItem folder;

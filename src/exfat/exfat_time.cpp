@@ -29,21 +29,18 @@ ExfatTime DecodeExfatTime(std::uint32_t timestamp, std::uint8_t tenMsIncrement,
     if (t.utcOffsetValid) {
         // Seven-bit two's complement.
         int steps = utcOffset & 0x7F;
-        if (steps & 0x40)
-            steps -= 0x80;
+        if (steps & 0x40) steps -= 0x80;
         t.utcOffsetMinutes = steps * kMinutesPerOffsetStep;
     }
     return t;
 }
 
 bool ExfatTimeToUnix(const ExfatTime& time, std::int64_t& seconds) {
-    if (time.month() < 1 || time.month() > 12 || time.day() < 1)
-        return false;
+    if (time.month() < 1 || time.month() > 12 || time.day() < 1) return false;
     const std::int64_t days = DaysFromCivil(time.year(), static_cast<unsigned>(time.month()),
                                             static_cast<unsigned>(time.day()));
     seconds = days * 86400 + time.hour() * 3600 + time.minute() * 60 + time.second();
-    if (time.utcOffsetValid)
-        seconds -= std::int64_t{time.utcOffsetMinutes} * 60;
+    if (time.utcOffsetValid) seconds -= std::int64_t{time.utcOffsetMinutes} * 60;
     return true;
 }
 

@@ -36,15 +36,13 @@ bool ExfatVolume::readClusters(std::uint32_t cluster, std::uint32_t count,
     const std::uint64_t length = clusterBytes() * count;
     // Clusters are whole disk sectors: the heap starts on a sector of at least 512 bytes.
     const std::uint64_t sectors = length / limits::kSectorSize;
-    if (sectors > 0xFFFFFFFFu)
-        return false;
+    if (sectors > 0xFFFFFFFFu) return false;
     out = disk_.readRun(byte / limits::kSectorSize, static_cast<std::uint32_t>(sectors));
     return out.size() == length;
 }
 
 std::optional<std::uint32_t> ExfatVolume::fatEntry(std::uint32_t cluster) const {
-    if (std::uint64_t{cluster} >= std::uint64_t{boot_.clusterCount} + 2)
-        return std::nullopt;
+    if (std::uint64_t{cluster} >= std::uint64_t{boot_.clusterCount} + 2) return std::nullopt;
     const std::uint64_t fatByte = (std::uint64_t{boot_.fatOffset} << boot_.bytesPerSectorShift) +
                                   std::uint64_t{cluster} * kFatEntryBytes;
     const std::uint64_t sector = volumeStart_ + fatByte / limits::kSectorSize;
@@ -58,21 +56,17 @@ std::optional<std::uint32_t> ExfatVolume::fatEntry(std::uint32_t cluster) const 
 
 bool ExfatVolume::loadBitmap(std::uint32_t firstCluster, std::uint64_t dataLength) {
     const std::uint64_t needed = (std::uint64_t{boot_.clusterCount} + 7) / 8;
-    if (dataLength < needed || !isDataCluster(firstCluster))
-        return false;
+    if (dataLength < needed || !isDataCluster(firstCluster)) return false;
     const std::uint64_t clusters = (needed + clusterBytes() - 1) / clusterBytes();
     std::vector<std::uint8_t> bytes;
     // The bitmap is written contiguously by every formatter; follow the FAT
     // when the run would leave the heap.
     ExfatClusterList list = ExfatFatChain(*this, firstCluster, clusters);
-    if (list.clusters < clusters)
-        list = ExfatDataClusters(*this, firstCluster, true, needed);
-    if (list.clusters < clusters)
-        return false;
+    if (list.clusters < clusters) list = ExfatDataClusters(*this, firstCluster, true, needed);
+    if (list.clusters < clusters) return false;
     for (const ExfatClusterRun& run : list.runs) {
         std::vector<std::uint8_t> part;
-        if (!readClusters(run.first, run.count, part))
-            return false;
+        if (!readClusters(run.first, run.count, part)) return false;
         bytes.insert(bytes.end(), part.begin(), part.end());
     }
     bytes.resize(static_cast<std::size_t>(needed));
@@ -81,8 +75,7 @@ bool ExfatVolume::loadBitmap(std::uint32_t firstCluster, std::uint64_t dataLengt
 }
 
 bool ExfatVolume::isAllocated(std::uint32_t cluster) const {
-    if (!isDataCluster(cluster) || bitmap_.empty())
-        return true;
+    if (!isDataCluster(cluster) || bitmap_.empty()) return true;
     const std::uint32_t bit = cluster - 2;
     return (bitmap_[bit / 8] >> (bit % 8)) & 1;
 }
@@ -100,8 +93,7 @@ ExfatClusterList ExfatFatChain(const ExfatVolume& volume, std::uint32_t firstClu
         }
         list.add(cluster);
         const std::optional<std::uint32_t> next = volume.fatEntry(cluster);
-        if (!next || *next == kEndOfChain)
-            return list;
+        if (!next || *next == kEndOfChain) return list;
         if (*next == kBadCluster || *next == 0) {
             list.complete = false;
             return list;
@@ -114,12 +106,10 @@ ExfatClusterList ExfatFatChain(const ExfatVolume& volume, std::uint32_t firstClu
 ExfatClusterList ExfatDataClusters(const ExfatVolume& volume, std::uint32_t firstCluster,
                                    bool noFatChain, std::uint64_t bytes) {
     const std::uint64_t needed = (bytes + volume.clusterBytes() - 1) / volume.clusterBytes();
-    if (needed == 0)
-        return {};
+    if (needed == 0) return {};
     if (!noFatChain) {
         ExfatClusterList list = ExfatFatChain(volume, firstCluster, needed);
-        if (list.clusters < needed)
-            list.complete = false;
+        if (list.clusters < needed) list.complete = false;
         return list;
     }
     ExfatClusterList list;
@@ -129,8 +119,7 @@ ExfatClusterList ExfatDataClusters(const ExfatVolume& volume, std::uint32_t firs
             : 0;
     const std::uint64_t count = std::min(needed, available);
     list.complete = count == needed;
-    if (count > 0)
-        list.runs.push_back({firstCluster, static_cast<std::uint32_t>(count)});
+    if (count > 0) list.runs.push_back({firstCluster, static_cast<std::uint32_t>(count)});
     list.clusters = count;
     return list;
 }
@@ -143,8 +132,7 @@ ExfatClusterList ExfatFreeClustersFrom(const ExfatVolume& volume, std::uint32_t 
                                        std::uint64_t bytes) {
     const std::uint64_t needed = (bytes + volume.clusterBytes() - 1) / volume.clusterBytes();
     ExfatClusterList list;
-    if (needed == 0)
-        return list;
+    if (needed == 0) return list;
     if (!volume.isDataCluster(firstCluster)) {
         list.complete = false;
         return list;
@@ -162,8 +150,7 @@ ExfatClusterList ExfatFreeClustersFrom(const ExfatVolume& volume, std::uint32_t 
 bool ExfatAnyAllocated(const ExfatVolume& volume, const ExfatClusterList& list) {
     for (const ExfatClusterRun& run : list.runs)
         for (std::uint64_t i = 0; i < run.count; ++i)
-            if (volume.isAllocated(static_cast<std::uint32_t>(run.first + i)))
-                return true;
+            if (volume.isAllocated(static_cast<std::uint32_t>(run.first + i))) return true;
     return false;
 }
 

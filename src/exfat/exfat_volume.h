@@ -16,7 +16,7 @@ namespace datrevo {
 inline constexpr std::uint64_t kMaxExfatDirectoryBytes = std::uint64_t{256} << 20;
 
 class ExfatVolume {
-  public:
+public:
     // `volumeStart` in 512-byte disk sectors; `boot` a decoded boot sector.
     ExfatVolume(DiskReader disk, std::uint64_t volumeStart, const ExfatBootSector& boot);
 
@@ -50,7 +50,7 @@ class ExfatVolume {
     // or any cluster without a bitmap, count as in use.
     bool isAllocated(std::uint32_t cluster) const;
 
-  private:
+private:
     DiskReader disk_;
     std::uint64_t volumeStart_;
     ExfatBootSector boot_;

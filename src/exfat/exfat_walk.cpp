@@ -49,8 +49,7 @@ ExfatDirectoryBytes ReadExfatDirectory(const ExfatVolume& volume, const ExfatEnt
     }
     for (const ExfatClusterRun& run : out.clusters.runs) {
         std::vector<std::uint8_t> part;
-        if (!volume.readClusters(run.first, run.count, part))
-            break;
+        if (!volume.readClusters(run.first, run.count, part)) break;
         out.bytes.insert(out.bytes.end(), part.begin(), part.end());
     }
     return out;
@@ -64,8 +63,7 @@ std::vector<ExfatItem> DecodeExfatDirectoryItems(const ExfatVolume& volume,
     const ByteView view(dir.bytes);
     for (std::size_t at = 0; view.has(at, exfat_entry::kSize);) {
         const std::uint8_t type = view.u8(at + exfat_entry::kType);
-        if (type == exfat_entry::kEndOfDirectory)
-            break;
+        if (type == exfat_entry::kEndOfDirectory) break;
         if ((type | exfat_entry::kInUse) != exfat_entry::kFile) {
             at += exfat_entry::kSize;
             continue;
@@ -95,8 +93,7 @@ void ReadRootEntries(ExfatVolume& volume, const ExfatDirectoryBytes& root, Exfat
     bool bitmapSeen = false;
     for (std::size_t at = 0; view.has(at, exfat_entry::kSize); at += exfat_entry::kSize) {
         const std::uint8_t type = view.u8(at + exfat_entry::kType);
-        if (type == exfat_entry::kEndOfDirectory)
-            break;
+        if (type == exfat_entry::kEndOfDirectory) break;
         const auto entry = view.sub(at, exfat_entry::kSize).span();
         ExfatAllocationBitmapEntry bitmap;
         if (type == exfat_entry::kAllocationBitmap && !bitmapSeen &&
@@ -132,8 +129,7 @@ ExfatListing WalkExfatVolume(ExfatVolume& volume, std::stop_token stop) {
         const ExfatDirectoryBytes dir = ReadExfatDirectory(volume, folder.set, folder.root);
         listing.directoryRuns.insert(listing.directoryRuns.end(), dir.clusters.runs.begin(),
                                      dir.clusters.runs.end());
-        if (folder.root)
-            ReadRootEntries(volume, dir, listing);
+        if (folder.root) ReadRootEntries(volume, dir, listing);
         for (ExfatItem& item : DecodeExfatDirectoryItems(volume, dir, folder.number, folder.deleted,
                                                          listing.damagedSets)) {
             if (!item.set.isDirectory()) {

@@ -92,8 +92,9 @@ public:
             const LostFolderRow lost = LostFolderRow::Read(lostDirs, row);
             rows_.push_back({lost.sector, lost.selfCluster, lost.fileSystem});
         }
-        sortedBySector_ = std::is_sorted(rows_.begin(), rows_.end(),
-                                         [](const DirRow& a, const DirRow& b) { return a.sector < b.sector; });
+        sortedBySector_ =
+            std::is_sorted(rows_.begin(), rows_.end(),
+                           [](const DirRow& a, const DirRow& b) { return a.sector < b.sector; });
     }
 
     std::vector<DirRow>& rows() { return rows_; }
@@ -160,7 +161,8 @@ void PhaseOne(FatSearchScope& scope, Assignment& assignment) {
                 hit = true;
                 ++scope.state.volumesFound;
                 const int v = volumes.appendRow(boots.cell(b, 0));
-                for (int c = 1; c < boots.columnCount(); ++c) volumes.setCell(v, c, boots.cell(b, c));
+                for (int c = 1; c < boots.columnCount(); ++c)
+                    volumes.setCell(v, c, boots.cell(b, c));
             }
             assignment.assign(i, scope.state.volumesFound);
         }
@@ -196,12 +198,14 @@ void PhaseTwo(FatSearchScope& scope, Assignment& assignment) {
             assignment.assign(index, number);
             largest = std::max(largest, rows[index].self);
             if (!partitionIsFat32 && largest > 65536)
-                volumes.setCell(v, boot_col::PartType, std::string(VolumeKindText(VolumeKind::Fat32)));
+                volumes.setCell(v, boot_col::PartType,
+                                std::string(VolumeKindText(VolumeKind::Fat32)));
         };
         join(j);
         join(partner);
         for (std::size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].fileSystem == 0 && rows[i].sector == rows[i].self * step + cluster0) join(i);
+            if (rows[i].fileSystem == 0 && rows[i].sector == rows[i].self * step + cluster0)
+                join(i);
     }
 }
 
@@ -209,8 +213,7 @@ void PhaseTwo(FatSearchScope& scope, Assignment& assignment) {
 // volume at all. Its FAT copies and root directory at the start of the range
 // may still give its layout: the volume is then offered with it.
 void VolumeFromFatCopies(FatSearchScope& scope, Assignment& assignment) {
-    if (scope.state.volumesFound != 0 || scope.kind != VolumeKind::Fat16)
-        return;
+    if (scope.state.volumesFound != 0 || scope.kind != VolumeKind::Fat16) return;
     std::vector<DirRow>& rows = assignment.rows();
     std::optional<DirectorySectorClue> folder;
     for (const DirRow& row : rows) {
@@ -222,8 +225,7 @@ void VolumeFromFatCopies(FatSearchScope& scope, Assignment& assignment) {
     }
     const std::optional<FatLayout> layout =
         InferFat16FromFatCopies(scope.disk, scope.start, scope.end, folder);
-    if (!layout)
-        return;
+    if (!layout) return;
     const int number = ++scope.state.volumesFound;
     CatalogueTable& volumes = scope.catalogue.VolumeTable;
     const int v = volumes.appendRow("0");
@@ -260,26 +262,29 @@ bool ScanFatSignatures(FatSearchScope& scope) {
 
     ProgressMeter progress(observer);
     const std::uint64_t end = ClampScanEnd(scope.disk, scope.end);
-    return ForEachSectorRun(scope.disk, scope.start, end, kScanRunSectors, scope.stop,
-                            [&](std::uint64_t chunk, ByteView run) {
-        const std::size_t count = run.size() / limits::kSectorSize;
-        for (std::size_t i = 0; i < count; ++i) {
-            const ByteView sector = run.sub(i * limits::kSectorSize, limits::kSectorSize);
-            if (const BootKind kind = BootRecordKind(sector); kind != BootKind::None) {
-                AppendBootRecordRow(boots, sector, chunk + i, kind);
-                observer.counterValue(Counter::BootSectors, static_cast<std::uint64_t>(boots.count()));
+    return ForEachSectorRun(
+        scope.disk, scope.start, end, kScanRunSectors, scope.stop,
+        [&](std::uint64_t chunk, ByteView run) {
+            const std::size_t count = run.size() / limits::kSectorSize;
+            for (std::size_t i = 0; i < count; ++i) {
+                const ByteView sector = run.sub(i * limits::kSectorSize, limits::kSectorSize);
+                if (const BootKind kind = BootRecordKind(sector); kind != BootKind::None) {
+                    AppendBootRecordRow(boots, sector, chunk + i, kind);
+                    observer.counterValue(Counter::BootSectors,
+                                          static_cast<std::uint64_t>(boots.count()));
+                }
+                if (IsDirectorySector(sector)) {
+                    AppendLostDirRow(lostDirs, sector, chunk + i);
+                    observer.counterValue(Counter::Folders,
+                                          static_cast<std::uint64_t>(lostDirs.count()));
+                }
             }
-            if (IsDirectorySector(sector)) {
-                AppendLostDirRow(lostDirs, sector, chunk + i);
-                observer.counterValue(Counter::Folders, static_cast<std::uint64_t>(lostDirs.count()));
-            }
-        }
-        // The status follows the bar: one text per percent, not per run.
-        const int percent = PercentOf(chunk, scope.end);
-        if (percent != progress.shown()) observer.statusText(SectorsStatus(chunk, scope.end));
-        progress.set(percent);
-        return true;
-    });
+            // The status follows the bar: one text per percent, not per run.
+            const int percent = PercentOf(chunk, scope.end);
+            if (percent != progress.shown()) observer.statusText(SectorsStatus(chunk, scope.end));
+            progress.set(percent);
+            return true;
+        });
 }
 
 void AnalyzeFileSystems(FatSearchScope& scope) {
@@ -317,17 +322,17 @@ void LocateFatCopies(FatSearchScope& scope, int volume) {
     ProgressMeter progress(scope.observer);
     // Part of recovering a chosen volume: only leaving the program ends it.
     ForEachSectorRun(scope.disk, from, ClampScanEnd(scope.disk, cluster0), kScanRunSectors,
-                     scope.abandon,
-                     [&](std::uint64_t first, ByteView run) {
-        const std::size_t count = run.size() / limits::kSectorSize;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::size_t at = i * limits::kSectorSize;
-            if (run.u8(at) == kFixedDiskMedia && run.u8(at + 1) == 0xFF && run.u8(at + 2) == 0xFF)
-                candidates.push_back(first + i);
-        }
-        progress.set(PercentOf(first + count, cluster0));
-        return true;
-    });
+                     scope.abandon, [&](std::uint64_t first, ByteView run) {
+                         const std::size_t count = run.size() / limits::kSectorSize;
+                         for (std::size_t i = 0; i < count; ++i) {
+                             const std::size_t at = i * limits::kSectorSize;
+                             if (run.u8(at) == kFixedDiskMedia && run.u8(at + 1) == 0xFF &&
+                                 run.u8(at + 2) == 0xFF)
+                                 candidates.push_back(first + i);
+                         }
+                         progress.set(PercentOf(first + count, cluster0));
+                         return true;
+                     });
     if (candidates.empty()) return;
     if (candidates.size() == 1) {
         volumes.setCell(row, boot_col::FirstFat, Unsigned64Text(candidates.back()));
@@ -341,7 +346,8 @@ void LocateFatCopies(FatSearchScope& scope, int volume) {
     active.firstFat = static_cast<std::uint32_t>(firstFat);
     volumes.setCell(row, boot_col::SecondFat, Unsigned64Text(secondFat));
     volumes.setCell(row, boot_col::Spf, Unsigned64Text(spf));
-    volumes.setCell(row, boot_col::RootStart, fat32 ? std::string("2") : Unsigned64Text(secondFat + spf));
+    volumes.setCell(row, boot_col::RootStart,
+                    fat32 ? std::string("2") : Unsigned64Text(secondFat + spf));
 }
 
 void PrepareSelectedVolume(FatSearchScope& scope, int volume) {

@@ -14,7 +14,8 @@ constexpr std::size_t kMaxDirectoryBytes = limits::kMaxFatDirectoryEntries * fat
 
 // True when the sector at `offset` of `bytes` holds an entry with a 0x00 first byte.
 bool SectorHasEndMark(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-    for (std::size_t at = offset; at + fat_dirent::kSize <= offset + kSector; at += fat_dirent::kSize)
+    for (std::size_t at = offset; at + fat_dirent::kSize <= offset + kSector;
+         at += fat_dirent::kSize)
         if (bytes[at] == fat_dirent::kEndOfDirectory) return true;
     return false;
 }
@@ -27,7 +28,8 @@ DirectoryBytes ReadDirectoryChain(const DiskReader& disk, const FatLayout& layou
     if (!IsValidSectorsPerCluster(layout.sectorsPerCluster)) return out;
     const std::uint32_t spc = layout.sectorsPerCluster;
     const std::size_t maxClusters = kMaxDirectoryBytes / (spc * kSector);
-    const ClusterChain chain = ReadClusterChain(disk, layout, firstCluster, std::max<std::size_t>(maxClusters, 1));
+    const ClusterChain chain =
+        ReadClusterChain(disk, layout, firstCluster, std::max<std::size_t>(maxClusters, 1));
     for (std::uint32_t cluster : chain) {
         if (out.bytes.size() >= kMaxDirectoryBytes) break;
         const std::uint64_t first = ClusterSector(layout, cluster);
@@ -39,7 +41,8 @@ DirectoryBytes ReadDirectoryChain(const DiskReader& disk, const FatLayout& layou
         disk.ReadSectors(first, spc, out.bytes.data() + base);
         for (std::uint32_t i = 0; i < spc; ++i) {
             out.sectors.push_back(first + i);
-            if (rule == EndMarkRule::EndsDirectory && SectorHasEndMark(out.bytes, base + i * kSector)) {
+            if (rule == EndMarkRule::EndsDirectory &&
+                SectorHasEndMark(out.bytes, base + i * kSector)) {
                 out.bytes.resize(base + (i + 1) * kSector);
                 return out;
             }
@@ -59,8 +62,8 @@ DirectoryBytes ReadFixedRoot(const DiskReader& disk, const FatLayout& layout) {
     return out;
 }
 
-std::vector<FatDirectoryEntry> DecodeDirectoryEntries(const DirectoryBytes& directory,
-                                                      FatKind kind, EndMarkRule rule) {
+std::vector<FatDirectoryEntry> DecodeDirectoryEntries(const DirectoryBytes& directory, FatKind kind,
+                                                      EndMarkRule rule) {
     using namespace fat_dirent;
     std::vector<FatDirectoryEntry> entries;
     const ByteView all = directory.view();

@@ -39,16 +39,16 @@ DirectoryBytes ReadFixedRoot(const DiskReader& disk, const FatLayout& layout);
 
 // One decoded short entry with the long name that belongs to it.
 struct FatDirectoryEntry {
-    std::string name;         // the long name when one belongs to it, else the 8.3 name
-    std::string shortName;    // the 8.3 name ('_' for a deleted entry's first byte)
+    std::string name;       // the long name when one belongs to it, else the 8.3 name
+    std::string shortName;  // the 8.3 name ('_' for a deleted entry's first byte)
     bool deleted = false;
     std::uint8_t attributes = 0;
     std::uint32_t firstCluster = 0;
     std::uint32_t size = 0;
-    std::uint16_t date = 0;   // FAT date word
-    std::uint16_t time = 0;   // FAT time word
-    std::uint64_t sector = 0;      // where the short entry lies
-    std::uint32_t offset = 0;      // its byte offset in that sector
+    std::uint16_t date = 0;    // FAT date word
+    std::uint16_t time = 0;    // FAT time word
+    std::uint64_t sector = 0;  // where the short entry lies
+    std::uint32_t offset = 0;  // its byte offset in that sector
 
     bool isDirectory() const { return (attributes & fat_dirent::kAttrDirectory) != 0; }
     bool isVolumeLabel() const { return (attributes & fat_dirent::kAttrVolumeLabel) != 0; }
@@ -57,8 +57,8 @@ struct FatDirectoryEntry {
 // The usable entries of a directory in on-disk order: "." and ".." and
 // long-name entries are skipped, and so is an entry whose 8.3 name or
 // final name IsAcceptableName rejects.
-std::vector<FatDirectoryEntry> DecodeDirectoryEntries(const DirectoryBytes& directory,
-                                                      FatKind kind, EndMarkRule rule);
+std::vector<FatDirectoryEntry> DecodeDirectoryEntries(const DirectoryBytes& directory, FatKind kind,
+                                                      EndMarkRule rule);
 
 // The entries of the folder whose first cluster is given. Cluster 0 means the
 // root: the root cluster's chain on FAT32, the fixed root on FAT16 (where an

@@ -24,7 +24,8 @@ std::vector<std::uint8_t> FirstByteCandidates(char16_t first) {
     std::vector<std::uint8_t> candidates;
     for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
         const char32_t mapped = Cp437ToCodePoint(static_cast<std::uint8_t>(byte));
-        if (mapped == upper || mapped == first) candidates.push_back(static_cast<std::uint8_t>(byte));
+        if (mapped == upper || mapped == first)
+            candidates.push_back(static_cast<std::uint8_t>(byte));
     }
     candidates.push_back('_');
     return candidates;
@@ -48,10 +49,8 @@ bool IsShortNameReplaced(char16_t c) {
         case '>':
         case '?':
         case '\\':
-        case '|':
-            return true;
-        default:
-            return c < 0x20;
+        case '|': return true;
+        default: return c < 0x20;
     }
 }
 
@@ -63,12 +62,10 @@ bool IsShortNameReplaced(char16_t c) {
 // _PLUS~1.TXT, "[01] Intro.mp3" _01_IN~1.MP3.
 std::vector<std::uint8_t> LostFirstByteCandidates(const std::u16string& longName) {
     std::vector<std::uint8_t> candidates;
-    if (longName.empty())
-        return candidates;
+    if (longName.empty()) return candidates;
     candidates = FirstByteCandidates(longName.front());
     const std::size_t kept = longName.find_first_not_of(u". ");
-    if (kept == std::u16string::npos)
-        return candidates;
+    if (kept == std::u16string::npos) return candidates;
     const char16_t c = longName[kept];
     const std::vector<std::uint8_t> more =
         IsShortNameReplaced(c) ? std::vector<std::uint8_t>{'_'} : FirstByteCandidates(c);
@@ -157,8 +154,14 @@ bool IsAcceptableName(std::string_view utf8Name) {
         const auto b = static_cast<unsigned char>(c);
         if (b >= 1 && b <= 31) return false;
         switch (c) {
-            case '"': case '\\': case '/': case '?': case '*': case '<': case '>': case '|':
-                return false;
+            case '"':
+            case '\\':
+            case '/':
+            case '?':
+            case '*':
+            case '<':
+            case '>':
+            case '|': return false;
             default: break;
         }
     }
@@ -175,8 +178,7 @@ std::optional<std::string> ReadLongName(ByteView directory, std::size_t entryOff
     // one of the bytes its name allows gives its checksum, and the pieces
     // before it must then carry that same checksum.
     std::optional<std::uint8_t> checksum;
-    if (!deleted)
-        checksum = ShortNameChecksum(shortEntry, shortEntry.u8(0));
+    if (!deleted) checksum = ShortNameChecksum(shortEntry, shortEntry.u8(0));
 
     std::u16string units;
     std::size_t entriesRead = 0;
@@ -184,20 +186,16 @@ std::optional<std::string> ReadLongName(ByteView directory, std::size_t entryOff
     for (std::size_t n = 1; n <= limits::kMaxFatLongNameEntries && at >= kSize; ++n) {
         at -= kSize;
         const ByteView entry = directory.sub(at, kSize);
-        if (!IsLongNameEntry(entry))
-            break;
+        if (!IsLongNameEntry(entry)) break;
         bool ended = false;
         const std::u16string piece = EntryUnits(entry, ended);
         const std::uint8_t carried = entry.u8(kLongChecksum);
         if (!checksum) {
             for (std::uint8_t byte : LostFirstByteCandidates(piece))
-                if (ShortNameChecksum(shortEntry, byte) == carried)
-                    checksum = carried;
-            if (!checksum)
-                break;
+                if (ShortNameChecksum(shortEntry, byte) == carried) checksum = carried;
+            if (!checksum) break;
         }
-        if (carried != *checksum)
-            break;
+        if (carried != *checksum) break;
         ++entriesRead;
         units += piece;
         if (ended || entry.u8(kLongSequence) == kLongLastFlag + n) break;

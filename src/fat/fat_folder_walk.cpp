@@ -40,8 +40,7 @@ bool WalkDirectoryTree(FatSearchScope& scope) {
     observer.counterValue(Counter::Folders, 1);
 
     const std::uint32_t spc = layout.sectorsPerCluster;
-    if (!IsValidSectorsPerCluster(spc))
-        return false;
+    if (!IsValidSectorsPerCluster(spc)) return false;
     // The clusters the scan would look at: first sectors from cluster 2 up
     // to the end of the range searched.
     const std::uint64_t firstData = ClusterSector(layout, 2);
@@ -53,29 +52,22 @@ bool WalkDirectoryTree(FatSearchScope& scope) {
     std::deque<std::uint32_t> pending{0};  // 0: the root
     std::uint64_t walked = 0;
     while (!pending.empty()) {
-        if (scope.stop.stop_requested())
-            return false;
+        if (scope.stop.stop_requested()) return false;
         const std::uint32_t directory = pending.front();
         pending.pop_front();
         for (const FatDirectoryEntry& entry : WalkedEntries(scope.disk, layout, kind, directory)) {
-            if (!entry.isDirectory() || entry.isVolumeLabel())
-                continue;
+            if (!entry.isDirectory() || entry.isVolumeLabel()) continue;
             const std::uint32_t cluster = entry.firstCluster;
-            if (cluster < 2)
-                continue;
+            if (cluster < 2) continue;
             const std::uint64_t sectorNumber = ClusterSector(layout, cluster);
-            if (sectorNumber < firstData || sectorNumber >= end)
-                continue;
-            if (!visited.insert(cluster).second)
-                continue;
+            if (sectorNumber < firstData || sectorNumber >= end) continue;
+            if (!visited.insert(cluster).second) continue;
             SectorBuffer sector{};
             scope.disk.readSector(sectorNumber, sector);
             const ByteView view(sector.data(), sector.size());
-            if (!IsDirectorySector(view))
-                continue;
+            if (!IsDirectorySector(view)) continue;
             // A copy of another folder's first cluster is not this folder.
-            if (EntryFirstCluster(view, kind) != cluster)
-                continue;
+            if (EntryFirstCluster(view, kind) != cluster) continue;
             AppendDirectoryClusterRow(folders, view, sectorNumber, cluster, kind);
             observer.counterValue(Counter::Folders, static_cast<std::uint64_t>(folders.count()));
             pending.push_back(cluster);
@@ -83,8 +75,7 @@ bool WalkDirectoryTree(FatSearchScope& scope) {
         // Folders walked of those known so far: it only grows near the end.
         ++walked;
         const int percent = PercentOf(walked, walked + pending.size());
-        if (percent > progress.shown())
-            progress.set(percent);
+        if (percent > progress.shown()) progress.set(percent);
     }
     progress.set(100);
     return true;

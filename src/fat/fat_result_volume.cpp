@@ -18,8 +18,7 @@ void FatResultVolume::prepare(ItemId folderItem) {
 }
 
 std::vector<ResultFile> FatResultVolume::files(std::uint32_t folderNumber, std::stop_token stop) {
-    if (folderNumber == kCatchAllNumber)
-        return {};
+    if (folderNumber == kCatchAllNumber) return {};
     return FatEntryFiles(DiskFatFolderReader(disk_, layout_).readFolder(folderNumber, stop));
 }
 

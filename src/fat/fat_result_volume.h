@@ -13,14 +13,14 @@
 namespace datrevo {
 
 class FatResultVolume : public ResultVolume {
-  public:
+public:
     FatResultVolume(FolderTree& tree, DiskReader disk, FatLayout layout);
 
     VolumeKind kind() const override { return kind_; }
     void prepare(ItemId folderItem) override;
     std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override;
 
-  private:
+private:
     FolderTree& tree_;
     DiskReader disk_;
     FatLayout layout_;

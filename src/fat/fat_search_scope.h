@@ -34,11 +34,11 @@ struct FatSearchScope {
     FatSearchState& state;
     RecoveryObserver& observer;
     Prompter& prompter;
-    std::uint64_t start = 0;  // first sector searched
-    std::uint64_t end = 0;    // one past the last sector searched
+    std::uint64_t start = 0;             // first sector searched
+    std::uint64_t end = 0;               // one past the last sector searched
     VolumeKind kind = VolumeKind::None;  // FAT16 or FAT32
     bool bootRecordValid = false;
-    std::stop_token stop;     // "Stop Search": the scans end, the later phases run on what was found
+    std::stop_token stop;  // "Stop Search": the scans end, the later phases run on what was found
     std::stop_token abandon;  // leaving the program: every phase ends
     bool quick = false;       // Standard search: walk from the root, no scan of the data area
 };

@@ -20,8 +20,8 @@ std::string SectorsStatus(std::uint64_t at, std::uint64_t end) {
 
 }  // namespace
 
-void AppendDirectoryClusterRow(CatalogueTable& folders, ByteView sector,
-                               std::uint64_t sectorNumber, std::uint32_t cluster, FatKind kind) {
+void AppendDirectoryClusterRow(CatalogueTable& folders, ByteView sector, std::uint64_t sectorNumber,
+                               std::uint32_t cluster, FatKind kind) {
     const ByteView dot = sector.sub(0, fat_dirent::kSize);
     const ByteView dotDot = sector.sub(fat_dirent::kSize, fat_dirent::kSize);
     const int row = folders.appendRow("Dir" + std::to_string(folders.count()));
@@ -53,25 +53,27 @@ bool ScanDirectoryClusters(FatSearchScope& scope) {
     const std::uint64_t first = ClusterSector(layout, 2);
     const std::uint64_t end = ClampScanEnd(scope.disk, scope.end);
     ProgressMeter progress(observer);
-    return ForEachSectorRun(scope.disk, first, end, kScanRunSectors, scope.stop,
-                            [&](std::uint64_t chunk, ByteView run) {
-        // The status follows the bar: one text per percent, not per run.
-        const int percent = PercentOf(chunk, scope.end);
-        if (percent != progress.shown()) observer.statusText(SectorsStatus(chunk, scope.end));
-        const std::size_t clusterBytes = static_cast<std::size_t>(spc) * limits::kSectorSize;
-        for (std::size_t offset = 0; offset < run.size(); offset += clusterBytes) {
-            const std::uint64_t sectorNumber = chunk + offset / limits::kSectorSize;
-            const auto cluster = static_cast<std::uint32_t>(2 + (sectorNumber - first) / spc);
-            const ByteView sector = run.sub(offset, limits::kSectorSize);
-            if (!IsDirectorySector(sector)) continue;
-            // A copy of another folder's first cluster is not this folder.
-            if (EntryFirstCluster(sector, kind) != cluster) continue;
-            AppendDirectoryClusterRow(folders, sector, sectorNumber, cluster, kind);
-            observer.counterValue(Counter::Folders, static_cast<std::uint64_t>(folders.count()));
-        }
-        progress.set(percent);
-        return true;
-    });
+    return ForEachSectorRun(
+        scope.disk, first, end, kScanRunSectors, scope.stop,
+        [&](std::uint64_t chunk, ByteView run) {
+            // The status follows the bar: one text per percent, not per run.
+            const int percent = PercentOf(chunk, scope.end);
+            if (percent != progress.shown()) observer.statusText(SectorsStatus(chunk, scope.end));
+            const std::size_t clusterBytes = static_cast<std::size_t>(spc) * limits::kSectorSize;
+            for (std::size_t offset = 0; offset < run.size(); offset += clusterBytes) {
+                const std::uint64_t sectorNumber = chunk + offset / limits::kSectorSize;
+                const auto cluster = static_cast<std::uint32_t>(2 + (sectorNumber - first) / spc);
+                const ByteView sector = run.sub(offset, limits::kSectorSize);
+                if (!IsDirectorySector(sector)) continue;
+                // A copy of another folder's first cluster is not this folder.
+                if (EntryFirstCluster(sector, kind) != cluster) continue;
+                AppendDirectoryClusterRow(folders, sector, sectorNumber, cluster, kind);
+                observer.counterValue(Counter::Folders,
+                                      static_cast<std::uint64_t>(folders.count()));
+            }
+            progress.set(percent);
+            return true;
+        });
 }
 
 void StoreDirectoryInformation(FatSearchScope& scope) {

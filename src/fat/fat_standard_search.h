@@ -13,12 +13,13 @@
 
 namespace datrevo {
 
-inline constexpr std::string_view kUnableToInferMessage = "Unable to calculate partition parameters";
+inline constexpr std::string_view kUnableToInferMessage =
+    "Unable to calculate partition parameters";
 
 // A FolderTable row for the folder whose cluster's first sector is given:
 // "." at 0 gives its date, time, size and attributes, ".." at 32 its parent.
-void AppendDirectoryClusterRow(CatalogueTable& folders, ByteView sector,
-                               std::uint64_t sectorNumber, std::uint32_t cluster, FatKind kind);
+void AppendDirectoryClusterRow(CatalogueTable& folders, ByteView sector, std::uint64_t sectorNumber,
+                               std::uint32_t cluster, FatKind kind);
 
 // Appends a FolderTable row for every directory cluster of the partition
 // layout's data area, after the "Miscellaneous_001" row, in cluster order.
@@ -31,8 +32,8 @@ bool ScanDirectoryClusters(FatSearchScope& scope);
 void StoreDirectoryInformation(FatSearchScope& scope);
 
 // The whole Standard search: the layout inferred when the boot record is not
-// valid, the cluster scan (the walk from the root for a quick look), the active layout, linking and storing. A stop
-// request ends the scan; linking and storing then run on what was found.
+// valid, the cluster scan (the walk from the root for a quick look), the active layout, linking and
+// storing. A stop request ends the scan; linking and storing then run on what was found.
 void RunFatStandardSearch(FatSearchScope& scope);
 
 }  // namespace datrevo

@@ -28,7 +28,7 @@ inline constexpr std::uint32_t kLastNext32 = 0x0FFFFFF6u;
 std::uint32_t DecodeFatEntry(ByteView fatSector, std::uint32_t cluster, FatKind kind);
 
 class FatTable {
-  public:
+public:
     FatTable(const DiskReader& disk, const FatLayout& layout);
 
     FatKind kind() const { return kind_; }
@@ -42,7 +42,7 @@ class FatTable {
     // The entry of `cluster`; nothing when its FAT sector cannot be read.
     std::optional<std::uint32_t> entry(std::uint32_t cluster);
 
-  private:
+private:
     static constexpr std::uint64_t kNone = ~std::uint64_t{0};
     const DiskReader& disk_;
     std::uint64_t firstFat_;

@@ -19,7 +19,9 @@ using namespace fat_boot;
 
 ByteView View(const SectorBuffer& sector) { return ByteView(sector.data(), sector.size()); }
 
-bool HasBootSignature(const SectorBuffer& sector) { return datrevo::HasBootSignature(View(sector)); }
+bool HasBootSignature(const SectorBuffer& sector) {
+    return datrevo::HasBootSignature(View(sector));
+}
 
 bool SecondFatBeginsWithMedia(const DiskReader& disk, std::uint64_t sector) {
     SectorBuffer fat{};
@@ -63,8 +65,7 @@ std::optional<FatLayout> LayoutFromFields(std::uint64_t start, const BootFields&
     const std::uint64_t rootSectors = kind == FatKind::Fat16 ? f.rootEntriesOrCluster / 16 : 0;
     const std::uint64_t dataStart = afterFats + rootSectors;
     const std::uint64_t twoClusters = 2ull * f.sectorsPerCluster;
-    if (dataStart < twoClusters || dataStart > UINT32_MAX)
-        return std::nullopt;
+    if (dataStart < twoClusters || dataStart > UINT32_MAX) return std::nullopt;
     FatLayout layout;
     layout.sectorsPerFat = f.sectorsPerFat;
     layout.sectorsPerCluster = f.sectorsPerCluster;
@@ -85,8 +86,7 @@ bool ReadFat16(const DiskReader& disk, std::uint64_t start, FatLayout& layout) {
     if (!HasBootSignature(boot)) return false;
     const BootFields f = ReadFields(boot, FatKind::Fat16);
     const std::optional<FatLayout> read = LayoutFromFields(start, f, FatKind::Fat16);
-    if (!read || !SecondFatBeginsWithMedia(disk, read->secondFat))
-        return false;
+    if (!read || !SecondFatBeginsWithMedia(disk, read->secondFat)) return false;
     layout = *read;
     return true;
 }
@@ -105,8 +105,7 @@ bool ReadFat32(const DiskReader& disk, std::uint64_t start, FatLayout& layout) {
     if (!read || !SecondFatBeginsWithMedia(disk, read->secondFat)) {
         disk.readSector(start + kBackupBootSector, boot);
         read = LayoutFromFields(start, ReadFields(boot, FatKind::Fat32), FatKind::Fat32);
-        if (!read || !SecondFatBeginsWithMedia(disk, read->secondFat))
-            return false;
+        if (!read || !SecondFatBeginsWithMedia(disk, read->secondFat)) return false;
     }
     layout = *read;
     return true;
@@ -138,8 +137,8 @@ std::string SectorCountCaption(std::uint64_t sector, std::uint64_t end) {
 
 }  // namespace
 
-bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
-                       VolumeKind kind, FatLayout& layout) {
+bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart, VolumeKind kind,
+                       FatLayout& layout) {
     switch (kind) {
         case VolumeKind::Fat16: return ReadFat16(disk, partitionStart, layout);
         case VolumeKind::Fat32: return ReadFat32(disk, partitionStart, layout);
@@ -152,9 +151,8 @@ bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
     return false;
 }
 
-bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t end,
-                    VolumeKind kind, FatLayout& layout, RecoveryObserver& observer,
-                    const std::stop_token& stop) {
+bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t end, VolumeKind kind,
+                    FatLayout& layout, RecoveryObserver& observer, const std::stop_token& stop) {
     if (!IsFatKind(kind)) return false;
     const FatKind fatKind = KindOf(kind);
     observer.statusText(kInferringStatus);
@@ -170,47 +168,46 @@ bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t e
     std::uint64_t step = 0;
     std::optional<DirectorySectorClue> folder;  // the first folder met, for the FAT-copy inference
     const std::uint64_t scanEnd = ClampScanEnd(disk, end);
-    ForEachSectorRun(disk, start, scanEnd, kScanRunSectors, stop, [&](std::uint64_t first, ByteView run) {
-        const std::size_t count = run.size() / limits::kSectorSize;
-        for (std::size_t i = 0; i < count && !found; ++i) {
-            const ByteView sector = run.sub(i * limits::kSectorSize, limits::kSectorSize);
-            if (!IsDirectorySector(sector)) continue;
-            const std::uint64_t s = first + i;
-            if (!folder && DotCluster(sector, fatKind) >= 2)
-                folder = DirectorySectorClue{s, DotCluster(sector, fatKind)};
-            if (!anchored) {
-                anchorSector = s;
-                anchorCluster = DotCluster(sector, FatKind::Fat32);
-                anchored = anchorCluster >= 2 && anchorCluster <= 0xFFFFFFFEu;
-                continue;
+    ForEachSectorRun(
+        disk, start, scanEnd, kScanRunSectors, stop, [&](std::uint64_t first, ByteView run) {
+            const std::size_t count = run.size() / limits::kSectorSize;
+            for (std::size_t i = 0; i < count && !found; ++i) {
+                const ByteView sector = run.sub(i * limits::kSectorSize, limits::kSectorSize);
+                if (!IsDirectorySector(sector)) continue;
+                const std::uint64_t s = first + i;
+                if (!folder && DotCluster(sector, fatKind) >= 2)
+                    folder = DirectorySectorClue{s, DotCluster(sector, fatKind)};
+                if (!anchored) {
+                    anchorSector = s;
+                    anchorCluster = DotCluster(sector, FatKind::Fat32);
+                    anchored = anchorCluster >= 2 && anchorCluster <= 0xFFFFFFFEu;
+                    continue;
+                }
+                const std::uint64_t cluster = DotCluster(sector, fatKind);
+                // Cluster numbers grow with sector numbers and stay below both.
+                if (cluster <= anchorCluster || cluster >= s || cluster >= anchorSector) continue;
+                const std::uint64_t sectorDistance = s - anchorSector;
+                const std::uint64_t clusterDistance = cluster - anchorCluster;
+                if (sectorDistance % clusterDistance != 0) continue;
+                const std::uint64_t k = sectorDistance / clusterDistance;
+                if (!IsClusterStep(k) || anchorCluster * k > anchorSector) continue;
+                found = true;
+                step = k;
             }
-            const std::uint64_t cluster = DotCluster(sector, fatKind);
-            // Cluster numbers grow with sector numbers and stay below both.
-            if (cluster <= anchorCluster || cluster >= s || cluster >= anchorSector) continue;
-            const std::uint64_t sectorDistance = s - anchorSector;
-            const std::uint64_t clusterDistance = cluster - anchorCluster;
-            if (sectorDistance % clusterDistance != 0) continue;
-            const std::uint64_t k = sectorDistance / clusterDistance;
-            if (!IsClusterStep(k) || anchorCluster * k > anchorSector) continue;
-            found = true;
-            step = k;
-        }
-        const std::uint64_t reached = first + count;
-        if (fatKind == FatKind::Fat16)
-            progress.set(PercentOf(reached, end));
-        else
-            progress.set(PercentOf(reached, end), SectorCountCaption(reached, end));
-        return !found;
-    });
+            const std::uint64_t reached = first + count;
+            if (fatKind == FatKind::Fat16)
+                progress.set(PercentOf(reached, end));
+            else
+                progress.set(PercentOf(reached, end), SectorCountCaption(reached, end));
+            return !found;
+        });
     if (!found) {
         // One folder, or none, gives no pair: on FAT16 the FAT copies and the
         // root directory may still tell the layout.
-        if (stop.stop_requested() || fatKind != FatKind::Fat16)
-            return false;
+        if (stop.stop_requested() || fatKind != FatKind::Fat16) return false;
         const std::optional<FatLayout> fromCopies =
             InferFat16FromFatCopies(disk, start, end, folder);
-        if (!fromCopies)
-            return false;
+        if (!fromCopies) return false;
         layout = *fromCopies;
         return true;
     }
@@ -219,8 +216,9 @@ bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t e
     const std::uint64_t cluster0 = anchorSector - anchorCluster * step;
     // What lies between the reserved sectors and cluster 2: the two FAT copies
     // (and on FAT16 a root directory of 32 sectors).
-    std::int64_t fatArea = static_cast<std::int64_t>(anchorSector) - static_cast<std::int64_t>(start) -
-                           reserved - static_cast<std::int64_t>((anchorCluster - 2) * step);
+    std::int64_t fatArea = static_cast<std::int64_t>(anchorSector) -
+                           static_cast<std::int64_t>(start) - reserved -
+                           static_cast<std::int64_t>((anchorCluster - 2) * step);
     if (fatKind == FatKind::Fat16) fatArea -= 32;
     const std::uint32_t sectorsPerFat = fatArea > 0 ? static_cast<std::uint32_t>(fatArea / 2) : 0;
 

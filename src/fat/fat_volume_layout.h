@@ -36,7 +36,6 @@ inline constexpr std::uint64_t kBackupBootSector = 6;
 inline constexpr std::uint8_t kFixedDiskMedia = 0xF8;
 }  // namespace fat_boot
 
-
 // Reads the layout of the FAT16 or FAT32 partition that starts at
 // `partitionStart` from its boot record (on FAT32 the backup at start + 6
 // stands in for a damaged one). The fields are checked before any sector
@@ -46,8 +45,8 @@ inline constexpr std::uint8_t kFixedDiskMedia = 0xF8;
 // to 128, on no reserved sector or no sector per FAT, on a cluster 0 that
 // would lie before the disk's first sector and on sectors past 2^32; on
 // failure `layout` keeps its values.
-bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
-                       VolumeKind kind, FatLayout& layout);
+bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart, VolumeKind kind,
+                       FatLayout& layout);
 
 // Infers the layout of the partition [start, end) from two directory
 // clusters: the first sector that begins with "." and ".." entries is the
@@ -61,8 +60,8 @@ bool ReadFatBootLayout(const DiskReader& disk, std::uint64_t partitionStart,
 // Reports "Calculating Partition Params..." and its progress. Fails (layout
 // unchanged) when no pair fits, for a kind other than FAT16/FAT32, or when
 // stopped.
-bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t end,
-                    VolumeKind kind, FatLayout& layout, RecoveryObserver& observer,
+bool InferFatLayout(const DiskReader& disk, std::uint64_t start, std::uint64_t end, VolumeKind kind,
+                    FatLayout& layout, RecoveryObserver& observer,
                     const std::stop_token& stop = {});
 
 // The active layout becomes a copy of the partition layout.

@@ -41,8 +41,9 @@ void ExpandFatFolder(FolderTree& tree, ItemId item, const DiskReader& disk,
         const std::uint32_t self = node.selfNumber;
         const DirectoryBytes directory =
             ReadDirectoryChain(disk, layout, self, EndMarkRule::EndsDirectory);
-        NameChildFolders(tree, DecodeDirectoryEntries(directory, KindOf(layout), EndMarkRule::EndsDirectory),
-                         self);
+        NameChildFolders(
+            tree, DecodeDirectoryEntries(directory, KindOf(layout), EndMarkRule::EndsDirectory),
+            self);
     }
 }
 

@@ -22,9 +22,10 @@ namespace {
 // ends its sector only.
 std::vector<FatDirectoryEntry> ReadRootForNaming(const DiskReader& disk, const FatLayout& layout) {
     const FatKind kind = KindOf(layout);
-    const DirectoryBytes root = kind == FatKind::Fat32
-        ? ReadDirectoryChain(disk, layout, layout.rootStart, EndMarkRule::EndsSector)
-        : ReadFixedRoot(disk, layout);
+    const DirectoryBytes root =
+        kind == FatKind::Fat32
+            ? ReadDirectoryChain(disk, layout, layout.rootStart, EndMarkRule::EndsSector)
+            : ReadFixedRoot(disk, layout);
     return DecodeDirectoryEntries(root, kind, EndMarkRule::EndsSector);
 }
 
@@ -65,8 +66,7 @@ void InsertCatchAllRow(CatalogueTable& folders, int index) {
 // How many rows the long loops go between two looks at the stop request.
 constexpr int kRowsBetweenStopChecks = 4096;
 
-void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer,
-                       std::stop_token stop) {
+void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer, std::stop_token stop) {
     const int count = folders.count();
     std::vector<std::uint32_t> selves(static_cast<std::size_t>(count));
     for (int row = 0; row < count; ++row)
@@ -84,7 +84,8 @@ void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer,
         if (!std::binary_search(sorted.begin(), sorted.end(), parent))
             folders.setUnsigned(row, folder_col::Parent, kCatchAllNumber);
         if (row > 0) {
-            const int percent = PercentOf(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(count));
+            const int percent =
+                PercentOf(static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(count));
             if (percent != progress.shown()) {
                 observer.statusText("Searching Lost Directories " + std::to_string(row) + "/" +
                                     std::to_string(count));

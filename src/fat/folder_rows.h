@@ -14,7 +14,6 @@
 
 namespace datrevo {
 
-
 // Inserts the row of the catch-all folder "Miscellaneous_001" at `index`.
 void InsertCatchAllRow(CatalogueTable& folders, int index);
 
@@ -27,9 +26,9 @@ void LinkParentFolders(CatalogueTable& folders, RecoveryObserver& observer,
 
 // How the two storing phases differ.
 struct StoreOptions {
-    bool advanceProgress = true;   // progress over the tree walk
-    bool emptyTable = true;        // delete the FolderTable rows afterwards
-    bool expandAndCollapse = true; // open every folder once (naming its children)
+    bool advanceProgress = true;    // progress over the tree walk
+    bool emptyTable = true;         // delete the FolderTable rows afterwards
+    bool expandAndCollapse = true;  // open every folder once (naming its children)
 };
 
 // Builds the folder tree from the FolderTable (sorted ascending by "parent")

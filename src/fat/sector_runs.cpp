@@ -13,8 +13,9 @@ namespace {
 // zeros and not as the bytes an earlier run left there.
 void ReadRun(const DiskReader& disk, std::uint64_t first, std::uint32_t count,
              std::vector<std::uint8_t>& buffer) {
-    std::fill(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count) *
-                                                   static_cast<std::ptrdiff_t>(limits::kSectorSize),
+    std::fill(buffer.begin(),
+              buffer.begin() + static_cast<std::ptrdiff_t>(count) *
+                                   static_cast<std::ptrdiff_t>(limits::kSectorSize),
               0);
     disk.ReadSectors(first, count, buffer.data());
 }
@@ -33,9 +34,11 @@ bool ForEachSectorRun(const DiskReader& disk, std::uint64_t start, std::uint64_t
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(runSectors) * limits::kSectorSize);
     for (std::uint64_t first = start; first < end; first += runSectors) {
         if (stop.stop_requested()) return false;
-        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(runSectors, end - first));
+        const auto count =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(runSectors, end - first));
         ReadRun(disk, first, count, buffer);
-        if (!visit(first, ByteView(buffer.data(), static_cast<std::size_t>(count) * limits::kSectorSize)))
+        if (!visit(first,
+                   ByteView(buffer.data(), static_cast<std::size_t>(count) * limits::kSectorSize)))
             return true;
     }
     return !stop.stop_requested();

@@ -7,8 +7,8 @@
 
 namespace datrevo {
 
-bool RebuildFatFolderTree(CatalogueTable& folderTable, FolderTree& tree,
-                          RecoveryObserver& observer, std::stop_token stop) {
+bool RebuildFatFolderTree(CatalogueTable& folderTable, FolderTree& tree, RecoveryObserver& observer,
+                          std::stop_token stop) {
     const auto folderCount = static_cast<std::size_t>(folderTable.count());
     ProgressMeter progress(observer, folderCount);
     progress.markShown(0);  // the bar stands at 0 already

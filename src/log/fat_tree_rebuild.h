@@ -17,7 +17,7 @@ namespace datrevo {
 // is marked loaded: the log already holds the names that reading the
 // folders' directories would give.
 // False when stopped (the tree then holds what was built so far).
-bool RebuildFatFolderTree(CatalogueTable& folderTable, FolderTree& tree,
-                          RecoveryObserver& observer, std::stop_token stop = {});
+bool RebuildFatFolderTree(CatalogueTable& folderTable, FolderTree& tree, RecoveryObserver& observer,
+                          std::stop_token stop = {});
 
 }  // namespace datrevo

@@ -9,9 +9,8 @@ namespace datrevo {
 namespace {
 
 LogLayoutNumbers LayoutNumbers(const FatLayout& layout) {
-    return {layout.sectorsPerFat, layout.sectorsPerCluster, layout.rootSectors,
-            layout.rootStart,     layout.reservedSectors,   layout.cluster0Start,
-            layout.firstFat,      layout.secondFat};
+    return {layout.sectorsPerFat,   layout.sectorsPerCluster, layout.rootSectors, layout.rootStart,
+            layout.reservedSectors, layout.cluster0Start,     layout.firstFat,    layout.secondFat};
 }
 
 void SetLayoutNumbers(FatLayout& layout, const LogLayoutNumbers& numbers) {
@@ -26,8 +25,7 @@ void SetLayoutNumbers(FatLayout& layout, const LogLayoutNumbers& numbers) {
 }
 
 LogNtfsNumbers NtfsNumbers(const NtfsValues& values) {
-    return {values.mftStart, values.mftMirrorStart, values.recordSectors,
-            values.indexBlockSectors};
+    return {values.mftStart, values.mftMirrorStart, values.recordSectors, values.indexBlockSectors};
 }
 
 NtfsValues NtfsFromNumbers(const LogNtfsNumbers& numbers) {
@@ -79,8 +77,10 @@ LogContents GatherLogContents(const RecoveryContext& context) {
     contents.folders.reserve(nodes.size());
     for (const FolderNode& node : nodes)
         contents.folders.push_back({node.name, node.selfNumber, node.parentNumber, node.dateValue,
-                                    node.timeValue, static_cast<std::uint8_t>(node.deleted ? 1 : 0)});
-    if (LogHasFileRows(contents.activeKind)) contents.files = FileRecords(context.catalogue.EntryTable);
+                                    node.timeValue,
+                                    static_cast<std::uint8_t>(node.deleted ? 1 : 0)});
+    if (LogHasFileRows(contents.activeKind))
+        contents.files = FileRecords(context.catalogue.EntryTable);
     return contents;
 }
 
@@ -100,8 +100,8 @@ void RestoreSearchValues(const LogContents& contents, RecoveryContext& context) 
     context.activeNtfs = NtfsFromNumbers(contents.activeNtfs);
 }
 
-bool RestoreLogTables(const LogContents& contents, Catalogue& catalogue,
-                      RecoveryObserver& observer, std::stop_token stop) {
+bool RestoreLogTables(const LogContents& contents, Catalogue& catalogue, RecoveryObserver& observer,
+                      std::stop_token stop) {
     CatalogueTable& folders = catalogue.FolderTable;
     CatalogueTable& entries = catalogue.EntryTable;
     folders.deleteAll();

@@ -22,7 +22,7 @@ void RestoreSearchValues(const LogContents& contents, RecoveryContext& context);
 // Fills FolderTable with one "FOLDER" row per folder record and EntryTable
 // with one "FILE" row per file record, replacing what they held. Progress
 // goes to the observer ("Completed "). False when stopped.
-bool RestoreLogTables(const LogContents& contents, Catalogue& catalogue,
-                      RecoveryObserver& observer, std::stop_token stop = {});
+bool RestoreLogTables(const LogContents& contents, Catalogue& catalogue, RecoveryObserver& observer,
+                      std::stop_token stop = {});
 
 }  // namespace datrevo

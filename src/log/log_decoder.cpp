@@ -22,10 +22,9 @@ constexpr std::size_t kStopCheckInterval = 4096;
 // Code points of Windows-1252 bytes 0x80 to 0x9F; the five unassigned bytes
 // keep their C1 code points.
 constexpr char32_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
     std::string text;
@@ -127,8 +126,8 @@ private:
         if (!shortText(c.searchModeText, "search mode text")) return false;
         if (!in_.le64(c.searchStart) || !in_.le64(c.searchEnd))
             return damaged("search range cut short");
-        if (!numbers(c.partitionLayout) || !numbers(c.partitionNtfs) ||
-            !numbers(c.activeLayout) || !numbers(c.activeNtfs))
+        if (!numbers(c.partitionLayout) || !numbers(c.partitionNtfs) || !numbers(c.activeLayout) ||
+            !numbers(c.activeNtfs))
             return false;
         return shortText(c.activeKind, "file-system kind text");
     }

@@ -53,8 +53,8 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 std::filesystem::path TemporaryName(const std::filesystem::path& target, std::uint32_t salt) {
     std::filesystem::path name = target;
-    name.replace_filename("." + target.filename().string() + ".part-" +
-                          std::to_string(::getpid()) + "-" + std::to_string(salt));
+    name.replace_filename("." + target.filename().string() + ".part-" + std::to_string(::getpid()) +
+                          "-" + std::to_string(salt));
     return name;
 }
 

@@ -55,8 +55,12 @@ bool SaveRecoveryLog(const std::filesystem::path& path, const RecoveryContext& c
     }
     switch (WriteFileReplacing(path, encoded.bytes)) {
         case LogWriteResult::Written: return true;
-        case LogWriteResult::CannotCreate: prompter.showMessage(kLogUnableToOpen, MessageIcon::Error); break;
-        case LogWriteResult::WriteFailed: prompter.showMessage(kLogUnableToWrite, MessageIcon::Error); break;
+        case LogWriteResult::CannotCreate:
+            prompter.showMessage(kLogUnableToOpen, MessageIcon::Error);
+            break;
+        case LogWriteResult::WriteFailed:
+            prompter.showMessage(kLogUnableToWrite, MessageIcon::Error);
+            break;
     }
     return false;
 }

@@ -66,14 +66,16 @@ struct IndexEntry {
 // entry length, or anything outside the block.
 std::vector<IndexEntry> ReadIndexEntries(ByteView block) {
     std::vector<IndexEntry> entries;
-    std::uint64_t position = std::uint64_t{block.le32(ntfs_index::kFirstEntry)} + ntfs_index::kHeader;
+    std::uint64_t position =
+        std::uint64_t{block.le32(ntfs_index::kFirstEntry)} + ntfs_index::kHeader;
     while (position + ntfs_index::kNameLength < block.size()) {
         const auto at = static_cast<std::size_t>(position);
         const std::size_t units = block.u8(at + ntfs_index::kNameLength);
         if (units == 0 || !block.has(at + ntfs_index::kName, units * 2)) break;
         IndexEntry entry;
         entry.name = Utf16LeToUtf8(block.span().subspan(at + ntfs_index::kName, units * 2));
-        entry.directory = (block.le16(at + ntfs_index::kFlagsHigh) & ntfs_index::kDirectoryFlag) != 0;
+        entry.directory =
+            (block.le16(at + ntfs_index::kFlagsHigh) & ntfs_index::kDirectoryFlag) != 0;
         entry.record = block.le32(at + ntfs_index::kFileReference);
         entry.parent = block.le32(at + ntfs_index::kParent);
         entry.creationTime = static_cast<std::int64_t>(block.le64(at + ntfs_index::kCreationTime));
@@ -130,9 +132,10 @@ private:
         const CatalogueTable& table = catalogue_.MftRefTable;
         refs_.clear();
         for (int row = 0; row < table.count(); ++row)
-            refs_.push_back({static_cast<std::uint64_t>(table.cellSigned64(row, mftref_col::Sector)),
-                             table.cellUnsigned(row, mftref_col::MftReference),
-                             table.cellUnsigned(row, mftref_col::Vcn), false});
+            refs_.push_back(
+                {static_cast<std::uint64_t>(table.cellSigned64(row, mftref_col::Sector)),
+                 table.cellUnsigned(row, mftref_col::MftReference),
+                 table.cellUnsigned(row, mftref_col::Vcn), false});
     }
 
     void collectUnnumberedFolders() {
@@ -193,13 +196,15 @@ private:
     std::vector<IndexEntry> readBlockEntries(std::uint64_t sector) {
         SectorBuffer first{};
         scope_.reader.readSector(sector, first);
-        const std::uint64_t size = std::uint64_t{ByteView(first.data(), first.size()).le32(ntfs_index::kAllocatedSize)} +
-                                   ntfs_index::kHeader;
+        const std::uint64_t size =
+            std::uint64_t{ByteView(first.data(), first.size()).le32(ntfs_index::kAllocatedSize)} +
+            ntfs_index::kHeader;
         if (size > limits::kMaxNtfsIndexBlockBytes) return {};
         const std::size_t bytes = static_cast<std::size_t>(size / kSector * kSector);
         if (bytes == 0) return {};
         std::vector<std::uint8_t> block(bytes, 0);
-        scope_.reader.ReadSectors(sector, static_cast<std::uint32_t>(bytes / kSector), block.data());
+        scope_.reader.ReadSectors(sector, static_cast<std::uint32_t>(bytes / kSector),
+                                  block.data());
         ApplyUpdateSequence(block);
         return ReadIndexEntries(ByteView(block));
     }
@@ -213,9 +218,8 @@ private:
         std::uint32_t previous = 1;
         ProgressMeter reporter(observer_, static_cast<std::uint64_t>(records.count()));
         for (int row = 0; row < records.count(); ++row) {
-            const bool sameRecord =
-                row > 0 && records.cell(row, mftrec_col::Sector) ==
-                               records.cell(row - 1, mftrec_col::Sector);
+            const bool sameRecord = row > 0 && records.cell(row, mftrec_col::Sector) ==
+                                                   records.cell(row - 1, mftrec_col::Sector);
             if (records.cellUnsigned(row, mftrec_col::SelfMft) == 0)
                 records.setUnsigned(row, mftrec_col::SelfMft, sameRecord ? previous : previous + 1);
             previous = records.cellUnsigned(row, mftrec_col::SelfMft);
@@ -238,7 +242,8 @@ private:
             if (records.cell(row, mftrec_col::Type) != kTypeFolder) continue;
             LostFolder folder;
             folder.sectorText = records.cell(row, mftrec_col::Sector);
-            folder.sector = static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
+            folder.sector =
+                static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
             folder.self = records.cellUnsigned(row, mftrec_col::SelfMft);
             folder.parent = records.cellUnsigned(row, mftrec_col::ParentMft);
             folder.date = records.cellSigned64(row, mftrec_col::Date);
@@ -290,7 +295,8 @@ private:
         if (known != indexSectors_.end()) return known->second;
         SectorBuffer buffer{};
         scope_.reader.readSector(sector, buffer);
-        const bool index = ByteView(buffer.data(), buffer.size()).matches(ntfs_index::kSignature, "INDX");
+        const bool index =
+            ByteView(buffer.data(), buffer.size()).matches(ntfs_index::kSignature, "INDX");
         indexSectors_.emplace(sector, index);
         return index;
     }
@@ -354,7 +360,8 @@ private:
     }
 
     void addVolume(std::uint64_t first, std::uint64_t end, std::uint32_t spc) {
-        NtfsVolumeRow{first, end, spc, std::string(VolumeKindText(VolumeKind::Ntfs))}.append(catalogue_.VolumeTable);
+        NtfsVolumeRow{first, end, spc, std::string(VolumeKindText(VolumeKind::Ntfs))}.append(
+            catalogue_.VolumeTable);
     }
 
     void analyze() {
@@ -385,7 +392,8 @@ private:
             LostFolder& folder = folders_[r];
             if (folder.fileSystem != 0) continue;
             const std::uint64_t p = folder.firstRun;
-            const std::optional<std::uint64_t> x1 = p == 0 ? std::nullopt : firstBlockOf(folder.self);
+            const std::optional<std::uint64_t> x1 =
+                p == 0 ? std::nullopt : firstBlockOf(folder.self);
             if (!x1) {
                 folder.fileSystem = kNoFileSystem;
                 continue;

@@ -73,8 +73,9 @@ int AddFoundRecord(CatalogueTable& table, int row, std::uint64_t sector, ByteVie
     // the size only when it holds the first piece of the data.
     const std::optional<std::uint64_t> dataSize =
         base != 0 ? FirstPieceDataSize(view) : GetUnnamedDataSize(view);
-    const std::string size = Unsigned64Text(
-        dataSize ? *dataSize : named && !folder && base == 0 ? links.front().dataSize : 0);
+    const std::string size = Unsigned64Text(dataSize                        ? *dataSize
+                                            : named && !folder && base == 0 ? links.front().dataSize
+                                                                            : 0);
     int added = 0;
     for (const FileNameInfo& name : links) {
         const int at = table.insertRow(row + added, name.name);
@@ -105,7 +106,8 @@ bool AddFoundIndexBlock(const DiskReader& reader, CatalogueTable& table, std::ui
                         ByteView firstBytes) {
     // Index block header: 16 VCN, 24 offset of the first entry (from 24),
     // 32 allocated size of the entries (from 24).
-    const std::uint64_t size = std::uint64_t{firstBytes.le32(ntfs_index::kAllocatedSize)} + ntfs_index::kHeader;
+    const std::uint64_t size =
+        std::uint64_t{firstBytes.le32(ntfs_index::kAllocatedSize)} + ntfs_index::kHeader;
     if (size > limits::kMaxNtfsIndexBlockBytes) return false;
     const auto sectors = static_cast<std::uint32_t>((size + kSector - 1) / kSector);
     std::vector<std::uint8_t> block(std::size_t{sectors} * kSector, 0);
@@ -116,10 +118,12 @@ bool AddFoundIndexBlock(const DiskReader& reader, CatalogueTable& table, std::ui
     block.resize(static_cast<std::size_t>(size));
     ApplyUpdateSequence(block);
     const ByteView view(block);
-    const std::uint64_t firstEntry = std::uint64_t{view.le32(ntfs_index::kFirstEntry)} + ntfs_index::kHeader;
+    const std::uint64_t firstEntry =
+        std::uint64_t{view.le32(ntfs_index::kFirstEntry)} + ntfs_index::kHeader;
     if (!view.has(static_cast<std::size_t>(std::min<std::uint64_t>(firstEntry, SIZE_MAX - 32)), 20))
         return false;
-    const std::uint32_t owner = view.le32(static_cast<std::size_t>(firstEntry) + ntfs_index::kParent);
+    const std::uint32_t owner =
+        view.le32(static_cast<std::size_t>(firstEntry) + ntfs_index::kParent);
     if (owner <= 4 || owner == 0xFFFFFFFF) return false;
     const int row = table.appendRow(Unsigned64Text(sector));
     table.setUnsigned(row, mftref_col::MftReference, owner);
@@ -153,9 +157,9 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
         // The last batch is read whole, so structures that begin inside the
         // range and end past it are found too; nothing is read past the disk.
         const std::uint64_t count =
-            base >= diskSectors ? 0
-                                : std::min<std::uint64_t>(limits::kNtfsScanBatchSectors,
-                                                          diskSectors - base);
+            base >= diskSectors
+                ? 0
+                : std::min<std::uint64_t>(limits::kNtfsScanBatchSectors, diskSectors - base);
         if (count == 0) break;
         batch.assign(static_cast<std::size_t>(count) * kSector, 0);
         scope.reader.ReadSectors(base, static_cast<std::uint32_t>(count), batch.data());

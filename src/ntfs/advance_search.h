@@ -35,8 +35,7 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope);
 // `record`, as read) as MftRecordTable row `row`, and a file linked under
 // several names (hard links) as one row per name after it. Returns the
 // number of rows added.
-int AddFoundRecord(CatalogueTable& mftRecordTable, int row, std::uint64_t sector,
-                   ByteView record);
+int AddFoundRecord(CatalogueTable& mftRecordTable, int row, std::uint64_t sector, ByteView record);
 
 // Joins every extension record of MftRecordTable to its base record (the
 // row whose record number is the extension's base reference, in the same
@@ -50,13 +49,13 @@ void JoinExtensionRecords(CatalogueTable& mftRecordTable);
 // 64 KiB, and its owner are sound. `block` holds what was read from the
 // block's first sector on (at least its first sector). Returns true when a
 // row was added.
-bool AddFoundIndexBlock(const DiskReader& reader, CatalogueTable& mftRefTable,
-                        std::uint64_t sector, ByteView block);
+bool AddFoundIndexBlock(const DiskReader& reader, CatalogueTable& mftRefTable, std::uint64_t sector,
+                        ByteView block);
 
 struct NtfsAnalysis {
-    int fileSystems = 0;         // VolumeTable rows
-    bool recordsFound = false;   // MftRecordTable had rows
-    bool wholeRange = false;     // no file system identified: the range taken as one
+    int fileSystems = 0;        // VolumeTable rows
+    bool recordsFound = false;  // MftRecordTable had rows
+    bool wholeRange = false;    // no file system identified: the range taken as one
     bool stopped = false;
 };
 

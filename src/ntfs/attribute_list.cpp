@@ -17,7 +17,8 @@ void CollectEntries(ByteView list, std::vector<std::uint32_t>& records, std::uin
         const std::uint32_t type = list.le32(entry + ntfs_attrlist::kType);
         const std::uint16_t length = list.le16(entry + ntfs_attrlist::kLength);
         if (type == 0 || type == kAttrEndMarker || length == 0) break;
-        if (wanted == 0 || type == wanted) records.push_back(list.le32(entry + ntfs_attrlist::kRecord));
+        if (wanted == 0 || type == wanted)
+            records.push_back(list.le32(entry + ntfs_attrlist::kRecord));
         entry += length;
     }
 }
@@ -27,9 +28,11 @@ std::vector<std::uint8_t> ReadListContent(const DiskReader& reader, const Attrib
                                           std::uint64_t partitionStart,
                                           std::uint32_t sectorsPerCluster) {
     RunList runs;
-    DecodeDataRuns(list.bytes, list.bytes.le16(ntfs_attr::kRunListOffset), sectorsPerCluster, partitionStart, runs, false);
+    DecodeDataRuns(list.bytes, list.bytes.le16(ntfs_attr::kRunListOffset), sectorsPerCluster,
+                   partitionStart, runs, false);
     const std::uint64_t realSize = std::min<std::uint64_t>(
-        list.bytes.le64(ntfs_attr::kRealSize), std::uint64_t{limits::kMaxAttributeListSectors} * limits::kSectorSize);
+        list.bytes.le64(ntfs_attr::kRealSize),
+        std::uint64_t{limits::kMaxAttributeListSectors} * limits::kSectorSize);
     std::vector<std::uint8_t> bytes;
     for (const MftRun& run : runs) {
         for (std::uint64_t i = 0; i < run.sectorCount && bytes.size() < realSize; ++i) {

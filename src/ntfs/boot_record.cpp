@@ -13,7 +13,7 @@
 namespace datrevo {
 namespace {
 
-constexpr std::uint32_t kRecordFieldTwoSectors = 246;  // 2^10 bytes
+constexpr std::uint32_t kRecordFieldTwoSectors = 246;   // 2^10 bytes
 constexpr std::uint32_t kIndexFieldEightSectors = 244;  // 2^12 bytes
 
 // One copy of the boot record that carries the NTFS signature.

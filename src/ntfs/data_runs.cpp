@@ -46,8 +46,7 @@ RunDecode DecodeDataRuns(ByteView bytes, std::size_t position, std::uint32_t sec
         const std::size_t lengthWidth = header & 0x0F;
         const std::size_t offsetWidth = header >> 4;
         if (lengthWidth == 0 || lengthWidth > kMaxRunFieldBytes ||
-            offsetWidth > kMaxRunFieldBytes ||
-            !bytes.has(position + 1, lengthWidth + offsetWidth))
+            offsetWidth > kMaxRunFieldBytes || !bytes.has(position + 1, lengthWidth + offsetWidth))
             return RunDecode::Damaged;
         const std::uint64_t clusters = bytes.readLittleEndian(position + 1, lengthWidth);
         MftRun run;
@@ -76,7 +75,8 @@ RunDecode DecodeDataRuns(ByteView bytes, std::size_t position, std::uint32_t sec
 std::uint64_t RecordToSector(const MftRunList& mftRuns, std::uint32_t record) {
     std::uint64_t position = std::uint64_t{record} * kNtfsRecordSectors;
     for (const MftRun& run : mftRuns) {
-        if (position < run.sectorCount) return run.startSector == 0 ? 0 : run.startSector + position;
+        if (position < run.sectorCount)
+            return run.startSector == 0 ? 0 : run.startSector + position;
         position -= run.sectorCount;
     }
     return 0;

@@ -27,13 +27,14 @@ bool IsWantedData(const AttributeView& attribute, const std::string& stream) {
     if (attribute.type != kAttrData) return false;
     const std::size_t units = attribute.nameLength();
     if (units == 0 || stream.empty()) return units == 0 && stream.empty();
-    const ByteView name = attribute.bytes.sub(attribute.bytes.le16(ntfs_attr::kNameOffset), units * 2);
+    const ByteView name =
+        attribute.bytes.sub(attribute.bytes.le16(ntfs_attr::kNameOffset), units * 2);
     return name.size() == units * 2 && Utf16LeToUtf8(name.span()) == stream;
 }
 
-void CollectPieces(ByteView record, std::uint64_t partitionStart, std::uint32_t spc, const std::string& stream,
-                   std::map<std::uint64_t, Piece>& pieces, std::optional<std::uint64_t>& size,
-                   NtfsFileData& data) {
+void CollectPieces(ByteView record, std::uint64_t partitionStart, std::uint32_t spc,
+                   const std::string& stream, std::map<std::uint64_t, Piece>& pieces,
+                   std::optional<std::uint64_t>& size, NtfsFileData& data) {
     for (const AttributeView& attribute : ListAttributes(record)) {
         if (!IsWantedData(attribute, stream) || attribute.resident()) continue;
         Piece piece;
@@ -44,8 +45,9 @@ void CollectPieces(ByteView record, std::uint64_t partitionStart, std::uint32_t 
             data.flags = attribute.bytes.le16(ntfs_attr::kFlags);
             data.compressionUnit = attribute.bytes.u8(ntfs_attr::kCompressionUnit);
         }
-        piece.damaged = DecodeDataRuns(attribute.bytes, attribute.bytes.le16(ntfs_attr::kRunListOffset), spc,
-                                       partitionStart, piece.runs, true) != RunDecode::Complete;
+        piece.damaged =
+            DecodeDataRuns(attribute.bytes, attribute.bytes.le16(ntfs_attr::kRunListOffset), spc,
+                           partitionStart, piece.runs, true) != RunDecode::Complete;
         pieces.try_emplace(piece.firstVcn, std::move(piece));
     }
 }
@@ -57,7 +59,8 @@ std::vector<NamedStream> ListNamedStreams(ByteView record) {
     for (const AttributeView& attribute : ListAttributes(record)) {
         if (attribute.type != kAttrData || attribute.nameLength() == 0) continue;
         const std::size_t units = attribute.nameLength();
-        const ByteView name = attribute.bytes.sub(attribute.bytes.le16(ntfs_attr::kNameOffset), units * 2);
+        const ByteView name =
+            attribute.bytes.sub(attribute.bytes.le16(ntfs_attr::kNameOffset), units * 2);
         if (name.size() != units * 2) continue;
         NamedStream stream;
         stream.name = Utf16LeToUtf8(name.span());

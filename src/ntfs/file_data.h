@@ -56,11 +56,10 @@ inline bool IsCompressed(const NtfsFileData& data) {
 
 // Reads the record at `recordSector` (an EntryTable row's "sector") and
 // locates its data: the unnamed data attribute, or with `stream` the data
-// attribute of that name (an alternate data stream; UTF-8). Pieces held in extension records (named by an attribute
-// list) are followed through `mftRuns` when it is not empty (Standard
-// search); cluster numbers count from `partitionStart` in clusters of
-// `sectorsPerCluster` sectors. Nothing when the sector holds no file record
-// or the record has no such data attribute.
+// attribute of that name (an alternate data stream; UTF-8). Pieces held in extension records (named
+// by an attribute list) are followed through `mftRuns` when it is not empty (Standard search);
+// cluster numbers count from `partitionStart` in clusters of `sectorsPerCluster` sectors. Nothing
+// when the sector holds no file record or the record has no such data attribute.
 std::optional<NtfsFileData> LocateNtfsFileData(const DiskReader& reader, std::uint64_t recordSector,
                                                std::uint64_t partitionStart,
                                                std::uint32_t sectorsPerCluster,

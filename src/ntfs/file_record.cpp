@@ -22,8 +22,7 @@ std::string DecodeName(ByteView view, std::size_t offset, std::size_t units) {
     return Utf16LeToUtf8(view.span().subspan(offset, std::min(units, available) * 2));
 }
 
-std::optional<AttributeView> FirstAttribute(ByteView record, std::uint32_t type,
-                                            bool unnamedOnly) {
+std::optional<AttributeView> FirstAttribute(ByteView record, std::uint32_t type, bool unnamedOnly) {
     for (const AttributeView& attribute : ListAttributes(record))
         if (attribute.type == type && (!unnamedOnly || attribute.nameLength() == 0))
             return attribute;
@@ -75,14 +74,18 @@ std::optional<FileNameInfo> FindFileName(ByteView record, std::uint8_t nameSpace
         // File-name content: 0 parent reference, 8 creation time, 48 data
         // size, 64 name length, 65 name space, 66 the name. Offsets are taken within the
         // record; a name that would run past the record is cut there.
-        const std::size_t content = attribute.offset + attribute.bytes.le16(ntfs_attr::kContentOffset);
-        if (content >= kNtfsRecordSize || !bytes.has(content, ntfs_filename::kName)) return std::nullopt;
+        const std::size_t content =
+            attribute.offset + attribute.bytes.le16(ntfs_attr::kContentOffset);
+        if (content >= kNtfsRecordSize || !bytes.has(content, ntfs_filename::kName))
+            return std::nullopt;
         if (bytes.u8(content + ntfs_filename::kNameSpace) != nameSpace) continue;
         FileNameInfo info;
         info.parent = bytes.le32(content + ntfs_filename::kParent);
-        info.creationTime = static_cast<std::int64_t>(bytes.le64(content + ntfs_filename::kCreationTime));
+        info.creationTime =
+            static_cast<std::int64_t>(bytes.le64(content + ntfs_filename::kCreationTime));
         info.dataSize = bytes.le64(content + ntfs_filename::kDataSize);
-        info.name = DecodeName(bytes, content + ntfs_filename::kName, bytes.u8(content + ntfs_filename::kNameLength));
+        info.name = DecodeName(bytes, content + ntfs_filename::kName,
+                               bytes.u8(content + ntfs_filename::kNameLength));
         return info;
     }
     return std::nullopt;
@@ -110,8 +113,9 @@ void ListAttributeRecords(ByteView record, std::vector<std::uint32_t>& list) {
         // List entry: 0 type, 4 entry length (16 bits), 16 reference of the
         // record holding the attribute. Entries stay inside the attribute.
         if (contentOffset >= attribute.bytes.size()) return;
-        const std::size_t contentLength = std::min<std::size_t>(
-            attribute.bytes.le32(ntfs_attr::kContentLength), attribute.bytes.size() - contentOffset);
+        const std::size_t contentLength =
+            std::min<std::size_t>(attribute.bytes.le32(ntfs_attr::kContentLength),
+                                  attribute.bytes.size() - contentOffset);
         const ByteView content = attribute.bytes.sub(contentOffset, contentLength);
         std::size_t entry = 0;
         while (content.has(entry, 20) && list.size() < limits::kMaxAttributeListRecords) {
@@ -156,14 +160,17 @@ std::vector<FileNameInfo> ListLinkNames(ByteView record) {
     const ByteView bytes = RecordBytes(record);
     for (const AttributeView& attribute : ListAttributes(bytes)) {
         if (attribute.type != kAttrFileName || attribute.nameLength() != 0) continue;
-        const std::size_t content = attribute.offset + attribute.bytes.le16(ntfs_attr::kContentOffset);
+        const std::size_t content =
+            attribute.offset + attribute.bytes.le16(ntfs_attr::kContentOffset);
         if (content >= kNtfsRecordSize || !bytes.has(content, ntfs_filename::kName)) break;
         if (bytes.u8(content + ntfs_filename::kNameSpace) == kNameSpaceDos) continue;
         FileNameInfo info;
         info.parent = bytes.le32(content + ntfs_filename::kParent);
-        info.creationTime = static_cast<std::int64_t>(bytes.le64(content + ntfs_filename::kCreationTime));
+        info.creationTime =
+            static_cast<std::int64_t>(bytes.le64(content + ntfs_filename::kCreationTime));
         info.dataSize = bytes.le64(content + ntfs_filename::kDataSize);
-        info.name = DecodeName(bytes, content + ntfs_filename::kName, bytes.u8(content + ntfs_filename::kNameLength));
+        info.name = DecodeName(bytes, content + ntfs_filename::kName,
+                               bytes.u8(content + ntfs_filename::kNameLength));
         const bool known =
             std::any_of(links.begin(), links.end(), [&info](const FileNameInfo& link) {
                 return link.parent == info.parent && link.name == info.name;
@@ -177,11 +184,14 @@ std::optional<std::uint64_t> FirstPieceDataSize(ByteView record) {
     for (const AttributeView& attribute : ListAttributes(RecordBytes(record))) {
         if (attribute.type != kAttrData || attribute.nameLength() != 0) continue;
         if (attribute.resident()) return attribute.bytes.le32(ntfs_attr::kContentLength);
-        if (attribute.bytes.le64(ntfs_attr::kFirstVcn) == 0) return attribute.bytes.le64(ntfs_attr::kRealSize);
+        if (attribute.bytes.le64(ntfs_attr::kFirstVcn) == 0)
+            return attribute.bytes.le64(ntfs_attr::kRealSize);
     }
     return std::nullopt;
 }
 
-std::uint32_t RecordBaseReference(ByteView record) { return record.le32(ntfs_record::kBaseReference); }
+std::uint32_t RecordBaseReference(ByteView record) {
+    return record.le32(ntfs_record::kBaseReference);
+}
 
 }  // namespace datrevo

@@ -56,8 +56,8 @@ inline constexpr std::uint8_t kRecordInUse = 0x01;
 inline constexpr std::uint8_t kRecordDirectory = 0x02;
 
 struct FileNameInfo {
-    std::string name;            // UTF-8
-    std::uint32_t parent = 0;    // parent record number (low 32 bits of the reference)
+    std::string name;               // UTF-8
+    std::uint32_t parent = 0;       // parent record number (low 32 bits of the reference)
     std::int64_t creationTime = 0;  // FILETIME
     std::uint64_t dataSize = 0;     // the file's size when the name was last written
 };

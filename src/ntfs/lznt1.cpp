@@ -30,8 +30,7 @@ bool DecodeChunk(ByteView data, std::span<std::uint8_t> out, std::size_t& made) 
             const std::uint16_t token = data.le16(in);
             in += 2;
             unsigned lengthBitsLost = 0;  // bits moved from the length to the offset
-            for (std::size_t q = p - 1; q >= 0x10; q >>= 1)
-                ++lengthBitsLost;
+            for (std::size_t q = p - 1; q >= 0x10; q >>= 1) ++lengthBitsLost;
             const std::size_t length = (token & (0x0FFFu >> lengthBitsLost)) + 3u;
             const std::size_t offset = (std::size_t{token} >> (12u - lengthBitsLost)) + 1u;
             if (offset > p || length > out.size() - p) {
@@ -39,8 +38,7 @@ bool DecodeChunk(ByteView data, std::span<std::uint8_t> out, std::size_t& made) 
                 return false;
             }
             // Byte by byte: the source may overlap what is being written.
-            for (std::size_t k = 0; k < length; ++k, ++p)
-                out[p] = out[p - offset];
+            for (std::size_t k = 0; k < length; ++k, ++p) out[p] = out[p - offset];
         }
     }
     made = p;
@@ -55,8 +53,7 @@ Lznt1Result DecompressLznt1(std::span<const std::uint8_t> input, std::span<std::
     std::size_t at = 0;
     while (in.has(at, 2)) {
         const std::uint16_t header = in.le16(at);
-        if (header == 0)
-            break;
+        if (header == 0) break;
         const std::size_t size = static_cast<std::size_t>(header & lznt1_header::kSizeMask) + 1;
         if (!in.has(at + 2, size)) {
             result.status = Lznt1Status::Damaged;

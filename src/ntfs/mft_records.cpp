@@ -10,7 +10,8 @@ namespace {
 // Sector of MFT-relative sector `position`, or 0 past the runs or sparse.
 std::uint64_t MftSector(const MftRunList& mftRuns, std::uint64_t position) {
     for (const MftRun& run : mftRuns) {
-        if (position < run.sectorCount) return run.startSector == 0 ? 0 : run.startSector + position;
+        if (position < run.sectorCount)
+            return run.startSector == 0 ? 0 : run.startSector + position;
         position -= run.sectorCount;
     }
     return 0;

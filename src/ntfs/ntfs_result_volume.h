@@ -11,7 +11,7 @@
 namespace datrevo {
 
 class NtfsResultVolume : public ResultVolume {
-  public:
+public:
     explicit NtfsResultVolume(const CatalogueTable& entryTable)
         : entryTable_(entryTable), index_(entryTable) {}
 
@@ -23,7 +23,7 @@ class NtfsResultVolume : public ResultVolume {
         return IsNtfsSystemEntry(node.selfNumber, node.name);
     }
 
-  private:
+private:
     const CatalogueTable& entryTable_;
     EntryRowIndex index_;
 };

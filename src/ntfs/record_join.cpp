@@ -59,12 +59,10 @@ std::optional<std::uint64_t> ContiguousSector(std::uint64_t fromSector, std::uin
         kNtfsRecordSectors;
     if (number >= fromNumber) {
         std::uint64_t sector = 0;
-        if (__builtin_add_overflow(fromSector, distance, &sector))
-            return std::nullopt;
+        if (__builtin_add_overflow(fromSector, distance, &sector)) return std::nullopt;
         return sector;
     }
-    if (distance > fromSector)
-        return std::nullopt;
+    if (distance > fromSector) return std::nullopt;
     return fromSector - distance;
 }
 
@@ -75,8 +73,7 @@ std::optional<std::uint64_t> ContiguousSector(std::uint64_t fromSector, std::uin
 std::optional<std::size_t> FindBase(const std::vector<FoundRecord>& records,
                                     const std::vector<std::size_t>& candidates,
                                     const FoundRecord& extension) {
-    if (candidates.empty())
-        return std::nullopt;
+    if (candidates.empty()) return std::nullopt;
     const auto before = [&records](std::size_t candidate, std::uint64_t sector) {
         return records[candidate].sector < sector;
     };
@@ -84,8 +81,7 @@ std::optional<std::size_t> FindBase(const std::vector<FoundRecord>& records,
         ContiguousSector(extension.sector, extension.number, extension.base)
             .value_or(extension.sector);
     const auto after = std::lower_bound(candidates.begin(), candidates.end(), wanted, before);
-    if (after != candidates.end() && records[*after].sector == wanted)
-        return *after;
+    if (after != candidates.end() && records[*after].sector == wanted) return *after;
     const auto distance = [&](std::size_t candidate) {
         const std::uint64_t sector = records[candidate].sector;
         return sector > extension.sector ? sector - extension.sector : extension.sector - sector;
@@ -94,8 +90,7 @@ std::optional<std::size_t> FindBase(const std::vector<FoundRecord>& records,
     const auto next =
         std::lower_bound(candidates.begin(), candidates.end(), extension.sector, before);
     std::optional<std::size_t> nearest;
-    if (next != candidates.end())
-        nearest = *next;
+    if (next != candidates.end()) nearest = *next;
     if (next != candidates.begin() &&
         (!nearest || distance(*std::prev(next)) <= distance(*nearest)))
         nearest = *std::prev(next);
@@ -114,20 +109,17 @@ void TakeName(Row& row, const Row& from, bool folder) {
 void Join(FoundRecord& base, const FoundRecord& extension) {
     const bool folder = base.rows.front()[mftrec_col::Type] == kTypeFolder;
     for (const Row& link : extension.rows) {
-        if (link[mftrec_col::Name].empty())
-            continue;
+        if (link[mftrec_col::Name].empty()) continue;
         if (base.rows.front()[mftrec_col::Name].empty()) {
             TakeName(base.rows.front(), link, folder);
             continue;
         }
-        if (folder)
-            continue;
+        if (folder) continue;
         bool known = false;
         for (const Row& row : base.rows)
             known = known || (row[mftrec_col::Name] == link[mftrec_col::Name] &&
                               row[mftrec_col::ParentMft] == link[mftrec_col::ParentMft]);
-        if (known)
-            continue;
+        if (known) continue;
         Row added = base.rows.front();
         TakeName(added, link, folder);
         base.rows.push_back(std::move(added));
@@ -135,8 +127,7 @@ void Join(FoundRecord& base, const FoundRecord& extension) {
     // The extension holds the first piece of the data: its size is the file's.
     const std::string& size = extension.rows.front()[mftrec_col::Size];
     if (!folder && size != "0" && !size.empty())
-        for (Row& row : base.rows)
-            row[mftrec_col::Size] = size;
+        for (Row& row : base.rows) row[mftrec_col::Size] = size;
 }
 
 // A joined extension keeps one row, with neither name nor size, so that it
@@ -166,24 +157,19 @@ void JoinExtensionRecords(CatalogueTable& table) {
         else
             extensions = true;
     }
-    if (!extensions)
-        return;
+    if (!extensions) return;
     for (FoundRecord& extension : records) {
-        if (extension.base == 0)
-            continue;
+        if (extension.base == 0) continue;
         const auto candidates = bases.find(extension.base);
-        if (candidates == bases.end())
-            continue;
+        if (candidates == bases.end()) continue;
         const std::optional<std::size_t> base = FindBase(records, candidates->second, extension);
-        if (!base)
-            continue;
+        if (!base) continue;
         Join(records[*base], extension);
         extension.joined = true;
     }
     table.deleteAll();
     for (FoundRecord& record : records) {
-        if (record.joined)
-            Blank(record);
+        if (record.joined) Blank(record);
         for (const Row& cells : record.rows) {
             const int row = table.appendRow(cells.front());
             for (std::size_t column = 1; column < cells.size(); ++column)

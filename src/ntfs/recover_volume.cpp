@@ -52,8 +52,8 @@ int VolumeOf(const CatalogueTable& volumes, std::uint64_t sector) {
 // found record carries are holes (sparse runs). The first record found of a
 // number wins: the MFT lies before its mirror. Saving reaches the extension
 // records named by a file's attribute list through these runs.
-void DrawMftRuns(const CatalogueTable& records, const CatalogueTable& volumes,
-                 std::uint32_t number, MftRunList& runs) {
+void DrawMftRuns(const CatalogueTable& records, const CatalogueTable& volumes, std::uint32_t number,
+                 MftRunList& runs) {
     std::map<std::uint32_t, std::uint64_t> sectors;
     for (int row = 0; row < records.count(); ++row) {
         if (row > 0 &&
@@ -145,9 +145,9 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
             records.cellSigned64(row, mftrec_col::Size) == 0)
             continue;
         std::string identity;
-        for (int column : {mftrec_col::Name, mftrec_col::ParentMft, mftrec_col::SelfMft,
-                           mftrec_col::Size, mftrec_col::Date, mftrec_col::Deleted,
-                           mftrec_col::FirstRun})
+        for (int column :
+             {mftrec_col::Name, mftrec_col::ParentMft, mftrec_col::SelfMft, mftrec_col::Size,
+              mftrec_col::Date, mftrec_col::Deleted, mftrec_col::FirstRun})
             identity += records.cell(row, column) + '\t';
         if (!listed.insert(std::move(identity)).second) continue;
         const int added = entries.appendRow(records.cell(row, mftrec_col::Name));
@@ -164,8 +164,9 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     }
     // Files of the other file systems keep their parents: they are listed
     // only under folders of their own file system.
-    AdoptOrphanFiles(entries, scope.folders.nodes(),
-                     [&ofThisVolume](int row) { return ofThisVolume[static_cast<std::size_t>(row)]; });
+    AdoptOrphanFiles(entries, scope.folders.nodes(), [&ofThisVolume](int row) {
+        return ofThisVolume[static_cast<std::size_t>(row)];
+    });
     ListCatchAllFolderForFiles(scope.folders, entries, CatchAllFileTimeNow());
     return true;
 }

@@ -41,8 +41,8 @@ std::vector<std::uint32_t> MftExtensionRecords(const DiskReader& reader, ByteVie
     if (list->resident()) {
         const std::size_t offset = list->bytes.le16(ntfs_attr::kContentOffset);
         if (offset >= list->bytes.size()) return records;
-        const std::size_t length =
-            std::min<std::size_t>(list->bytes.le32(ntfs_attr::kContentLength), list->bytes.size() - offset);
+        const std::size_t length = std::min<std::size_t>(
+            list->bytes.le32(ntfs_attr::kContentLength), list->bytes.size() - offset);
         CollectEntries(list->bytes.sub(offset, length), records, kAttrData);
         return records;
     }
@@ -56,7 +56,8 @@ void AppendDataRuns(ByteView record, std::uint64_t partitionStart, std::uint32_t
                     MftRunList& runs, bool continuing) {
     const auto data = FirstUnnamed(record, kAttrData);
     if (!data || data->resident()) return;
-    DecodeDataRuns(data->bytes, data->bytes.le16(ntfs_attr::kRunListOffset), spc, partitionStart, runs, continuing);
+    DecodeDataRuns(data->bytes, data->bytes.le16(ntfs_attr::kRunListOffset), spc, partitionStart,
+                   runs, continuing);
 }
 
 // The MFT walk: the MFT's sectors arrive in order, run by run, read in large
@@ -142,7 +143,8 @@ private:
         ApplyUpdateSequence(buffer_);
         // An extension record (offset 32: the reference of its base record)
         // belongs to the base record's file and gets no row of its own.
-        if ((base.le64(ntfs_record::kBaseReference) & ntfs_record::kReferenceNumberMask) != 0) return;
+        if ((base.le64(ntfs_record::kBaseReference) & ntfs_record::kReferenceNumberMask) != 0)
+            return;
         std::vector<std::uint32_t> numbers{record_};
         // A list too long to stay in the record lies in runs of its own.
         ListAllAttributeRecords(scope_.reader, base, scope_.geometry.cluster0Start,
@@ -220,8 +222,7 @@ private:
         if (number == record_) return ByteView(buffer_.data(), buffer_.size());
         if (number != extensionNumber_ || !extensionValid_) {
             extensionNumber_ = number;
-            extensionValid_ =
-                ReadMftRecord(scope_.reader, scope_.mftRuns, number, extension_);
+            extensionValid_ = ReadMftRecord(scope_.reader, scope_.mftRuns, number, extension_);
         }
         return extensionValid_ ? ByteView(extension_.data(), extension_.size()) : ByteView();
     }
@@ -240,9 +241,8 @@ private:
 
 }  // namespace
 
-void BuildMftRunList(const DiskReader& reader, std::uint64_t partitionStart,
-                     std::uint64_t mftStart, std::uint32_t sectorsPerCluster,
-                     MftRunList& mftRuns) {
+void BuildMftRunList(const DiskReader& reader, std::uint64_t partitionStart, std::uint64_t mftStart,
+                     std::uint32_t sectorsPerCluster, MftRunList& mftRuns) {
     mftRuns.clear();
     if (mftStart == 0 || sectorsPerCluster == 0) return;
     RecordBuffer record0{};
@@ -320,7 +320,8 @@ std::size_t AdoptOrphanFiles(CatalogueTable& entryTable, const FolderNodeList& n
     std::size_t adopted = 0;
     for (int row = 0; row < entryTable.count(); ++row) {
         if (eligible && !eligible(row)) continue;
-        const auto parent = static_cast<std::uint32_t>(entryTable.cellSigned32(row, folder_col::Parent));
+        const auto parent =
+            static_cast<std::uint32_t>(entryTable.cellSigned32(row, folder_col::Parent));
         if (folders.count(parent) != 0) continue;
         entryTable.setUnsigned(row, folder_col::Parent, kCatchAllNumber);
         ++adopted;

@@ -17,9 +17,8 @@ namespace datrevo {
 // Fills `mftRuns` with the MFT's runs, following its attribute list when the
 // MFT's data is spread over extension records. Left empty when record 0 or
 // the root directory's record (5) does not begin with "FILE".
-void BuildMftRunList(const DiskReader& reader, std::uint64_t partitionStart,
-                     std::uint64_t mftStart, std::uint32_t sectorsPerCluster,
-                     MftRunList& mftRuns);
+void BuildMftRunList(const DiskReader& reader, std::uint64_t partitionStart, std::uint64_t mftStart,
+                     std::uint32_t sectorsPerCluster, MftRunList& mftRuns);
 
 // Walks every record of `scope.mftRuns`; inserts the catch-all folder row
 // first, then one row per named record. Stops early, with complete rows
@@ -39,8 +38,8 @@ std::size_t AdoptOrphanFiles(CatalogueTable& entryTable, const FolderNodeList& n
                              const std::function<bool(int row)>& eligible = {});
 
 struct NtfsStandardResult {
-    bool mftFound = false;      // the MFT's run list could be built
-    int fileRecords = 0;        // EntryTable rows
+    bool mftFound = false;  // the MFT's run list could be built
+    int fileRecords = 0;    // EntryTable rows
     bool stopped = false;
 };
 

@@ -16,22 +16,18 @@ GptHeaderResult Damaged(std::string reason) {
     return result;
 }
 
-bool IsPowerOfTwo(std::uint32_t value) {
-    return value != 0 && (value & (value - 1)) == 0;
-}
+bool IsPowerOfTwo(std::uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
 
 Guid ReadGuid(ByteView bytes, std::size_t offset) {
     Guid guid{};
-    for (std::size_t i = 0; i < guid.size(); ++i)
-        guid[i] = bytes.u8(offset + i);
+    for (std::size_t i = 0; i < guid.size(); ++i) guid[i] = bytes.u8(offset + i);
     return guid;
 }
 
 // The name up to its first 0 unit.
 std::string EntryName(ByteView entry) {
     std::size_t units = 0;
-    while (units < gpt_entry::kNameUnits && entry.le16(gpt_entry::kName + units * 2) != 0)
-        ++units;
+    while (units < gpt_entry::kNameUnits && entry.le16(gpt_entry::kName + units * 2) != 0) ++units;
     const ByteView name = entry.sub(gpt_entry::kName, units * 2);
     return Utf16LeToUtf8(name.span());
 }
@@ -39,18 +35,15 @@ std::string EntryName(ByteView entry) {
 }  // namespace
 
 GptPartitionType ClassifyGptType(const Guid& type) {
-    if (type == kEfiSystemPartitionType)
-        return GptPartitionType::EfiSystem;
-    if (type == kBasicDataPartitionType)
-        return GptPartitionType::BasicData;
+    if (type == kEfiSystemPartitionType) return GptPartitionType::EfiSystem;
+    if (type == kBasicDataPartitionType) return GptPartitionType::BasicData;
     if (std::all_of(type.begin(), type.end(), [](std::uint8_t b) { return b == 0; }))
         return GptPartitionType::Unused;
     return GptPartitionType::Other;
 }
 
 GptHeaderResult DecodeGptHeader(ByteView sector, std::uint64_t lba, std::uint64_t diskSectors) {
-    if (!sector.matches(gpt_header::kSignature, gpt_header::kSignatureText))
-        return {};
+    if (!sector.matches(gpt_header::kSignature, gpt_header::kSignatureText)) return {};
     const std::uint32_t headerSize = sector.le32(gpt_header::kHeaderSize);
     if (headerSize < gpt_header::kMinSize || !sector.has(0, headerSize))
         return Damaged("its header size " + std::to_string(headerSize) + " is not possible");
@@ -112,12 +105,10 @@ GptEntriesResult DecodeGptEntries(ByteView array, const GptHeader& header) {
         decoded.number = i + 1;
         decoded.typeGuid = ReadGuid(entry, gpt_entry::kTypeGuid);
         decoded.type = ClassifyGptType(decoded.typeGuid);
-        if (decoded.type == GptPartitionType::Unused)
-            continue;
+        if (decoded.type == GptPartitionType::Unused) continue;
         decoded.firstLba = entry.le64(gpt_entry::kFirstLba);
         decoded.lastLba = entry.le64(gpt_entry::kLastLba);
-        if (decoded.lastLba < decoded.firstLba)
-            continue;
+        if (decoded.lastLba < decoded.firstLba) continue;
         decoded.name = EntryName(entry);
         result.entries.push_back(std::move(decoded));
     }

@@ -54,8 +54,7 @@ ReadTable ReadAt(const DiskReader& disk, std::uint64_t lba, std::uint64_t diskSe
 
 std::string Describe(const GptEntry& entry) {
     std::string text = "GPT partition " + std::to_string(entry.number);
-    if (!entry.name.empty())
-        text += " (\"" + entry.name + "\")";
+    if (!entry.name.empty()) text += " (\"" + entry.name + "\")";
     return text;
 }
 
@@ -64,8 +63,7 @@ std::string Describe(const GptEntry& entry) {
 GptTableResult ListGptPartitions(const DiskReader& disk, std::uint64_t diskSectors,
                                  DiskPartitionList& list) {
     GptTableResult result;
-    if (diskSectors < 2)
-        return result;
+    if (diskSectors < 2) return result;
     ReadTable table = ReadAt(disk, kPrimaryHeaderLba, diskSectors);
     if (!table.sound) {
         // The backup header sits where the primary says, normally the last sector.
@@ -113,8 +111,7 @@ GptTableResult ListGptPartitions(const DiskReader& disk, std::uint64_t diskSecto
                                    "not listed.");
             continue;
         }
-        if (list.add(*kind, entry.firstLba, entry.lastLba + 1))
-            result.partitionsListed = true;
+        if (list.add(*kind, entry.firstLba, entry.lastLba + 1)) result.partitionsListed = true;
     }
     return result;
 }

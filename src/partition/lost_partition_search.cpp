@@ -17,7 +17,7 @@ constexpr std::uint64_t kAlignment = 2048;  // 1 MiB in sectors
 
 // exFAT boot sector fields.
 namespace exfat_boot {
-constexpr std::size_t kVolumeLength = 72;         // 8: sectors of the volume
+constexpr std::size_t kVolumeLength = 72;          // 8: sectors of the volume
 constexpr std::size_t kBytesPerSectorShift = 108;  // 1: log2 of its sector size, 9 to 12
 }  // namespace exfat_boot
 
@@ -49,19 +49,15 @@ std::optional<FoundBootSector> RecogniseBootSector(ByteView sector) {
     const BootSectorClass boot = ClassifyBootSector(sector, FatTextRule::Digits);
     if (!boot.signature) return std::nullopt;
     switch (boot.kind) {
-        case BootSectorKind::Exfat:
-            return RecogniseExfat(sector);
-        case BootSectorKind::Fat32:
-            return FoundBootSector{VolumeKind::Fat32, sector.le32(32)};
+        case BootSectorKind::Exfat: return RecogniseExfat(sector);
+        case BootSectorKind::Fat32: return FoundBootSector{VolumeKind::Fat32, sector.le32(32)};
         case BootSectorKind::Fat16: {
             // Volumes under 32 MiB keep their sector count in the 16-bit field at 19.
             const std::uint32_t count = sector.le32(32) != 0 ? sector.le32(32) : sector.le16(19);
             return FoundBootSector{VolumeKind::Fat16, count};
         }
-        case BootSectorKind::Ntfs:
-            return FoundBootSector{VolumeKind::Ntfs, sector.le32(40)};
-        case BootSectorKind::None:
-            break;
+        case BootSectorKind::Ntfs: return FoundBootSector{VolumeKind::Ntfs, sector.le32(40)};
+        case BootSectorKind::None: break;
     }
     return std::nullopt;
 }
@@ -138,8 +134,7 @@ std::vector<Probe> LostPartitionProbes(const DiskGeometry& geometry, std::uint64
 }
 
 LostPartitionSearchResult SearchLostPartitions(const DiskReader& disk, const CurrentDisk& current,
-                                               DiskPartitionList& list,
-                                               RecoveryObserver& observer,
+                                               DiskPartitionList& list, RecoveryObserver& observer,
                                                std::stop_token stop) {
     LostPartitionSearchResult result;
     const std::uint64_t diskSectors =

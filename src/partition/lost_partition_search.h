@@ -75,7 +75,7 @@ private:
     std::uint64_t diskSectors_ = 0;
     std::uint64_t perCylinder_ = 0;
     std::uint64_t sectorsPerTrack_ = 0;
-    std::uint64_t cylinders_ = 0;     // cylinders that start before the disk's end
+    std::uint64_t cylinders_ = 0;  // cylinders that start before the disk's end
     std::uint64_t nextCylinder_ = 0;
     std::uint64_t nextBoundary_ = 0;  // next 2048-sector boundary to give
 };
@@ -96,8 +96,7 @@ struct LostPartitionSearchResult {
 // Progress goes to `observer`; the scan ends early when `stop` is requested
 // or the list holds 26 partitions.
 LostPartitionSearchResult SearchLostPartitions(const DiskReader& disk, const CurrentDisk& current,
-                                               DiskPartitionList& list,
-                                               RecoveryObserver& observer,
+                                               DiskPartitionList& list, RecoveryObserver& observer,
                                                std::stop_token stop = {});
 
 }  // namespace datrevo

@@ -26,8 +26,8 @@ std::optional<std::string> PastDiskEndWarning(std::uint64_t first, std::uint64_t
                                               std::uint64_t diskSectors) {
     if (diskSectors == 0 || end <= diskSectors || end <= first) return std::nullopt;
     const std::uint64_t readable = first < diskSectors ? diskSectors - first : 0;
-    return "The partition extends past the end of the disk (" + std::to_string(readable) +
-           " of " + std::to_string(end - first) + " sectors readable)";
+    return "The partition extends past the end of the disk (" + std::to_string(readable) + " of " +
+           std::to_string(end - first) + " sectors readable)";
 }
 
 PartitionTypeChoice ChoiceForKind(VolumeKind kind) {
@@ -53,9 +53,9 @@ VolumeKind KindOfChoice(PartitionTypeChoice choice) {
     return VolumeKind::Unknown;
 }
 
-PartitionDetails ShowPartitionDetails(VolumeKind kind, int partitionIndex,
-                                      int diskNumber, SearchMode mode, std::uint64_t first,
-                                      std::uint64_t end, const CurrentDisk& disk) {
+PartitionDetails ShowPartitionDetails(VolumeKind kind, int partitionIndex, int diskNumber,
+                                      SearchMode mode, std::uint64_t first, std::uint64_t end,
+                                      const CurrentDisk& disk) {
     PartitionDetails details;
     const bool unknown = kind == VolumeKind::Unknown;
     const auto diskEnd = static_cast<std::int64_t>(disk.totalSectors64);
@@ -71,7 +71,8 @@ PartitionDetails ShowPartitionDetails(VolumeKind kind, int partitionIndex,
         details.rows = {
             {"1.   Disk Number                    :  ", std::to_string(diskNumber)},
             {"2.   Partition Number              :  ", number},
-            {"3.   Partition Type                   :  ", unknown ? kUnknownPartition : std::string(VolumeKindText(kind))},
+            {"3.   Partition Type                   :  ",
+             unknown ? kUnknownPartition : std::string(VolumeKindText(kind))},
             {"4.   Search Mode                   :  ", "Standard"},
             {"5.   Start Sector                     :  ", std::to_string(details.startField)},
             {"6.   End Sector                      :  ", std::to_string(details.endField)},

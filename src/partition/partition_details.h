@@ -36,7 +36,7 @@ VolumeKind KindOfChoice(PartitionTypeChoice choice);
 
 struct PartitionDetails {
     DetailsList rows;
-    std::string modeText;            // "Standard Search" or "Advance Search"
+    std::string modeText;  // "Standard Search" or "Advance Search"
     PartitionTypeChoice typeChoice = PartitionTypeChoice::Unknown;
     bool typeChoiceEnabled = false;  // the choice and the two sector fields
     std::int64_t startField = 0;
@@ -48,8 +48,8 @@ struct PartitionDetails {
 // partition's bounds.
 // A partition that extends past the end of the disk gets one more row that
 // says so.
-PartitionDetails ShowPartitionDetails(VolumeKind kind, int partitionIndex,
-                                      int diskNumber, SearchMode mode, std::uint64_t first,
-                                      std::uint64_t end, const CurrentDisk& disk);
+PartitionDetails ShowPartitionDetails(VolumeKind kind, int partitionIndex, int diskNumber,
+                                      SearchMode mode, std::uint64_t first, std::uint64_t end,
+                                      const CurrentDisk& disk);
 
 }  // namespace datrevo

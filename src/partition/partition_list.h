@@ -25,8 +25,7 @@ public:
     // Appends a partition; false (and nothing added) when the list is full.
     bool add(VolumeKind kind, std::uint64_t firstSector, std::uint64_t endSector);
     // Whether a partition with these bounds and kind is already listed.
-    bool contains(VolumeKind kind, std::uint64_t firstSector,
-                  std::uint64_t endSector) const;
+    bool contains(VolumeKind kind, std::uint64_t firstSector, std::uint64_t endSector) const;
     void clear();
 
     VolumeKind kind(std::size_t index) const { return kinds_.at(index); }

@@ -15,7 +15,7 @@ constexpr std::size_t kEntrySize = 16;
 
 // Reads the boot sector of a partition entry and decides its kind.
 std::optional<VolumeKind> DecideKind(const DiskReader& disk, std::uint64_t bootSector,
-                                      std::uint8_t entryType, bool inExtendedChain) {
+                                     std::uint8_t entryType, bool inExtendedChain) {
     SectorBuffer sector{};
     disk.readSector(bootSector, sector);  // an unreadable sector leaves the type byte to decide
     return PartitionKind(ByteView(sector.data(), sector.size()), entryType, inExtendedChain);
@@ -73,15 +73,11 @@ PartitionEntry ReadPartitionEntry(ByteView sector, int index) {
 
 std::uint8_t TypeBySignature(ByteView bootSector, std::uint8_t entryType) {
     switch (ClassifyBootSector(bootSector, FatTextRule::WholeName).kind) {
-        case BootSectorKind::Fat32:
-            return 0x0B;
-        case BootSectorKind::Fat16:
-            return 0x06;
-        case BootSectorKind::Ntfs:
-            return 0x07;
+        case BootSectorKind::Fat32: return 0x0B;
+        case BootSectorKind::Fat16: return 0x06;
+        case BootSectorKind::Ntfs: return 0x07;
         case BootSectorKind::Exfat:
-        case BootSectorKind::None:
-            break;
+        case BootSectorKind::None: break;
     }
     return entryType;
 }
@@ -100,18 +96,14 @@ std::optional<VolumeKind> KindForType(std::uint8_t type, bool inExtendedChain) {
     switch (type) {
         case 0x04:
         case 0x06:
-        case 0x0E:
-            return VolumeKind::Fat16;
+        case 0x0E: return VolumeKind::Fat16;
         case 0x01:
             if (inExtendedChain) return VolumeKind::Fat16;
             return std::nullopt;
         case 0x0B:
-        case 0x0C:
-            return VolumeKind::Fat32;
-        case 0x07:
-            return VolumeKind::Ntfs;
-        default:
-            return std::nullopt;
+        case 0x0C: return VolumeKind::Fat32;
+        case 0x07: return VolumeKind::Ntfs;
+        default: return std::nullopt;
     }
 }
 
@@ -157,8 +149,8 @@ PartitionTableResult ListPartitions(const DiskReader& disk, std::uint64_t diskTo
     for (int i = 0; i < 4; ++i) {
         const PartitionEntry entry = ReadPartitionEntry(mbrView, i);
         if (entry.type == 0) continue;
-        const std::int64_t room =
-            static_cast<std::int64_t>(diskTotalSectors) - static_cast<std::int64_t>(entry.firstSector);
+        const std::int64_t room = static_cast<std::int64_t>(diskTotalSectors) -
+                                  static_cast<std::int64_t>(entry.firstSector);
         if (room < limits::kCorruptedTableMargin) {
             result.corrupted = true;
             if (observer != nullptr)

@@ -45,7 +45,7 @@ bool IsExfatBootSector(ByteView sector);
 // of the type that TypeBySignature decides; nothing for a type that is not
 // listed.
 std::optional<VolumeKind> PartitionKind(ByteView bootSector, std::uint8_t entryType,
-                                         bool inExtendedChain);
+                                        bool inExtendedChain);
 
 // The kind listed for a type byte, or nothing for a type that is not
 // searched. 0x01 counts as FAT16 only inside the extended chain.

@@ -27,10 +27,10 @@ namespace datrevo {
 // The values of the wizard that a search runs with and the log stores.
 struct SearchContext {
     SearchMode mode = SearchMode::Standard;
-    int selectedDisk = 0;       // drive slot
-    int partitionIndex = 0;     // from 0
+    int selectedDisk = 0;    // drive slot
+    int partitionIndex = 0;  // from 0
     VolumeKind partitionKind = VolumeKind::None;
-    std::string searchModeText; // "Standard Search", "Advance Search"
+    std::string searchModeText;  // "Standard Search", "Advance Search"
     std::uint64_t searchStart = 0;
     std::uint64_t searchEnd = 0;  // one past the last sector searched
     // Standard search only: a quick look that walks the folders from the root

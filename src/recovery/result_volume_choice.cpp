@@ -15,8 +15,7 @@ std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context) {
         case VolumeKind::None:
         case VolumeKind::Fat12:
         case VolumeKind::Exfat:
-        case VolumeKind::Unknown:
-            break;
+        case VolumeKind::Unknown: break;
     }
     return std::make_unique<FatResultVolume>(context.folders, context.selectedDisk(),
                                              context.activeLayout);

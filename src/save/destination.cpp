@@ -60,8 +60,7 @@ std::optional<Destination> Destination::Open(const std::string& path, WriteFailu
     std::filesystem::path prefix;
     for (const auto& part : wanted) {
         prefix /= part;
-        if (::mkdir(prefix.c_str(), 0755) == 0 || errno == EEXIST)
-            continue;
+        if (::mkdir(prefix.c_str(), 0755) == 0 || errno == EEXIST) continue;
         const int error = errno;
         struct stat info {};
         if (::stat(prefix.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
@@ -92,7 +91,8 @@ UniqueFd Destination::openFolder(const std::vector<std::string>& parts, std::siz
             failure = Failure(errno);
             return {};
         }
-        const int next = ::openat(current.get(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int next =
+            ::openat(current.get(), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (next < 0) {
             failure = Failure(errno);
             return {};
@@ -120,8 +120,8 @@ bool Destination::isProtected(int folder, const std::string& name) const {
 }
 
 UniqueFd Destination::createFile(int folder, const std::string& name, WriteFailure& failure) {
-    const int fd = ::openat(folder, name.c_str(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd =
+        ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) failure = Failure(errno);
     return UniqueFd(fd);
 }

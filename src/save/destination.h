@@ -65,7 +65,8 @@ public:
 
     // The folder `parts[0] / ... / parts[count-1]` below the destination,
     // created where missing.
-    UniqueFd openFolder(const std::vector<std::string>& parts, std::size_t count, WriteFailure& failure) const;
+    UniqueFd openFolder(const std::vector<std::string>& parts, std::size_t count,
+                        WriteFailure& failure) const;
 
     static EntryType typeOf(int folder, const std::string& name);
     bool isProtected(int folder, const std::string& name) const;

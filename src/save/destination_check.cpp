@@ -42,8 +42,7 @@ std::optional<fs::path> SysfsFolder(const std::string& sysRoot, const std::strin
     std::error_code code;
     const fs::path link = fs::path(sysRoot) / "sys/dev/block" / device;
     fs::path resolved = fs::canonical(link, code);
-    if (code)
-        return std::nullopt;
+    if (code) return std::nullopt;
     return resolved;
 }
 
@@ -54,9 +53,7 @@ std::string FirstLine(const fs::path& file) {
     return text;
 }
 
-std::string ReadDevFile(const fs::path& folder) {
-    return FirstLine(folder / "dev");
-}
+std::string ReadDevFile(const fs::path& folder) { return FirstLine(folder / "dev"); }
 
 // The block device mounted as an anonymous device (a FUSE file system on a
 // block device, as ntfs-3g mounts one), from the mount table: the source of
@@ -68,15 +65,12 @@ std::optional<std::string> MountedBlockDevice(const std::string& sysRoot,
         // "36 35 0:52 / /mnt rw,nosuid - fuseblk /dev/loop3 rw,..."
         std::istringstream fields(line);
         std::string id, parent, number;
-        if (!(fields >> id >> parent >> number) || number != device)
-            continue;
+        if (!(fields >> id >> parent >> number) || number != device) continue;
         const std::size_t separator = line.find(" - ");
-        if (separator == std::string::npos)
-            continue;
+        if (separator == std::string::npos) continue;
         std::istringstream tail(line.substr(separator + 3));
         std::string type, source;
-        if (!(tail >> type >> source) || source.empty() || source[0] != '/')
-            continue;
+        if (!(tail >> type >> source) || source.empty() || source[0] != '/') continue;
         struct stat info {};
         if (::stat(source.c_str(), &info) == 0 && S_ISBLK(info.st_mode))
             return DeviceText(info.st_rdev);
@@ -89,8 +83,7 @@ std::optional<std::string> MountedBlockDevice(const std::string& sysRoot,
 // and, with `followFiles`, the device that backing file lies on.
 void DevicesBeneath(const std::string& sysRoot, const std::string& device, bool followFiles,
                     int level, Underlying& out) {
-    if (!out.devices.insert(device).second || level > kMaxStackedDeviceLevels)
-        return;
+    if (!out.devices.insert(device).second || level > kMaxStackedDeviceLevels) return;
     const std::optional<fs::path> folder = SysfsFolder(sysRoot, device);
     if (!folder) {
         if (const auto mounted = MountedBlockDevice(sysRoot, device))
@@ -100,8 +93,7 @@ void DevicesBeneath(const std::string& sysRoot, const std::string& device, bool 
     std::error_code code;
     if (fs::exists(*folder / "partition", code)) {
         const std::string parent = ReadDevFile(folder->parent_path());
-        if (!parent.empty())
-            DevicesBeneath(sysRoot, parent, followFiles, level + 1, out);
+        if (!parent.empty()) DevicesBeneath(sysRoot, parent, followFiles, level + 1, out);
     }
     for (const auto& slave : fs::directory_iterator(*folder / "slaves", code)) {
         std::error_code resolveCode;
@@ -127,35 +119,28 @@ Underlying Beneath(const std::string& sysRoot, const std::string& device, bool f
 // `device`, its partitions and every device stacked on them ("holders").
 void DevicesAbove(const std::string& sysRoot, const std::string& device, int level,
                   std::set<std::string>& out) {
-    if (!out.insert(device).second || level > kMaxStackedDeviceLevels)
-        return;
+    if (!out.insert(device).second || level > kMaxStackedDeviceLevels) return;
     const std::optional<fs::path> folder = SysfsFolder(sysRoot, device);
-    if (!folder)
-        return;
+    if (!folder) return;
     std::error_code code;
     for (const auto& entry : fs::directory_iterator(*folder, code)) {
         std::error_code entryCode;
-        if (!entry.is_directory(entryCode) || entry.is_symlink(entryCode))
-            continue;
-        if (!fs::exists(entry.path() / "partition", entryCode))
-            continue;
+        if (!entry.is_directory(entryCode) || entry.is_symlink(entryCode)) continue;
+        if (!fs::exists(entry.path() / "partition", entryCode)) continue;
         const std::string partition = ReadDevFile(entry.path());
-        if (!partition.empty())
-            DevicesAbove(sysRoot, partition, level + 1, out);
+        if (!partition.empty()) DevicesAbove(sysRoot, partition, level + 1, out);
     }
     for (const auto& holder : fs::directory_iterator(*folder / "holders", code)) {
         std::error_code resolveCode;
         const std::string above = ReadDevFile(fs::canonical(holder.path(), resolveCode));
-        if (!resolveCode && !above.empty())
-            DevicesAbove(sysRoot, above, level + 1, out);
+        if (!resolveCode && !above.empty()) DevicesAbove(sysRoot, above, level + 1, out);
     }
 }
 
 template <typename T>
 bool Meet(const std::set<T>& one, const std::set<T>& other) {
     for (const T& value : one)
-        if (other.count(value) != 0)
-            return true;
+        if (other.count(value) != 0) return true;
     return false;
 }
 
@@ -163,13 +148,10 @@ bool Meet(const std::set<T>& one, const std::set<T>& other) {
 std::optional<fs::path> ExistingAncestor(const std::string& destination) {
     std::error_code code;
     fs::path path = fs::absolute(destination, code);
-    if (code)
-        return std::nullopt;
+    if (code) return std::nullopt;
     for (int guard = 0; guard < 4096 && !path.empty(); ++guard) {
-        if (fs::exists(path, code))
-            return path;
-        if (path == path.parent_path())
-            break;
+        if (fs::exists(path, code)) return path;
+        if (path == path.parent_path()) break;
         path = path.parent_path();
     }
     return std::nullopt;
@@ -180,36 +162,27 @@ std::optional<fs::path> ExistingAncestor(const std::string& destination) {
 std::string DestinationRefusal(const std::string& destination, const std::string& diskPath,
                                const std::string& sysRoot) {
     struct stat disk {};
-    if (diskPath.empty() || ::stat(diskPath.c_str(), &disk) != 0)
-        return {};
+    if (diskPath.empty() || ::stat(diskPath.c_str(), &disk) != 0) return {};
     const std::optional<fs::path> existing = ExistingAncestor(destination);
-    if (!existing)
-        return {};
+    if (!existing) return {};
     struct stat target {};
-    if (::stat(existing->c_str(), &target) != 0)
-        return {};
+    if (::stat(existing->c_str(), &target) != 0) return {};
     const Underlying stored = Beneath(sysRoot, DeviceText(target.st_dev), true);
 
     if (S_ISREG(disk.st_mode)) {
-        if (IdentityOf(target) == IdentityOf(disk))
-            return kDestinationIsImageMessage;
-        if (stored.files.count(IdentityOf(disk)) != 0)
-            return kDestinationInImageMessage;
+        if (IdentityOf(target) == IdentityOf(disk)) return kDestinationIsImageMessage;
+        if (stored.files.count(IdentityOf(disk)) != 0) return kDestinationInImageMessage;
         return {};
     }
-    if (!S_ISBLK(disk.st_mode))
-        return {};
+    if (!S_ISBLK(disk.st_mode)) return {};
     const std::string source = DeviceText(disk.st_rdev);
-    if (target.st_dev == disk.st_rdev)
-        return kDestinationOnDiskMessage;
+    if (target.st_dev == disk.st_rdev) return kDestinationOnDiskMessage;
     const Underlying sourceBelow = Beneath(sysRoot, source, false);
     if (Meet(stored.devices, sourceBelow.devices) || Meet(stored.files, sourceBelow.files))
         return kDestinationOnDiskMessage;
     std::set<std::string> above;
-    for (const std::string& device : sourceBelow.devices)
-        DevicesAbove(sysRoot, device, 0, above);
-    if (Meet(stored.devices, above))
-        return kDestinationOnDiskMessage;
+    for (const std::string& device : sourceBelow.devices) DevicesAbove(sysRoot, device, 0, above);
+    if (Meet(stored.devices, above)) return kDestinationOnDiskMessage;
     return {};
 }
 

@@ -27,7 +27,8 @@ std::string DestinationRefusal(const std::string& destination, const std::string
 
 // Whether two block devices ("major:minor") share a whole disk: either is a
 // partition of the other's disk, or a stacked device built on it.
-bool OnSameDisk(const std::string& device, const std::string& otherDevice, const std::string& sysRoot);
+bool OnSameDisk(const std::string& device, const std::string& otherDevice,
+                const std::string& sysRoot);
 
 inline constexpr const char* kDestinationOnDiskMessage =
     "The destination folder lies on the disk being recovered. Writing there could overwrite the "

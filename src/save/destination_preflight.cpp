@@ -37,11 +37,9 @@ constexpr std::array<long, 12> kKernelFileSystems = {
 
 bool OnKernelFileSystem(const fs::path& folder) {
     struct statfs info {};
-    if (::statfs(folder.c_str(), &info) != 0)
-        return false;
+    if (::statfs(folder.c_str(), &info) != 0) return false;
     for (const long type : kKernelFileSystems)
-        if (static_cast<long>(info.f_type) == type)
-            return true;
+        if (static_cast<long>(info.f_type) == type) return true;
     return false;
 }
 
@@ -50,10 +48,8 @@ std::optional<fs::path> NearestExisting(const fs::path& path) {
     fs::path current = path;
     for (int guard = 0; guard < 4096 && !current.empty(); ++guard) {
         struct stat info {};
-        if (::stat(current.c_str(), &info) == 0)
-            return current;
-        if (current == current.parent_path())
-            break;
+        if (::stat(current.c_str(), &info) == 0) return current;
+        if (current == current.parent_path()) break;
         current = current.parent_path();
     }
     return std::nullopt;
@@ -78,8 +74,7 @@ int CreationError(const fs::path& folder) {
             ::rmdir(probe.c_str());
             return 0;
         }
-        if (errno != EEXIST)
-            return errno;
+        if (errno != EEXIST) return errno;
     }
     return EEXIST;
 }
@@ -88,17 +83,14 @@ int CreationError(const fs::path& folder) {
 
 std::string SaveDestinationProblem(const std::string& destination, const std::string& diskPath,
                                    const std::string& sysRoot) {
-    if (destination.empty())
-        return "No destination folder given.";
+    if (destination.empty()) return "No destination folder given.";
     if (std::string refusal = DestinationRefusal(destination, diskPath, sysRoot); !refusal.empty())
         return refusal;
     std::error_code code;
     const fs::path wanted = fs::absolute(destination, code);
-    if (code)
-        return destination + ": " + WriteFailureText(code.value());
+    if (code) return destination + ": " + WriteFailureText(code.value());
     const std::optional<fs::path> existing = NearestExisting(wanted);
-    if (!existing)
-        return destination + ": " + WriteFailureText(ENOENT);
+    if (!existing) return destination + ": " + WriteFailureText(ENOENT);
 
     struct stat info {};
     if (::stat(existing->c_str(), &info) != 0)
@@ -115,8 +107,7 @@ std::string SaveDestinationProblem(const std::string& destination, const std::st
                ": a file system of the kernel (like /proc or /sys) holds no files: choose a folder "
                "on a disk.";
     if (const int error = CreationError(*existing); error != 0) {
-        if (exists)
-            return destination + ": " + WriteFailureText(error);
+        if (exists) return destination + ": " + WriteFailureText(error);
         return "Cannot create the folder " + destination + " in " + existing->string() + ": " +
                WriteFailureText(error);
     }

@@ -21,7 +21,8 @@ constexpr std::size_t kChunkBytes = limits::kSaveChunkSectors * limits::kSectorS
 // left of the file's size.
 class ChunkWriter {
 public:
-    ChunkWriter(const DiskReader& disk, const ChunkSink& sink, std::uint64_t size, ContentReport& report)
+    ChunkWriter(const DiskReader& disk, const ChunkSink& sink, std::uint64_t size,
+                ContentReport& report)
         : disk_(disk), sink_(sink), remaining_(size), report_(report), buffer_(kChunkBytes) {
         report_.size = size;
     }
@@ -47,10 +48,12 @@ public:
     // Sectors [first, first + count) of the disk, cut at the size.
     void sectors(std::uint64_t first, std::uint64_t count) {
         while (count > 0 && !done()) {
-            const auto batch = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, limits::kSaveChunkSectors));
+            const auto batch = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(count, limits::kSaveChunkSectors));
             const std::size_t wanted = static_cast<std::size_t>(
                 std::min<std::uint64_t>(remaining_, std::uint64_t{batch} * limits::kSectorSize));
-            const auto needed = static_cast<std::uint32_t>((wanted + limits::kSectorSize - 1) / limits::kSectorSize);
+            const auto needed = static_cast<std::uint32_t>((wanted + limits::kSectorSize - 1) /
+                                                           limits::kSectorSize);
             const std::uint64_t fileOffset = report_.bytes;
             if (!mapOnly_) {
                 std::fill(buffer_.begin(),
@@ -73,8 +76,8 @@ public:
     void zeros(std::uint64_t count) {
         std::fill(buffer_.begin(), buffer_.end(), 0);
         while (count > 0 && !done()) {
-            const std::size_t wanted = static_cast<std::size_t>(
-                std::min<std::uint64_t>({count, remaining_, kChunkBytes}));
+            const std::size_t wanted =
+                static_cast<std::size_t>(std::min<std::uint64_t>({count, remaining_, kChunkBytes}));
             emit(std::span<const std::uint8_t>(buffer_.data(), wanted));
             count -= wanted;
         }
@@ -94,7 +97,8 @@ private:
         if (report_.bytes + piece.size() > valid_) {
             const std::uint64_t keep = report_.bytes < valid_ ? valid_ - report_.bytes : 0;
             scratch_.assign(piece.begin(), piece.end());
-            std::fill(scratch_.begin() + static_cast<std::ptrdiff_t>(keep), scratch_.end(), std::uint8_t{0});
+            std::fill(scratch_.begin() + static_cast<std::ptrdiff_t>(keep), scratch_.end(),
+                      std::uint8_t{0});
             piece = scratch_;
         }
         if (!mapOnly_ && !sink_(piece)) {
@@ -126,7 +130,8 @@ public:
         const std::uint64_t end = volumeEnd != 0 ? volumeEnd : disk.totalSectors();
         if (layout.sectorsPerCluster != 0 && end > layout.cluster0Start)
             inVolume = (end - layout.cluster0Start) / layout.sectorsPerCluster;
-        limit_ = std::min<std::uint64_t>({inFat, inVolume, std::uint64_t{limits::kMaxFatChainClusters} + 2});
+        limit_ = std::min<std::uint64_t>(
+            {inFat, inVolume, std::uint64_t{limits::kMaxFatChainClusters} + 2});
     }
 
     // One past the last cluster of the volume.
@@ -159,7 +164,8 @@ public:
     }
     void flush() {
         if (count_ == 0) return;
-        writer_.sectors(ClusterSector(layout_, first_), std::uint64_t{count_} * layout_.sectorsPerCluster);
+        writer_.sectors(ClusterSector(layout_, first_),
+                        std::uint64_t{count_} * layout_.sectorsPerCluster);
         count_ = 0;
     }
 
@@ -178,7 +184,8 @@ void ReadFatContent(const ContentSource& source, const SourceVolume& volume, Chu
         report.incomplete = true;
         return;
     }
-    const std::uint64_t clusterBytes = std::uint64_t{layout.sectorsPerCluster} * limits::kSectorSize;
+    const std::uint64_t clusterBytes =
+        std::uint64_t{layout.sectorsPerCluster} * limits::kSectorSize;
     const std::uint64_t needed = (source.size + clusterBytes - 1) / clusterBytes;
     FreeClusters table(volume.disk, layout, volume.volumeEnd);
     const std::uint32_t first = source.firstCluster;
@@ -191,8 +198,8 @@ void ReadFatContent(const ContentSource& source, const SourceVolume& volume, Chu
 
     if (firstFree == false && !source.deleted) {
         // A live file: its chain.
-        const ClusterChain chain = ReadClusterChain(volume.disk, layout, first,
-                                                    static_cast<std::size_t>(needed));
+        const ClusterChain chain =
+            ReadClusterChain(volume.disk, layout, first, static_cast<std::size_t>(needed));
         for (const std::uint32_t cluster : chain) {
             if (writer.done()) break;
             runs.add(cluster);
@@ -214,8 +221,8 @@ void ReadFatContent(const ContentSource& source, const SourceVolume& volume, Chu
     runs.add(first);
     report.freeClusterGuess = needed > 1;
     std::uint64_t taken = 1;
-    for (std::uint64_t cluster = std::uint64_t{first} + 1; cluster < table.limit() && taken < needed;
-         ++cluster) {
+    for (std::uint64_t cluster = std::uint64_t{first} + 1;
+         cluster < table.limit() && taken < needed; ++cluster) {
         const std::optional<bool> free = table.isFree(static_cast<std::uint32_t>(cluster));
         if (free != true) continue;
         runs.add(static_cast<std::uint32_t>(cluster));
@@ -247,7 +254,8 @@ public:
         }
         const std::uint64_t inside = insideCount(run);
         writer_.sectors(run.startSector, inside);
-        if (inside < run.sectorCount) writer_.zeros((run.sectorCount - inside) * limits::kSectorSize);
+        if (inside < run.sectorCount)
+            writer_.zeros((run.sectorCount - inside) * limits::kSectorSize);
     }
 
     // Reads the sectors of a run into `out` (count x 512 bytes), zeros past
@@ -256,9 +264,10 @@ public:
         const std::uint64_t inside = insideCount(run);
         std::fill_n(out, run.sectorCount * limits::kSectorSize, std::uint8_t{0});
         for (std::uint64_t done = 0; done < inside;) {
-            const auto batch =
-                static_cast<std::uint32_t>(std::min<std::uint64_t>(inside - done, limits::kSaveChunkSectors));
-            if (disk_.ReadSectors(run.startSector + done, batch, out + done * limits::kSectorSize) == 0)
+            const auto batch = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(inside - done, limits::kSaveChunkSectors));
+            if (disk_.ReadSectors(run.startSector + done, batch,
+                                  out + done * limits::kSectorSize) == 0)
                 report_.unreadable = true;
             done += batch;
         }
@@ -289,7 +298,8 @@ private:
 // sparse is zeros. The last unit may be shorter than 16 clusters.
 class CompressedReader {
 public:
-    CompressedReader(NtfsRunReader& runs, ChunkWriter& writer, ContentReport& report, std::uint64_t unitSectors)
+    CompressedReader(NtfsRunReader& runs, ChunkWriter& writer, ContentReport& report,
+                     std::uint64_t unitSectors)
         : runs_(runs),
           writer_(writer),
           report_(report),
@@ -333,7 +343,8 @@ private:
             }
             std::fill(unit_.begin(), unit_.end(), std::uint8_t{0});
             const Lznt1Result result = DecompressLznt1(std::span(stored_.data(), at), unit_);
-            if (result.status != Lznt1Status::Decoded) Fail(report_, ContentFailure::DamagedCompression);
+            if (result.status != Lznt1Status::Decoded)
+                Fail(report_, ContentFailure::DamagedCompression);
             writer_.bytes(unit_);
         }
         pieces_.clear();
@@ -374,9 +385,11 @@ void ReadNtfsContent(const ContentSource& source, const SourceVolume& volume, Ch
     NtfsRunReader runs(volume, writer, report);
     if (IsCompressed(*data)) {
         const std::uint64_t unitSectors =
-            (std::uint64_t{1} << std::min<std::uint8_t>(data->compressionUnit, 31)) * volume.layout.sectorsPerCluster;
+            (std::uint64_t{1} << std::min<std::uint8_t>(data->compressionUnit, 31)) *
+            volume.layout.sectorsPerCluster;
         const bool lznt1 = (data->flags & data_flags::kCompressionMask) == data_flags::kLznt1 &&
-                           data->compressionUnit == kLznt1UnitShift && volume.layout.sectorsPerCluster != 0 &&
+                           data->compressionUnit == kLznt1UnitShift &&
+                           volume.layout.sectorsPerCluster != 0 &&
                            volume.layout.sectorsPerCluster * limits::kSectorSize <= kLznt1ChunkSize;
         if (lznt1) {
             CompressedReader(runs, writer, report, unitSectors).read(data->runs);

@@ -19,9 +19,9 @@ namespace datrevo {
 // The volume a result belongs to, as the content readers need it.
 struct SourceVolume {
     DiskReader disk;
-    FatLayout layout;            // FAT: the active layout; NTFS: SPC and Cluster0Start (volume start)
-    std::uint64_t volumeEnd = 0; // one past the volume's last sector (0: the disk's end)
-    MftRunList mftRuns;          // NTFS Standard search: extension records are found through it
+    FatLayout layout;  // FAT: the active layout; NTFS: SPC and Cluster0Start (volume start)
+    std::uint64_t volumeEnd = 0;  // one past the volume's last sector (0: the disk's end)
+    MftRunList mftRuns;           // NTFS Standard search: extension records are found through it
 };
 
 // Why a copy cannot pass for the file, though what could be read was written.
@@ -41,14 +41,15 @@ using ExtentSink =
     std::function<void(std::uint64_t fileOffset, std::uint64_t diskByte, std::uint64_t length)>;
 
 struct ContentReport {
-    std::uint64_t size = 0;        // bytes the copy should have: the listed size, or an NTFS
-                                   // record's real size
-    std::uint64_t bytes = 0;       // bytes handed to the sink
-    bool incomplete = false;       // fewer bytes than the size: chain or runs too short, record unreadable
-    bool unreadable = false;       // some sectors could not be read; zeros stand in their place
-    bool overwritten = false;      // a deleted FAT file whose first cluster another file now uses
-    bool freeClusterGuess = false; // a deleted FAT file read from free clusters after its first
-    bool interrupted = false;      // the sink asked to stop
+    std::uint64_t size = 0;   // bytes the copy should have: the listed size, or an NTFS
+                              // record's real size
+    std::uint64_t bytes = 0;  // bytes handed to the sink
+    bool incomplete =
+        false;  // fewer bytes than the size: chain or runs too short, record unreadable
+    bool unreadable = false;        // some sectors could not be read; zeros stand in their place
+    bool overwritten = false;       // a deleted FAT file whose first cluster another file now uses
+    bool freeClusterGuess = false;  // a deleted FAT file read from free clusters after its first
+    bool interrupted = false;       // the sink asked to stop
     ContentFailure failure = ContentFailure::None;  // the first reason the copy is not the file
 };
 

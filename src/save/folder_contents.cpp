@@ -61,8 +61,8 @@ std::optional<CopyTime> ResultFolderContents::folderTime(const FolderNode& node)
 }
 
 FatFolderContents::FatFolderContents(FolderTree& tree, DiskReader disk, FatLayout layout)
-    : ResultFolderContents(tree, std::make_unique<FatResultVolume>(tree, std::move(disk),
-                                                                   std::move(layout))) {}
+    : ResultFolderContents(
+          tree, std::make_unique<FatResultVolume>(tree, std::move(disk), std::move(layout))) {}
 
 NtfsFolderContents::NtfsFolderContents(const FolderTree& tree, const CatalogueTable& entryTable)
     : ResultFolderContents(tree, std::make_unique<NtfsResultVolume>(entryTable)) {}

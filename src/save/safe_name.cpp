@@ -8,10 +8,16 @@ namespace {
 bool ForbiddenByte(unsigned char c) {
     if (c < 0x20 || c == 0x7F) return true;
     switch (c) {
-        case '/': case '\\': case '<': case '>': case ':': case '"': case '|': case '?': case '*':
-            return true;
-        default:
-            return false;
+        case '/':
+        case '\\':
+        case '<':
+        case '>':
+        case ':':
+        case '"':
+        case '|':
+        case '?':
+        case '*': return true;
+        default: return false;
     }
 }
 
@@ -46,9 +52,11 @@ std::string FitName(std::string_view stem, std::string_view suffix) {
 std::string SafeName(std::string_view name) {
     std::string out;
     out.reserve(name.size());
-    for (const char c : name) out += ForbiddenByte(static_cast<unsigned char>(c)) ? kNameReplacement : c;
+    for (const char c : name)
+        out += ForbiddenByte(static_cast<unsigned char>(c)) ? kNameReplacement : c;
     if (out.empty()) return std::string(1, kNameReplacement);
-    if (out.find_first_not_of('.') == std::string::npos) return std::string(out.size(), kNameReplacement);
+    if (out.find_first_not_of('.') == std::string::npos)
+        return std::string(out.size(), kNameReplacement);
     if (out.size() > limits::kMaxCopyNameBytes) {
         const auto [stem, extension] = SplitExtension(out);
         // An extension longer than a quarter of the room is not kept whole.
@@ -63,7 +71,8 @@ std::string NumberedName(std::string_view name, unsigned n) {
     return FitName(stem, " (" + std::to_string(n) + ")" + std::string(extension));
 }
 
-std::string FirstFreeName(std::string_view name, const std::function<bool(const std::string&)>& taken) {
+std::string FirstFreeName(std::string_view name,
+                          const std::function<bool(const std::string&)>& taken) {
     std::string candidate(name);
     if (!taken(candidate)) return candidate;
     for (unsigned n = 2; n <= limits::kMaxNameAlternatives; ++n) {
@@ -75,7 +84,8 @@ std::string FirstFreeName(std::string_view name, const std::function<bool(const 
 
 std::string FolderNames::claim(std::string_view name) {
     const std::string safe = SafeName(name);
-    std::string chosen = FirstFreeName(safe, [&](const std::string& c) { return taken_.count(c) != 0; });
+    std::string chosen =
+        FirstFreeName(safe, [&](const std::string& c) { return taken_.count(c) != 0; });
     taken_.insert(chosen);
     return chosen;
 }

@@ -30,7 +30,8 @@ std::string NumberedName(std::string_view name, unsigned n);
 
 // The first of name, "name (2).ext", "name (3).ext"... for which `taken`
 // says false; the name itself when every try up to the limit is taken.
-std::string FirstFreeName(std::string_view name, const std::function<bool(const std::string&)>& taken);
+std::string FirstFreeName(std::string_view name,
+                          const std::function<bool(const std::string&)>& taken);
 
 // Names already given inside one folder of the copy; keeps two entries of
 // the same folder (a live and a deleted file of one name, a folder found

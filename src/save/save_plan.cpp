@@ -12,8 +12,8 @@ namespace {
 
 // What is asked of one tree item.
 struct ItemRequest {
-    bool whole = false;                 // the folder with everything below it
-    std::vector<const FileRow*> rows;   // single files of its list
+    bool whole = false;                // the folder with everything below it
+    std::vector<const FileRow*> rows;  // single files of its list
 };
 
 class Planner {
@@ -64,7 +64,8 @@ private:
 
     // The item and its ancestors lead to something to save.
     void markNeeded(ItemId item) {
-        for (std::size_t steps = 0; item != kNoItem && steps <= limits::kMaxSaveFolderDepth + 1; ++steps) {
+        for (std::size_t steps = 0; item != kNoItem && steps <= limits::kMaxSaveFolderDepth + 1;
+             ++steps) {
             if (!needed_.insert(item).second) return;
             item = model_.item(item).parent;
         }

@@ -30,7 +30,7 @@ struct ContentSource {
     std::uint64_t recordSector = 0;  // NTFS: the EntryTable row's "sector"
     std::uint64_t size = 0;          // bytes, as the directory entry or EntryTable says
     bool deleted = false;            // the entry or record is deleted
-    std::string stream;              // NTFS: an alternate data stream's name; empty for the file's data
+    std::string stream;  // NTFS: an alternate data stream's name; empty for the file's data
 };
 
 // One file of a folder as the file list shows it.
@@ -78,10 +78,10 @@ struct SelectedFileRow {
 
 // What to save. The parts add up; anything selected twice is saved once.
 struct SaveSelection {
-    bool everything = false;       // "Save All": every folder and file of the result
-    bool checkMarks = false;       // the tree's check boxes: a checked folder with all
-                                   // below it, a partly checked one for its checked parts
-    std::vector<ItemId> folders;   // whole folders
+    bool everything = false;      // "Save All": every folder and file of the result
+    bool checkMarks = false;      // the tree's check boxes: a checked folder with all
+                                  // below it, a partly checked one for its checked parts
+    std::vector<ItemId> folders;  // whole folders
     std::vector<SelectedFileRow> rows;
     // Whole folders take the file system's own files and folders too (NTFS
     // records 0-23 and $Extend); without it only those selected by name.

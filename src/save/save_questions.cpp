@@ -23,8 +23,10 @@ const std::vector<std::string>& PrompterSaveQuestions::WriteErrorAnswers() {
 
 ReplaceAnswer PrompterSaveQuestions::askReplace(const std::string& existingName,
                                                 const std::string& proposedName) {
-    const std::string text = "File Name            : " + existingName + "\nNew File Name    : " + proposedName;
-    const std::size_t index = prompter_.askChoice(text, ReplaceAnswers(), kSkipAnswer, kReplaceCaption);
+    const std::string text =
+        "File Name            : " + existingName + "\nNew File Name    : " + proposedName;
+    const std::size_t index =
+        prompter_.askChoice(text, ReplaceAnswers(), kSkipAnswer, kReplaceCaption);
     ReplaceAnswer answer;
     answer.newName = proposedName;
     switch (index) {
@@ -39,9 +41,11 @@ ReplaceAnswer PrompterSaveQuestions::askReplace(const std::string& existingName,
     return answer;
 }
 
-WriteErrorAction PrompterSaveQuestions::askWriteError(const std::string& path, const std::string& reason) {
+WriteErrorAction PrompterSaveQuestions::askWriteError(const std::string& path,
+                                                      const std::string& reason) {
     const std::string text = "Cannot write " + path + "\n" + reason;
-    const std::size_t index = prompter_.askChoice(text, WriteErrorAnswers(), kWriteAbortAnswer, kWriteErrorCaption);
+    const std::size_t index =
+        prompter_.askChoice(text, WriteErrorAnswers(), kWriteAbortAnswer, kWriteErrorCaption);
     if (index == kWriteAbortAnswer) return WriteErrorAction::Abort;
     if (index == kWriteSkipAnswer) return WriteErrorAction::Skip;
     return index == 2 ? WriteErrorAction::SkipAll : WriteErrorAction::Skip;

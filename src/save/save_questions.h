@@ -33,7 +33,8 @@ class SaveQuestions {
 public:
     virtual ~SaveQuestions() = default;
     // `existingName` is in the way; `proposedName` is a free name beside it.
-    virtual ReplaceAnswer askReplace(const std::string& existingName, const std::string& proposedName) = 0;
+    virtual ReplaceAnswer askReplace(const std::string& existingName,
+                                     const std::string& proposedName) = 0;
     // Writing `path` (under the destination) failed for `reason`.
     virtual WriteErrorAction askWriteError(const std::string& path, const std::string& reason) = 0;
 };
@@ -48,7 +49,8 @@ inline constexpr const char* kWriteErrorCaption = "Error Writing Destination";
 class PrompterSaveQuestions : public SaveQuestions {
 public:
     explicit PrompterSaveQuestions(Prompter& prompter) : prompter_(prompter) {}
-    ReplaceAnswer askReplace(const std::string& existingName, const std::string& proposedName) override;
+    ReplaceAnswer askReplace(const std::string& existingName,
+                             const std::string& proposedName) override;
     WriteErrorAction askWriteError(const std::string& path, const std::string& reason) override;
 
     static const std::vector<std::string>& ReplaceAnswers();
@@ -66,7 +68,9 @@ public:
     ReplaceAnswer askReplace(const std::string&, const std::string& proposedName) override {
         return {onExisting_, proposedName, true};
     }
-    WriteErrorAction askWriteError(const std::string&, const std::string&) override { return onError_; }
+    WriteErrorAction askWriteError(const std::string&, const std::string&) override {
+        return onError_;
+    }
 
 private:
     ReplaceAction onExisting_;

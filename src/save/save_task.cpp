@@ -16,7 +16,8 @@ bool StartsWith(const std::vector<std::string>& path, const std::vector<std::str
     return path.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), path.begin());
 }
 
-void AppendList(std::ostringstream& out, const char* heading, const std::vector<std::string>& paths) {
+void AppendList(std::ostringstream& out, const char* heading,
+                const std::vector<std::string>& paths) {
     if (paths.empty()) return;
     out << heading << "\n";
     for (const std::string& path : paths) out << "  " << path << "\n";
@@ -43,27 +44,40 @@ std::string SummaryText(const SaveSummary& summary) {
         case SaveEnding::Stopped: out << "Save stopped.\n"; break;
         case SaveEnding::Cancelled: out << "Save cancelled.\n"; break;
         case SaveEnding::Aborted: out << "Save aborted after a write error.\n"; break;
-        case SaveEnding::Refused: out << "Nothing saved: " << summary.refusal << "\n"; return out.str();
+        case SaveEnding::Refused:
+            out << "Nothing saved: " << summary.refusal << "\n";
+            return out.str();
     }
     out << "Files saved: " << summary.filesSaved << ", skipped: " << summary.filesSkipped
         << ", failed: " << summary.filesFailed << "\n";
     out << "Folders saved: " << summary.foldersSaved << ", skipped: " << summary.foldersSkipped
         << ", failed: " << summary.foldersFailed << "\n";
     out << "Bytes written: " << summary.bytesWritten << "\n";
-    AppendList(out, "Deleted files whose first cluster is used by another file now (overwritten; the copy holds what lies there now):",
+    AppendList(out,
+               "Deleted files whose first cluster is used by another file now (overwritten; the "
+               "copy holds what lies there now):",
                summary.overwritten);
-    AppendList(out, "Deleted files read from free clusters after their first (may be incomplete or mixed with other data):",
+    AppendList(out,
+               "Deleted files read from free clusters after their first (may be incomplete or "
+               "mixed with other data):",
                summary.uncertain);
-    AppendList(out, "Files copied incomplete (shorter than their size, or with unreadable sectors as zeros):",
-               summary.incomplete);
+    AppendList(
+        out,
+        "Files copied incomplete (shorter than their size, or with unreadable sectors as zeros):",
+        summary.incomplete);
     AppendList(out, "Failures:", summary.failures);
-    AppendList(out, "Failed, encrypted (the copy holds the encrypted bytes; it cannot be read without the owner's key):",
+    AppendList(out,
+               "Failed, encrypted (the copy holds the encrypted bytes; it cannot be read without "
+               "the owner's key):",
                summary.encrypted);
-    AppendList(out, "Failed, stored in a form this program does not decode (the copy holds the bytes as stored):",
+    AppendList(out,
+               "Failed, stored in a form this program does not decode (the copy holds the bytes as "
+               "stored):",
                summary.undecodable);
     AppendList(out, "Failed, parts lie outside the volume (zeros stand for them in the copy):",
                summary.outsideVolume);
-    AppendList(out, "Failed, compressed data damaged (zeros stand for what could not be decompressed):",
+    AppendList(out,
+               "Failed, compressed data damaged (zeros stand for what could not be decompressed):",
                summary.damagedCompression);
     return out.str();
 }
@@ -85,7 +99,8 @@ bool SaveTask::skippedByFailedFolder(const SaveJob& job) const {
     return false;
 }
 
-SaveTask::Step SaveTask::failed(const SaveJob& job, const WriteFailure& failure, SaveSummary& summary) {
+SaveTask::Step SaveTask::failed(const SaveJob& job, const WriteFailure& failure,
+                                SaveSummary& summary) {
     const bool folder = job.kind == SaveJob::Kind::Folder;
     (folder ? summary.foldersFailed : summary.filesFailed) += 1;
     summary.failures.push_back(job.shownPath + ": " + failure.message);
@@ -99,7 +114,8 @@ SaveTask::Step SaveTask::failed(const SaveJob& job, const WriteFailure& failure,
     return Step::Continue;
 }
 
-SaveTask::Step SaveTask::saveFolder(const SaveJob& job, Destination& destination, SaveSummary& summary) {
+SaveTask::Step SaveTask::saveFolder(const SaveJob& job, Destination& destination,
+                                    SaveSummary& summary) {
     WriteFailure failure;
     UniqueFd folder = destination.openFolder(job.path, job.path.size(), failure);
     if (!folder.valid()) return failed(job, failure, summary);
@@ -108,7 +124,8 @@ SaveTask::Step SaveTask::saveFolder(const SaveJob& job, Destination& destination
     return Step::Continue;
 }
 
-SaveTask::Step SaveTask::saveFile(const SaveJob& job, Destination& destination, SaveSummary& summary) {
+SaveTask::Step SaveTask::saveFile(const SaveJob& job, Destination& destination,
+                                  SaveSummary& summary) {
     skipRequested_ = false;  // a Skip pressed for an earlier file does not carry over
     report(&job, 0);
     WriteFailure failure;
@@ -135,8 +152,8 @@ SaveTask::Step SaveTask::saveFile(const SaveJob& job, Destination& destination, 
             case ReplaceAction::Skip: ++summary.filesSkipped; return Step::Continue;
             case ReplaceAction::Overwrite: replace = true; break;
             case ReplaceAction::Rename: {
-                const std::string wanted = replaceForAll_ || answer.newName.empty() ? proposed
-                                                                                    : SafeName(answer.newName);
+                const std::string wanted =
+                    replaceForAll_ || answer.newName.empty() ? proposed : SafeName(answer.newName);
                 name = taken(wanted) ? FirstFreeName(wanted, taken) : wanted;
                 break;
             }
@@ -144,17 +161,22 @@ SaveTask::Step SaveTask::saveFile(const SaveJob& job, Destination& destination, 
     }
     if (replace) {
         if (destination.isProtected(folder.get(), name))
-            return failed(job, {EPERM, "This is the disk image being recovered; it is never replaced."}, summary);
+            return failed(job,
+                          {EPERM, "This is the disk image being recovered; it is never replaced."},
+                          summary);
         if (Destination::typeOf(folder.get(), name) != EntryType::File)
-            return failed(job, {EISDIR, "Something other than a file of this name is in the way."}, summary);
-        if (!Destination::removeFile(folder.get(), name)) return failed(job, {errno, WriteFailureText(errno)}, summary);
+            return failed(job, {EISDIR, "Something other than a file of this name is in the way."},
+                          summary);
+        if (!Destination::removeFile(folder.get(), name))
+            return failed(job, {errno, WriteFailureText(errno)}, summary);
     }
 
     const std::optional<std::uint64_t> free = Destination::freeBytes(folder.get());
     if (free && *free < job.source.size)
-        return failed(job, {ENOSPC, "There is not enough free space on the destination (" +
-                                        std::to_string(job.source.size) + " bytes needed, " +
-                                        std::to_string(*free) + " free)."},
+        return failed(job,
+                      {ENOSPC, "There is not enough free space on the destination (" +
+                                   std::to_string(job.source.size) + " bytes needed, " +
+                                   std::to_string(*free) + " free)."},
                       summary);
 
     UniqueFd file = Destination::createFile(folder.get(), name, failure);
@@ -164,24 +186,25 @@ SaveTask::Step SaveTask::saveFile(const SaveJob& job, Destination& destination, 
     bool skipped = false;
     std::uint64_t written = 0;
     int lastPercent = 0;
-    const ContentReport content = ReadFileContent(job.source, volume_, [&](std::span<const std::uint8_t> piece) {
-        if (skipRequested_.exchange(false)) {
-            skipped = true;
-            return false;
-        }
-        if (!Destination::writeAll(file.get(), piece, failure)) {
-            writeFailed = true;
-            return false;
-        }
-        written += piece.size();
-        info_.bytesWritten += piece.size();
-        const int percent = PercentOf(written, job.source.size);
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            report(nullptr, percent);
-        }
-        return true;
-    });
+    const ContentReport content =
+        ReadFileContent(job.source, volume_, [&](std::span<const std::uint8_t> piece) {
+            if (skipRequested_.exchange(false)) {
+                skipped = true;
+                return false;
+            }
+            if (!Destination::writeAll(file.get(), piece, failure)) {
+                writeFailed = true;
+                return false;
+            }
+            written += piece.size();
+            info_.bytesWritten += piece.size();
+            const int percent = PercentOf(written, job.source.size);
+            if (percent != lastPercent) {
+                lastPercent = percent;
+                report(nullptr, percent);
+            }
+            return true;
+        });
 
     if (!skipped && !writeFailed && job.modified) Destination::setTime(file.get(), *job.modified);
     const int closeError = file.reset();
@@ -206,8 +229,10 @@ SaveTask::Step SaveTask::saveFile(const SaveJob& job, Destination& destination, 
         return Step::Continue;
     }
     ++summary.filesSaved;
-    if (content.overwritten) summary.overwritten.push_back(job.shownPath);
-    else if (content.freeClusterGuess) summary.uncertain.push_back(job.shownPath);
+    if (content.overwritten)
+        summary.overwritten.push_back(job.shownPath);
+    else if (content.freeClusterGuess)
+        summary.uncertain.push_back(job.shownPath);
     if (content.incomplete || content.unreadable) summary.incomplete.push_back(job.shownPath);
     return Step::Continue;
 }
@@ -223,7 +248,8 @@ SaveSummary SaveTask::run(std::stop_token stop) {
     }
     for (const std::string& path : protectedPaths_) {
         struct stat info {};
-        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) destination->protect(info.st_dev, info.st_ino);
+        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            destination->protect(info.st_dev, info.st_ino);
     }
     info_ = {};
     info_.fileTotal = plan_.fileCount;
@@ -241,7 +267,8 @@ SaveSummary SaveTask::run(std::stop_token stop) {
             if (!folder) ++info_.filesDone;
             continue;
         }
-        const Step step = folder ? saveFolder(job, *destination, summary) : saveFile(job, *destination, summary);
+        const Step step =
+            folder ? saveFolder(job, *destination, summary) : saveFile(job, *destination, summary);
         if (!folder) {
             ++info_.filesDone;
             report(&job, 100);

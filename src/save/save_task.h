@@ -18,12 +18,12 @@ namespace datrevo {
 
 // What the progress window shows.
 struct SaveProgressInfo {
-    std::string fileName;           // the current file ("File Name :")
-    std::string filePath;           // its path as the tree shows it ("File Path :")
-    int filePercent = 0;            // share of the current file written (" Recovered Current File ")
-    std::size_t filesDone = 0;      // files finished, written or not ("Total Files Recovered ")
+    std::string fileName;       // the current file ("File Name :")
+    std::string filePath;       // its path as the tree shows it ("File Path :")
+    int filePercent = 0;        // share of the current file written (" Recovered Current File ")
+    std::size_t filesDone = 0;  // files finished, written or not ("Total Files Recovered ")
     std::size_t fileTotal = 0;
-    std::uint64_t bytesWritten = 0; // "Total Data Recovered "
+    std::uint64_t bytesWritten = 0;  // "Total Data Recovered "
     std::uint64_t byteTotal = 0;
 };
 
@@ -53,10 +53,11 @@ struct SaveSummary {
     std::size_t foldersFailed = 0;
     std::uint64_t bytesWritten = 0;
     // Paths as the tree shows them.
-    std::vector<std::string> overwritten;  // deleted files whose first cluster another file uses now
-    std::vector<std::string> uncertain;    // deleted files read from free clusters after their first
-    std::vector<std::string> incomplete;   // shorter than their size, or with unreadable sectors
-    std::vector<std::string> failures;     // "path: reason"
+    std::vector<std::string>
+        overwritten;                      // deleted files whose first cluster another file uses now
+    std::vector<std::string> uncertain;   // deleted files read from free clusters after their first
+    std::vector<std::string> incomplete;  // shorter than their size, or with unreadable sectors
+    std::vector<std::string> failures;    // "path: reason"
     // Written as far as they could be read, yet not the file: counted as failed.
     std::vector<std::string> encrypted;           // NTFS encrypted data
     std::vector<std::string> undecodable;         // NTFS data in a form not decoded here

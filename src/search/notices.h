@@ -23,5 +23,4 @@ inline constexpr std::string_view kGuideAdvanceChoose =
 inline constexpr std::string_view kGuideAdvanceNothing =
     "No File System could be identified. Click on 'Back' button to select another Partition.";
 
-
 }  // namespace datrevo

@@ -24,8 +24,7 @@ PastDiskEndFiles::PastDiskEndFiles(RecoveryContext& context)
       mftRuns_(context.mftRuns),
       ntfs_(IsNtfsResult(context)) {
     diskSectors_ = disk_.totalSectors();
-    if (diskSectors_ == 0)
-        return;
+    if (diskSectors_ == 0) return;
     const SearchContext& search = context.search;
     active_ = search.searchEnd > diskSectors_;
     // The window cuts the searched range at the disk's end; the partition
@@ -39,8 +38,7 @@ PastDiskEndFiles::PastDiskEndFiles(RecoveryContext& context)
 }
 
 bool PastDiskEndFiles::liesPastEnd(const FileRow& row) const {
-    if (!active_ || row.icon != FileRowIcon::File)
-        return false;
+    if (!active_ || row.icon != FileRowIcon::File) return false;
     return ntfs_ ? ntfsFilePastEnd(row) : fatFilePastEnd(row);
 }
 
@@ -56,15 +54,13 @@ bool PastDiskEndFiles::fatFilePastEnd(const FileRow& row) const {
         return cluster * layout_.sectorsPerCluster + layout_.cluster0Start +
                layout_.sectorsPerCluster;
     };
-    if (endOf(first) > diskSectors_)
-        return true;
+    if (endOf(first) > diskSectors_) return true;
     if (!row.deleted) {
         const ClusterChain chain =
             ReadClusterChain(disk_, layout_, first, static_cast<std::size_t>(needed));
         if (chain.size() >= needed) {
             for (const std::uint32_t cluster : chain)
-                if (endOf(cluster) > diskSectors_)
-                    return true;
+                if (endOf(cluster) > diskSectors_) return true;
             return false;
         }
     }
@@ -73,17 +69,13 @@ bool PastDiskEndFiles::fatFilePastEnd(const FileRow& row) const {
 
 bool PastDiskEndFiles::ntfsFilePastEnd(const FileRow& row) const {
     const std::uint64_t recordSector = CellValue(row[file_col::DebugInfo1]);
-    if (recordSector == 0)
-        return false;
-    if (recordSector + 2 > diskSectors_)
-        return true;
+    if (recordSector == 0) return false;
+    if (recordSector + 2 > diskSectors_) return true;
     const auto data = LocateNtfsFileData(disk_, recordSector, layout_.cluster0Start,
                                          layout_.sectorsPerCluster, mftRuns_);
-    if (!data || data->resident)
-        return false;
+    if (!data || data->resident) return false;
     for (const MftRun& run : data->runs)
-        if (run.startSector != 0 && run.startSector + run.sectorCount > diskSectors_)
-            return true;
+        if (run.startSector != 0 && run.startSector + run.sectorCount > diskSectors_) return true;
     return false;
 }
 

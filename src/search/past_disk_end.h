@@ -15,7 +15,7 @@
 namespace datrevo {
 
 class PastDiskEndFiles {
-  public:
+public:
     explicit PastDiskEndFiles(RecoveryContext& context);
 
     // Whether the searched partition or range reaches past the disk's end:
@@ -29,7 +29,7 @@ class PastDiskEndFiles {
     // NTFS: the record itself and the runs of its unnamed data attribute.
     bool liesPastEnd(const FileRow& row) const;
 
-  private:
+private:
     bool fatFilePastEnd(const FileRow& row) const;
     bool ntfsFilePastEnd(const FileRow& row) const;
 

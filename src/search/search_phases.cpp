@@ -64,8 +64,8 @@ void ShowStandardNotice(RecoveryContext& context) {
     context.prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information);
 }
 
-SearchOutcome StandardFat(RecoveryContext& context, const DiskReader& reader,
-                          std::stop_token stop, std::stop_token abandon) {
+SearchOutcome StandardFat(RecoveryContext& context, const DiskReader& reader, std::stop_token stop,
+                          std::stop_token abandon) {
     context.fatState.foundAnything = false;
     StartResultTree(context);
     FatSearchScope scope = MakeFatScope(context, reader, stop, abandon);
@@ -100,8 +100,8 @@ SearchOutcome StandardNtfs(RecoveryContext& context, const DiskReader& reader,
     return outcome;
 }
 
-SearchOutcome AdvanceFat(RecoveryContext& context, const DiskReader& reader,
-                         std::stop_token stop, std::stop_token abandon) {
+SearchOutcome AdvanceFat(RecoveryContext& context, const DiskReader& reader, std::stop_token stop,
+                         std::stop_token abandon) {
     FatSearchScope scope = MakeFatScope(context, reader, stop, abandon);
     context.fatState.volumesFound = 0;
     RunFatAdvanceScan(scope);
@@ -112,8 +112,8 @@ SearchOutcome AdvanceFat(RecoveryContext& context, const DiskReader& reader,
     return outcome;
 }
 
-SearchOutcome AdvanceNtfs(RecoveryContext& context, const DiskReader& reader,
-                          std::stop_token stop, std::stop_token abandon) {
+SearchOutcome AdvanceNtfs(RecoveryContext& context, const DiskReader& reader, std::stop_token stop,
+                          std::stop_token abandon) {
     NtfsGeometry geometry = NtfsGeometryOf(context.activeLayout);
     NtfsSearchScope scope = MakeNtfsScope(context, geometry, reader, stop);
     const NtfsScanResult scan = ScanForNtfsStructures(scope);
@@ -169,8 +169,7 @@ SearchOutcome RunPartitionSearch(RecoveryContext& context, std::stop_token stop,
     const bool ntfs = IsNtfs(kind);
     context.catalogue.FolderTable.deleteAll();
     context.catalogue.EntryTable.deleteAll();
-    context.observer.counterLabel(Counter::Folders,
-                                  ntfs ? kMftFoundLabel : kDirectoriesFoundLabel);
+    context.observer.counterLabel(Counter::Folders, ntfs ? kMftFoundLabel : kDirectoriesFoundLabel);
     SearchOutcome outcome;
     if (context.search.mode == SearchMode::Standard) {
         outcome = ntfs ? StandardNtfs(context, reader, stop)
@@ -223,8 +222,7 @@ DetailsList FileSystemDetails(const RecoveryContext& context, int volume) {
     return {
         {"1.   File System                        :", std::to_string(volume)},
         {"2.   Partition Type                    :    ", volumes.cell(row, boot_col::PartType)},
-        {"3.   File System Start                :    ",
-         volumes.cell(row, boot_col::Cluster0Start)},
+        {"3.   File System Start                :    ", volumes.cell(row, boot_col::Cluster0Start)},
         {"4.   Sectors Per Clusters          :    ", volumes.cell(row, boot_col::Spc)},
     };
 }

@@ -19,8 +19,7 @@ std::uint64_t ClampRangeEnd(std::uint64_t end, std::uint64_t diskSectors) {
 bool SetRangeSearch(RecoveryContext& context, SearchMode mode, std::uint64_t start,
                     std::uint64_t end, VolumeKind kind) {
     const std::uint64_t clamped = ClampRangeEnd(end, context.currentDisk.totalSectors64);
-    if (clamped <= start)
-        return false;
+    if (clamped <= start) return false;
     SearchContext& search = context.search;
     search.mode = mode;
     search.searchModeText = std::string(SearchModeText(mode));
@@ -43,13 +42,11 @@ void SetPartitionSearch(RecoveryContext& context, SearchMode mode, std::size_t i
 }
 
 void BeginSearch(RecoveryContext& context) {
-    if (context.search.mode == SearchMode::Standard)
-        ValidatePartition(context);
+    if (context.search.mode == SearchMode::Standard) ValidatePartition(context);
 }
 
 void CompleteResult(RecoveryContext& context, std::stop_token stop) {
-    if (!IsFatKind(context.activeLayout.kind))
-        return;
+    if (!IsFatKind(context.activeLayout.kind)) return;
     NameAllFatFolders(context.folders, context.selectedDisk(), context.activeLayout, stop);
     PassDeletionDown(context.folders);
 }

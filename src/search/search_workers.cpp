@@ -8,8 +8,8 @@ SearchWorkers::~SearchWorkers() {
     wait();
 }
 
-bool SearchWorkers::startSearch(
-    std::function<SearchOutcome(std::stop_token, std::stop_token)> body, SearchDone done) {
+bool SearchWorkers::startSearch(std::function<SearchOutcome(std::stop_token, std::stop_token)> body,
+                                SearchDone done) {
     std::lock_guard lock(mutex_);
     if (searchRunning_.exchange(true)) return false;
     if (search_.joinable()) search_.join();  // a finished worker's thread

@@ -56,7 +56,7 @@ private:
                      SearchDone done);
 
     RecoveryContext& context_;
-    std::mutex mutex_;  // guards starting and joining the threads
+    std::mutex mutex_;           // guards starting and joining the threads
     std::stop_source scanStop_;  // "Stop Search" of the running search
     std::jthread search_;        // its own stop token: leaving
     std::jthread lostPartitions_;

@@ -14,21 +14,15 @@ constexpr std::size_t kLabelBytes = fat_dirent::kNameLength + fat_dirent::kExten
 }  // namespace
 
 std::optional<std::string> FatVolumeLabel(const DiskReader& disk, const FatLayout& layout) {
-    if (!IsFatKind(layout.kind))
-        return std::nullopt;
+    if (!IsFatKind(layout.kind)) return std::nullopt;
     for (const FatDirectoryEntry& entry : ReadFatDirectory(disk, layout, 0)) {
-        if (entry.deleted || !entry.isVolumeLabel() || entry.isDirectory())
-            continue;
-        if (entry.offset + kLabelBytes > limits::kSectorSize)
-            continue;
+        if (entry.deleted || !entry.isVolumeLabel() || entry.isDirectory()) continue;
+        if (entry.offset + kLabelBytes > limits::kSectorSize) continue;
         SectorBuffer sector{};
-        if (disk.readSector(entry.sector, sector) == 0)
-            return std::nullopt;
+        if (disk.readSector(entry.sector, sector) == 0) return std::nullopt;
         std::size_t length = kLabelBytes;
-        while (length > 0 && sector[entry.offset + fat_dirent::kName + length - 1] == ' ')
-            --length;
-        if (length == 0)
-            return std::nullopt;
+        while (length > 0 && sector[entry.offset + fat_dirent::kName + length - 1] == ' ') --length;
+        if (length == 0) return std::nullopt;
         return Cp437ToUtf8(std::span<const std::uint8_t>(sector.data() + entry.offset, length));
     }
     return std::nullopt;
@@ -36,18 +30,15 @@ std::optional<std::string> FatVolumeLabel(const DiskReader& disk, const FatLayou
 
 std::optional<std::string> PartitionVolumeLabel(const DiskReader& disk, std::uint64_t firstSector,
                                                 VolumeKind kind) {
-    if (!IsFatKind(kind))
-        return std::nullopt;
+    if (!IsFatKind(kind)) return std::nullopt;
     FatLayout layout;
-    if (!ReadFatBootLayout(disk, firstSector, kind, layout))
-        return std::nullopt;
+    if (!ReadFatBootLayout(disk, firstSector, kind, layout)) return std::nullopt;
     layout.kind = kind;
     return FatVolumeLabel(disk, layout);
 }
 
 std::optional<std::string> ResultVolumeLabel(const RecoveryContext& context) {
-    if (!IsFatKind(context.activeLayout.kind))
-        return std::nullopt;
+    if (!IsFatKind(context.activeLayout.kind)) return std::nullopt;
     return FatVolumeLabel(context.selectedDisk(), context.activeLayout);
 }
 

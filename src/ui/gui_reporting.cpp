@@ -67,7 +67,8 @@ void GuiObserver::progress(int percent, std::string_view caption) {
 }
 
 void GuiObserver::readFailureNotice(const ReadFailure&) {
-    QMetaObject::invokeMethod(owner_, [this] { readFailure_(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        owner_, [this] { readFailure_(); }, Qt::QueuedConnection);
 }
 
 SearchDisplay GuiObserver::display() const {
@@ -124,7 +125,8 @@ std::size_t GuiPrompter::onWindowThread(std::function<std::size_t()> ask, std::s
     }
     // Queued, not blocking: the window's thread may be waiting for this very
     // worker, and close() must be able to release it.
-    QMetaObject::invokeMethod(parent_, [this, call] { answer(call); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        parent_, [this, call] { answer(call); }, Qt::QueuedConnection);
     std::unique_lock lock(call->mutex);
     call->done.wait(lock, [&] { return call->answered || call->abandoned; });
     return call->answered ? call->answer : fallback;

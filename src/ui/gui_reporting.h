@@ -38,7 +38,9 @@ public:
     // `repaint` and `guide` run on `owner`'s thread; `readFailure` too.
     GuiObserver(QObject* owner, std::function<void()> repaint,
                 std::function<void(std::string)> guide, std::function<void()> readFailure)
-        : owner_(owner), repaint_(std::move(repaint)), guide_(std::move(guide)),
+        : owner_(owner),
+          repaint_(std::move(repaint)),
+          guide_(std::move(guide)),
           readFailure_(std::move(readFailure)) {}
 
     void statusText(std::string_view text) override;

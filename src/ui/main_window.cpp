@@ -129,8 +129,8 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
       prompter_(&messageBoxes_),
       context_(observer_, prompter_) {
     setObjectName("CChildDialogExDemoDlg");
-    setWindowTitle(QString::fromUtf8(kProgramCaption.data(),
-                                     static_cast<qsizetype>(kProgramCaption.size())));
+    setWindowTitle(
+        QString::fromUtf8(kProgramCaption.data(), static_cast<qsizetype>(kProgramCaption.size())));
     setStyleSheet(QString("QDialog#CChildDialogExDemoDlg { %1 }").arg(kBackgroundStyle));
     setWindowIcon(WindowIcon());
     openWebPage_ = [this] { links_.openWebPage(); };
@@ -150,8 +150,8 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
         info.exec();
     };
     context_.inventoryOptions.images = std::move(images);
-    controller_ = std::make_unique<WizardController>(
-        context_, [this](std::function<void()> report) {
+    controller_ =
+        std::make_unique<WizardController>(context_, [this](std::function<void()> report) {
             QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
         });
     controller_->onChange = [this] { showState(); };
@@ -161,8 +161,9 @@ MainWindow::MainWindow(std::vector<std::string> images, QWidget* parent)
         showState();
     };
     logPaths_ = [this](bool saving, const QString& folder) {
-        return saving ? QFileDialog::getSaveFileName(this, "Save Log", folder, "Recovery Log (*.MPD)")
-                      : QFileDialog::getOpenFileName(this, "Load Log", folder, "Recovery Log (*.MPD)");
+        return saving
+                   ? QFileDialog::getSaveFileName(this, "Save Log", folder, "Recovery Log (*.MPD)")
+                   : QFileDialog::getOpenFileName(this, "Load Log", folder, "Recovery Log (*.MPD)");
     };
     buildControls();
     buildMenus();
@@ -194,7 +195,8 @@ void MainWindow::showNoDiskNotice() {
 // preferred size, no larger than the screen's free area.
 void MainWindow::restoreWindowGeometry() {
     const QSettings settings;
-    if (settings.contains(kGeometryKey) && restoreGeometry(settings.value(kGeometryKey).toByteArray()))
+    if (settings.contains(kGeometryKey) &&
+        restoreGeometry(settings.value(kGeometryKey).toByteArray()))
         return;
     const QScreen* shown = screen();
     const QRect free = shown != nullptr ? shown->availableGeometry() : QRect(0, 0, 800, 600);
@@ -359,7 +361,6 @@ void MainWindow::buildDetailsAndFileList(QVBoxLayout* right) {
     right->addWidget(fileList_);
     currentFolder_ = Label("", 1093, this);
     right->addWidget(currentFolder_);
-
 }
 
 // The partition page: type, range and the lost-partition search's buttons.
@@ -381,15 +382,15 @@ QWidget* MainWindow::buildPartitionPage() {
     fields->addWidget(endField_, 2, 1);
     searchMore_ = Button("Search More Partitions", 1062, image::kSearchMorePartitions, this);
     searchMore_->setToolTip("Search the disk for lost or deleted partitions");
-    stopSearching_ = Button("Stop Searching Partitions", 1110, image::kStopSearchingPartitions, this);
+    stopSearching_ =
+        Button("Stop Searching Partitions", 1110, image::kStopSearchingPartitions, this);
     stopSearching_->setToolTip("Stop the search for partitions; what was found stays listed");
     fields->addWidget(searchMore_, 3, 0);
     fields->addWidget(stopSearching_, 3, 1);
-    connect(searchMore_, &QPushButton::clicked, this,
-            [this] {
-                observer_.reset();  // the bar starts from nothing
-                controller_->searchMorePartitions();
-            });
+    connect(searchMore_, &QPushButton::clicked, this, [this] {
+        observer_.reset();  // the bar starts from nothing
+        controller_->searchMorePartitions();
+    });
     connect(stopSearching_, &QPushButton::clicked, this,
             [this] { controller_->stopSearchingPartitions(); });
 
@@ -664,7 +665,8 @@ void MainWindow::fillResultTree() {
     const bool showLoading = model.size() > kTreeLoadingBarItems;
     std::size_t added = 0;
     if (showLoading) {
-        treeLoadingBar_->setRange(0, static_cast<int>(std::min<std::size_t>(model.size(), INT_MAX)));
+        treeLoadingBar_->setRange(0,
+                                  static_cast<int>(std::min<std::size_t>(model.size(), INT_MAX)));
         treeLoadingBar_->setValue(0);
         treeLoading_->show();
     }
@@ -766,7 +768,9 @@ void MainWindow::startPopulation(ItemId item) {
     populating_ = true;
     const int generation = ++populateGeneration_;
     populate_.start(
-        [this, item](std::stop_token stop) { return ResultFolderLister(context_).rows(item, stop); },
+        [this, item](std::stop_token stop) {
+            return ResultFolderLister(context_).rows(item, stop);
+        },
         [this, item, generation](std::vector<FileRow> rows) {
             QMetaObject::invokeMethod(
                 this, [this, item, generation, rows] { populated(item, generation, rows); },
@@ -854,7 +858,8 @@ void MainWindow::showRows(ItemId item, const std::vector<FileRow>& rows) {
     fitNameColumn();
     // The folder listed before is passed; the listed one is open.
     const ItemId root = context_.folders.model().root();
-    if (shownFolder_ != item && shownFolder_ != kNoItem) setFolderImage(shownFolder_, kImageFolderPassed);
+    if (shownFolder_ != item && shownFolder_ != kNoItem)
+        setFolderImage(shownFolder_, kImageFolderPassed);
     if (openedFromList) {
         const ItemId parent = context_.folders.model().contains(item)
                                   ? context_.folders.model().item(item).parent
@@ -878,8 +883,8 @@ void MainWindow::fitNameColumn() {
     const int free = fileList_->viewport()->width() - others;
     const int minimum = kFileListColumns[file_col::Name].width;
     fileList_->resizeColumnToContents(file_col::Name);
-    fileList_->setColumnWidth(file_col::Name,
-                              std::max(minimum, std::min(fileList_->columnWidth(file_col::Name), free)));
+    fileList_->setColumnWidth(
+        file_col::Name, std::max(minimum, std::min(fileList_->columnWidth(file_col::Name), free)));
 }
 
 void MainWindow::saveLogClicked() {
@@ -938,7 +943,8 @@ void MainWindow::saveSelected() {
     const TreeModel& model = context_.folders.model();
     for (ItemId id = 1; id <= model.size(); ++id) {
         const CheckState check = model.item(id).check;
-        if (check == CheckState::Checked || check == CheckState::Partial) selection.checkMarks = true;
+        if (check == CheckState::Checked || check == CheckState::Partial)
+            selection.checkMarks = true;
     }
     if (!selection.checkMarks) selection.rows = selectedListRows();
     startSave(std::move(selection));
@@ -968,7 +974,8 @@ std::vector<SelectedFileRow> MainWindow::selectedListRows() const {
 
 void MainWindow::startSave(SaveSelection selection) {
     if (!selection.checkMarks && selection.rows.empty()) {
-        static_cast<Prompter&>(prompter_).showMessage(kNothingSelectedMessage, MessageIcon::Information);
+        static_cast<Prompter&>(prompter_).showMessage(kNothingSelectedMessage,
+                                                      MessageIcon::Information);
         return;
     }
     saveRunner_->start(std::move(selection));
@@ -1056,7 +1063,8 @@ void MainWindow::folderExpanded(QTreeWidgetItem* item) {
 
 // Collapsing closes a folder's picture.
 void MainWindow::folderCollapsed(QTreeWidgetItem* item) {
-    if (fillingTree_ || !treeHoldsResult_ || !controller_->resultReady() || busyWithResult()) return;
+    if (fillingTree_ || !treeHoldsResult_ || !controller_->resultReady() || busyWithResult())
+        return;
     setFolderImage(IdOf(item), kImageFolder);
 }
 

@@ -169,10 +169,10 @@ private:
     std::function<void()> openWebPage_;
     LinkActions links_;
     std::function<void()> noDiskNotice_;
-    QMenu* treeMenu_ = nullptr;  // menu 253
-    QMenu* listMenu_ = nullptr;  // menu 252
-    ItemId shownFolder_ = kNoItem;  // the folder the file list shows
-    ItemId listedFolder_ = kNoItem;  // the folder last asked for (its rows may be coming)
+    QMenu* treeMenu_ = nullptr;        // menu 253
+    QMenu* listMenu_ = nullptr;        // menu 252
+    ItemId shownFolder_ = kNoItem;     // the folder the file list shows
+    ItemId listedFolder_ = kNoItem;    // the folder last asked for (its rows may be coming)
     ItemId expandFillItem_ = kNoItem;  // listed because the Right arrow expanded it
     ItemId openedFromList_ = kNoItem;  // listed by "Open" on its row
     bool refillOnExpand_ = false;      // the Right arrow went down in the result tree
@@ -191,7 +191,7 @@ private:
     int populateGeneration_ = 0;
 
     QTreeWidget* tree_ = nullptr;
-    QWidget* treeLoading_ = nullptr;         // label 1185 and bar 1183
+    QWidget* treeLoading_ = nullptr;  // label 1185 and bar 1183
     TextProgressBar* treeLoadingBar_ = nullptr;
     QTableWidget* details_ = nullptr;
     StripedSortableList* fileList_ = nullptr;

@@ -12,11 +12,12 @@ namespace datrevo::ui {
 
 StartOptions ParseStartOptions(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Recover folders and files from removable disks"));
+    parser.setApplicationDescription(
+        QStringLiteral("Recover folders and files from removable disks"));
     parser.addHelpOption();
-    const QCommandLineOption image(QStringLiteral("image"),
-                                   QStringLiteral("List the disk image FILE as a disk (repeatable)."),
-                                   QStringLiteral("FILE"));
+    const QCommandLineOption image(
+        QStringLiteral("image"), QStringLiteral("List the disk image FILE as a disk (repeatable)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption noSplash(QStringLiteral("no-splash"),
                                       QStringLiteral("Start without the splash picture."));
     parser.addOption(image);

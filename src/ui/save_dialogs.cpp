@@ -62,7 +62,8 @@ void Caption(QDialog* dialog, int id, const char* caption) {
 
 // --- the dialogs the window shows ---
 
-std::optional<std::string> QtSaveDialogs::chooseDestination(QWidget* parent, const std::string& proposed,
+std::optional<std::string> QtSaveDialogs::chooseDestination(QWidget* parent,
+                                                            const std::string& proposed,
                                                             const DestinationCheck& check) {
     DestinationDialog dialog(parent, ToQt(proposed), check);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -86,7 +87,8 @@ WriteErrorAction QtSaveDialogs::askWriteError(QWidget* parent, const std::string
 
 // --- "Save As" ---
 
-DestinationDialog::DestinationDialog(QWidget* parent, const QString& proposed, DestinationCheck check)
+DestinationDialog::DestinationDialog(QWidget* parent, const QString& proposed,
+                                     DestinationCheck check)
     : QDialog(parent), check_(std::move(check)) {
     Caption(this, 129, "Save As");
     auto* layout = new QVBoxLayout(this);
@@ -113,7 +115,10 @@ DestinationDialog::DestinationDialog(QWidget* parent, const QString& proposed, D
     row->addWidget(folder_, 1);
     row->addWidget(browse);
     layout->addLayout(row);
-    streams_ = Named(new QCheckBox("Save alternate data streams too (NTFS: name:stream files beside their files)", this), 1002);
+    streams_ = Named(
+        new QCheckBox(
+            "Save alternate data streams too (NTFS: name:stream files beside their files)", this),
+        1002);
     layout->addWidget(streams_);
 
     auto* buttons = new QHBoxLayout;
@@ -244,15 +249,18 @@ void SaveProgressDialog::showProgress(const SaveProgressInfo& info) {
     fileBar_->setValue(std::clamp(info.filePercent, 0, 100));
     fileFigure_->setText(QStringLiteral("%1%").arg(std::clamp(info.filePercent, 0, 100)));
     const int totalPercent =
-        info.fileTotal == 0 ? 100 : static_cast<int>(std::min<std::size_t>(100, info.filesDone * 100 / info.fileTotal));
+        info.fileTotal == 0
+            ? 100
+            : static_cast<int>(std::min<std::size_t>(100, info.filesDone * 100 / info.fileTotal));
     totalBar_->setValue(totalPercent);
     totalFigure_->setText(QStringLiteral("%1 / %2").arg(info.filesDone).arg(info.fileTotal));
-    QString line = QStringLiteral("Data written: %1 of %2").arg(SizeText(info.bytesWritten), SizeText(info.byteTotal));
-    const int bytePercent =
-        info.byteTotal == 0
-            ? 0
-            : static_cast<int>(std::min<double>(100.0, 100.0 * static_cast<double>(info.bytesWritten) /
-                                                           static_cast<double>(info.byteTotal)));
+    QString line = QStringLiteral("Data written: %1 of %2")
+                       .arg(SizeText(info.bytesWritten), SizeText(info.byteTotal));
+    const int bytePercent = info.byteTotal == 0
+                                ? 0
+                                : static_cast<int>(std::min<double>(
+                                      100.0, 100.0 * static_cast<double>(info.bytesWritten) /
+                                                 static_cast<double>(info.byteTotal)));
     if (const auto left = SecondsLeft(bytePercent, elapsedMs_()))
         line += QStringLiteral(" - ") + QString::fromStdString(TimeLeftText(*left));
     line_->setText(line);
@@ -264,7 +272,8 @@ void SaveProgressDialog::reject() {
 
 // --- "Replace File Confirmation" ---
 
-ReplaceDialog::ReplaceDialog(QWidget* parent, const QString& existingName, const QString& proposedName)
+ReplaceDialog::ReplaceDialog(QWidget* parent, const QString& existingName,
+                             const QString& proposedName)
     : QDialog(parent) {
     Caption(this, 132, "Replace File Confirmation");
     auto* layout = new QGridLayout(this);

@@ -33,7 +33,8 @@ public:
     // The destination folder, or nothing when the user cancels. A folder
     // that `check` refuses is not returned: the user is told why and may
     // choose another.
-    virtual std::optional<std::string> chooseDestination(QWidget* parent, const std::string& proposed,
+    virtual std::optional<std::string> chooseDestination(QWidget* parent,
+                                                         const std::string& proposed,
                                                          const DestinationCheck& check) = 0;
     virtual ReplaceAnswer askReplace(QWidget* parent, const std::string& existingName,
                                      const std::string& proposedName) = 0;

@@ -62,7 +62,8 @@ public:
         : owner_(owner), dialogs_(dialogs), parent_(parent) {}
     void setStop(std::stop_token stop) { stop_ = std::move(stop); }
 
-    ReplaceAnswer askReplace(const std::string& existingName, const std::string& proposedName) override {
+    ReplaceAnswer askReplace(const std::string& existingName,
+                             const std::string& proposedName) override {
         return AskOnWindowThread<ReplaceAnswer>(
             owner_, stop_, ReplaceAnswer{ReplaceAction::Cancel, {}, false},
             [dialogs = dialogs_, parent = parent_, existingName, proposedName] {
@@ -124,7 +125,9 @@ SaveRunner::SaveRunner(QWidget* window, RecoveryContext& context, Prompter& prom
 
 SaveRunner::~SaveRunner() { stop(); }
 
-std::string SaveRunner::diskPath() const { return context_.slots.path(context_.search.selectedDisk); }
+std::string SaveRunner::diskPath() const {
+    return context_.slots.path(context_.search.selectedDisk);
+}
 
 void SaveRunner::start(SaveSelection selection) {
     if (running_) return;
@@ -146,18 +149,23 @@ void SaveRunner::start(SaveSelection selection) {
     selection_ = std::make_shared<SaveSelection>(std::move(selection));
 
     counting_ = new CountingDialog(window_);
-        counting_->setWindowModality(Qt::WindowModal);
+    counting_->setWindowModality(Qt::WindowModal);
     counting_->onStop = [this] { worker_.request_stop(); };
     counting_->show();
 
     std::shared_ptr<FolderContents> contents = MakeFolderContents(context_);
     const int generation = ++generation_;
-    worker_ = std::jthread([this, contents, selection = selection_, generation](std::stop_token stop) {
-        auto plan = std::make_shared<SavePlan>(PlanSave(context_.folders, *contents, *selection, stop));
-        QMetaObject::invokeMethod(
-            this, [this, plan, generation] { if (generation == generation_) planned(plan); },
-            Qt::QueuedConnection);
-    });
+    worker_ =
+        std::jthread([this, contents, selection = selection_, generation](std::stop_token stop) {
+            auto plan =
+                std::make_shared<SavePlan>(PlanSave(context_.folders, *contents, *selection, stop));
+            QMetaObject::invokeMethod(
+                this,
+                [this, plan, generation] {
+                    if (generation == generation_) planned(plan);
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void SaveRunner::planned(std::shared_ptr<SavePlan> plan) {
@@ -177,7 +185,7 @@ void SaveRunner::planned(std::shared_ptr<SavePlan> plan) {
 
     questions_ = std::make_unique<WindowQuestions>(this, dialogs_, window_);
     progressDialog_ = new SaveProgressDialog(window_);
-        progressDialog_->setWindowModality(Qt::WindowModal);
+    progressDialog_->setWindowModality(Qt::WindowModal);
     progress_ = std::make_unique<WindowProgress>(this, [this](const SaveProgressInfo& info) {
         if (progressDialog_) progressDialog_->showProgress(info);
     });
@@ -197,7 +205,10 @@ void SaveRunner::planned(std::shared_ptr<SavePlan> plan) {
         questions_->setStop(stop);
         SaveSummary summary = task_->run(stop);
         QMetaObject::invokeMethod(
-            this, [this, summary, generation] { if (generation == generation_) saved(summary); },
+            this,
+            [this, summary, generation] {
+                if (generation == generation_) saved(summary);
+            },
             Qt::QueuedConnection);
     });
 }
@@ -208,7 +219,8 @@ void SaveRunner::saved(SaveSummary summary) {
     summary_ = summary;
     const bool clean = summary.ending == SaveEnding::Finished && summary.filesFailed == 0 &&
                        summary.foldersFailed == 0;
-    prompter_.showMessage(SummaryText(summary), clean ? MessageIcon::Information : MessageIcon::Warning);
+    prompter_.showMessage(SummaryText(summary),
+                          clean ? MessageIcon::Information : MessageIcon::Warning);
     finish();
 }
 

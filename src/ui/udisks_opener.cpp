@@ -38,16 +38,14 @@ QVariantMap Properties(const QDBusConnection& bus, const QString& path, const ch
     const QDBusMessage reply =
         bus.call(Call(path, kProperties, "GetAll", {QString::fromLatin1(interface)}), QDBus::Block,
                  kListTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
     return qdbus_cast<QVariantMap>(reply.arguments().constFirst());
 }
 
 // udisks2 gives device paths as byte strings ending in a NUL.
 std::string ByteString(const QVariant& value) {
     QByteArray bytes = value.toByteArray();
-    while (bytes.endsWith('\0'))
-        bytes.chop(1);
+    while (bytes.endsWith('\0')) bytes.chop(1);
     return bytes.toStdString();
 }
 
@@ -55,9 +53,7 @@ std::string Text(const QVariantMap& map, const char* key) {
     return map.value(QString::fromLatin1(key)).toString().trimmed().toStdString();
 }
 
-QString ObjectPath(const QVariant& value) {
-    return qvariant_cast<QDBusObjectPath>(value).path();
-}
+QString ObjectPath(const QVariant& value) { return qvariant_cast<QDBusObjectPath>(value).path(); }
 
 }  // namespace
 
@@ -67,13 +63,11 @@ UdisksOpener::UdisksOpener(QDBusConnection bus) : bus_(std::move(bus)) {}
 
 std::vector<QString> UdisksOpener::blockObjects() {
     std::vector<QString> paths;
-    if (!bus_.isConnected())
-        return paths;
+    if (!bus_.isConnected()) return paths;
     const QDBusMessage reply = bus_.call(
         Call(QString::fromLatin1(kManagerPath), kManager, "GetBlockDevices", {QVariantMap()}),
         QDBus::Block, kListTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return paths;
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return paths;
     for (const QDBusObjectPath& path :
          qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().constFirst()))
         paths.push_back(path.path());
@@ -85,19 +79,16 @@ std::vector<DiskDescription> UdisksOpener::listDisks() {
     for (const QString& path : blockObjects()) {
         // Partitions are read through their disk; a block without a drive
         // (a loop or mapped device) is not a disk of this program's kind.
-        if (!Properties(bus_, path, kPartition).isEmpty())
-            continue;
+        if (!Properties(bus_, path, kPartition).isEmpty()) continue;
         const QVariantMap block = Properties(bus_, path, kBlock);
         const QString drivePath = ObjectPath(block.value(QStringLiteral("Drive")));
-        if (block.isEmpty() || drivePath.isEmpty() || drivePath == QStringLiteral("/"))
-            continue;
+        if (block.isEmpty() || drivePath.isEmpty() || drivePath == QStringLiteral("/")) continue;
         const QVariantMap drive = Properties(bus_, drivePath, kDrive);
         DiskDescription disk;
         disk.deviceId = ByteString(block.value(QStringLiteral("PreferredDevice")));
         if (disk.deviceId.empty())
             disk.deviceId = ByteString(block.value(QStringLiteral("Device")));
-        if (disk.deviceId.empty())
-            continue;
+        if (disk.deviceId.empty()) continue;
         const bool removable = drive.value(QStringLiteral("Removable")).toBool() ||
                                drive.value(QStringLiteral("MediaRemovable")).toBool();
         disk.mediaType = removable ? kMediaRemovable : kMediaFixed;
@@ -122,8 +113,7 @@ std::optional<QString> UdisksOpener::blockObjectOf(const std::string& devicePath
             return path;
         const auto links = qdbus_cast<QList<QByteArray>>(block.value(QStringLiteral("Symlinks")));
         for (const QByteArray& link : links)
-            if (ByteString(link) == devicePath)
-                return path;
+            if (ByteString(link) == devicePath) return path;
     }
     return std::nullopt;
 }
@@ -158,8 +148,7 @@ BrokeredOpen UdisksOpener::openReadOnly(const std::string& devicePath) {
     // The message's descriptor closes with it: keep a copy of our own.
     result.fd =
         descriptor.isValid() ? ::fcntl(descriptor.fileDescriptor(), F_DUPFD_CLOEXEC, 0) : -1;
-    if (result.fd < 0)
-        result.refusal = "its answer held no descriptor";
+    if (result.fd < 0) result.refusal = "its answer held no descriptor";
     return result;
 }
 

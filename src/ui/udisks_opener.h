@@ -15,7 +15,7 @@
 namespace datrevo::ui {
 
 class UdisksOpener final : public DeviceOpener {
-  public:
+public:
     // On the system bus (DBUS_SYSTEM_BUS_ADDRESS, or the usual socket).
     UdisksOpener();
     // On a given connection (tests run a private bus).
@@ -24,7 +24,7 @@ class UdisksOpener final : public DeviceOpener {
     BrokeredOpen openReadOnly(const std::string& devicePath) override;
     std::vector<DiskDescription> listDisks() override;
 
-  private:
+private:
     std::vector<QString> blockObjects();
     std::optional<QString> blockObjectOf(const std::string& devicePath);
 

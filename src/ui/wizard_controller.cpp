@@ -114,8 +114,7 @@ void WizardController::refreshList() {
 
 void WizardController::selectDevice(int slot) {
     if (step_ != WizardStep::Disk) return;
-    if (!ShowDiskDetails(context_.inventory, slot, context_.details, context_.currentDisk))
-        return;
+    if (!ShowDiskDetails(context_.inventory, slot, context_.details, context_.currentDisk)) return;
     selectedDevice_ = slot;
     context_.search.selectedDisk = slot;
     controls_.nextEnabled = mode_.has_value();
@@ -156,9 +155,9 @@ void WizardController::fillPartitionDetails(int index) {
     PartitionDetails details;
     if (index >= 0 && static_cast<std::size_t>(index) < list.count()) {
         const PartitionRecord& record = list.record(static_cast<std::size_t>(index));
-        details = ShowPartitionDetails(list.kind(static_cast<std::size_t>(index)), index, disk,
-                                       mode, record.firstSector, record.endSector,
-                                       context_.currentDisk);
+        details =
+            ShowPartitionDetails(list.kind(static_cast<std::size_t>(index)), index, disk, mode,
+                                 record.firstSector, record.endSector, context_.currentDisk);
     } else {
         details = ShowPartitionDetails(VolumeKind::Unknown, 0, disk, mode, 0,
                                        context_.currentDisk.totalSectors64, context_.currentDisk);
@@ -197,8 +196,8 @@ void WizardController::enterPartitionPage(bool listPartitions) {
         // here, once, when the user goes on with it; a disk that cannot be
         // read at all is said so instead of being searched for partitions.
         if (listPartitions)
-            if (const auto message = OpenDiskForReading(context_.slots, *disk,
-                                                        context_.inventoryOptions.broker)) {
+            if (const auto message =
+                    OpenDiskForReading(context_.slots, *disk, context_.inventoryOptions.broker)) {
                 context_.prompter.showMessage(*message, MessageIcon::Error);
                 return;
             }
@@ -263,9 +262,8 @@ void WizardController::stopSearchingPartitions() {
 }
 
 void WizardController::startLostPartitionSearch() {
-    lostRunning_ = workers_.startLostPartitionSearch([this](const LostPartitionSearchResult&) {
-        post_([this] { lostPartitionSearchDone(); });
-    });
+    lostRunning_ = workers_.startLostPartitionSearch(
+        [this](const LostPartitionSearchResult&) { post_([this] { lostPartitionSearchDone(); }); });
     if (!lostRunning_) return;
     // Nothing that reads the partition list or leaves the page meanwhile.
     controls_.nextEnabled = false;
@@ -367,8 +365,10 @@ void WizardController::startSearch() {
         {"Search Range : ", range},
         {"Search Mode : ", search.searchModeText},
     };
-    if (selectedPartition_ >= 0 && static_cast<std::size_t>(selectedPartition_) < partitions.count()) {
-        const PartitionRecord& record = partitions.record(static_cast<std::size_t>(selectedPartition_));
+    if (selectedPartition_ >= 0 &&
+        static_cast<std::size_t>(selectedPartition_) < partitions.count()) {
+        const PartitionRecord& record =
+            partitions.record(static_cast<std::size_t>(selectedPartition_));
         if (const auto warning = PastDiskEndWarning(record.firstSector, record.endSector,
                                                     context_.currentDisk.totalSectors64))
             context_.details.push_back({"Warning : ", *warning});
@@ -378,8 +378,7 @@ void WizardController::startSearch() {
     // A failed validation leaves no volume values behind: unless the FAT
     // search can infer the layout, the search finds nothing and ends with the
     // one nothing-found notice.
-    if (!advance)
-        ValidatePartition(context_);
+    if (!advance) ValidatePartition(context_);
 
     details_ = context_.details;  // the search's summary, shown while it runs
     step_ = advance ? WizardStep::FileSystems : WizardStep::Results;

@@ -37,19 +37,19 @@ struct WizardControls {
     bool saveEnabled = false;
     bool saveLogEnabled = false;
     bool refreshVisible = true;
-    bool modeEnabled = true;              // the two search-mode radios
-    bool searchMoreVisible = false;       // "Search More Partitions"
-    bool stopSearchingVisible = false;    // "Stop Searching Partitions"
-    bool stopSearchVisible = false;       // "Stop Search"
-    bool typeFieldsEnabled = false;       // partition type, start and end fields
+    bool modeEnabled = true;            // the two search-mode radios
+    bool searchMoreVisible = false;     // "Search More Partitions"
+    bool stopSearchingVisible = false;  // "Stop Searching Partitions"
+    bool stopSearchVisible = false;     // "Stop Search"
+    bool typeFieldsEnabled = false;     // partition type, start and end fields
 };
 
 // The values of the search page.
 struct SearchPageValues {
-    std::string drive;      // "Searching in Physical Drive"
-    std::string fileSystem; // "Selected File System"
-    std::string criteria;   // "Searching Criteria"
-    std::string range;      // "Searching from sectors": "first to end"
+    std::string drive;       // "Searching in Physical Drive"
+    std::string fileSystem;  // "Selected File System"
+    std::string criteria;    // "Searching Criteria"
+    std::string range;       // "Searching from sectors": "first to end"
 };
 
 inline constexpr const char* kGuideDiskPage =
@@ -156,9 +156,9 @@ public:
     void setEndField(std::string text);
     void next();
     void back();
-    void stopSearch();                  // "Stop Search"
-    void searchMorePartitions();        // "Search More Partitions"
-    void stopSearchingPartitions();     // "Stop Searching Partitions"
+    void stopSearch();               // "Stop Search"
+    void searchMorePartitions();     // "Search More Partitions"
+    void stopSearchingPartitions();  // "Stop Searching Partitions"
     // Leaving the program: asks every worker to stop and waits for them.
     // Their end reports may still be queued to the owner's thread.
     void stopWorkers();

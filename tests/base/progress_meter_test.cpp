@@ -16,7 +16,7 @@ namespace datrevo {
 namespace {
 
 class Bar : public RecoveryObserver {
-  public:
+public:
     void progress(int percent, std::string_view caption) override {
         shown.emplace_back(percent, std::string(caption));
     }
@@ -37,8 +37,7 @@ TEST(ProgressMeter, PercentagesAreExactForEveryTotal) {
 TEST(ProgressMeter, ShowsOnlyWhenTheBarChanges) {
     Bar bar;
     ProgressMeter meter(bar, 1000);
-    for (std::uint64_t done = 0; done <= 1000; ++done)
-        meter.update(done);
+    for (std::uint64_t done = 0; done <= 1000; ++done) meter.update(done);
     ASSERT_EQ(bar.shown.size(), 101u);
     EXPECT_EQ(bar.shown.front(), std::make_pair(0, std::string(kCompletedCaption)));
     EXPECT_EQ(bar.shown.back().first, 100);

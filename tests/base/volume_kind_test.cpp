@@ -8,8 +8,8 @@
 namespace datrevo {
 namespace {
 
-constexpr VolumeKind kEveryKind[] = {VolumeKind::None,  VolumeKind::Fat12, VolumeKind::Fat16,
-                                     VolumeKind::Fat32, VolumeKind::Ntfs,  VolumeKind::Exfat,
+constexpr VolumeKind kEveryKind[] = {VolumeKind::None,   VolumeKind::Fat12, VolumeKind::Fat16,
+                                     VolumeKind::Fat32,  VolumeKind::Ntfs,  VolumeKind::Exfat,
                                      VolumeKind::Unknown};
 
 TEST(VolumeKindText, TheStoredTextsAreTheLogFormatsOwn) {

@@ -27,8 +27,7 @@ void Folder(CatalogueTable& table, const std::string& name, std::uint32_t self,
 
 std::vector<std::string> Paths(const FolderTree& tree) {
     std::vector<std::string> paths;
-    for (const FolderNode& node : tree.nodes())
-        paths.push_back(tree.FolderPath(node.treeItem));
+    for (const FolderNode& node : tree.nodes()) paths.push_back(tree.FolderPath(node.treeItem));
     return paths;
 }
 

@@ -20,7 +20,8 @@ std::uint64_t FiletimeOf(int year, int month, int day, int hour, int minute, int
     t.tm_min = minute;
     t.tm_sec = second;
     const auto unix = static_cast<std::int64_t>(timegm(&t));
-    return static_cast<std::uint64_t>(unix * 10'000'000 + static_cast<std::int64_t>(kUnixEpochAsFiletime));
+    return static_cast<std::uint64_t>(unix * 10'000'000 +
+                                      static_cast<std::int64_t>(kUnixEpochAsFiletime));
 }
 
 std::uint16_t FatDate(int year, int month, int day) {
@@ -66,8 +67,8 @@ TEST(NtfsDateTexts, AgreeWithTheCalendarOverTheWholeRange) {
         ASSERT_NE(gmtime_r(&unix, &t), nullptr);
         const std::string date = std::to_string(t.tm_mday) + "-" + months[t.tm_mon] + "-" +
                                  std::to_string(static_cast<long long>(t.tm_year) + 1900);
-        const std::string time = std::to_string(t.tm_hour) + ":" + std::to_string(t.tm_min) +
-                                 ":" + std::to_string(t.tm_sec);
+        const std::string time = std::to_string(t.tm_hour) + ":" + std::to_string(t.tm_min) + ":" +
+                                 std::to_string(t.tm_sec);
         ASSERT_EQ(NtfsDateText(filetime), date) << filetime;
         ASSERT_EQ(NtfsTimeText(filetime), time) << filetime;
     }

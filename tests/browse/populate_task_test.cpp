@@ -35,7 +35,8 @@ TEST(PopulateTask, NewFillReplacesTheRunningOne) {
     std::promise<void> started;
     std::atomic<bool> firstStopped = false;
     std::atomic<int> firstDeliveries = 0;
-    task.start(EndlessFill(started, firstStopped), [&](std::vector<FileRow>) { ++firstDeliveries; });
+    task.start(EndlessFill(started, firstStopped),
+               [&](std::vector<FileRow>) { ++firstDeliveries; });
     started.get_future().wait();
 
     std::promise<std::size_t> delivered;

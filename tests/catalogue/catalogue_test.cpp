@@ -132,8 +132,7 @@ TEST(Catalogue, SortKeepsTheOrderOfRowsWithEqualKeysInALongTable) {
         for (int row = 1; row < table.count(); ++row) {
             const long previousKey = std::stol(table.cell(row - 1, folder_col::Parent));
             const long key = std::stol(table.cell(row, folder_col::Parent));
-            if (descending ? previousKey < key : previousKey > key)
-                return false;
+            if (descending ? previousKey < key : previousKey > key) return false;
             if (previousKey == key &&
                 std::stol(table.cell(row - 1, 0)) >= std::stol(table.cell(row, 0)))
                 return false;

@@ -27,10 +27,8 @@ std::vector<std::string> TsvRow(const std::string& tsv, const std::string& path)
     for (std::string line; std::getline(lines, line);) {
         std::vector<std::string> cells;
         std::istringstream fields(line);
-        for (std::string cell; std::getline(fields, cell, '\t');)
-            cells.push_back(cell);
-        if (!cells.empty() && cells[0] == path)
-            return cells;
+        for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
+        if (!cells.empty() && cells[0] == path) return cells;
     }
     return {};
 }
@@ -54,8 +52,7 @@ TEST(CatchAllCli, AVolumeWithoutLostFoldersListsAndSavesNoCatchAllFolder) {
 TEST(CatchAllCli, AnOrphanFileListsTheCatchAllFolderDatedWithTheSearch) {
     const auto image =
         test::PublicZipImage("dftt/7-undel-ntfs.zip", "7-undel-ntfs/7-ntfs-undel.dd");
-    if (!image)
-        GTEST_SKIP() << "public evaluation images not present";
+    if (!image) GTEST_SKIP() << "public evaluation images not present";
     const std::time_t before = std::time(nullptr);
     const auto result = RunCommand(Cli("search " + ShellQuote(image->path()) + " --tsv"));
     const std::time_t after = std::time(nullptr);

@@ -51,8 +51,7 @@ TEST(CliPartitions, CorruptedTableWarnsOnStderr) {
     const auto image = test::CraftedImage(disk.bytes());
     const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path()) + " 2>&1"));
     EXPECT_EQ(result.status, 4);
-    EXPECT_NE(result.output.find("partition table is damaged"), std::string::npos)
-        << result.output;
+    EXPECT_NE(result.output.find("partition table is damaged"), std::string::npos) << result.output;
 }
 
 TEST(CliErrors, MissingImageAndEmptySlotAreClearErrors) {
@@ -69,8 +68,8 @@ TEST(CliErrors, UnreadableImageSaysHowToGetAccess) {
     const auto image = test::CraftedImage(std::vector<std::uint8_t>(512));
     std::filesystem::permissions(image->path(), std::filesystem::perms::none);
     const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path()) + " 2>&1"));
-    std::filesystem::permissions(image->path(), std::filesystem::perms::owner_read |
-                                                    std::filesystem::perms::owner_write);
+    std::filesystem::permissions(
+        image->path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(result.status, 3);
     EXPECT_NE(result.output.find("disk' group"), std::string::npos);
 }
@@ -142,8 +141,7 @@ TEST(CliExfat, ListedAsExfatAndItsSearchSaysItIsNotSupportedYet) {
 
     result = RunCommand(Cli("search " + ShellQuote(image->path()) + " -p 1 2>&1"));
     EXPECT_EQ(result.status, 1) << result.output;
-    EXPECT_NE(result.output.find("exFAT is not supported yet"), std::string::npos)
-        << result.output;
+    EXPECT_NE(result.output.find("exFAT is not supported yet"), std::string::npos) << result.output;
     EXPECT_EQ(result.output.find("Advance"), std::string::npos) << result.output;
 }
 
@@ -167,10 +165,10 @@ TEST(CliSearch, FilesBeyondTheEndOfACutShortVolumeAreMarked) {
     // sectors: Frag/A.BIN
     // lies in sectors 1210-1225, D fills the hole.BIN from 1226 on, C.BIN from
     // 1238 on; Music and its files lie before 1181.
-    const auto image = EditedImage(FixtureGz("fat32"),
-                                   [](std::vector<std::uint8_t>& b) { b.resize(1230 * 512); });
-    auto result = RunCommand(Cli("--quiet search " + ShellQuote(image->path()) +
-                                 " -p 1 --files 2>&1"));
+    const auto image =
+        EditedImage(FixtureGz("fat32"), [](std::vector<std::uint8_t>& b) { b.resize(1230 * 512); });
+    auto result =
+        RunCommand(Cli("--quiet search " + ShellQuote(image->path()) + " -p 1 --files 2>&1"));
     EXPECT_EQ(result.status, 0) << result.output;
     const std::string warning =
         "The partition extends past the end of the disk (1230 of 69615 sectors readable)";
@@ -241,8 +239,7 @@ TEST(CliDisks, DiskWithFourKilobyteSectorsIsRefusedButItsDetailsShow) {
         std::string(DATREVO_CLI_PATH) + " --inventory-root " + ShellQuote(root.string()) + " ";
     auto result = RunCommand(cli + "partitions 0 2>&1");
     EXPECT_EQ(result.status, 1) << result.output;
-    EXPECT_NE(result.output.find("4096-byte logical sectors"), std::string::npos)
-        << result.output;
+    EXPECT_NE(result.output.find("4096-byte logical sectors"), std::string::npos) << result.output;
     result = RunCommand(cli + "search 0 -p 1 2>&1");
     EXPECT_EQ(result.status, 1) << result.output;
     result = RunCommand(cli + "details 0");

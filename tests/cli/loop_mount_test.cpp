@@ -21,15 +21,14 @@ using test::RunCommand;
 using test::ShellQuote;
 
 std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
     return text;
 }
 
 // The image attached to a loop device and mounted; detached and unmounted
 // again on destruction, whatever the test did.
 class LoopMount {
-  public:
+public:
     explicit LoopMount(const fs::path& image) : mountPoint_(image.parent_path() / "mnt") {
         const auto attached =
             RunCommand("losetup --find --show " + ShellQuote(image.string()) + " 2>/dev/null");
@@ -49,10 +48,8 @@ class LoopMount {
         mounted_ = true;
     }
     ~LoopMount() {
-        if (mounted_)
-            RunCommand("umount " + ShellQuote(mountPoint_.string()) + " 2>/dev/null");
-        if (!device_.empty())
-            RunCommand("losetup -d " + ShellQuote(device_) + " 2>/dev/null");
+        if (mounted_) RunCommand("umount " + ShellQuote(mountPoint_.string()) + " 2>/dev/null");
+        if (!device_.empty()) RunCommand("losetup -d " + ShellQuote(device_) + " 2>/dev/null");
     }
     LoopMount(const LoopMount&) = delete;
     LoopMount& operator=(const LoopMount&) = delete;
@@ -62,7 +59,7 @@ class LoopMount {
     const std::string& device() const { return device_; }
     const fs::path& mountPoint() const { return mountPoint_; }
 
-  private:
+private:
     fs::path mountPoint_;
     std::string device_;
     bool mounted_ = false;
@@ -76,10 +73,8 @@ std::string Md5(const fs::path& file) {
 
 TEST(LoopMountDestination,
      SavingIntoAFileSystemMountedFromTheImageIsRefusedAndTheImageKeepsItsBytes) {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "loop devices need root";
-    if (!fs::exists("/dev/loop-control"))
-        GTEST_SKIP() << "no /dev/loop-control";
+    if (::geteuid() != 0) GTEST_SKIP() << "loop devices need root";
+    if (!fs::exists("/dev/loop-control")) GTEST_SKIP() << "no /dev/loop-control";
     if (RunCommand("command -v losetup && command -v ntfs-3g").status != 0)
         GTEST_SKIP() << "no losetup or ntfs-3g";
     const fs::path dir = test::MakeTempDir("loop");

@@ -38,10 +38,8 @@ std::vector<std::string> Split(const std::string& line, char separator) {
     std::vector<std::string> cells;
     std::string cell;
     std::istringstream fields(line);
-    while (std::getline(fields, cell, separator))
-        cells.push_back(cell);
-    if (!line.empty() && line.back() == separator)
-        cells.emplace_back();
+    while (std::getline(fields, cell, separator)) cells.push_back(cell);
+    if (!line.empty() && line.back() == separator) cells.emplace_back();
     return cells;
 }
 
@@ -51,16 +49,14 @@ std::vector<std::vector<std::string>> TsvLines(const std::string& tsv) {
     std::istringstream in(tsv);
     std::string line;
     std::getline(in, line);
-    while (std::getline(in, line))
-        lines.push_back(Split(line, '\t'));
+    while (std::getline(in, line)) lines.push_back(Split(line, '\t'));
     return lines;
 }
 
 const std::vector<std::string>* FindPath(const std::vector<std::vector<std::string>>& lines,
                                          const std::string& path) {
     for (const auto& cells : lines)
-        if (!cells.empty() && cells[0] == path)
-            return &cells;
+        if (!cells.empty() && cells[0] == path) return &cells;
     return nullptr;
 }
 
@@ -90,8 +86,7 @@ TEST(TsvOutput, EveryLineHasTheFixedColumnsWithIsoTimesStatesAndNumbers) {
         // The manifest's deleted files are "deleted", its live ones "live".
         for (const auto& row : test::ManifestRows(fixture, "file")) {
             const auto* cells = FindPath(lines, row.path);
-            if (cells == nullptr)
-                continue;  // 8.3 names of deleted entries lose a letter
+            if (cells == nullptr) continue;  // 8.3 names of deleted entries lose a letter
             EXPECT_EQ((*cells)[4], row.deleted ? "deleted" : "live") << row.path;
             EXPECT_EQ((*cells)[2], std::to_string(row.size)) << row.path;
         }
@@ -146,15 +141,14 @@ TEST(TsvOutput, AFatNameWithATabAndANewlineBreaksNoLine) {
     ASSERT_EQ(result.status, 0);
     const auto lines = TsvLines(result.output);
     EXPECT_GT(lines.size(), 10u);
-    for (const auto& cells : lines)
-        EXPECT_EQ(cells.size(), 7u) << cells[0];
+    for (const auto& cells : lines) EXPECT_EQ(cells.size(), 7u) << cells[0];
     EXPECT_FALSE(Contains(result.output, "otes.txt\tFILE")) << result.output;
 }
 
 // An NTFS result stored in a log whose names were edited to hold a tab, a
 // newline, a carriage return, a backslash and a byte that is not UTF-8.
 class HostileNames : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         image_ = test::FixtureImage("ntfs");
         dir_ = test::MakeTempDir("hostile");
@@ -188,8 +182,7 @@ TEST_F(HostileNames, TsvEscapesTabNewlineReturnAndBackslash) {
     const auto result =
         RunCommand(Cli("load " + ShellQuote(log_) + " " + ShellQuote(image_->path()) + " --tsv"));
     ASSERT_EQ(result.status, 0) << result.output;
-    for (const auto& cells : TsvLines(result.output))
-        EXPECT_EQ(cells.size(), 7u) << cells[0];
+    for (const auto& cells : TsvLines(result.output)) EXPECT_EQ(cells.size(), 7u) << cells[0];
     EXPECT_TRUE(Contains(result.output, "\nDocuments/Projects/Alpha/p\\t\\n\\\\.txt\tFILE\t9000\t"))
         << result.output;
     EXPECT_TRUE(Contains(result.output, "\nDocuments/small\\rresident.txt\tFILE\t300\t"))
@@ -305,8 +298,7 @@ struct FileObject {
 // The value of attribute `name` in the tag text.
 std::uint64_t Attribute(const std::string& tag, const std::string& name) {
     const std::size_t at = tag.find(" " + name + "=\"");
-    if (at == std::string::npos)
-        return ~std::uint64_t{0};
+    if (at == std::string::npos) return ~std::uint64_t{0};
     return std::stoull(tag.substr(at + name.size() + 3));
 }
 
@@ -316,8 +308,7 @@ std::vector<FileObject> FileObjects(const std::string& xml) {
     std::vector<FileObject> objects;
     const auto field = [](const std::string& block, const std::string& name) {
         const std::size_t open = block.find("<" + name + ">");
-        if (open == std::string::npos)
-            return std::string();
+        if (open == std::string::npos) return std::string();
         const std::size_t start = open + name.size() + 2;
         return block.substr(start, block.find("</" + name + ">") - start);
     };
@@ -325,8 +316,7 @@ std::vector<FileObject> FileObjects(const std::string& xml) {
     const std::string close = "</fileobject>";
     for (std::size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at + 1)) {
         const std::size_t end = xml.find(close, at);
-        if (end == std::string::npos)
-            break;
+        if (end == std::string::npos) break;
         const std::string block = xml.substr(at + open.size(), end - at - open.size());
         FileObject file;
         file.filename = XmlText(field(block, "filename"));
@@ -388,8 +378,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<DfxmlCase>& param) {
         std::string name = std::string(param.param.image) + param.param.selection;
         for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         return name;
     });
 
@@ -407,11 +396,9 @@ TEST(DfxmlByteRuns, PointAtEachLiveFilesData) {
         std::ifstream disk(image->path(), std::ios::binary);
         std::size_t compared = 0;
         for (const FileObject& file : FileObjects(ReadFile(xml))) {
-            if (file.folder || !file.alloc || file.size == 0)
-                continue;
+            if (file.folder || !file.alloc || file.size == 0) continue;
             const fs::path saved = dir / "saved" / file.filename;
-            if (!fs::is_regular_file(saved))
-                continue;  // names the save had to change
+            if (!fs::is_regular_file(saved)) continue;  // names the save had to change
             std::string data(file.size, '\0');
             std::uint64_t covered = 0;
             for (const auto& piece : file.runs) {

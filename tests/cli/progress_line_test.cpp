@@ -43,8 +43,7 @@ TEST(ProgressLineFormat, FitsTheWidthWithAllItCanShow) {
             EXPECT_EQ(std::count(bar.begin(), bar.end(), '#'),
                       static_cast<long>(bar.size() * 42 / 100));
         }
-        if (width >= 132)
-            EXPECT_EQ(line.rfind(phase, 0), 0u) << line;
+        if (width >= 132) EXPECT_EQ(line.rfind(phase, 0), 0u) << line;
         if (width >= 40 && width < 80)
             EXPECT_EQ(line.rfind("Scanning", 0), 0u) << "the phase is cut, not dropped: " << line;
     }
@@ -123,8 +122,7 @@ std::string RunInTerminal(const std::string& command, unsigned short columns, in
             output.append(buffer, static_cast<std::size_t>(got));
             continue;
         }
-        if (got < 0 && errno == EINTR)
-            continue;
+        if (got < 0 && errno == EINTR) continue;
         break;  // EIO: the child's side is closed
     }
     ::close(master);
@@ -167,8 +165,7 @@ TEST(ProgressTerminal, TheLineFitsFortyAndEightyColumns) {
         std::size_t drawn = 0;
         for (const std::string& piece : DrawnPieces(output)) {
             EXPECT_LE(Utf8Length(piece), columns - 1u) << piece;
-            if (piece.find('%') != std::string::npos)
-                ++drawn;
+            if (piece.find('%') != std::string::npos) ++drawn;
         }
         EXPECT_GT(drawn, 0u) << output;
         // A line per stage is left behind, not one per redraw.

@@ -40,8 +40,7 @@ std::map<std::string, std::vector<std::string>> TsvRows(const std::string& tsv) 
         std::vector<std::string> cells;
         std::istringstream fields(line);
         for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
-        if (cells.size() == 7)
-            rows[Folded(cells[0])] = {cells.begin() + 1, cells.end()};
+        if (cells.size() == 7) rows[Folded(cells[0])] = {cells.begin() + 1, cells.end()};
     }
     return rows;
 }
@@ -55,8 +54,8 @@ TEST_P(LogRoundTrip, LoadingTheLogGivesTheIdenticalListing) {
     const auto searched =
         RunCommand(Cli("search " + ShellQuote(image->path()) + " --tsv --log " + ShellQuote(log)));
     ASSERT_EQ(searched.status, 0) << searched.output;
-    const auto loaded = RunCommand(Cli("load " + ShellQuote(log) + " " + ShellQuote(image->path()) +
-                                       " --tsv"));
+    const auto loaded =
+        RunCommand(Cli("load " + ShellQuote(log) + " " + ShellQuote(image->path()) + " --tsv"));
     EXPECT_EQ(loaded.status, 0);
     EXPECT_EQ(loaded.output, searched.output);
     EXPECT_GT(TsvRows(searched.output).size(), 10u);
@@ -70,7 +69,9 @@ TEST(RecoveryLogCli, LogOfAnotherDiskModelIsRefused) {
     const auto other = test::FixtureImage("fat32");
     const auto dir = test::MakeTempDir("log");
     const std::string log = (dir / "scan.MPD").string();
-    ASSERT_EQ(RunCommand(Cli("search " + ShellQuote(first->path()) + " --log " + ShellQuote(log))).status, 0);
+    ASSERT_EQ(
+        RunCommand(Cli("search " + ShellQuote(first->path()) + " --log " + ShellQuote(log))).status,
+        0);
     const auto refused =
         RunCommand(Cli("load " + ShellQuote(log) + " " + ShellQuote(other->path()) + " 2>&1"));
     EXPECT_EQ(refused.status, 1);
@@ -109,9 +110,9 @@ TEST(RecoveryCli, StandardAndAdvanceFindTheSameFolders) {
         return paths;
     };
     const auto standard = RunCommand(Cli("search " + ShellQuote(image->path()) + " --tsv"));
-    const auto advance = RunCommand(Cli("search " + ShellQuote(image->path()) +
-                                        " --mode advance --start 0 --end " + sectors +
-                                        " --kind FAT16 --tsv"));
+    const auto advance =
+        RunCommand(Cli("search " + ShellQuote(image->path()) + " --mode advance --start 0 --end " +
+                       sectors + " --kind FAT16 --tsv"));
     ASSERT_EQ(standard.status, 0);
     ASSERT_EQ(advance.status, 0) << advance.output;
     EXPECT_EQ(folders(advance.output), folders(standard.output));
@@ -120,20 +121,21 @@ TEST(RecoveryCli, StandardAndAdvanceFindTheSameFolders) {
 TEST(RecoveryCli, AdvanceNtfsListsEachFileOnceThoughTheMirrorCopiesItsRecords) {
     const auto image = test::FixtureImage("ntfs-disk");
     const auto sectors = std::to_string(image->sizeInBytes() / 512);
-    const auto result = RunCommand(Cli("search " + ShellQuote(image->path()) +
-                                       " --mode advance --start 0 --end " + sectors +
-                                       " --kind NTFS --tsv"));
+    const auto result =
+        RunCommand(Cli("search " + ShellQuote(image->path()) + " --mode advance --start 0 --end " +
+                       sectors + " --kind NTFS --tsv"));
     ASSERT_EQ(result.status, 0);
     std::map<std::string, int> seen;
     std::istringstream lines(result.output);
     for (std::string line; std::getline(lines, line);) ++seen[line.substr(0, line.find('\t'))];
-    for (const char* name : {"$MFT", "$MFTMirr", "$LogFile", "$Volume"}) EXPECT_EQ(seen[name], 1) << name;
+    for (const char* name : {"$MFT", "$MFTMirr", "$LogFile", "$Volume"})
+        EXPECT_EQ(seen[name], 1) << name;
 }
 
 TEST(RecoveryCli, ListShowsOneFoldersRowsAsTheFileListDoes) {
     const auto image = test::FixtureImage("fat16");
-    const auto result =
-        RunCommand(Cli("search " + ShellQuote(image->path()) + " --list 'Music/Artist One/Album A'"));
+    const auto result = RunCommand(
+        Cli("search " + ShellQuote(image->path()) + " --list 'Music/Artist One/Album A'"));
     ASSERT_EQ(result.status, 0);
     EXPECT_NE(result.output.find("Name                                    Type            Size"),
               std::string::npos);
@@ -189,11 +191,12 @@ TEST(RecoveryCli, SaveWritesTheSelectedFilesWithTheirBytesAndNothingElse) {
 TEST(RecoveryCli, PublicFatUndeleteImageListsTheSixDeletedFilesInTheirFolders) {
     const auto image = test::PublicZipImage("dftt/6-undel-fat.zip", "6-undel-fat/6-fat-undel.dd");
     if (!image) GTEST_SKIP() << "public evaluation images not present";
-    const auto rows = TsvRows(RunCommand(Cli("search " + ShellQuote(image->path()) + " --tsv")).output);
+    const auto rows =
+        TsvRows(RunCommand(Cli("search " + ShellQuote(image->path()) + " --tsv")).output);
     // The first character of a deleted 8.3 name is gone from the medium.
     const std::map<std::string, std::string> expected = {
-        {"_ing.dat", "780"},        {"_ult1.dat", "3801"},          {"_rag1.dat", "1584"},
-        {"_rag2.dat", "3873"},      {"_ir1/mult2.dat", "1715"}, {"_ir1/dir2/frag3.dat", "2027"}};
+        {"_ing.dat", "780"},   {"_ult1.dat", "3801"},      {"_rag1.dat", "1584"},
+        {"_rag2.dat", "3873"}, {"_ir1/mult2.dat", "1715"}, {"_ir1/dir2/frag3.dat", "2027"}};
     for (const auto& [path, size] : expected) {
         const auto found = rows.find(path);
         ASSERT_NE(found, rows.end()) << path;
@@ -204,12 +207,14 @@ TEST(RecoveryCli, PublicFatUndeleteImageListsTheSixDeletedFilesInTheirFolders) {
 }
 
 TEST(RecoveryCli, PublicNtfsUndeleteImageShowsItsLeapDayDates) {
-    const auto image = test::PublicZipImage("dftt/7-undel-ntfs.zip", "7-undel-ntfs/7-ntfs-undel.dd");
+    const auto image =
+        test::PublicZipImage("dftt/7-undel-ntfs.zip", "7-undel-ntfs/7-ntfs-undel.dd");
     if (!image) GTEST_SKIP() << "public evaluation images not present";
-    const auto rows = TsvRows(RunCommand(Cli("search " + ShellQuote(image->path()) + " --tsv")).output);
-    for (const char* path : {"res1.dat", "sing1.dat", "mult1.dat", "frag1.dat", "frag2.dat",
-                             "dir1/mult2.dat", "dir1/dir2/frag3.dat",
-                             "miscellaneous_001/sing2.dat"}) {
+    const auto rows =
+        TsvRows(RunCommand(Cli("search " + ShellQuote(image->path()) + " --tsv")).output);
+    for (const char* path :
+         {"res1.dat", "sing1.dat", "mult1.dat", "frag1.dat", "frag2.dat", "dir1/mult2.dat",
+          "dir1/dir2/frag3.dat", "miscellaneous_001/sing2.dat"}) {
         const auto found = rows.find(path);
         ASSERT_NE(found, rows.end()) << path;
         EXPECT_EQ(found->second[2].rfind("2004-02-29T", 0), 0u) << path << " " << found->second[2];

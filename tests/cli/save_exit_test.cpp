@@ -115,8 +115,7 @@ TEST(SaveDestinationCli, AFolderWithoutWritePermissionIsRefusedAtOnceWithItsReas
     // Root may write anywhere: the program runs as nobody then.
     std::string prefix;
     if (::geteuid() == 0) {
-        if (RunCommand("command -v setpriv >/dev/null").status != 0)
-            GTEST_SKIP() << "no setpriv";
+        if (RunCommand("command -v setpriv >/dev/null").status != 0) GTEST_SKIP() << "no setpriv";
         prefix = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
         fs::permissions(dir, fs::perms::all, fs::perm_options::add);
         fs::permissions(fs::path(image->path()).parent_path(),
@@ -235,8 +234,7 @@ fs::path MakeHugeFat32(const fs::path& dir) {
     boot[511] = 0xAA;
     Put(fd, kStart * 512, boot);
     std::vector<std::uint8_t> fat(512, 0);
-    for (std::size_t cluster = 0; cluster < 5; ++cluster)
-        Le(fat, cluster * 4, 0x0FFFFFFF, 4);
+    for (std::size_t cluster = 0; cluster < 5; ++cluster) Le(fat, cluster * 4, 0x0FFFFFFF, 4);
     fat[0] = 0xF8;  // the media byte
     Put(fd, (kStart + kReserved) * 512, fat);
     Put(fd, (kStart + kReserved + kFatSectors) * 512, fat);

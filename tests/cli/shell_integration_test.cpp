@@ -37,7 +37,8 @@ std::string Complete(const std::string& line) {
         "; COMP_LINE=" + ShellQuote(line) +
         "; COMP_POINT=${#COMP_LINE}; read -ra COMP_WORDS <<<\"$COMP_LINE\"; "
         "[[ $COMP_LINE == *' ' ]] && COMP_WORDS+=(''); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
-        "_datrevo_cli; ((${#COMPREPLY[@]})) && printf '%s\\n' \"${COMPREPLY[@]}\" | sort | tr '\\n' ' '";
+        "_datrevo_cli; ((${#COMPREPLY[@]})) && printf '%s\\n' \"${COMPREPLY[@]}\" | sort | tr "
+        "'\\n' ' '";
     return RunCommand("bash -c " + ShellQuote(script) + " 2>&1").output;
 }
 
@@ -58,8 +59,7 @@ TEST(CliShellIntegration, HelpSaysWhoNeedsTheRightToReadADevice) {
 
 TEST(CliShellIntegration, CompletionOffersSubcommandsOptionsAndValues) {
     if (!HaveBashCompletion()) GTEST_SKIP() << "bash-completion is not installed";
-    EXPECT_EQ(Complete("datrevo-cli "),
-              "details disks load lost-partitions partitions search ");
+    EXPECT_EQ(Complete("datrevo-cli "), "details disks load lost-partitions partitions search ");
     EXPECT_EQ(Complete("datrevo-cli lo"), "load lost-partitions ");
     EXPECT_EQ(Complete("datrevo-cli search card.img --mode "), "advance standard ");
     EXPECT_EQ(Complete("datrevo-cli search card.img -m Adv"), "advance ");

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 // A device whose own open was refused with `error`.
 class UnopenedSource final : public SectorSource {
-  public:
+public:
     UnopenedSource(std::string path, int error) : path_(std::move(path)), error_(error) {}
     bool isOpen() const override { return false; }
     int openError() const override { return error_; }
@@ -27,14 +27,14 @@ class UnopenedSource final : public SectorSource {
     SourceRead readAt(std::uint64_t, std::span<std::uint8_t>) const override { return {0, error_}; }
     const std::string& name() const override { return path_; }
 
-  private:
+private:
     std::string path_;
     int error_;
 };
 
 // A broker that hands out what the test says, and remembers what it was asked.
 class ScriptedBroker final : public DeviceOpener {
-  public:
+public:
     BrokeredOpen openReadOnly(const std::string& devicePath) override {
         asked.push_back(devicePath);
         return next;

@@ -72,7 +72,7 @@ TEST(SectorReader, ReadPastTheEndOfAnImageIsAFailedBulkRead) {
     EXPECT_EQ(reader.ReadSectors(2, 4, buffer.data()), 0);
     EXPECT_EQ(observer.failures.size(), 1u);
     EXPECT_EQ(buffer[0], NumberedSectors(4)[2 * 512]);  // the sectors that exist arrived
-    EXPECT_EQ(buffer[2 * 512 + 1], 0);                   // the ones past the end did not
+    EXPECT_EQ(buffer[2 * 512 + 1], 0);                  // the ones past the end did not
 }
 
 TEST(SectorReader, ShortReadsAreFailuresNotPartialSuccess) {

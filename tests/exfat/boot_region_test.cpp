@@ -31,8 +31,7 @@ void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value
 void Reseal(std::vector<std::uint8_t>& bytes, std::size_t sector) {
     const std::span<const std::uint8_t> region(bytes.data() + sector * 512, 12 * 512);
     const std::uint32_t sum = ExfatBootChecksum(region, 512);
-    for (std::size_t i = 0; i < 512; i += 4)
-        Put32(bytes, (sector + 11) * 512 + i, sum);
+    for (std::size_t i = 0; i < 512; i += 4) Put32(bytes, (sector + 11) * 512 + i, sum);
 }
 
 std::span<const std::uint8_t> Region(const std::vector<std::uint8_t>& bytes,

@@ -27,8 +27,7 @@ inline DiskReader ExfatReaderFor(const ImageCopy& image) {
 inline std::unique_ptr<ExfatVolume> OpenExfatVolume(const DiskReader& disk,
                                                     std::uint64_t start = 0) {
     const ExfatBootRead read = ReadExfatBootRegion(disk, start);
-    if (read.decode.outcome != ExfatDecode::Decoded)
-        return nullptr;
+    if (read.decode.outcome != ExfatDecode::Decoded) return nullptr;
     return std::make_unique<ExfatVolume>(disk, start, read.decode.boot);
 }
 
@@ -49,8 +48,7 @@ inline std::map<std::string, std::string> Md5Of(
     std::map<std::string, std::string> out;
     std::istringstream lines(result.output);
     for (std::string line; std::getline(lines, line);)
-        if (line.size() > 34)
-            out[fileOf[line.substr(34)]] = line.substr(0, 32);
+        if (line.size() > 34) out[fileOf[line.substr(34)]] = line.substr(0, 32);
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
     return out;
@@ -95,8 +93,7 @@ struct CraftedSet {
         }
         put(2, ExfatSetChecksum(out), 2);
         if (deleted)
-            for (std::size_t i = 0; i < out.size(); i += 32)
-                out[i] &= 0x7F;
+            for (std::size_t i = 0; i < out.size(); i += 32) out[i] &= 0x7F;
         return out;
     }
 };

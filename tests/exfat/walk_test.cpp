@@ -56,13 +56,12 @@ std::vector<std::uint8_t> Content(const ExfatVolume& volume, const ExfatEntrySet
             out.insert(out.end(), piece.begin(), piece.end());
             return true;
         });
-    if (read)
-        *read = r;
+    if (read) *read = r;
     return out;
 }
 
 class ExfatWalk : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         image = FixtureImage("exfat");
         disk = ExfatReaderFor(*image);
@@ -96,8 +95,7 @@ TEST_F(ExfatWalk, ListsEveryManifestRowLiveAndDeletedWithItsSize) {
         }
     }
     std::set<std::string> listed;
-    for (const auto& [path, item] : items)
-        listed.insert(path);
+    for (const auto& [path, item] : items) listed.insert(path);
     EXPECT_EQ(listed, expected);
 }
 
@@ -112,8 +110,7 @@ TEST_F(ExfatWalk, ContiguousAndChainedFilesAreTold) {
 TEST_F(ExfatWalk, ModificationTimesWithTheirWholeSeconds) {
     for (const auto& [path, listed] : items) {
         const ExfatEntrySet& set = listed.item->set;
-        if (set.isDirectory() || set.deleted)
-            continue;
+        if (set.isDirectory() || set.deleted) continue;
         std::int64_t unix = 0;
         ASSERT_TRUE(ExfatTimeToUnix(set.modified, unix)) << path;
         // 2022-11-30 23:59:58 UTC, else 2021-03-04 05:06:07 UTC (an odd second: in the 10 ms part)
@@ -128,8 +125,7 @@ TEST_F(ExfatWalk, LiveFilesReadBitExact) {
     std::map<std::string, std::vector<std::uint8_t>> contents;
     std::map<std::string, std::string> want;
     for (const test::ManifestRow& row : test::ManifestRows("exfat", "file")) {
-        if (row.deleted)
-            continue;
+        if (row.deleted) continue;
         ExfatContentRead read;
         contents[row.path] = Content(*volume, items.at(row.path).item->set, &read);
         EXPECT_TRUE(read.complete) << row.path;
@@ -143,8 +139,7 @@ TEST_F(ExfatWalk, DeletedFilesReadFromTheirClustersOrTheFreeOnes) {
     std::map<std::string, std::vector<std::uint8_t>> contents;
     std::map<std::string, std::string> want;
     for (const test::ManifestRow& row : test::ManifestRows("exfat", "file")) {
-        if (!row.deleted)
-            continue;
+        if (!row.deleted) continue;
         ExfatContentRead read;
         contents[row.path] = Content(*volume, items.at(row.path).item->set, &read);
         EXPECT_TRUE(read.complete) << row.path;
@@ -165,8 +160,7 @@ TEST_F(ExfatWalk, CatalogueAndTreeAsTheFatEngineGivesThem) {
     for (const FolderNode& node : tree.nodes()) {
         std::string path = tree.FolderPath(node.treeItem);
         for (char& c : path)
-            if (c == '\\')
-                c = '/';
+            if (c == '\\') c = '/';
         folders[path] = node.deleted;
     }
     std::map<std::string, bool> expected;
@@ -192,7 +186,7 @@ TEST_F(ExfatWalk, CatalogueAndTreeAsTheFatEngineGivesThem) {
 
 // Bytes of the fixture with one entry set of the root rewritten.
 class ExfatCrafted : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         bytes = test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/exfat.img.gz");
         const auto image = FixtureImage("exfat");
@@ -207,8 +201,7 @@ class ExfatCrafted : public ::testing::Test {
         for (std::size_t at = rootByte; at < rootByte + 4096; at += 32) {
             const ExfatSetDecode d = DecodeExfatEntrySet(
                 std::span<const std::uint8_t>(bytes).subspan(at, rootByte + 4096 - at));
-            if (d.outcome == ExfatDecode::Decoded && d.set.name == name)
-                return at;
+            if (d.outcome == ExfatDecode::Decoded && d.set.name == name) return at;
         }
         ADD_FAILURE() << name;
         return 0;
@@ -337,8 +330,7 @@ TEST(ExfatFaultyMedium, UnreadableDirectoryLosesOnlyWhatItHeld) {
     // Every sector of the Many folder's first cluster fails.
     const std::uint64_t first =
         probe->clusterDiskByte(healthyItems.at("Many").item->set.firstCluster) / 512;
-    for (std::uint64_t s = first; s < first + 8; ++s)
-        source->badSectors.insert(s);
+    for (std::uint64_t s = first; s < first + 8; ++s) source->badSectors.insert(s);
     const DiskReader faulty(source, nullptr);
     auto volume = OpenExfatVolume(faulty);
     ASSERT_NE(volume, nullptr);
@@ -374,8 +366,7 @@ std::set<std::string> TreePaths(const FolderTree& tree) {
     for (const FolderNode& node : tree.nodes()) {
         std::string path = tree.FolderPath(node.treeItem);
         for (char& c : path)
-            if (c == '\\')
-                c = '/';
+            if (c == '\\') c = '/';
         out.insert(path);
     }
     return out;
@@ -401,8 +392,7 @@ TEST(ExfatLostFolders, QuickFormatGivesBackTheEarlierFoldersWithTheirContents) {
     std::set<std::string> tails;
     int tops = 0;
     for (const std::string& path : paths) {
-        if (path == "Miscellaneous_001")
-            continue;
+        if (path == "Miscellaneous_001") continue;
         ASSERT_EQ(path.rfind("Miscellaneous_001/", 0), 0u) << path;
         const std::string below = path.substr(std::string("Miscellaneous_001/").size());
         const auto slash = below.find('/');
@@ -419,13 +409,11 @@ TEST(ExfatLostFolders, QuickFormatGivesBackTheEarlierFoldersWithTheirContents) {
     // Every earlier file is found by its name, with its content, but the
     // first one: the new file took its cluster, and the old root its entry.
     std::map<std::string, const ExfatItem*> byName;
-    for (const ExfatItem& file : listing.files)
-        byName[file.set.name] = &file;
+    for (const ExfatItem& file : listing.files) byName[file.set.name] = &file;
     std::map<std::string, std::vector<std::uint8_t>> contents;
     std::map<std::string, std::string> want;
     for (const test::ManifestRow& row : test::ManifestRows("exfat-reformatted", "old-file")) {
-        if (row.path == "Old first.txt")
-            continue;
+        if (row.path == "Old first.txt") continue;
         const std::string name = row.path.substr(row.path.rfind('/') + 1);
         ASSERT_EQ(byName.count(name), 1u) << row.path;
         EXPECT_EQ(byName[name]->set.dataLength, row.size);

@@ -23,7 +23,8 @@ protected:
         dirs.setUnsigned(row, lostdir_col::ParentCluster, parent);
         dirs.setCell(row, lostdir_col::FileSystem, "0");
     }
-    void BootRecord(std::uint32_t sector, std::uint32_t spc, std::uint32_t cluster0, std::uint32_t end) {
+    void BootRecord(std::uint32_t sector, std::uint32_t spc, std::uint32_t cluster0,
+                    std::uint32_t end) {
         CatalogueTable& boots = run.catalogue.BootRecordTable;
         const int row = boots.appendRow(UnsignedText(sector));
         boots.setUnsigned(row, boot_col::Spc, spc);
@@ -144,7 +145,8 @@ TEST_F(TwoVolumes, OneFromItsBootRecordAndOneInferredEachWithItsOwnFolders) {
     EXPECT_EQ(run.observer.bootSectorsCounter, 2u);  // the FAT32 boot sector and its backup
     EXPECT_EQ(Recover(run, 1), Expected("p2/"));
     EXPECT_EQ(Recover(run, 2), Expected("p1/"));
-    EXPECT_EQ(run.activeLayout.firstFat, run.activeLayout.secondFat - run.activeLayout.sectorsPerFat);
+    EXPECT_EQ(run.activeLayout.firstFat,
+              run.activeLayout.secondFat - run.activeLayout.sectorsPerFat);
     EXPECT_FALSE(RecoverFatVolume(scope, 3));
 }
 

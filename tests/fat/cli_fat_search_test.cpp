@@ -12,10 +12,12 @@ std::string Cli() { return ShellQuote(DATREVO_CLI_PATH) + " -q search "; }
 
 TEST(FatSearchCommand, StandardPrintsTheNamedTreeWithDeletedFoldersMarked) {
     const auto image = test::FixtureImage("fat16");
-    const test::CommandResult result = RunCommand(Cli() + ShellQuote(image->path()) + " 2>/dev/null");
+    const test::CommandResult result =
+        RunCommand(Cli() + ShellQuote(image->path()) + " 2>/dev/null");
     EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.output.find("Root\n  Music/\n    Artist One/\n      Album A/\n    Café del Mar/\n"),
-              std::string::npos)
+    EXPECT_NE(
+        result.output.find("Root\n  Music/\n    Artist One/\n      Album A/\n    Café del Mar/\n"),
+        std::string::npos)
         << result.output;
     EXPECT_NE(result.output.find("  Trash Folder/  [deleted]\n    Sub Folder/  [deleted]\n"),
               std::string::npos);
@@ -30,14 +32,15 @@ TEST(FatSearchCommand, AdvanceListsTheVolumesThenRecoversTheChosenOne) {
     EXPECT_NE(result.output.find("File System 1 - FAT16  Cluster0Start "), std::string::npos)
         << result.output;
     EXPECT_NE(result.output.find("File System 2 - FAT32  Cluster0Start "), std::string::npos);
-    EXPECT_NE(result.output.find("Root\n  Documents/\n    Letters/\n  Spreadsheets/\n"), std::string::npos);
+    EXPECT_NE(result.output.find("Root\n  Documents/\n    Letters/\n  Spreadsheets/\n"),
+              std::string::npos);
 }
 
 TEST(FatSearchCommand, AnEmptyVolumeExitsWithNothingFound) {
     std::vector<std::uint8_t> bytes(4096 * 512, 0);
     const auto image = test::CraftedImage(bytes);
-    const test::CommandResult result = RunCommand(
-        Cli() + ShellQuote(image->path()) + " --start 0 --end 4096 --kind FAT32 2>&1");
+    const test::CommandResult result =
+        RunCommand(Cli() + ShellQuote(image->path()) + " --start 0 --end 4096 --kind FAT32 2>&1");
     EXPECT_EQ(result.status, 4);
     EXPECT_NE(result.output.find("Unable to calculate partition parameters"), std::string::npos)
         << result.output;

@@ -36,9 +36,11 @@ TEST(ClusterChains, Fat16EndMarksEndTheChain) {
     Fat16(disk, 3, 4);
     Fat16(disk, 4, 300);  // crosses into the second FAT sector
     Fat16(disk, 300, 0xFFF8);
-    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat16), 3), ClusterChain({3, 4, 300}));
+    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat16), 3),
+              ClusterChain({3, 4, 300}));
     Fat16(disk, 300, 0xFFF7);  // bad-cluster mark
-    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat16), 3), ClusterChain({3, 4, 300}));
+    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat16), 3),
+              ClusterChain({3, 4, 300}));
 }
 
 TEST(ClusterChains, Fat32IgnoresTheTopFourBits) {
@@ -50,12 +52,14 @@ TEST(ClusterChains, Fat32IgnoresTheTopFourBits) {
 
 TEST(ClusterChains, StopWhenTheFatSectorWouldPassTheFatSize) {
     DiskBuilder disk(64);
-    Fat32(disk, 2, 200);  // entry of 200 lies in FAT sector 1
+    Fat32(disk, 2, 200);    // entry of 200 lies in FAT sector 1
     Fat32(disk, 200, 700);  // entry of 700 would lie in FAT sector 5, past SPF 4
     Fat32(disk, 700, 0x0FFFFFFF);
-    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat32, 4), 2), ClusterChain({2, 200, 700}));
+    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat32, 4), 2),
+              ClusterChain({2, 200, 700}));
     // With SPF 0 only the first FAT sector is read.
-    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat32, 0), 2), ClusterChain({2, 200}));
+    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat32, 0), 2),
+              ClusterChain({2, 200}));
 }
 
 TEST(ClusterChains, ACycleEndsBeforeTheFirstRepeatedCluster) {
@@ -63,7 +67,8 @@ TEST(ClusterChains, ACycleEndsBeforeTheFirstRepeatedCluster) {
     Fat16(disk, 2, 3);
     Fat16(disk, 3, 4);
     Fat16(disk, 4, 2);
-    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat16), 2), ClusterChain({2, 3, 4}));
+    EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat16), 2),
+              ClusterChain({2, 3, 4}));
     Fat16(disk, 9, 9);  // a cluster pointing at itself
     EXPECT_EQ(ReadClusterChain(disk.reader(), Layout(VolumeKind::Fat16), 9), ClusterChain({9}));
 }

@@ -82,7 +82,8 @@ TEST(FatCopies, AnAdvanceSearchOffersTheOneFolderVolumeAndRecoversIt) {
     RecoveryContext context{observer, prompter};
     context.slots.assign(0, image->path());
     context.currentDisk.totalSectors64 = bytes.size() / 512;
-    context.search = {SearchMode::Advance, 0, 0, VolumeKind::Fat16, "Advance Search", kP2Start, kP2End};
+    context.search = {SearchMode::Advance, 0,        0,     VolumeKind::Fat16,
+                      "Advance Search",    kP2Start, kP2End};
 
     const SearchOutcome scan = RunPartitionSearch(context);
     ASSERT_EQ(scan.volumesFound, 1);

@@ -156,8 +156,7 @@ TEST(LongNames, ADeletedEntryIsCheckedWithItsLongNamesFirstCharacter) {
 // first byte of each replaced by 0xE5.
 std::vector<std::uint8_t> DeletedWithLongName(const std::u16string& name, Entry shortEntry) {
     std::vector<Entry> entries = LongEntries(name, shortEntry);
-    for (Entry& e : entries)
-        e[0] = 0xE5;
+    for (Entry& e : entries) e[0] = 0xE5;
     shortEntry[0] = 0xE5;
     entries.push_back(shortEntry);
     return Directory(entries);
@@ -186,8 +185,7 @@ TEST(LongNames, ADeletedEntryRefusesLeftoversThatFitNoFirstByteOfItsName) {
     // keeps gives that checksum.
     Entry written = ShortEntry("QIDDEN~1   ");
     std::vector<Entry> entries = LongEntries(u".hidden", written);
-    for (Entry& e : entries)
-        e[0] = 0xE5;
+    for (Entry& e : entries) e[0] = 0xE5;
     Entry deleted = ShortEntry("HIDDEN~1   ");
     deleted[0] = 0xE5;
     entries.push_back(deleted);
@@ -201,8 +199,7 @@ TEST(LongNames, ADeletedNamesPiecesAllCarryTheChecksumOfItsFirstPiece) {
     std::vector<Entry> own = LongEntries(u".hidden and more text", shortEntry);  // two pieces
     ASSERT_EQ(own.size(), 2u);
     own[0] = LongEntries(u"a stranger's name piece", ShortEntry("STRANG~1   "))[0];
-    for (Entry& e : own)
-        e[0] = 0xE5;
+    for (Entry& e : own) e[0] = 0xE5;
     Entry deleted = shortEntry;
     deleted[0] = 0xE5;
     own.push_back(deleted);

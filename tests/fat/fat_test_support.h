@@ -32,9 +32,9 @@ struct FatHarness {
 
     FatSearchScope scope(std::uint64_t start, std::uint64_t end, VolumeKind kind,
                          bool bootRecordValid = false, std::stop_token stop = {}) {
-        return FatSearchScope{disk,     partitionLayout, activeLayout, catalogue, tree,
-                              state,    observer,        prompter,     start,     end,
-                              kind,     bootRecordValid, stop, {}};
+        return FatSearchScope{disk,  partitionLayout, activeLayout, catalogue, tree,
+                              state, observer,        prompter,     start,     end,
+                              kind,  bootRecordValid, stop,         {}};
     }
 
     // Every folder of the tree as "A/B/C" with its deleted flag.

@@ -53,8 +53,8 @@ protected:
 
     std::map<std::string, bool> Search(std::uint64_t end = kSectors,
                                        std::shared_ptr<const SectorSource> source = nullptr) {
-        run = std::make_unique<FatHarness>(
-            DiskReader(source ? source : std::shared_ptr<const SectorSource>(disk.source()), nullptr));
+        run = std::make_unique<FatHarness>(DiskReader(
+            source ? source : std::shared_ptr<const SectorSource>(disk.source()), nullptr));
         run->partitionLayout = layout;
         FatSearchScope scope = run->scope(0, end, VolumeKind::Fat16, true);
         RunFatStandardSearch(scope);
@@ -118,7 +118,8 @@ TEST_F(CraftedVolume, FoldersThatAreTheirOwnParentsOrEachOthersAreKeptUnderTheCa
     EXPECT_EQ(found.size(), 4u);
     EXPECT_TRUE(found.count("Miscellaneous_001/Dir1"));
     // The pair hangs under the catch-all folder once, one inside the other.
-    EXPECT_TRUE(found.count("Miscellaneous_001/Dir2/Dir3") || found.count("Miscellaneous_001/Dir3/Dir2"));
+    EXPECT_TRUE(found.count("Miscellaneous_001/Dir2/Dir3") ||
+                found.count("Miscellaneous_001/Dir3/Dir2"));
 }
 
 TEST_F(CraftedVolume, ADirectoryWhoseChainLoopsIsReadOnce) {
@@ -129,8 +130,7 @@ TEST_F(CraftedVolume, ADirectoryWhoseChainLoopsIsReadOnce) {
     for (int slot = 0; slot < 16; ++slot) Entry(SectorOf(8), slot, "FILLER  BIN", 50, 0x20);
     Folder(20, 7);
     Entry(SectorOf(7), 2, "INNER      ", 20);
-    EXPECT_EQ(Search(), (std::map<std::string, bool>{{"TOP", false},
-                                                     {"TOP/INNER", false}}));
+    EXPECT_EQ(Search(), (std::map<std::string, bool>{{"TOP", false}, {"TOP/INNER", false}}));
 }
 
 TEST_F(CraftedVolume, ADirectoryFullOfGarbageEndsWithUsableNamesOnly) {
@@ -153,10 +153,10 @@ TEST_F(CraftedVolume, ADirectoryFullOfGarbageEndsWithUsableNamesOnly) {
 TEST_F(CraftedVolume, AVolumeRunningPastTheImageEndStopsAtTheEnd) {
     Folder(7, 0);
     Entry(3, 0, "TOP        ", 7);
-    std::vector<std::uint8_t> truncated(disk.bytes().begin(), disk.bytes().begin() + 20 * 512 + 100);
+    std::vector<std::uint8_t> truncated(disk.bytes().begin(),
+                                        disk.bytes().begin() + 20 * 512 + 100);
     const auto source = std::make_shared<MemorySource>(truncated, "truncated");
-    EXPECT_EQ(Search(1000000, source),
-              (std::map<std::string, bool>{{"TOP", false}}));
+    EXPECT_EQ(Search(1000000, source), (std::map<std::string, bool>{{"TOP", false}}));
 }
 
 TEST_F(CraftedVolume, NoUsableClusterSizeEndsWithNothingFound) {

@@ -11,9 +11,7 @@ namespace {
 using test::FatHarness;
 
 // Every folder of the fixtures reaches the root: no catch-all folder is listed.
-std::map<std::string, bool> WithCatchAll(std::map<std::string, bool> folders) {
-    return folders;
-}
+std::map<std::string, bool> WithCatchAll(std::map<std::string, bool> folders) { return folders; }
 
 // A Standard search of the image's only volume, as the search worker runs it
 // after the partition was validated.
@@ -24,7 +22,8 @@ void SearchWholeImage(FatHarness& run, std::uint64_t sectors, VolumeKind kind) {
     RunFatStandardSearch(scope);
 }
 
-class StandardSearchOnFixtures : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+class StandardSearchOnFixtures
+    : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 
 TEST_P(StandardSearchOnFixtures, FindsEveryFolderLiveAndDeletedWithItsNameAndPath) {
     const auto [image, kind] = GetParam();
@@ -57,7 +56,8 @@ TEST(StandardSearchOnFixtures, WithTheBootRecordZeroedTheLayoutIsInferredAndTheF
         FatLayout real;
         {
             const auto intact = test::CraftedImage(bytes);
-            ASSERT_TRUE(ReadFatBootLayout(test::ReaderFor(*intact), 0, VolumeKindFromText(kind), real));
+            ASSERT_TRUE(
+                ReadFatBootLayout(test::ReaderFor(*intact), 0, VolumeKindFromText(kind), real));
         }
         // The boot sector and, on FAT32, its backup six sectors in.
         std::fill(bytes.begin(), bytes.begin() + 512, 0);
@@ -82,19 +82,24 @@ TEST(StandardSearchOnFixtures, AfterAQuickReformatTheOldFoldersComeBackWithTheir
 
     // The old root died with the format: its folders stay under "Root",
     // nameless; everything below them has its name again.
-    const std::map<std::string, bool> old = test::ManifestFolders("fat32-reformatted", "", "old-dir");
+    const std::map<std::string, bool> old =
+        test::ManifestFolders("fat32-reformatted", "", "old-dir");
     ASSERT_FALSE(old.empty());
     std::set<std::string> oldTops, oldTails, foundTops, foundTails;
     for (const auto& [path, deleted] : old) {
         const auto slash = path.find('/');
-        if (slash == std::string::npos) oldTops.insert(path);
-        else oldTails.insert(path.substr(slash + 1));
+        if (slash == std::string::npos)
+            oldTops.insert(path);
+        else
+            oldTails.insert(path.substr(slash + 1));
     }
     for (const auto& [path, deleted] : run.folders()) {
         if (path == "Miscellaneous_001") continue;
         const auto slash = path.find('/');
-        if (slash == std::string::npos) foundTops.insert(path);
-        else foundTails.insert(path.substr(slash + 1));
+        if (slash == std::string::npos)
+            foundTops.insert(path);
+        else
+            foundTails.insert(path.substr(slash + 1));
     }
     EXPECT_EQ(foundTops.size(), oldTops.size());
     for (const std::string& top : foundTops) EXPECT_EQ(top.rfind("Dir", 0), 0u) << top;
@@ -107,7 +112,8 @@ TEST(StandardSearchOnFixtures, AStopBeforeTheScanStillLeavesAConsistentTree) {
     std::stop_source stop;
     stop.request_stop();
     ASSERT_TRUE(ReadFatBootLayout(run.disk, 0, VolumeKind::Fat32, run.partitionLayout));
-    FatSearchScope scope = run.scope(0, copy->sizeInBytes() / 512, VolumeKind::Fat32, true, stop.get_token());
+    FatSearchScope scope =
+        run.scope(0, copy->sizeInBytes() / 512, VolumeKind::Fat32, true, stop.get_token());
     RunFatStandardSearch(scope);
     EXPECT_EQ(run.folders(), (std::map<std::string, bool>{}));
     EXPECT_EQ(run.catalogue.FolderTable.count(), 0);

@@ -36,10 +36,20 @@ TEST(StoppedSearches, AStandardSearchStoppedMidScanKeepsTheFoldersScannedSoFar) 
     test::FatHarness run(disk.reader());
     run.partitionLayout = {1, 1, 1, 3, 1, 2, 1, 2, VolumeKind::Fat16};
     StopAfterFirstRun observer;
-    FatSearchScope scope{run.disk, run.partitionLayout, run.activeLayout, run.catalogue,
-                         run.tree, run.state,           observer,         run.prompter,
-                         0,        6000,                VolumeKind::Fat16, true,
-                         observer.source.get_token(), {}};
+    FatSearchScope scope{run.disk,
+                         run.partitionLayout,
+                         run.activeLayout,
+                         run.catalogue,
+                         run.tree,
+                         run.state,
+                         observer,
+                         run.prompter,
+                         0,
+                         6000,
+                         VolumeKind::Fat16,
+                         true,
+                         observer.source.get_token(),
+                         {}};
     RunFatStandardSearch(scope);
     ASSERT_TRUE(observer.source.stop_requested());
     EXPECT_EQ(run.folders(), (std::map<std::string, bool>{{"EARLY", false}}));
@@ -50,10 +60,20 @@ TEST(StoppedSearches, AnAdvanceScanStoppedMidwayStillAnalysesWhatItFound) {
     const auto image = test::FixtureImage("fat-two-volumes");
     test::FatHarness run(test::ReaderFor(*image));
     StopAfterFirstRun observer;
-    FatSearchScope scope{run.disk, run.partitionLayout, run.activeLayout, run.catalogue,
-                         run.tree, run.state,           observer,         run.prompter,
-                         2048,     image->sizeInBytes() / 512, VolumeKind::Fat16, false,
-                         observer.source.get_token(), {}};
+    FatSearchScope scope{run.disk,
+                         run.partitionLayout,
+                         run.activeLayout,
+                         run.catalogue,
+                         run.tree,
+                         run.state,
+                         observer,
+                         run.prompter,
+                         2048,
+                         image->sizeInBytes() / 512,
+                         VolumeKind::Fat16,
+                         false,
+                         observer.source.get_token(),
+                         {}};
     RunFatAdvanceScan(scope);
     ASSERT_TRUE(observer.source.stop_requested());
     EXPECT_EQ(run.state.volumesFound, 1);  // the FAT16 volume; the FAT32 one lies further on

@@ -147,9 +147,9 @@ TEST(InferredLayouts, TwoDirectoryClustersGiveClusterSizeAndStart) {
 TEST(InferredLayouts, PairsThatGiveNoClusterSizeAreSkippedAndTheAnchorStays) {
     DiskBuilder disk(10300);
     DirectorySector(disk, 10100, 5);
-    DirectorySector(disk, 10110, 8);   // 10 sectors over 3 clusters
-    DirectorySector(disk, 10112, 9);   // a step of 3
-    DirectorySector(disk, 10132, 9);   // the fitting one: step 8
+    DirectorySector(disk, 10110, 8);  // 10 sectors over 3 clusters
+    DirectorySector(disk, 10112, 9);  // a step of 3
+    DirectorySector(disk, 10132, 9);  // the fitting one: step 8
     FatLayout layout;
     test::RecordingObserver observer;
     ASSERT_TRUE(InferFatLayout(disk.reader(), 0, 10300, VolumeKind::Fat16, layout, observer));
@@ -178,7 +178,8 @@ TEST(InferredLayouts, AStopRequestEndsTheScan) {
     stop.request_stop();
     FatLayout layout;
     test::RecordingObserver observer;
-    EXPECT_FALSE(InferFatLayout(disk.reader(), 0, 10200, VolumeKind::Fat32, layout, observer, stop.get_token()));
+    EXPECT_FALSE(InferFatLayout(disk.reader(), 0, 10200, VolumeKind::Fat32, layout, observer,
+                                stop.get_token()));
 }
 
 }  // namespace

@@ -97,8 +97,8 @@ TEST(DirectorySizeBound, ADirectoryIsReadUpTo65536EntriesAndNoFurther) {
     for (std::uint32_t clusters : {64u, 65u}) {
         SCOPED_TRACE(clusters);
         const ChainVolume volume = DirectoryOfClusters(clusters);
-        const DirectoryBytes directory = ReadDirectoryChain(
-            ReaderOf(volume.bytes), volume.layout, 2, EndMarkRule::EndsDirectory);
+        const DirectoryBytes directory = ReadDirectoryChain(ReaderOf(volume.bytes), volume.layout,
+                                                            2, EndMarkRule::EndsDirectory);
         EXPECT_EQ(directory.bytes.size(), limits::kMaxFatDirectoryEntries * 32);
         EXPECT_EQ(directory.sectors.size(), 4096u);
     }
@@ -121,8 +121,8 @@ TEST(ClusterChainBound, ACycleIsCutAtTheFirstRepeatedCluster) {
 TEST(AttributeListBound, AtMost68RecordsAreGatheredFromOneList) {
     std::vector<std::uint8_t> list(100 * 32, 0);
     for (std::uint32_t k = 0; k < 100; ++k) {
-        list[k * 32] = 0x80;                               // type: data
-        list[k * 32 + 4] = 32;                             // entry length
+        list[k * 32] = 0x80;                                    // type: data
+        list[k * 32 + 4] = 32;                                  // entry length
         list[k * 32 + 16] = static_cast<std::uint8_t>(k + 16);  // record number
     }
     std::vector<std::uint32_t> records;
@@ -138,8 +138,8 @@ std::vector<std::uint8_t> IndexBlock(std::size_t size) {
     std::memcpy(block.data(), "INDX", 4);
     const std::uint32_t entries = static_cast<std::uint32_t>(size - 24);
     for (int i = 0; i < 4; ++i) block[32 + i] = static_cast<std::uint8_t>(entries >> (8 * i));
-    block[24] = 0x28;        // first entry at 24 + 0x28 = 64
-    block[64 + 16] = 77;     // its owner
+    block[24] = 0x28;     // first entry at 24 + 0x28 = 64
+    block[64 + 16] = 77;  // its owner
     return block;
 }
 

@@ -47,9 +47,13 @@ struct SearchRun {
         const std::uint64_t sectors = source->sizeInBytes() / 512;
         context.slots.assign(0, std::move(source));
         context.currentDisk.totalSectors64 = sectors;
-        context.search = {mode, 0, 0, VolumeKindFromText(kind),
+        context.search = {mode,
+                          0,
+                          0,
+                          VolumeKindFromText(kind),
                           mode == SearchMode::Standard ? "Standard Search" : "Advance Search",
-                          0, sectors};
+                          0,
+                          sectors};
         if (mode == SearchMode::Standard) {
             ValidatePartition(context);
             outcome = RunPartitionSearch(context);
@@ -87,8 +91,7 @@ std::vector<std::uint64_t> FolderSectors(const RecoveryContext& clean, std::uint
         return sectors;
     }
     const FatLayout& layout = clean.activeLayout;
-    return {std::uint64_t{layout.cluster0Start} +
-            std::uint64_t{number} * layout.sectorsPerCluster};
+    return {std::uint64_t{layout.cluster0Start} + std::uint64_t{number} * layout.sectorsPerCluster};
 }
 
 struct Volume {
@@ -202,16 +205,14 @@ TEST(UnreadableSectors, AreLeftAsTheBufferHeldThemAndReportedOnce) {
 TEST(UnreadableSectors, AScanReadsEachRunOnceAndReportsItOnce) {
     // 1536 sectors: three runs of the scans; one bad sector in the second.
     std::vector<std::uint8_t> bytes(1536 * 512);
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<std::uint8_t>(i / 512);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i / 512);
     auto faulty = std::make_shared<test::FaultySource>(bytes);
     faulty->badSectors = {700};
     test::RecordingObserver observer;
     const DiskReader reader(faulty, &observer);
     std::vector<std::uint8_t> seen;
     ForEachSectorRun(reader, 0, 1536, kScanRunSectors, {}, [&](std::uint64_t first, ByteView run) {
-        if (first == 512)
-            seen.assign(run.span().begin(), run.span().end());
+        if (first == 512) seen.assign(run.span().begin(), run.span().end());
         return true;
     });
     // Three bulk reads, and the failed one retried sector by sector, once.
@@ -233,8 +234,7 @@ TEST(UnreadableSectors, AFailedRunDoesNotKeepTheBytesOfTheRunBefore) {
     const DiskReader reader(faulty, nullptr);
     std::uint8_t atBad = 0xFF;
     ForEachSectorRun(reader, 0, 1024, kScanRunSectors, {}, [&](std::uint64_t first, ByteView run) {
-        if (first == 512)
-            atBad = run.u8((600 - 512) * 512);
+        if (first == 512) atBad = run.u8((600 - 512) * 512);
         return true;
     });
     EXPECT_EQ(atBad, 0);

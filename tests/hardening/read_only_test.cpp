@@ -21,9 +21,8 @@ using test::ShellQuote;
 std::string GuardedCli(const std::string& guarded, const std::string& arguments) {
     return "DATREVO_GUARDED_PATH=" + ShellQuote(guarded) +
            " LD_PRELOAD=" + ShellQuote(DATREVO_OPEN_GUARD_PATH) +
-           " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 " +
-           ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments +
-           " 2>&1";
+           " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 " + ShellQuote(DATREVO_CLI_PATH) +
+           " -q --inventory-root /nonexistent " + arguments + " 2>&1";
 }
 
 TEST(OpenGuard, AbortsAProgramThatOpensTheGuardedFileForWriting) {
@@ -74,7 +73,8 @@ TEST_P(EveryCommand, LeavesTheImageUnchangedAndNeverOpensItForWriting) {
         const auto result = RunCommand(GuardedCli(path, arguments));
         EXPECT_EQ(result.output.find("open_guard: "), std::string::npos) << arguments;
         EXPECT_NE(std::find(accepted.begin(), accepted.end(), result.status), accepted.end())
-            << arguments << " exited " << result.status << "\n" << result.output;
+            << arguments << " exited " << result.status << "\n"
+            << result.output;
         EXPECT_TRUE(image->unchanged()) << arguments;
         return result;
     };

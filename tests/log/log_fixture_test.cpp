@@ -45,12 +45,23 @@ TEST_P(LogOfARealSearch, LoadedLogListsLikeTheSearch) {
     context.search.partitionKind = VolumeKindFromText(kind);
     context.search.searchModeText = "Standard Search";
     context.search.searchEnd = copy->sizeInBytes() / 512;
-    context.bootRecordValid = ReadFatBootLayout(disk, 0, context.search.partitionKind, context.partitionLayout);
+    context.bootRecordValid =
+        ReadFatBootLayout(disk, 0, context.search.partitionKind, context.partitionLayout);
     context.folders.createStage(kStageResults, 0);
     FatSearchState state;
-    FatSearchScope scope{disk, context.partitionLayout, context.activeLayout, context.catalogue,
-                         context.folders, state, context.observer, context.prompter, 0,
-                         context.search.searchEnd, context.search.partitionKind, context.bootRecordValid, {}};
+    FatSearchScope scope{disk,
+                         context.partitionLayout,
+                         context.activeLayout,
+                         context.catalogue,
+                         context.folders,
+                         state,
+                         context.observer,
+                         context.prompter,
+                         0,
+                         context.search.searchEnd,
+                         context.search.partitionKind,
+                         context.bootRecordValid,
+                         {}};
     RunFatStandardSearch(scope);
     NameAllFatFolders(context.folders, disk, context.activeLayout);
     ASSERT_GT(context.folders.nodes().size(), 2u);
@@ -73,7 +84,8 @@ TEST_P(LogOfARealSearch, LoadedLogListsLikeTheSearch) {
         for (std::size_t r = 0; r < before[i].size(); ++r) {
             // Column 7 holds tree item ids, which a new tree numbers afresh.
             for (int column = 0; column < file_col::DebugInfo3; ++column)
-                EXPECT_EQ(after[i][r][column], before[i][r][column]) << "folder " << i << " row " << r;
+                EXPECT_EQ(after[i][r][column], before[i][r][column])
+                    << "folder " << i << " row " << r;
             EXPECT_EQ(after[i][r].deleted, before[i][r].deleted);
         }
     }

@@ -104,8 +104,8 @@ TEST(LogDamage, ParentLoopsInAFatLogDoNotGrowTheTree) {
     LogContents contents = test::SampleHeader("FAT32");
     contents.folders = {
         {"TOP", 7, 0, 0, 0, 0},
-        {"SELF", 7, 7, 0, 0, 0},   // its own parent
-        {"A", 8, 9, 0, 0, 0},      // A and B are each other's parent
+        {"SELF", 7, 7, 0, 0, 0},  // its own parent
+        {"A", 8, 9, 0, 0, 0},     // A and B are each other's parent
         {"B", 9, 8, 0, 0, 0},
     };
     Catalogue catalogue;

@@ -27,7 +27,8 @@ public:
 
 private:
     ByteSpeller& little(std::uint64_t value, int width) {
-        for (int i = 0; i < width; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        for (int i = 0; i < width; ++i)
+            bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
         return *this;
     }
 };

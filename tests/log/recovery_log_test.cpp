@@ -24,7 +24,8 @@ std::vector<std::uint8_t> ReadAll(const fs::path& path) {
 
 void WriteAll(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 struct Session {
@@ -55,7 +56,8 @@ protected:
         context.activeLayout = context.partitionLayout;
         FolderTree& tree = context.folders;
         const ItemId root = tree.createStage(kStageResults, 2);
-        const ItemId misc = tree.InsertFolderItem(root, "Miscellaneous_001", 0x0FFFFFFF, 0, 0, 0, false);
+        const ItemId misc =
+            tree.InsertFolderItem(root, "Miscellaneous_001", 0x0FFFFFFF, 0, 0, 0, false);
         tree.InsertFolderItem(root, "Documents", 3, 0, 0x3A65, 0x71C3, false);
         const ItemId photos = tree.InsertFolderItem(root, "Photos", 4, 0, 0x3A66, 0, false);
         tree.InsertFolderItem(misc, "DIR_1", 9, 0x0FFFFFFF, 0x3000, 0x1000, false);
@@ -71,7 +73,8 @@ protected:
         context.activeNtfs = context.partitionNtfs;
         FolderTree& tree = context.folders;
         const ItemId root = tree.createStage(kStageResults, 2);
-        const ItemId docs = tree.InsertFolderItem(root, "Documents", 64, 5, 0x01C99DA3'12345678ull, 0, false);
+        const ItemId docs =
+            tree.InsertFolderItem(root, "Documents", 64, 5, 0x01C99DA3'12345678ull, 0, false);
         tree.InsertFolderItem(root, "Music", 65, 5, 0x01D00000'00000000ull, 0, true);
         tree.InsertFolderItem(docs, "Old", 70, 64, 0x01C00000'00000000ull, 0, false);
         CatalogueTable& entries = context.catalogue.EntryTable;
@@ -191,7 +194,8 @@ TEST_F(RecoveryLogFiles, LogOfAnotherDiskModelIsRefused) {
     loaded.context.currentDisk.modelText = "Apple iPod ";  // differs by a blank
     loaded.context.search.mode = SearchMode::Advance;
     loaded.context.search.partitionKind = VolumeKind::Fat16;
-    EXPECT_EQ(LoadRecoveryLog(path, loaded.context, loaded.prompter), LogLoadOutcome::ModelMismatch);
+    EXPECT_EQ(LoadRecoveryLog(path, loaded.context, loaded.prompter),
+              LogLoadOutcome::ModelMismatch);
     ASSERT_EQ(loaded.prompter.messages.size(), 1u);
     EXPECT_EQ(loaded.prompter.messages[0].text, kLogRejected);
     EXPECT_EQ(loaded.prompter.messages[0].caption, kProgramCaption);
@@ -307,7 +311,8 @@ TEST_F(RecoveryLogFiles, EveryCutFileLoadsOrIsRefused) {
     const std::vector<std::uint8_t> full = ReadAll(path);
     const fs::path cut = dir / "cut.mpd";
     for (std::size_t length = 0; length < full.size(); ++length) {
-        WriteAll(cut, std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<long>(length)));
+        WriteAll(cut,
+                 std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<long>(length)));
         Session loaded;
         EXPECT_EQ(LoadRecoveryLog(cut, loaded.context, loaded.prompter), LogLoadOutcome::Rejected)
             << "cut at " << length;

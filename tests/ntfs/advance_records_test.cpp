@@ -34,7 +34,8 @@ std::map<std::string, std::string> SaveEverything(NtfsSession& session,
     SavePlan plan = PlanSave(session.tree, contents, all);
     test::ScriptedSaveQuestions questions;
     test::RecordingSaveProgress progress;
-    SaveTask task(std::move(plan), {session.reader, session.volumeLayout(), session.rangeEnd, session.runs},
+    SaveTask task(std::move(plan),
+                  {session.reader, session.volumeLayout(), session.rangeEnd, session.runs},
                   destination.string(), questions, progress);
     const SaveSummary summary = task.run();
     EXPECT_EQ(summary.ending, SaveEnding::Finished);
@@ -79,8 +80,7 @@ TEST(NtfsAdvanceRecords, AFileWhoseAttributesFillExtensionRecordsIsSavedBitExact
     const auto md5s = SaveEverything(session, out.path);
     std::size_t exact = 0;
     for (const ManifestRow& row : test::ManifestRows("ntfs", "file")) {
-        if (row.deleted)
-            continue;
+        if (row.deleted) continue;
         SCOPED_TRACE(row.path);
         ASSERT_EQ(md5s.count(row.path), 1u);
         EXPECT_EQ(md5s.at(row.path), row.md5);
@@ -181,8 +181,7 @@ TEST(NtfsAdvanceRecords, AnExtensionJoinsTheBaseOfItsOwnMft) {
     // The extension stays for its place, with neither name nor size.
     int extensions = 0;
     for (int row = 0; row < records.count(); ++row) {
-        if (records.cell(row, mftrec_col::BaseMft) != "40")
-            continue;
+        if (records.cell(row, mftrec_col::BaseMft) != "40") continue;
         ++extensions;
         EXPECT_EQ(records.cell(row, mftrec_col::Sector), "102");
         EXPECT_EQ(records.cell(row, mftrec_col::Name), "");
@@ -244,8 +243,7 @@ TEST(NtfsAdvanceRecords, FoldersKeepTheirPlacesWhenTheFirstRecordsAreGone) {
     EXPECT_EQ(found.at("Projects/Beta").self, 65u);
     EXPECT_FALSE(found.count("Miscellaneous_001/Beta"));
     for (const ManifestRow& row : test::ManifestRows("ntfs-disk")) {
-        if (row.kind != "dir" && row.kind != "file")
-            continue;
+        if (row.kind != "dir" && row.kind != "file") continue;
         SCOPED_TRACE(row.path);
         const std::string path = row.path.substr(3);  // "p1/"
         ASSERT_TRUE(found.count(path));
@@ -276,8 +274,7 @@ TEST(NtfsAdvanceRecords, EveryObjectKeepsItsPlaceWhenTheFirstRecordsAreGone) {
     EXPECT_EQ(found.at("Scratch").self, 64u);
     EXPECT_TRUE(found.count("Scratch/slot1.tmp"));
     for (const ManifestRow& row : test::ManifestRows("ntfs")) {
-        if ((row.kind != "dir" && row.kind != "file") || row.deleted)
-            continue;
+        if ((row.kind != "dir" && row.kind != "file") || row.deleted) continue;
         SCOPED_TRACE(row.path);
         ASSERT_TRUE(found.count(row.path));
         EXPECT_EQ(found.at(row.path).folder, row.kind == "dir");

@@ -21,7 +21,8 @@ using test::NtfsSession;
 
 std::vector<std::uint8_t> WithoutBootSectors(const std::string& fixture, std::uint64_t first,
                                              std::uint64_t last) {
-    auto bytes = test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/" + fixture + ".img.gz");
+    auto bytes =
+        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/" + fixture + ".img.gz");
     std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(first * 512), 512, 0);
     std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(last * 512), 512, 0);
     return bytes;

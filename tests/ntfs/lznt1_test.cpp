@@ -25,8 +25,7 @@ Bytes Chunk(const Bytes& data, bool compressed = true) {
 
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes out;
-    for (const Bytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
     return out;
 }
 
@@ -53,14 +52,11 @@ TEST(Lznt1, OffsetTakesMoreBitsOncePositionPassesSixteen) {
     Bytes data;
     const std::string letters = "ABCDEFGHIJKLMNOPQRST";
     data.push_back(0x00);
-    for (int i = 0; i < 8; ++i)
-        data.push_back(static_cast<std::uint8_t>(letters[i]));
+    for (int i = 0; i < 8; ++i) data.push_back(static_cast<std::uint8_t>(letters[i]));
     data.push_back(0x00);
-    for (int i = 8; i < 16; ++i)
-        data.push_back(static_cast<std::uint8_t>(letters[i]));
+    for (int i = 8; i < 16; ++i) data.push_back(static_cast<std::uint8_t>(letters[i]));
     data.push_back(0x10);  // four literals, then a back-reference
-    for (int i = 16; i < 20; ++i)
-        data.push_back(static_cast<std::uint8_t>(letters[i]));
+    for (int i = 16; i < 20; ++i) data.push_back(static_cast<std::uint8_t>(letters[i]));
     data.push_back(0x02);
     data.push_back(0x98);
     Bytes out(4096);
@@ -72,8 +68,7 @@ TEST(Lznt1, OffsetTakesMoreBitsOncePositionPassesSixteen) {
 
 TEST(Lznt1, StoredChunkIsCopiedAndShortChunkIsFollowedByZerosUpToTheNext) {
     Bytes stored(4096);
-    for (std::size_t i = 0; i < stored.size(); ++i)
-        stored[i] = static_cast<std::uint8_t>(i * 7);
+    for (std::size_t i = 0; i < stored.size(); ++i) stored[i] = static_cast<std::uint8_t>(i * 7);
     // chunk 1: "xy" (compressed, 2 bytes); chunk 2: 4096 bytes as they are.
     const Bytes in = Join({Chunk({0x00, 'x', 'y'}), Chunk(stored, false), Bytes{0, 0}});
     Bytes out(8192, 0xEE);
@@ -81,8 +76,7 @@ TEST(Lznt1, StoredChunkIsCopiedAndShortChunkIsFollowedByZerosUpToTheNext) {
     EXPECT_EQ(result.status, Lznt1Status::Decoded);
     ASSERT_EQ(result.produced, 8192u);
     EXPECT_EQ(Text(out, 0, 2), "xy");
-    for (std::size_t i = 2; i < 4096; ++i)
-        ASSERT_EQ(out[i], 0) << i;
+    for (std::size_t i = 2; i < 4096; ++i) ASSERT_EQ(out[i], 0) << i;
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), out.begin() + 4096));
 }
 

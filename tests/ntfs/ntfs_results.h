@@ -41,16 +41,19 @@ inline std::map<std::string, FoundObject> FoundByPath(const FolderTree& tree,
         found[path] = {true, 0, node.deleted, node.selfNumber, 0};
     }
     for (int row = 0; row < entries.count(); ++row) {
-        const auto parent = static_cast<std::uint32_t>(entries.cellSigned32(row, folder_col::Parent));
+        const auto parent =
+            static_cast<std::uint32_t>(entries.cellSigned32(row, folder_col::Parent));
         const auto folder = folderPath.find(parent);
         if (folder == folderPath.end()) continue;
         const std::string path = (folder->second.empty() ? "" : folder->second + "/") +
                                  entries.cell(row, folder_col::Name);
-        found.try_emplace(path, FoundObject{false,
-                                            static_cast<std::uint64_t>(entries.cellSigned64(row, folder_col::Size)),
-                                            entries.cell(row, folder_col::Deleted) == "1",
-                                            entries.cellUnsigned(row, folder_col::Self),
-                                            static_cast<std::uint64_t>(entries.cellSigned64(row, folder_col::Sector))});
+        found.try_emplace(
+            path,
+            FoundObject{false,
+                        static_cast<std::uint64_t>(entries.cellSigned64(row, folder_col::Size)),
+                        entries.cell(row, folder_col::Deleted) == "1",
+                        entries.cellUnsigned(row, folder_col::Self),
+                        static_cast<std::uint64_t>(entries.cellSigned64(row, folder_col::Sector))});
     }
     return found;
 }

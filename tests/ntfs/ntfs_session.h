@@ -26,8 +26,8 @@ struct NtfsSession {
     }
 
     NtfsSearchScope scope() {
-        return NtfsSearchScope{reader, layout, values, runs, catalogue, tree, observer, {},
-                               rangeStart, rangeEnd};
+        return NtfsSearchScope{reader, layout,   values, runs,       catalogue,
+                               tree,   observer, {},     rangeStart, rangeEnd};
     }
     bool validate() { return ValidateNtfsVolume(reader, rangeStart, rangeEnd, layout, values); }
     NtfsStandardResult standard() {

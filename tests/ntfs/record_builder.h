@@ -20,10 +20,14 @@ public:
         end();
     }
     std::array<std::uint8_t, 1024>& bytes() { return bytes_; }
-    RecordBuilder& flags(std::uint8_t value) { bytes_[22] = value; return *this; }
+    RecordBuilder& flags(std::uint8_t value) {
+        bytes_[22] = value;
+        return *this;
+    }
 
     void put(std::size_t at, const std::string& text) {
-        for (std::size_t i = 0; i < text.size(); ++i) bytes_[at + i] = static_cast<std::uint8_t>(text[i]);
+        for (std::size_t i = 0; i < text.size(); ++i)
+            bytes_[at + i] = static_cast<std::uint8_t>(text[i]);
     }
     void put16(std::size_t at, std::uint16_t v) {
         bytes_[at] = static_cast<std::uint8_t>(v & 0xFF);
@@ -39,7 +43,8 @@ public:
     }
 
     // A resident file-name attribute; `units` is the UTF-16 name.
-    RecordBuilder& fileName(const std::u16string& units, std::uint8_t space, std::uint32_t parent = 5,
+    RecordBuilder& fileName(const std::u16string& units, std::uint8_t space,
+                            std::uint32_t parent = 5,
                             std::uint64_t created = 132000000000000000ull) {
         const std::size_t content = 24;
         const std::size_t length = (content + 66 + units.size() * 2 + 7) / 8 * 8;

@@ -10,7 +10,9 @@ namespace {
 
 using test::RecordBuilder;
 
-ByteView View(std::array<std::uint8_t, 1024>& bytes) { return ByteView(bytes.data(), bytes.size()); }
+ByteView View(std::array<std::uint8_t, 1024>& bytes) {
+    return ByteView(bytes.data(), bytes.size());
+}
 
 TEST(UpdateSequence, RestoresTheLastTwoBytesOfEachSector) {
     RecordBuilder record;

@@ -38,8 +38,8 @@ TEST(NtfsStandardSearch, ListsEveryFolderAndFileTheToolsCreated) {
         EXPECT_EQ(at->second.deleted, row.deleted) << row.path;
     }
     // Deletions made last keep their records.
-    for (const char* path : {"Old Stuff", "Old Stuff/Sub", "Old Stuff/Sub/deep.txt",
-                             "Photos.jpg", "Documents/old draft.txt"}) {
+    for (const char* path : {"Old Stuff", "Old Stuff/Sub", "Old Stuff/Sub/deep.txt", "Photos.jpg",
+                             "Documents/old draft.txt"}) {
         ASSERT_TRUE(found.count(path)) << path;
         EXPECT_TRUE(found.at(path).deleted) << path;
     }
@@ -52,8 +52,8 @@ TEST(NtfsStandardSearch, SystemFilesAreOrdinaryRecordsWithTheirNumbers) {
     session.standard();
     const auto found = FoundByPath(session.tree, session.catalogue.EntryTable);
     const std::vector<std::pair<std::string, std::uint32_t>> system{
-        {"$MFT", 0}, {"$MFTMirr", 1}, {"$LogFile", 2}, {"$Volume", 3},
-        {"$AttrDef", 4}, {"$Bitmap", 6}, {"$Boot", 7}, {"$UpCase", 10}};
+        {"$MFT", 0},     {"$MFTMirr", 1}, {"$LogFile", 2}, {"$Volume", 3},
+        {"$AttrDef", 4}, {"$Bitmap", 6},  {"$Boot", 7},    {"$UpCase", 10}};
     for (const auto& [name, number] : system) {
         ASSERT_TRUE(found.count(name)) << name;
         EXPECT_EQ(found.at(name).self, number) << name;
@@ -87,8 +87,9 @@ TEST(NtfsStandardSearch, AManyFileFolderAndAnAttributeListFile) {
     const auto attributes = ListAttributes(ByteView(base.data(), base.size()));
     EXPECT_TRUE(std::any_of(attributes.begin(), attributes.end(),
                             [](const AttributeView& a) { return a.type == kAttrAttributeList; }));
-    const auto manifestRow = std::find_if(manifest.begin(), manifest.end(),
-                                          [](const auto& row) { return row.path == "Comb/many runs.bin"; });
+    const auto manifestRow = std::find_if(manifest.begin(), manifest.end(), [](const auto& row) {
+        return row.path == "Comb/many runs.bin";
+    });
     ASSERT_NE(manifestRow, manifest.end());
     EXPECT_EQ(manyRuns->second.size, manifestRow->size);
 }

@@ -71,15 +71,18 @@ TEST(NtfsValidation, NoSoundCopyMeansInvalid) {
 }
 
 TEST(NtfsValidation, EveryPartitionOfThePublicAutodetectImages) {
-    for (const char* member : {"10-ntfs-autodetect/10-ntfs-part1.dd", "10-ntfs-autodetect/10-ntfs-part2.dd",
-                               "10-ntfs-autodetect/10-ntfs-part3.dd"}) {
+    for (const char* member :
+         {"10-ntfs-autodetect/10-ntfs-part1.dd", "10-ntfs-autodetect/10-ntfs-part2.dd",
+          "10-ntfs-autodetect/10-ntfs-part3.dd"}) {
         auto image = test::PublicZipImage("dftt/10b-ntfs-autodetect.zip", member);
         if (!image) GTEST_SKIP() << "public images absent";
         NtfsSession session(image->path());
         EXPECT_TRUE(session.validate()) << member;
     }
-    auto disk = test::PublicZipImage("dftt/10b-ntfs-autodetect.zip", "10-ntfs-autodetect/10-ntfs-disk.dd");
-    for (const auto& [start, length] : {std::pair<std::uint64_t, std::uint64_t>{63, 96327}, {96390, 96390}}) {
+    auto disk =
+        test::PublicZipImage("dftt/10b-ntfs-autodetect.zip", "10-ntfs-autodetect/10-ntfs-disk.dd");
+    for (const auto& [start, length] :
+         {std::pair<std::uint64_t, std::uint64_t>{63, 96327}, {96390, 96390}}) {
         NtfsSession session(disk->path(), start, start + length);
         EXPECT_TRUE(session.validate()) << start;
     }

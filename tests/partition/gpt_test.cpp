@@ -39,7 +39,7 @@ void Put64(DiskBuilder& disk, std::uint64_t sector, std::size_t offset, std::uin
 // 128 entries of 128 bytes from 2, and the backup entries and header at the
 // end, every checksum right.
 class GptDisk {
-  public:
+public:
     explicit GptDisk(std::uint64_t sectors) : disk_(sectors) {}
 
     DiskBuilder& disk() { return disk_; }
@@ -71,7 +71,7 @@ class GptDisk {
                     Crc32(std::span<const std::uint8_t>(disk_.sector(lba), 92)));
     }
 
-  private:
+private:
     void writeEntries(std::uint64_t lba) {
         for (std::size_t i = 0; i < entries_.size(); ++i) {
             const std::uint64_t sector = lba + i / 4;
@@ -307,8 +307,7 @@ TEST(GptTable, FailingSectorsOfThePrimaryTableLeadToTheBackupOfTheFixture) {
     const std::uint64_t sectors = bytes.size() / 512;
     for (const std::uint64_t bad : {std::uint64_t{1}, std::uint64_t{2}, std::uint64_t{0}}) {
         auto source = std::make_shared<test::FaultySource>(bytes);
-        if (bad != 0)
-            source->badSectors = {bad};               // the header, or the first entries
+        if (bad != 0) source->badSectors = {bad};     // the header, or the first entries
         source->shortReadLimit = bad == 0 ? 512 : 0;  // or reads that return one sector
         const DiskReader reader(source, nullptr);
         DiskPartitionList list;

@@ -41,8 +41,7 @@ std::vector<std::string> FixtureNames() {
     for (const auto& entry :
          std::filesystem::directory_iterator(std::string(DATREVO_FIXTURE_DIR) + "/images")) {
         const std::string file = entry.path().filename().string();
-        if (file.ends_with(".img.gz"))
-            names.push_back(file.substr(0, file.size() - 7));
+        if (file.ends_with(".img.gz")) names.push_back(file.substr(0, file.size() - 7));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -58,11 +57,9 @@ std::vector<Probe> ListedProbes(const DiskGeometry& geometry, std::uint64_t disk
     for (std::uint64_t i = 0; i < geometry.cylinders; ++i) {
         const std::uint64_t start = i * perCylinder;
         const std::uint64_t afterFirstTrack = start + geometry.sectorsPerTrack;
-        if (start >= diskSectors)
-            break;
+        if (start >= diskSectors) break;
         Probe probe{afterFirstTrack, start};
-        if (afterFirstTrack >= diskSectors)
-            probe = {start, std::nullopt};
+        if (afterFirstTrack >= diskSectors) probe = {start, std::nullopt};
         probes.push_back(probe);
         probed.push_back(probe.first);
     }
@@ -81,8 +78,7 @@ std::string Text(const std::vector<Probe>& probes) {
     std::ostringstream out;
     for (const Probe& probe : probes) {
         out << probe.first;
-        if (probe.fallback)
-            out << '/' << *probe.fallback;
+        if (probe.fallback) out << '/' << *probe.fallback;
         out << ' ';
     }
     return out.str();
@@ -179,8 +175,7 @@ TEST(LostPartitionProbes, FindsTodaysPartitionsOnEveryFixtureReadingEachSectorOn
         const CurrentDisk disk = DiskOf(reader.totalSectors());
         SearchLostPartitions(reader, disk, list, observer);
         EXPECT_EQ(Found(list), TodaysPartitions().at(name));
-        for (const auto& [sector, times] : counting->timesRead())
-            EXPECT_EQ(times, 1) << sector;
+        for (const auto& [sector, times] : counting->timesRead()) EXPECT_EQ(times, 1) << sector;
         // Every probe reads one sector, a cylinder's a second when the first
         // has no boot signature.
         const std::uint64_t probes =

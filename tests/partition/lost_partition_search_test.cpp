@@ -62,7 +62,7 @@ TEST(LostPartitionSearch, AddsNewPartitionsButNotOnesAlreadyListed) {
     disk.put32(4096, 40, 3000);
     disk.sign(4096);
     DiskPartitionList list;
-    list.add(VolumeKind::Fat32, 63, 10063);    // the same: not added again
+    list.add(VolumeKind::Fat32, 63, 10063);     // the same: not added again
     list.add(VolumeKind::Fat32, 16128, 16129);  // same start, another count: the found one is added
     test::RecordingObserver observer;
     const auto result = SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer);
@@ -107,8 +107,8 @@ TEST(LostPartitionSearch, StopsAtTwentySixPartitionsAndOnRequest) {
 }
 
 TEST(LostPartitionSearch, FindsTodaysPartitionsAfterTheTableIsZeroed) {
-    std::vector<std::uint8_t> bytes = test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) +
-                                                     "/images/mbr-primary.img.gz");
+    std::vector<std::uint8_t> bytes =
+        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/mbr-primary.img.gz");
     std::fill(bytes.begin(), bytes.begin() + 512, 0);  // the MBR is gone
     const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
     DiskPartitionList list;
@@ -128,8 +128,8 @@ TEST(LostPartitionSearch, FindsTodaysPartitionsAfterTheTableIsZeroed) {
 }
 
 TEST(LostPartitionSearch, KeepsFindingThePartitionsOfAGptDisk) {
-    std::vector<std::uint8_t> bytes = test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) +
-                                                     "/images/gpt-fat32-ntfs.img.gz");
+    std::vector<std::uint8_t> bytes =
+        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/gpt-fat32-ntfs.img.gz");
     const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
     DiskPartitionList list;
     test::RecordingObserver observer;
@@ -148,8 +148,8 @@ TEST(LostPartitionSearch, KeepsFindingThePartitionsOfAGptDisk) {
 }
 
 TEST(LostPartitionSearch, ExfatBootSectorIsFoundAsExfatNeverAsNtfs) {
-    std::vector<std::uint8_t> bytes = test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) +
-                                                     "/images/mbr-exfat.img.gz");
+    std::vector<std::uint8_t> bytes =
+        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/mbr-exfat.img.gz");
     std::fill(bytes.begin(), bytes.begin() + 512, 0);  // the MBR is gone
     const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
     DiskPartitionList list;
@@ -166,7 +166,7 @@ TEST(LostPartitionSearch, ExfatFieldsThatLookLikeFatTextsDoNotMakeItFat) {
     DiskBuilder disk(4);
     disk.putText(0, 3, "EXFAT   ");
     disk.putText(0, 85, "32");  // bytes of the FAT length field
-    disk.put32(0, 72, 1000);     // volume length, in 4096-byte sectors
+    disk.put32(0, 72, 1000);    // volume length, in 4096-byte sectors
     disk.put8(0, 108, 12);
     disk.sign(0);
     const ByteView sector(disk.sector(0), 512);

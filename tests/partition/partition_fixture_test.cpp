@@ -31,8 +31,8 @@ std::vector<Span> Listed(const std::string& path, std::vector<std::string>* kind
     ListPartitions(reader, reader.totalSectors(), list, nullptr);
     std::vector<Span> spans;
     for (std::size_t i = 0; i < list.count(); ++i) {
-        spans.push_back({list.record(i).firstSector,
-                         list.record(i).endSector - list.record(i).firstSector});
+        spans.push_back(
+            {list.record(i).firstSector, list.record(i).endSector - list.record(i).firstSector});
         if (kinds != nullptr) kinds->push_back(std::string(VolumeKindText(list.kind(i))));
     }
     return spans;
@@ -40,7 +40,8 @@ std::vector<Span> Listed(const std::string& path, std::vector<std::string>* kind
 
 // mmls's view: the entries with a type byte this program searches.
 std::vector<Span> MmlsSearchable(const std::string& path) {
-    const test::CommandResult mmls = test::RunCommand("mmls -B " + test::ShellQuote(path) + " 2>/dev/null");
+    const test::CommandResult mmls =
+        test::RunCommand("mmls -B " + test::ShellQuote(path) + " 2>/dev/null");
     std::vector<Span> spans;
     std::istringstream lines(mmls.output);
     std::string line;
@@ -134,8 +135,8 @@ TEST(PartitionFixture, GptDiskListsItsFat32AndNtfsPartitions) {
 // The image's bytes with `edit` applied, as a crafted image of their own.
 template <typename Edit>
 std::unique_ptr<test::ImageCopy> EditedFixture(const std::string& name, Edit edit) {
-    std::vector<std::uint8_t> bytes = test::ReadGzip(std::filesystem::path(DATREVO_FIXTURE_DIR) /
-                                                     "images" / (name + ".img.gz"));
+    std::vector<std::uint8_t> bytes =
+        test::ReadGzip(std::filesystem::path(DATREVO_FIXTURE_DIR) / "images" / (name + ".img.gz"));
     edit(bytes);
     return test::CraftedImage(bytes);
 }
@@ -146,7 +147,8 @@ TEST(PartitionFixture, GptDiskWithItsPrimaryHeaderZeroedIsReadFromTheBackup) {
     });
     const DiskReader reader(std::make_shared<FileSource>(image->path()), nullptr);
     DiskPartitionList list;
-    const PartitionTableResult result = ListPartitions(reader, reader.totalSectors(), list, nullptr);
+    const PartitionTableResult result =
+        ListPartitions(reader, reader.totalSectors(), list, nullptr);
     EXPECT_TRUE(result.gptFromBackup);
     ASSERT_EQ(list.count(), 2u);
     EXPECT_EQ(list.kind(0), VolumeKind::Fat32);
@@ -165,17 +167,16 @@ TEST(PartitionFixture, ExfatPartitionIsNamedExfatNotNtfs) {
 }
 
 TEST(PartitionFixture, PublicImageWithAThreeEntryExtendedRecordListsAllSix) {
-    const auto image = test::PublicZipImage("dftt/1-extend-part.zip",
-                                            "1-extend-part/ext-part-test-2.dd");
+    const auto image =
+        test::PublicZipImage("dftt/1-extend-part.zip", "1-extend-part/ext-part-test-2.dd");
     if (!image) GTEST_SKIP() << "public evaluation images not present";
     std::vector<std::string> kinds;
-    EXPECT_EQ(Listed(image->path(), &kinds),
-              (std::vector<Span>{{63, 52353},
-                                 {52416, 52416},
-                                 {104832, 52416},
-                                 {157311, 52353},
-                                 {209727, 52353},
-                                 {262143, 50337}}));
+    EXPECT_EQ(Listed(image->path(), &kinds), (std::vector<Span>{{63, 52353},
+                                                                {52416, 52416},
+                                                                {104832, 52416},
+                                                                {157311, 52353},
+                                                                {209727, 52353},
+                                                                {262143, 50337}}));
     EXPECT_EQ(kinds, std::vector<std::string>(6, "FAT16"));
 }
 

@@ -54,9 +54,9 @@ TEST(PartitionTable, LogicalVolumesFollowThePrimariesWithTheirRecordsOffsets) {
     disk.bootSector(12063, "FAT32");
     DiskPartitionList list;
     EXPECT_TRUE(List(disk, list).partitionsListed);
-    EXPECT_EQ(Entries(list), (std::vector<Listed>{{"FAT16", 63, 1063},
-                                                  {"FAT32", 2063, 7063},
-                                                  {"FAT32", 12063, 18063}}));
+    EXPECT_EQ(
+        Entries(list),
+        (std::vector<Listed>{{"FAT16", 63, 1063}, {"FAT32", 2063, 7063}, {"FAT32", 12063, 18063}}));
 }
 
 TEST(PartitionTable, Type01IsListedOnlyInsideTheExtendedChain) {
@@ -221,13 +221,15 @@ TEST(PartitionDetails, PartitionPastTheDiskEndGetsOneWarningRow) {
     ASSERT_EQ(details.rows.size(), 8u);
     EXPECT_EQ(details.rows[7].value,
               "The partition extends past the end of the disk (39760 of 69632 sectors readable)");
-    details = ShowPartitionDetails(VolumeKind::Fat32, 0, 0, SearchMode::Advance, 10240, 79872, disk);
+    details =
+        ShowPartitionDetails(VolumeKind::Fat32, 0, 0, SearchMode::Advance, 10240, 79872, disk);
     ASSERT_EQ(details.rows.size(), 4u);
     EXPECT_NE(details.rows[3].value.find("39760 of 69632"), std::string::npos);
     // Ending exactly at the disk's end is fine; so is a disk of unknown size.
-    EXPECT_EQ(ShowPartitionDetails(VolumeKind::Fat32, 0, 0, SearchMode::Standard, 10240, 50000, disk)
-                  .rows.size(),
-              7u);
+    EXPECT_EQ(
+        ShowPartitionDetails(VolumeKind::Fat32, 0, 0, SearchMode::Standard, 10240, 50000, disk)
+            .rows.size(),
+        7u);
     EXPECT_FALSE(PastDiskEndWarning(10240, 79872, 0));
     EXPECT_EQ(*PastDiskEndWarning(60000, 70000, 50000),
               "The partition extends past the end of the disk (0 of 10000 sectors readable)");
@@ -237,7 +239,8 @@ TEST(PartitionDetails, OnlyExfatIsRefusedAsNotSupportedYet) {
     ASSERT_TRUE(UnsupportedKindMessage(VolumeKind::Exfat));
     EXPECT_NE(UnsupportedKindMessage(VolumeKind::Exfat)->find("exFAT is not supported yet"),
               std::string::npos);
-    for (VolumeKind kind : {VolumeKind::Fat16, VolumeKind::Fat32, VolumeKind::Ntfs, VolumeKind::Unknown})
+    for (VolumeKind kind :
+         {VolumeKind::Fat16, VolumeKind::Fat32, VolumeKind::Ntfs, VolumeKind::Unknown})
         EXPECT_FALSE(UnsupportedKindMessage(kind)) << VolumeKindText(kind);
 }
 

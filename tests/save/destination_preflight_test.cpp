@@ -25,8 +25,7 @@ bool Contains(const std::string& text, const std::string& part) {
 
 std::size_t EntriesIn(const fs::path& folder) {
     std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(folder))
-        ++count;
+    for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(folder)) ++count;
     return count;
 }
 

@@ -52,7 +52,7 @@ dev_t RdevOf(const fs::path& path) {
 
 // A fake root with sys/dev/block links to device folders.
 class FakeSys {
-  public:
+public:
     FakeSys() { fs::create_directories(rootPath() / "sys/dev/block"); }
     std::string root() const { return folder_.path.string(); }
     fs::path rootPath() const { return folder_.path; }
@@ -80,7 +80,7 @@ class FakeSys {
             << line << "\n";
     }
 
-  private:
+private:
     test::TempFolder folder_;
 };
 
@@ -157,8 +157,7 @@ TEST(DestinationStack, APartitionOfTheLoopDeviceAndAMappedDeviceOnItAreTracedToT
 
 TEST(DestinationStack, AFuseMountOfTheLoopDeviceIsTracedThroughTheMountTable) {
     const std::optional<fs::path> node = SomeBlockDevice();
-    if (!node)
-        GTEST_SKIP() << "no block device node in /dev";
+    if (!node) GTEST_SKIP() << "no block device node in /dev";
     ImageAndDestination disk;
     FakeSys sys;
     // The destination's device has no sysfs folder (an anonymous FUSE device);
@@ -172,8 +171,7 @@ TEST(DestinationStack, AFuseMountOfTheLoopDeviceIsTracedThroughTheMountTable) {
 
 TEST(DestinationStack, ADeviceStackedOnTheSourceDeviceIsRefused) {
     const std::optional<fs::path> node = SomeBlockDevice();
-    if (!node)
-        GTEST_SKIP() << "no block device node in /dev";
+    if (!node) GTEST_SKIP() << "no block device node in /dev";
     test::TempFolder destination;
     FakeSys sys;
     const fs::path source = sys.device("block/sdz", DeviceText(RdevOf(*node)));
@@ -188,8 +186,7 @@ TEST(DestinationStack, ADeviceStackedOnTheSourceDeviceIsRefused) {
 
 TEST(DestinationStack, ASourceLoopDeviceAndADestinationLoopDeviceOnOneFileAreRefused) {
     const std::optional<fs::path> node = SomeBlockDevice();
-    if (!node)
-        GTEST_SKIP() << "no block device node in /dev";
+    if (!node) GTEST_SKIP() << "no block device node in /dev";
     ImageAndDestination disk;
     FakeSys sys;
     FakeSys::backingFile(sys.device("virtual/block/loop3", DeviceText(RdevOf(*node))), disk.image);

@@ -18,7 +18,8 @@ using test::ManifestRow;
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -32,7 +33,8 @@ std::string CopyPath(const std::map<std::string, std::string>& md5s, const Manif
     std::string shortName = row.path;
     shortName[start] = '_';
     for (const auto& [path, md5] : md5s)
-        if (SameIgnoringCase(path, row.path) || (row.deleted && SameIgnoringCase(path, shortName))) return path;
+        if (SameIgnoringCase(path, row.path) || (row.deleted && SameIgnoringCase(path, shortName)))
+            return path;
     return row.path;
 }
 
@@ -68,13 +70,15 @@ TEST_P(FatSaveOnFixtures, LiveAndIntactDeletedFilesComeBackBitExactReusedOnesAre
     const auto copy = test::FixtureImage(image);
     test::FatHarness run(test::ReaderFor(*copy));
     const std::uint64_t sectors = copy->sizeInBytes() / 512;
-    const bool valid = ReadFatBootLayout(run.disk, 0, VolumeKindFromText(kind), run.partitionLayout);
+    const bool valid =
+        ReadFatBootLayout(run.disk, 0, VolumeKindFromText(kind), run.partitionLayout);
     FatSearchScope scope = run.scope(0, sectors, VolumeKindFromText(kind), valid);
     RunFatStandardSearch(scope);
 
     FatFolderContents contents(run.tree, run.disk, run.activeLayout);
     test::TempFolder out;
-    const SavedResult saved = SaveEverything(run.tree, contents, {run.disk, run.activeLayout, sectors, {}}, out.path);
+    const SavedResult saved =
+        SaveEverything(run.tree, contents, {run.disk, run.activeLayout, sectors, {}}, out.path);
     EXPECT_EQ(saved.summary.ending, SaveEnding::Finished);
     EXPECT_EQ(saved.summary.filesFailed, 0u);
 
@@ -85,7 +89,8 @@ TEST_P(FatSaveOnFixtures, LiveAndIntactDeletedFilesComeBackBitExactReusedOnesAre
         ASSERT_EQ(saved.md5s.count(path), 1u) << SummaryText(saved.summary);
         const std::string shown = [&] {
             std::string s = path;
-            for (char& c : s) if (c == '/') c = '\\';
+            for (char& c : s)
+                if (c == '/') c = '\\';
             return s;
         }();
         if (row.path == "Frag/B.BIN" || row.path == "DATA/BALLAST.BIN") {
@@ -112,7 +117,8 @@ TEST_P(FatSaveOnFixtures, LiveAndIntactDeletedFilesComeBackBitExactReusedOnesAre
 }
 
 INSTANTIATE_TEST_SUITE_P(Fat, FatSaveOnFixtures,
-                         ::testing::Values(std::make_pair("fat16", "FAT16"), std::make_pair("fat32", "FAT32")));
+                         ::testing::Values(std::make_pair("fat16", "FAT16"),
+                                           std::make_pair("fat32", "FAT32")));
 
 TEST(NtfsSaveOnFixtures, ResidentFragmentedSparseAndDeletedFilesComeBackBitExact) {
     const auto image = test::FixtureImage("ntfs");
@@ -122,8 +128,9 @@ TEST(NtfsSaveOnFixtures, ResidentFragmentedSparseAndDeletedFilesComeBackBitExact
 
     NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
-    const SavedResult saved =
-        SaveEverything(session.tree, contents, {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
+    const SavedResult saved = SaveEverything(
+        session.tree, contents,
+        {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
     EXPECT_EQ(saved.summary.ending, SaveEnding::Finished);
     EXPECT_EQ(saved.summary.filesFailed, 0u);
 
@@ -132,7 +139,8 @@ TEST(NtfsSaveOnFixtures, ResidentFragmentedSparseAndDeletedFilesComeBackBitExact
     for (const ManifestRow& row : test::ManifestRows("ntfs", "file")) {
         SCOPED_TRACE(row.path);
         ASSERT_EQ(saved.md5s.count(row.path), 1u);
-        const bool reused = row.deleted && (row.path.rfind("Frag/fill", 0) == 0 || row.path.rfind("Comb/tooth", 0) == 0);
+        const bool reused = row.deleted && (row.path.rfind("Frag/fill", 0) == 0 ||
+                                            row.path.rfind("Comb/tooth", 0) == 0);
         if (reused) {
             // Their runs now hold "fragmented.bin" and "many runs.bin", except
             // for the teeth whose clusters were not needed.

@@ -30,9 +30,7 @@ const Bytes kAbcChunk{0x05, 0xB0, 0x08, 'a', 'b', 'c', 0x06, 0x20};
 // A compressed chunk holding "xy".
 const Bytes kXyChunk{0x02, 0xB0, 0x00, 'x', 'y'};
 
-std::uint8_t Pattern(std::size_t i) {
-    return static_cast<std::uint8_t>(i * 13 + 1);
-}
+std::uint8_t Pattern(std::size_t i) { return static_cast<std::uint8_t>(i * 13 + 1); }
 
 struct CraftedFile {
     Bytes disk = Bytes(kDiskSectors * 512, 0);
@@ -89,8 +87,7 @@ CraftedFile FourUnitFile(std::uint16_t flags = 0x0001) {
     CraftedFile file;
     file.place(32, kAbcChunk);
     Bytes stored(kUnitBytes);
-    for (std::size_t i = 0; i < stored.size(); ++i)
-        stored[i] = Pattern(i);
+    for (std::size_t i = 0; i < stored.size(); ++i) stored[i] = Pattern(i);
     file.place(40, stored);
     file.place(33, kXyChunk);
     file.data(kFourUnitSize, kFourUnitRuns, flags, 4);
@@ -101,8 +98,7 @@ Bytes FourUnitContent() {
     Bytes want(kFourUnitSize, 0);
     const std::string abc = "abcabcabcabc";
     std::copy(abc.begin(), abc.end(), want.begin());
-    for (std::size_t i = 0; i < kUnitBytes; ++i)
-        want[kUnitBytes + i] = Pattern(i);
+    for (std::size_t i = 0; i < kUnitBytes; ++i) want[kUnitBytes + i] = Pattern(i);
     want[3 * kUnitBytes] = 'x';
     want[3 * kUnitBytes + 1] = 'y';
     return want;

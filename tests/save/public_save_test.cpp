@@ -44,7 +44,8 @@ SaveSummary SaveAll(const FolderTree& tree, FolderContents& contents, SourceVolu
     all.everything = true;
     test::ScriptedSaveQuestions questions;
     test::RecordingSaveProgress progress;
-    SaveTask task(PlanSave(tree, contents, all), std::move(volume), destination.string(), questions, progress);
+    SaveTask task(PlanSave(tree, contents, all), std::move(volume), destination.string(), questions,
+                  progress);
     return task.run();
 }
 
@@ -58,7 +59,8 @@ TEST(PublicSave, FatUndeleteGivesTheThreeUnfragmentedFilesAndFlagsTheOthers) {
     RunFatStandardSearch(scope);
     FatFolderContents contents(run.tree, run.disk, run.activeLayout);
     test::TempFolder out;
-    const SaveSummary summary = SaveAll(run.tree, contents, {run.disk, run.activeLayout, sectors, {}}, out.path);
+    const SaveSummary summary =
+        SaveAll(run.tree, contents, {run.disk, run.activeLayout, sectors, {}}, out.path);
     const auto md5s = test::Md5OfFiles(out.path);
     for (const char* path : {"_ing.dat", "_ult1.dat", "_ir1/mult2.dat"})
         ASSERT_EQ(md5s.count(path), 1u) << ::testing::PrintToString(md5s);
@@ -70,8 +72,10 @@ TEST(PublicSave, FatUndeleteGivesTheThreeUnfragmentedFilesAndFlagsTheOthers) {
     // The fragmented ones need more than one cluster, taken from free
     // clusters after the first: the summary names them.
     for (const char* path : {"_rag1.dat", "_rag2.dat", "_ir1\\dir2\\frag3.dat"}) {
-        EXPECT_NE(std::find(summary.uncertain.begin(), summary.uncertain.end(), path), summary.uncertain.end())
-            << path << "\n" << SummaryText(summary);
+        EXPECT_NE(std::find(summary.uncertain.begin(), summary.uncertain.end(), path),
+                  summary.uncertain.end())
+            << path << "\n"
+            << SummaryText(summary);
     }
     EXPECT_TRUE(summary.overwritten.empty());
 }
@@ -85,13 +89,17 @@ TEST(PublicSave, NtfsUndeleteGivesAllEightDeletedFilesBitExact) {
     NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
     const SaveSummary summary =
-        SaveAll(session.tree, contents, {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
+        SaveAll(session.tree, contents,
+                {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
     EXPECT_EQ(summary.filesFailed, 0u);
     const auto md5s = test::Md5OfFiles(out.path);
     const std::map<std::string, std::string> expected{
-        {"res1.dat", "9036637712b491904cd0bfbdbe648453"},       {"sing1.dat", "59b20779f69ff9f0ac5fcd2c38835a79"},
-        {"mult1.dat", "ffd27bd782bdce67750b6b9ee069d2ef"},      {"frag1.dat", "7a3bc5b763bef201202108f4ba128149"},
-        {"frag2.dat", "0e80ab84ef0087e60dfc67b88a1cf13e"},      {"dir1/mult2.dat", "59cf0e9cd107bc1e75afb7374f6e05bb"},
+        {"res1.dat", "9036637712b491904cd0bfbdbe648453"},
+        {"sing1.dat", "59b20779f69ff9f0ac5fcd2c38835a79"},
+        {"mult1.dat", "ffd27bd782bdce67750b6b9ee069d2ef"},
+        {"frag1.dat", "7a3bc5b763bef201202108f4ba128149"},
+        {"frag2.dat", "0e80ab84ef0087e60dfc67b88a1cf13e"},
+        {"dir1/mult2.dat", "59cf0e9cd107bc1e75afb7374f6e05bb"},
         {"dir1/dir2/frag3.dat", "21121699487f3fbbdb9a4b3391b6d3e0"},
         {"Miscellaneous_001/sing2.dat", "c229626f6a71b167ad7e50c4f2fccdb1"}};
     for (const auto& [path, md5] : expected) {
@@ -109,7 +117,8 @@ TEST(PublicSave, ReferenceNtfsVolumeGivesItsNineFilesBitExact) {
     NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
     const SaveSummary summary =
-        SaveAll(session.tree, contents, {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
+        SaveAll(session.tree, contents,
+                {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
     EXPECT_EQ(summary.filesFailed, 0u);
 
     std::ifstream json(*test::PublicEvalDir() / "recuperabit/reference_ntfs.json");
@@ -121,7 +130,8 @@ TEST(PublicSave, ReferenceNtfsVolumeGivesItsNineFilesBitExact) {
     std::size_t checked = 0;
     for (std::sregex_iterator it(hashes.begin(), hashes.end(), pair), end; it != end; ++it) {
         const std::string path = JsonUnescape((*it)[1]);
-        const test::CommandResult sum = test::RunCommand("sha256sum " + test::ShellQuote((out.path / path).string()));
+        const test::CommandResult sum =
+            test::RunCommand("sha256sum " + test::ShellQuote((out.path / path).string()));
         EXPECT_EQ(sum.output.substr(0, 64), (*it)[2].str()) << path;
         ++checked;
     }

@@ -18,7 +18,8 @@ TEST(SafeName, NamesThatWouldClimbOutOrSplitArePredictablyMended) {
 }
 
 TEST(SafeName, OrdinaryNamesStayAsTheyAre) {
-    for (const char* name : {"01 First Track.mp3", "Привет.mp3", "日本.txt", ".hidden", "a..b", "DIR_3", "Dir12"})
+    for (const char* name :
+         {"01 First Track.mp3", "Привет.mp3", "日本.txt", ".hidden", "a..b", "DIR_3", "Dir12"})
         EXPECT_EQ(SafeName(name), name);
 }
 

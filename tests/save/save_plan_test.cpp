@@ -57,9 +57,10 @@ TEST(SavePlan, SaveAllCoversEveryFolderAndFileFoldersFirst) {
     SaveSelection all;
     all.everything = true;
     const SavePlan plan = PlanSave(r.tree, r.contents, all);
-    EXPECT_EQ(r.paths(plan), (std::vector<std::string>{"README.TXT", "Music/", "Music/cover.jpg", "Music/Artist/",
-                                                       "Music/Artist/song.mp3", "Music/Artist/other.mp3", "Docs/",
-                                                       "Docs/notes.txt"}));
+    EXPECT_EQ(r.paths(plan),
+              (std::vector<std::string>{"README.TXT", "Music/", "Music/cover.jpg", "Music/Artist/",
+                                        "Music/Artist/song.mp3", "Music/Artist/other.mp3", "Docs/",
+                                        "Docs/notes.txt"}));
     EXPECT_EQ(plan.fileCount, 5u);
     EXPECT_EQ(plan.folderCount, 3u);
     EXPECT_EQ(plan.byteCount, 700u + 50 + 9000 + 1000 + 10);
@@ -75,9 +76,11 @@ TEST(SavePlan, APartlyCheckedFolderGivesOnlyItsCheckedParts) {
     SaveSelection marks;
     marks.checkMarks = true;
     const SavePlan plan = PlanSave(r.tree, r.contents, marks);
-    EXPECT_EQ(r.paths(plan), (std::vector<std::string>{"Music/", "Music/Artist/", "Music/Artist/song.mp3",
-                                                       "Music/Artist/other.mp3"}));
-    EXPECT_EQ(r.contents.reads.count(r.music), 0u) << "the files of a partly checked folder are not listed";
+    EXPECT_EQ(r.paths(plan),
+              (std::vector<std::string>{"Music/", "Music/Artist/", "Music/Artist/song.mp3",
+                                        "Music/Artist/other.mp3"}));
+    EXPECT_EQ(r.contents.reads.count(r.music), 0u)
+        << "the files of a partly checked folder are not listed";
     EXPECT_EQ(r.contents.reads.count(r.docs), 0u);
 }
 
@@ -136,8 +139,8 @@ TEST(SavePlan, HostileAndDuplicateNamesBecomeSafeDistinctNames) {
     const SavePlan plan = PlanSave(tree, contents, all);
     std::vector<std::string> paths;
     for (const SaveJob& job : plan.jobs) paths.push_back(JoinedPath(job));
-    EXPECT_EQ(paths, (std::vector<std::string>{"__", "__/.._.._escape", "__/a_b", "__/a_b (2)", "__/ctl__", "__/_",
-                                               "__ (2)"}));
+    EXPECT_EQ(paths, (std::vector<std::string>{"__", "__/.._.._escape", "__/a_b", "__/a_b (2)",
+                                               "__/ctl__", "__/_", "__ (2)"}));
 }
 
 TEST(SavePlan, AStopEndsPlanning) {
@@ -156,11 +159,18 @@ TEST(CopyTime, FatWordsAndFiletimesGiveTheStoredMoment) {
     const std::uint16_t date = static_cast<std::uint16_t>((24 << 9) | (2 << 5) | 29);
     const std::uint16_t time = static_cast<std::uint16_t>((13 << 11) | (45 << 5) | 3);
     std::tm local{};
-    local.tm_year = 104; local.tm_mon = 1; local.tm_mday = 29;
-    local.tm_hour = 13; local.tm_min = 45; local.tm_sec = 6; local.tm_isdst = -1;
-    EXPECT_EQ(FatCopyTime(date, time), (CopyTime{static_cast<std::int64_t>(std::mktime(&local)), 0}));
+    local.tm_year = 104;
+    local.tm_mon = 1;
+    local.tm_mday = 29;
+    local.tm_hour = 13;
+    local.tm_min = 45;
+    local.tm_sec = 6;
+    local.tm_isdst = -1;
+    EXPECT_EQ(FatCopyTime(date, time),
+              (CopyTime{static_cast<std::int64_t>(std::mktime(&local)), 0}));
     EXPECT_FALSE(FatCopyTime(0, 0));
-    EXPECT_FALSE(FatCopyTime(static_cast<std::uint16_t>((24 << 9) | (13 << 5) | 1), 0)) << "month 13";
+    EXPECT_FALSE(FatCopyTime(static_cast<std::uint16_t>((24 << 9) | (13 << 5) | 1), 0))
+        << "month 13";
     // 2020-01-01 00:00:00.5 UTC.
     EXPECT_EQ(NtfsCopyTime(132223104000000000ULL + 5000000), (CopyTime{1577836800, 500000000}));
     EXPECT_FALSE(NtfsCopyTime(0));

@@ -50,8 +50,8 @@ struct TempFolder {
 
 // md5 of every file below `folder`, by path relative to it ('/' separators).
 inline std::map<std::string, std::string> Md5OfFiles(const std::filesystem::path& folder) {
-    const CommandResult result =
-        RunCommand("cd " + ShellQuote(folder.string()) + " && find . -type f -print0 | xargs -0 -r md5sum");
+    const CommandResult result = RunCommand("cd " + ShellQuote(folder.string()) +
+                                            " && find . -type f -print0 | xargs -0 -r md5sum");
     std::map<std::string, std::string> out;
     std::istringstream lines(result.output);
     for (std::string line; std::getline(lines, line);) {

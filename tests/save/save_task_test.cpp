@@ -31,7 +31,8 @@ SourceVolume TinyVolume() {
     setEntry(4, 0xFFFF);
     setEntry(6, 0xFFFF);
     for (std::size_t sector = 10; sector < 64; ++sector)
-        std::fill(bytes.begin() + std::ptrdiff_t(sector * 512), bytes.begin() + std::ptrdiff_t((sector + 1) * 512),
+        std::fill(bytes.begin() + std::ptrdiff_t(sector * 512),
+                  bytes.begin() + std::ptrdiff_t((sector + 1) * 512),
                   static_cast<std::uint8_t>(sector));
     SourceVolume volume;
     volume.disk = DiskReader(std::make_shared<MemorySource>(std::move(bytes)), nullptr);
@@ -44,7 +45,8 @@ SourceVolume TinyVolume() {
     return volume;
 }
 
-std::vector<std::uint8_t> Read(const ContentSource& source, const SourceVolume& volume, ContentReport& report) {
+std::vector<std::uint8_t> Read(const ContentSource& source, const SourceVolume& volume,
+                               ContentReport& report) {
     std::vector<std::uint8_t> out;
     report = ReadFileContent(source, volume, [&](std::span<const std::uint8_t> piece) {
         out.insert(out.end(), piece.begin(), piece.end());
@@ -84,7 +86,8 @@ TEST(FatContent, ADeletedFileWhoseFirstClusterIsInUseIsReportedOverwritten) {
     ContentReport report;
     const auto bytes = Read({ContentKind::FatFile, 6, 0, 1024, true}, TinyVolume(), report);
     EXPECT_TRUE(report.overwritten);
-    EXPECT_EQ(Blocks(bytes), (std::vector<int>{14, 15})) << "what lies at and after its first cluster now";
+    EXPECT_EQ(Blocks(bytes), (std::vector<int>{14, 15}))
+        << "what lies at and after its first cluster now";
 }
 
 TEST(FatContent, ADeletedFileRunningOffTheVolumeStopsAtItsEnd) {
@@ -128,8 +131,8 @@ TEST(SaveTask, WritesFoldersAndFilesWithTheirTimesAndReportsProgress) {
     test::TempFolder out;
     test::ScriptedSaveQuestions questions;
     test::RecordingSaveProgress progress;
-    SaveTask task(Plan({{{"A", "B", "f.bin"}, kLiveFile}}), TinyVolume(), (out.path / "new").string(), questions,
-                  progress);
+    SaveTask task(Plan({{{"A", "B", "f.bin"}, kLiveFile}}), TinyVolume(),
+                  (out.path / "new").string(), questions, progress);
     const SaveSummary summary = task.run();
     EXPECT_EQ(summary.filesSaved, 1u);
     EXPECT_EQ(summary.bytesWritten, 700u);
@@ -149,7 +152,8 @@ TEST(SaveTask, AnExistingFileIsRenamedSkippedOrOverwrittenAsAnswered) {
     test::RecordingSaveProgress progress;
     {
         test::ScriptedSaveQuestions questions;
-        SaveTask task(Plan({{{"f.bin"}, kLiveFile}}), TinyVolume(), out.path.string(), questions, progress);
+        SaveTask task(Plan({{{"f.bin"}, kLiveFile}}), TinyVolume(), out.path.string(), questions,
+                      progress);
         task.run();
         EXPECT_EQ(questions.replaceAsked, (std::vector<std::string>{"f.bin -> f (2).bin"}));
         EXPECT_EQ(FileText(out.path / "f.bin"), "old");
@@ -158,8 +162,8 @@ TEST(SaveTask, AnExistingFileIsRenamedSkippedOrOverwrittenAsAnswered) {
     {
         test::ScriptedSaveQuestions questions;
         questions.replace = {ReplaceAction::Skip, "", true};
-        SaveTask task(Plan({{{"f.bin"}, kLiveFile}, {{"f (2).bin"}, kLiveFile}}), TinyVolume(), out.path.string(),
-                      questions, progress);
+        SaveTask task(Plan({{{"f.bin"}, kLiveFile}, {{"f (2).bin"}, kLiveFile}}), TinyVolume(),
+                      out.path.string(), questions, progress);
         const SaveSummary summary = task.run();
         EXPECT_EQ(questions.replaceAsked.size(), 1u) << "the answer held for the second file";
         EXPECT_EQ(summary.filesSkipped, 2u);
@@ -167,15 +171,16 @@ TEST(SaveTask, AnExistingFileIsRenamedSkippedOrOverwrittenAsAnswered) {
     {
         test::ScriptedSaveQuestions questions;
         questions.replace = {ReplaceAction::Overwrite, "", false};
-        SaveTask task(Plan({{{"f.bin"}, kLiveFile}}), TinyVolume(), out.path.string(), questions, progress);
+        SaveTask task(Plan({{{"f.bin"}, kLiveFile}}), TinyVolume(), out.path.string(), questions,
+                      progress);
         EXPECT_EQ(task.run().filesSaved, 1u);
         EXPECT_EQ(std::filesystem::file_size(out.path / "f.bin"), 700u);
     }
     {
         test::ScriptedSaveQuestions questions;
         questions.replace = {ReplaceAction::Cancel, "", false};
-        SaveTask task(Plan({{{"f.bin"}, kLiveFile}, {{"g.bin"}, kLiveFile}}), TinyVolume(), out.path.string(),
-                      questions, progress);
+        SaveTask task(Plan({{{"f.bin"}, kLiveFile}, {{"g.bin"}, kLiveFile}}), TinyVolume(),
+                      out.path.string(), questions, progress);
         EXPECT_EQ(task.run().ending, SaveEnding::Cancelled);
         EXPECT_FALSE(std::filesystem::exists(out.path / "g.bin"));
     }
@@ -205,13 +210,16 @@ TEST(SaveTask, SkipAllStopsAskingAndAbortEndsTheSave) {
     {
         test::ScriptedSaveQuestions questions;
         questions.onError = WriteErrorAction::SkipAll;
-        SaveTask task(Plan({{{"Blocked", "a"}, kLiveFile}, {{"Blocked", "b"}, kLiveFile}, {{"ok"}, kLiveFile}}),
+        SaveTask task(Plan({{{"Blocked", "a"}, kLiveFile},
+                            {{"Blocked", "b"}, kLiveFile},
+                            {{"ok"}, kLiveFile}}),
                       TinyVolume(), out.path.string(), questions, progress);
         const SaveSummary summary = task.run();
         EXPECT_EQ(questions.errorAsked.size(), 1u);
         EXPECT_EQ(summary.filesFailed, 2u);
         EXPECT_EQ(summary.filesSaved, 1u);
-        EXPECT_NE(SummaryText(summary).find("a: A file stands where a folder is to be created."), std::string::npos);
+        EXPECT_NE(SummaryText(summary).find("a: A file stands where a folder is to be created."),
+                  std::string::npos);
     }
     {
         test::ScriptedSaveQuestions questions;
@@ -247,7 +255,8 @@ TEST(SaveTask, StopEndsAfterTheCurrentFileAndSkipLeavesTheCurrentFileOut) {
     progress.task = &task;
     const SaveSummary summary = task.run();
     EXPECT_EQ(summary.ending, SaveEnding::Stopped);
-    EXPECT_FALSE(std::filesystem::exists(out.path / "a")) << "a skipped file leaves no partial copy";
+    EXPECT_FALSE(std::filesystem::exists(out.path / "a"))
+        << "a skipped file leaves no partial copy";
     EXPECT_EQ(std::filesystem::file_size(out.path / "b"), 700u) << "the current file is finished";
     EXPECT_FALSE(std::filesystem::exists(out.path / "c"));
     EXPECT_EQ(summary.filesSkipped, 1u);
@@ -260,13 +269,16 @@ TEST(SaveTask, TheImageBeingRecoveredIsNeverReplaced) {
     test::ScriptedSaveQuestions questions;
     questions.replace = {ReplaceAction::Overwrite, "", true};
     test::RecordingSaveProgress progress;
-    SaveTask task(Plan({{{"disk.img"}, kLiveFile}}), TinyVolume(), out.path.string(), questions, progress);
+    SaveTask task(Plan({{{"disk.img"}, kLiveFile}}), TinyVolume(), out.path.string(), questions,
+                  progress);
     task.protectFile((out.path / "disk.img").string());
     EXPECT_EQ(task.run().filesFailed, 1u);
     EXPECT_EQ(FileText(out.path / "disk.img"), "image bytes");
-    EXPECT_EQ(DestinationRefusal((out.path / "disk.img").string(), (out.path / "disk.img").string()),
-              kDestinationIsImageMessage);
-    EXPECT_EQ(DestinationRefusal((out.path / "copies").string(), (out.path / "disk.img").string()), "");
+    EXPECT_EQ(
+        DestinationRefusal((out.path / "disk.img").string(), (out.path / "disk.img").string()),
+        kDestinationIsImageMessage);
+    EXPECT_EQ(DestinationRefusal((out.path / "copies").string(), (out.path / "disk.img").string()),
+              "");
 }
 
 // A result whose folder and file names try to leave the destination.
@@ -274,7 +286,8 @@ class HostileContents : public FolderContents {
 public:
     std::vector<FolderFile> files(ItemId, std::stop_token) override {
         std::vector<FolderFile> out;
-        for (const char* name : {"..", "../outside.bin", "a/b", "ctl\x01\x1b[2J", "/etc/passwd", "."}) {
+        for (const char* name :
+             {"..", "../outside.bin", "a/b", "ctl\x01\x1b[2J", "/etc/passwd", "."}) {
             FolderFile file;
             file.name = name;
             file.source = kLiveFile;
@@ -297,21 +310,24 @@ TEST(SaveTask, AResultWithHostileNamesWritesOnlyInsideTheDestination) {
     all.everything = true;
     test::ScriptedSaveQuestions questions;
     test::RecordingSaveProgress progress;
-    SaveTask task(PlanSave(tree, contents, all), TinyVolume(), destination.string(), questions, progress);
+    SaveTask task(PlanSave(tree, contents, all), TinyVolume(), destination.string(), questions,
+                  progress);
     const SaveSummary summary = task.run();
     EXPECT_EQ(summary.filesSaved, 18u);
     EXPECT_EQ(summary.filesFailed, 0u);
     std::size_t inside = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(outer.path)) {
         const std::string path = std::filesystem::weakly_canonical(entry.path()).string();
-        EXPECT_TRUE(path == destination.string() || path.rfind(destination.string() + "/", 0) == 0) << path;
+        EXPECT_TRUE(path == destination.string() || path.rfind(destination.string() + "/", 0) == 0)
+            << path;
         inside += entry.is_regular_file();
     }
     EXPECT_EQ(inside, 18u);
     // Root files claim their names first, then the folders: ".." is "__" as a
     // file and "__ (2)" as a folder; "../.." is ".._..".
     EXPECT_TRUE(std::filesystem::is_regular_file(destination / "__"));
-    EXPECT_TRUE(std::filesystem::is_regular_file(destination / "__ (2)" / ".._.." / ".._outside.bin"));
+    EXPECT_TRUE(
+        std::filesystem::is_regular_file(destination / "__ (2)" / ".._.." / ".._outside.bin"));
     EXPECT_TRUE(std::filesystem::is_regular_file(destination / "__ (2)" / "ctl__[2J"));
 }
 
@@ -326,15 +342,18 @@ TEST(DestinationCheck, AFolderOnAPartitionOfTheRecoveredDiskIsRefused) {
     std::ofstream(devices / "sda1/dev") << "8:1\n";
     std::ofstream(devices / "sda1/partition") << "1\n";
     std::ofstream(sys.path / "sys/devices/virtual/dm-0/dev") << "253:0\n";
-    fs::create_directory_symlink(devices / "sda1", sys.path / "sys/devices/virtual/dm-0/slaves/sda1");
+    fs::create_directory_symlink(devices / "sda1",
+                                 sys.path / "sys/devices/virtual/dm-0/slaves/sda1");
     fs::create_directories(sys.path / "sys/dev/block");
     fs::create_directory_symlink(devices, sys.path / "sys/dev/block/8:0");
     fs::create_directory_symlink(devices / "sda1", sys.path / "sys/dev/block/8:1");
-    fs::create_directory_symlink(sys.path / "sys/devices/virtual/dm-0", sys.path / "sys/dev/block/253:0");
+    fs::create_directory_symlink(sys.path / "sys/devices/virtual/dm-0",
+                                 sys.path / "sys/dev/block/253:0");
     const std::string root = sys.path.string();
     EXPECT_TRUE(OnSameDisk("8:0", "8:1", root)) << "a partition of the disk";
     EXPECT_TRUE(OnSameDisk("8:1", "8:0", root));
-    EXPECT_TRUE(OnSameDisk("8:0", "253:0", root)) << "a mapped device built on a partition of the disk";
+    EXPECT_TRUE(OnSameDisk("8:0", "253:0", root))
+        << "a mapped device built on a partition of the disk";
     EXPECT_FALSE(OnSameDisk("8:0", "8:16", root)) << "another disk";
     EXPECT_EQ(DestinationRefusal(root, "/nonexistent/disk", root), "") << "no disk to compare with";
 }

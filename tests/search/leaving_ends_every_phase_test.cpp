@@ -35,7 +35,8 @@ protected:
     // Every node of the list has its item in the tree.
     static bool Consistent(RecoveryContext& context) {
         for (std::size_t i = 0; i < context.folders.nodes().size(); ++i)
-            if (!context.folders.model().contains(context.folders.nodes()[i].treeItem)) return false;
+            if (!context.folders.model().contains(context.folders.nodes()[i].treeItem))
+                return false;
         return true;
     }
 
@@ -73,7 +74,8 @@ TEST_F(Leaving, LinkingLeftKeepsTheParentsOfTheRowsNotReached) {
         folders.setCell(row, folder_col::Parent, "999");  // no row has this cluster
     }
     LinkParentFolders(folders, observer, Requested());
-    for (int row = 0; row < 3; ++row) EXPECT_EQ(folders.cellUnsigned(row, folder_col::Parent), 999u);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(folders.cellUnsigned(row, folder_col::Parent), 999u);
     LinkParentFolders(folders, observer);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(folders.cellUnsigned(row, folder_col::Parent), kCatchAllNumber);

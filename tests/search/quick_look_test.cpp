@@ -40,8 +40,7 @@ std::set<std::string> RowsOutsideCatchAll(const std::string& tsv) {
     std::string line;
     std::getline(lines, line);  // header
     while (std::getline(lines, line))
-        if (!line.starts_with(kCatchAll))
-            rows.insert(line);
+        if (!line.starts_with(kCatchAll)) rows.insert(line);
     return rows;
 }
 
@@ -62,8 +61,7 @@ TEST(QuickLook, ListsWhatTheFullSearchListsOutsideTheCatchAllOnEveryFixture) {
     for (const auto& entry :
          std::filesystem::directory_iterator(std::string(DATREVO_FIXTURE_DIR) + "/images")) {
         const std::string file = entry.path().filename().string();
-        if (file.ends_with(".img.gz"))
-            names.push_back(file.substr(0, file.size() - 7));
+        if (file.ends_with(".img.gz")) names.push_back(file.substr(0, file.size() - 7));
     }
     ASSERT_GE(names.size(), 10u);
     int compared = 0;
@@ -75,14 +73,11 @@ TEST(QuickLook, ListsWhatTheFullSearchListsOutsideTheCatchAllOnEveryFixture) {
             const Listing full = List(image->path(), partition, false);
             const Listing quick = List(image->path(), partition, true);
             EXPECT_EQ(quick.status, full.status);
-            if (full.status == 2)
-                break;
-            if (full.status != 0)
-                continue;  // exFAT, nothing found
+            if (full.status == 2) break;
+            if (full.status != 0) continue;  // exFAT, nothing found
             EXPECT_FALSE(full.rows.empty());
             // Never a row the full search does not list ...
-            for (const std::string& row : quick.rows)
-                EXPECT_TRUE(full.rows.count(row)) << row;
+            for (const std::string& row : quick.rows) EXPECT_TRUE(full.rows.count(row)) << row;
             // ... and every row it lists, but on a volume formatted again:
             // the folders of the earlier format are named by no directory
             // of the new one, so only the full scan of its clusters finds
@@ -173,13 +168,11 @@ TEST(QuickLook, AFolderEntryNamingItsOwnFolderDoesNotLoop) {
         ASSERT_TRUE(ReadFatBootLayout(reader, 0, "FAT16", layout));
         std::uint32_t music = 0;
         for (const FatDirectoryEntry& entry : ReadFatDirectory(reader, layout, 0))
-            if (entry.name == "Music")
-                music = entry.firstCluster;
+            if (entry.name == "Music") music = entry.firstCluster;
         ASSERT_NE(music, 0u);
         bool patched = false;
         for (const FatDirectoryEntry& entry : ReadFatDirectory(reader, layout, music)) {
-            if (entry.name != "Café del Mar")
-                continue;
+            if (entry.name != "Café del Mar") continue;
             const std::size_t at = entry.sector * 512 + entry.offset + fat_dirent::kClusterLow;
             bytes[at] = static_cast<std::uint8_t>(music);
             bytes[at + 1] = static_cast<std::uint8_t>(music >> 8);

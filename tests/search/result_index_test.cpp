@@ -24,8 +24,7 @@ namespace {
 std::vector<std::size_t> ScannedChildren(const FolderNodeList& nodes, std::uint32_t number) {
     std::vector<std::size_t> found;
     for (std::size_t i = 0; i < nodes.size(); ++i)
-        if (nodes[i].parentNumber == number)
-            found.push_back(i);
+        if (nodes[i].parentNumber == number) found.push_back(i);
     return found;
 }
 
@@ -45,7 +44,7 @@ const char* const kFixtures[] = {
     "mbr-near-end", "gpt-fat32-ntfs", "mbr-exfat"};
 
 class ResultIndex : public ::testing::TestWithParam<const char*> {
-  protected:
+protected:
     void SetUp() override {
         image = test::FixtureImage(GetParam());
         const DiskReader disk(std::make_shared<FileSource>(image->path()), nullptr);
@@ -89,8 +88,7 @@ void ResultIndex::CheckEveryFolder(bool ntfs) {
 
     // Every own number a folder can list: the root's and every node's.
     std::set<std::uint32_t> numbers{ntfs ? kNtfsRootRecord : 0};
-    for (const FolderNode& node : nodes)
-        numbers.insert(node.selfNumber);
+    for (const FolderNode& node : nodes) numbers.insert(node.selfNumber);
     for (const std::uint32_t number : numbers) {
         EXPECT_EQ(nodes.childrenOf(number), ScannedChildren(nodes, number)) << number;
         EXPECT_EQ(index.rowsOfParent(static_cast<std::int32_t>(number)),
@@ -102,15 +100,13 @@ void ResultIndex::CheckEveryFolder(bool ntfs) {
     for (int row = 0; row < entries.count(); ++row)
         parents.insert(entries.cellSigned32(row, folder_col::Parent));
     std::size_t indexed = 0;
-    for (const std::int32_t parent : parents)
-        indexed += index.rowsOfParent(parent).size();
+    for (const std::int32_t parent : parents) indexed += index.rowsOfParent(parent).size();
     EXPECT_EQ(indexed, static_cast<std::size_t>(entries.count()));
 
     // The list of each folder item: its subfolders as the scan finds them, then its files.
     ResultFolderLister lister(*context);
     std::vector<ItemId> items{context->folders.root()};
-    for (const FolderNode& node : nodes)
-        items.push_back(node.treeItem);
+    for (const FolderNode& node : nodes) items.push_back(node.treeItem);
     for (const ItemId item : items) {
         const std::vector<FileRow> rows = lister.rows(item);
         const std::vector<std::size_t> shown = nodes.byItem(item);
@@ -122,8 +118,7 @@ void ResultIndex::CheckEveryFolder(bool ntfs) {
             EXPECT_EQ(rows[c].icon, FileRowIcon::Folder);
             EXPECT_EQ(rows[c][file_col::Name], nodes[children[c]].name);
         }
-        if (!ntfs)
-            continue;
+        if (!ntfs) continue;
         const std::vector<int> files = ScannedRows(entries, number);
         ASSERT_EQ(rows.size(), children.size() + files.size()) << number;
         for (std::size_t f = 0; f < files.size(); ++f) {
@@ -138,24 +133,21 @@ TEST_P(ResultIndex, EveryFolderListsWhatAFullScanFinds) {
     std::size_t searched = 0;
     for (std::size_t i = 0; i < partitions.count(); ++i) {
         const std::string& kind = partitions.kind(i);
-        if (kind != kKindFat16 && kind != kKindFat32 && kind != kKindNtfs)
-            continue;
+        if (kind != kKindFat16 && kind != kKindFat32 && kind != kKindNtfs) continue;
         SCOPED_TRACE("partition " + std::to_string(i + 1) + " " + kind);
         Search(i);
         ASSERT_NE(context->folders.root(), kNoItem);
         CheckEveryFolder(kind == kKindNtfs);
         ++searched;
     }
-    if (std::string(GetParam()) != "mbr-exfat")
-        EXPECT_GT(searched, 0u);
+    if (std::string(GetParam()) != "mbr-exfat") EXPECT_GT(searched, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ResultIndex, ::testing::ValuesIn(kFixtures),
                          [](const auto& info) {
                              std::string name = info.param;
                              for (char& c : name)
-                                 if (c == '-')
-                                     c = '_';
+                                 if (c == '-') c = '_';
                              return name;
                          });
 

@@ -9,7 +9,7 @@ namespace datrevo {
 namespace {
 
 class SearchSetup : public ::testing::Test {
-  protected:
+protected:
     SearchSetup() : context_(observer_, prompter_) { context_.currentDisk.totalSectors64 = 1000; }
     test::RecordingObserver observer_;
     test::ScriptedPrompter prompter_;

@@ -30,8 +30,7 @@ std::vector<std::uint8_t> ExtendedDisk() {
 
 std::vector<std::string> FolderNames(const RecoveryContext& context) {
     std::vector<std::string> names;
-    for (const FolderNode& node : context.folders.nodes())
-        names.push_back(node.name);
+    for (const FolderNode& node : context.folders.nodes()) names.push_back(node.name);
     return names;
 }
 
@@ -40,7 +39,7 @@ bool Has(const std::vector<std::string>& names, const std::string& name) {
 }
 
 class TwoSearches : public ::testing::Test {
-  protected:
+protected:
     void Open(std::vector<std::uint8_t> bytes) {
         image = test::CraftedImage(bytes);
         context.slots.assign(0, image->path());
@@ -73,7 +72,7 @@ TEST_F(TwoSearches, AWipedFatBootAreaDoesNotShowTheFoldersOfThePartitionBefore) 
     EXPECT_FALSE(context.bootRecordValid);
     EXPECT_FALSE(second.foundAnything);
     EXPECT_FALSE(Has(FolderNames(context), "Primary"));
-    EXPECT_TRUE(FolderNames(context).empty());  // not even an empty catch-all folder
+    EXPECT_TRUE(FolderNames(context).empty());              // not even an empty catch-all folder
     EXPECT_EQ(context.activeLayout.sectorsPerCluster, 0u);  // nothing of p1 to browse with
     ASSERT_EQ(prompter.messages.size(), 2u);
     EXPECT_EQ(prompter.messages[0].text, "Unable to calculate partition parameters");
@@ -88,7 +87,8 @@ TEST_F(TwoSearches, AnInvalidNtfsPartitionDoesNotListTheVolumeSearchedBefore) {
     prompter.messages.clear();
 
     // p1 holds FAT16, not NTFS: no NTFS boot sector, no MFT.
-    context.search = {SearchMode::Standard, 0, 0, VolumeKind::Ntfs, "Standard Search", kP1Start, kP1End};
+    context.search = {SearchMode::Standard, 0,        0,     VolumeKind::Ntfs,
+                      "Standard Search",    kP1Start, kP1End};
     EXPECT_FALSE(ValidatePartition(context));
     EXPECT_EQ(context.partitionNtfs, NtfsValues{});
     const SearchOutcome second = RunPartitionSearch(context);
@@ -119,7 +119,8 @@ TEST_F(TwoSearches, AFailedValidationAfterALoadedLogDoesNotUseTheLoggedVolume) {
     ASSERT_EQ(LoadRecoveryLog(log, loaded, otherPrompter), LogLoadOutcome::Loaded);
     ASSERT_NE(loaded.partitionLayout.sectorsPerCluster, 0u);
 
-    loaded.search = {SearchMode::Standard, 0, 0, VolumeKind::Fat16, "Standard Search", kP2Start, kP2End};
+    loaded.search = {SearchMode::Standard, 0,        0,     VolumeKind::Fat16,
+                     "Standard Search",    kP2Start, kP2End};
     EXPECT_FALSE(ValidatePartition(loaded));
     const SearchOutcome outcome = RunPartitionSearch(loaded);
     EXPECT_FALSE(outcome.foundAnything);

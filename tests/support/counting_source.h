@@ -14,7 +14,7 @@
 namespace datrevo::test {
 
 class CountingSource final : public SectorSource {
-  public:
+public:
     explicit CountingSource(std::shared_ptr<const SectorSource> inner)
         : inner_(std::move(inner)), size_(inner_->sizeInBytes()) {}
     // A disk of `bytes` zero bytes.
@@ -59,7 +59,7 @@ class CountingSource final : public SectorSource {
         return timesRead_;
     }
 
-  private:
+private:
     std::shared_ptr<const SectorSource> inner_;
     std::uint64_t size_ = 0;
     std::string name_ = "zeros";

@@ -122,9 +122,9 @@ std::unique_ptr<ImageCopy> PublicZipImage(const std::string& zip, const std::str
     const auto dir = PublicEvalDir();
     if (!dir) return nullptr;
     const fs::path target = UniqueTempPath("public").concat(".img");
-    const CommandResult unzip = RunCommand("unzip -p " + ShellQuote((*dir / zip).string()) + " " +
-                                           ShellQuote(member) + " > " +
-                                           ShellQuote(target.string()));
+    const CommandResult unzip =
+        RunCommand("unzip -p " + ShellQuote((*dir / zip).string()) + " " + ShellQuote(member) +
+                   " > " + ShellQuote(target.string()));
     if (unzip.status != 0) throw std::runtime_error("cannot unzip " + member + " of " + zip);
     return std::make_unique<ImageCopy>(target);
 }

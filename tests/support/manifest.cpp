@@ -36,7 +36,8 @@ std::vector<ManifestRow> ReadManifest() {
 std::vector<ManifestRow> ManifestRows(const std::string& image, const std::string& kind) {
     std::vector<ManifestRow> rows;
     for (ManifestRow& row : ReadManifest())
-        if (row.image == image && (kind.empty() || row.kind == kind)) rows.push_back(std::move(row));
+        if (row.image == image && (kind.empty() || row.kind == kind))
+            rows.push_back(std::move(row));
     return rows;
 }
 

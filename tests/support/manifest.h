@@ -13,7 +13,7 @@ struct ManifestRow {
     std::string path;   // from the volume root, '/' separated; "p2/..." on partitioned disks
     std::string kind;   // file, dir, old-file, old-dir, stream, partition
     std::uint64_t size = 0;
-    std::string md5;    // content md5, "-" for folders; for partitions "start=..;type=..;fs=.."
+    std::string md5;  // content md5, "-" for folders; for partitions "start=..;type=..;fs=.."
     bool deleted = false;
 };
 

@@ -27,8 +27,10 @@ public:
     }
     void counterValue(Counter counter, std::uint64_t value) override {
         std::lock_guard lock(mutex);
-        if (counter == Counter::Folders) foldersCounter = value;
-        else bootSectorsCounter = value;
+        if (counter == Counter::Folders)
+            foldersCounter = value;
+        else
+            bootSectorsCounter = value;
     }
     void progress(int percent, std::string_view caption) override {
         std::lock_guard lock(mutex);

@@ -20,13 +20,9 @@ QImage PictureOf(const QIcon& icon) {
     return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-QImage Picture(const char* resource) {
-    return PictureOf(QIcon(ui::LoadPixmap(resource)));
-}
+QImage Picture(const char* resource) { return PictureOf(QIcon(ui::LoadPixmap(resource))); }
 
-QString ShownFolder(WindowDriver& driver) {
-    return driver.find<QLabel>("id1093")->text();
-}
+QString ShownFolder(WindowDriver& driver) { return driver.find<QLabel>("id1093")->text(); }
 
 bool RunStandardFat16Search(WindowDriver& driver) {
     driver.toPartitionPage("id1064");
@@ -38,14 +34,13 @@ bool RunStandardFat16Search(WindowDriver& driver) {
 int RightmostInk(const QImage& shot, const QRect& area) {
     for (int x = area.right(); x >= area.left(); --x)
         for (int y = area.top(); y <= area.bottom(); ++y)
-            if (qGray(shot.pixel(x, y)) < 128)
-                return x;
+            if (qGray(shot.pixel(x, y)) < 128) return x;
     return -1;
 }
 
 class BrowseWindow : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
     void folderPicturesFollowTheListedFolder() {
@@ -148,8 +143,7 @@ class BrowseWindow : public QObject {
                 colons.push_back(RightmostInk(shot, cell));
             }
             QVERIFY(colons.front() > 0);
-            for (int x : colons)
-                QCOMPARE(x, colons.front());
+            for (int x : colons) QCOMPARE(x, colons.front());
         }
         QVERIFY(image->unchanged());
     }

@@ -17,10 +17,10 @@
 namespace datrevo {
 namespace {
 
-using ui::PictureButton;
-using ui::StripedSortableList;
 using ui::FolderField;
 using ui::LinkLabel;
+using ui::PictureButton;
+using ui::StripedSortableList;
 using ui::TextProgressBar;
 
 QStringList Column(const QTreeWidget& list, int column) {
@@ -127,7 +127,8 @@ private Q_SLOTS:
         StripedSortableList list;
         list.setColumnCount(1);
         QList<QTreeWidgetItem*> rows;
-        for (int i = 50000; i > 0; --i) rows << new QTreeWidgetItem(QStringList{QString::number(i)});
+        for (int i = 50000; i > 0; --i)
+            rows << new QTreeWidgetItem(QStringList{QString::number(i)});
         list.addTopLevelItems(rows);
         list.sortRows(0, true);
         QCOMPARE(list.topLevelItem(0)->text(0), QString("1"));
@@ -248,14 +249,14 @@ private Q_SLOTS:
     }
 
     void percentageRoundsHalfUpAndStaysInRange() {
-        QCOMPARE(ui::ProgressPercent(0, 200, 1), 1);    // 0.5
-        QCOMPARE(ui::ProgressPercent(0, 8, 1), 13);     // 12.5
+        QCOMPARE(ui::ProgressPercent(0, 200, 1), 1);  // 0.5
+        QCOMPARE(ui::ProgressPercent(0, 8, 1), 13);   // 12.5
         QCOMPARE(ui::ProgressPercent(0, 3, 1), 33);
         QCOMPARE(ui::ProgressPercent(0, 3, 2), 67);
         QCOMPARE(ui::ProgressPercent(10, 20, 15), 50);
         QCOMPARE(ui::ProgressPercent(0, 100, -5), 0);
         QCOMPARE(ui::ProgressPercent(0, 100, 500), 100);
-        QCOMPARE(ui::ProgressPercent(5, 5, 5), 0);       // empty range
+        QCOMPARE(ui::ProgressPercent(5, 5, 5), 0);  // empty range
         QCOMPARE(ui::ProgressPercent(INT_MIN, INT_MAX, INT_MAX), 100);
     }
 
@@ -316,7 +317,8 @@ private Q_SLOTS:
         QCOMPARE(button.left(), field.right() + 2);  // one pixel between them
         QCOMPARE(button.height(), field.height());
         // As wide as the field's height gives, or as the caption needs.
-        QCOMPARE(button.width(), std::max(24 * 8 / 10 + 25, folder.browseButton()->sizeHint().width()));
+        QCOMPARE(button.width(),
+                 std::max(24 * 8 / 10 + 25, folder.browseButton()->sizeHint().width()));
         QCOMPARE(button.right(), 299);
         QCOMPARE(folder.browseButton()->text(), QString("&Browse"));
         QVERIFY(!folder.browseButton()->toolTip().isEmpty());

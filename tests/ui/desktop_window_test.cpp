@@ -39,7 +39,9 @@ QPoint CheckBoxCentre(QTreeWidget* tree, QTreeWidgetItem* item) {
     if (!item->icon(0).isNull()) option.features |= QStyleOptionViewItem::HasDecoration;
     option.decorationSize = tree->iconSize().isValid() ? tree->iconSize() : QSize(16, 16);
     option.text = item->text(0);
-    return tree->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, tree).center();
+    return tree->style()
+        ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, tree)
+        .center();
 }
 
 QString ShownFolder(WindowDriver& driver) { return driver.find<QLabel>("id1093")->text(); }
@@ -57,7 +59,7 @@ private Q_SLOTS:
             QTreeWidget* tree = driver.tree();
             QCOMPARE(driver.window().focusWidget(), static_cast<QWidget*>(tree));
             QTest::mouseClick(driver.find<QRadioButton>("id1064"), Qt::LeftButton);
-            tree->setFocus();  // the user tabs back to the tree
+            tree->setFocus();                     // the user tabs back to the tree
             QTest::keyClick(tree, Qt::Key_Down);  // from "My Computer" to the disk
             QCOMPARE(driver.window().wizard().selectedDevice(), std::optional<int>(0));
             QVERIFY(driver.find<QPushButton>("id1058")->isEnabled());
@@ -111,13 +113,14 @@ private Q_SLOTS:
             QTreeWidgetItem* docs = test::ChildNamed(root, "Docs");
             QTreeWidgetItem* music = test::ChildNamed(root, "Music");
             QVERIFY(docs != nullptr && music != nullptr);
-            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(docs).center());
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(docs).center());
             QCOMPARE(tree->currentItem(), docs);
             QCOMPARE(ShownFolder(driver), QString("Current Folder : Docs"));
 
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, CheckBoxCentre(tree, music));
             QCOMPARE(music->checkState(0), Qt::Checked);
-            QCOMPARE(tree->currentItem(), docs);  // the highlight stays
+            QCOMPARE(tree->currentItem(), docs);                              // the highlight stays
             QCOMPARE(ShownFolder(driver), QString("Current Folder : Docs"));  // and the list
             QVERIFY(docs->isSelected());
             QVERIFY(!music->isSelected());

@@ -96,29 +96,30 @@ class DialogsWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void supportMailCarriesSubjectAndBodyLines() {
-        QCOMPARE(ui::SupportMailUrl(),
-                 QString("mailto:support@vantorrel.example?subject=Vantorrel Datrevo Question&body="
-                         "Dear Customer Support,%0A"
-                         "I am having Difficulties in using Vantorrel Datrevo. %0A"
-                         "%0A"
-                         "My Operating system is: %0A"
-                         "%0A"
-                         "I am using following security/Antivirus/Firewall Software in My Machine: %0A"
-                         "%0A"
-                         "The Hardware Configuration details of My Machine in which I am running the "
-                         "software are: %0A"
-                         "%0A"
-                         "%0A"
-                         "The details of my Storage media (from which I am trying to recover data) are "
-                         "as follows: %0A"
-                         "Media Type: %0A"
-                         "Storage Capacity: %0A"
-                         "Manufacturer: %0A"
-                         "%0A"
-                         "Possible cause of Data Loss (if known): %0A"
-                         "Error message (if any): %0A"
-                         "%0A"
-                         "More Details of problem with screenshot (if any): "));
+        QCOMPARE(
+            ui::SupportMailUrl(),
+            QString("mailto:support@vantorrel.example?subject=Vantorrel Datrevo Question&body="
+                    "Dear Customer Support,%0A"
+                    "I am having Difficulties in using Vantorrel Datrevo. %0A"
+                    "%0A"
+                    "My Operating system is: %0A"
+                    "%0A"
+                    "I am using following security/Antivirus/Firewall Software in My Machine: %0A"
+                    "%0A"
+                    "The Hardware Configuration details of My Machine in which I am running the "
+                    "software are: %0A"
+                    "%0A"
+                    "%0A"
+                    "The details of my Storage media (from which I am trying to recover data) are "
+                    "as follows: %0A"
+                    "Media Type: %0A"
+                    "Storage Capacity: %0A"
+                    "Manufacturer: %0A"
+                    "%0A"
+                    "Possible cause of Data Loss (if known): %0A"
+                    "Error message (if any): %0A"
+                    "%0A"
+                    "More Details of problem with screenshot (if any): "));
         // The mail program gets the same text, the blanks percent-encoded.
         const QUrl url(ui::SupportMailUrl());
         QCOMPARE(url.scheme(), QString("mailto"));
@@ -150,7 +151,8 @@ private Q_SLOTS:
         QCOMPARE(Text(notice, "id1156").toStdString(), std::string(kAdvanceNothingFoundNotice));
         QCOMPARE(Text(notice, "id1157"), QString("Important:"));
         QVERIFY(IsHeadline(notice, "id1156"));
-        QVERIFY(Text(notice, "id1159").startsWith("1. Both the recovery modes (i.e. Standard Search"));
+        QVERIFY(
+            Text(notice, "id1159").startsWith("1. Both the recovery modes (i.e. Standard Search"));
         QVERIFY(Text(notice, "id1159").endsWith("even if another fails to recover data."));
         QCOMPARE(Text(notice, "id1161"), QString("click here."));
         QCOMPARE(Text(notice, "id1193"), kWeb.toString());
@@ -169,8 +171,12 @@ private Q_SLOTS:
         bool diskThere = false;
         int retries = 0;
         int ends = 0;
-        ui::NoDiskDialog info([&] { ++retries; return diskThere; }, nullptr, [&] { ++ends; },
-                       recorder.actions());
+        ui::NoDiskDialog info(
+            [&] {
+                ++retries;
+                return diskThere;
+            },
+            nullptr, [&] { ++ends; }, recorder.actions());
         info.show();
         QVERIFY(QTest::qWaitForWindowExposed(&info));
         QPushButton* retry = Find<QPushButton>(info, "id1139");
@@ -190,7 +196,12 @@ private Q_SLOTS:
         Recorder recorder;
         int retries = 0;
         int ends = 0;
-        ui::NoDiskDialog info([&] { ++retries; return true; }, nullptr, [&] { ++ends; }, recorder.actions());
+        ui::NoDiskDialog info(
+            [&] {
+                ++retries;
+                return true;
+            },
+            nullptr, [&] { ++ends; }, recorder.actions());
         info.show();
         QVERIFY(QTest::qWaitForWindowExposed(&info));
         Find<QPushButton>(info, "id1139")->setFocus();
@@ -206,9 +217,10 @@ private Q_SLOTS:
         Recorder recorder;
         int ends = 0;
         ui::NoDiskDialog info([] { return false; }, nullptr, [&] { ++ends; }, recorder.actions());
-        QCOMPARE(Text(info, "id1137"),
-                 QString("Could not find any iPod or other Removable Storage Device Connected to your "
-                         "Computer."));
+        QCOMPARE(
+            Text(info, "id1137"),
+            QString("Could not find any iPod or other Removable Storage Device Connected to your "
+                    "Computer."));
         QVERIFY(IsHeadline(info, "id1137"));
         QCOMPARE(Text(info, "id1191"),
                  QString::fromUtf8("Follow these steps to \u2018Enable disk use\u2019 of your iPod "
@@ -268,19 +280,19 @@ private Q_SLOTS:
     void everyPictureIsInTheResources() {
         for (const char* name :
              {ui::image::kHelp, ui::image::kLoadLog, ui::image::kSaveLog, ui::image::kExit,
-              ui::image::kSave, ui::image::kNext, ui::image::kBack, ui::image::kSearchMorePartitions,
-              ui::image::kStopSearchingPartitions, ui::image::kStopSearch, ui::image::kRefreshList,
-              ui::image::kAboutUs}) {
+              ui::image::kSave, ui::image::kNext, ui::image::kBack,
+              ui::image::kSearchMorePartitions, ui::image::kStopSearchingPartitions,
+              ui::image::kStopSearch, ui::image::kRefreshList, ui::image::kAboutUs}) {
             const ui::ButtonPictures pictures = ui::ToolbarPictures(name);
             QVERIFY2(!pictures.normal.isNull(), name);
             QCOMPARE(pictures.pressed.size(), pictures.normal.size());
             QCOMPARE(pictures.disabled.size(), pictures.normal.size());
         }
-        for (const char* name : {ui::image::kTreeComputer, ui::image::kTreeDisk,
-                                 ui::image::kTreePartition, ui::image::kTreeFolder,
-                                 ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem,
-                                 ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
-                                 ui::image::kTreeFolderPassed})
+        for (const char* name :
+             {ui::image::kTreeComputer, ui::image::kTreeDisk, ui::image::kTreePartition,
+              ui::image::kTreeFolder, ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem,
+              ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
+              ui::image::kTreeFolderPassed})
             QCOMPARE(ui::LoadPixmap(name).size(), QSize(16, 16));
         QCOMPARE(ui::LoadPixmap(ui::image::kWindowIcon).size(), QSize(128, 128));
         QCOMPARE(ui::LoadPixmap(ui::image::kSplash).size(), QSize(480, 300));
@@ -288,7 +300,8 @@ private Q_SLOTS:
     }
 
     void helpFileLivesBesideTheProgram() {
-        QCOMPARE(ui::HelpFilePath(), QCoreApplication::applicationDirPath() + "/Software Guide.html");
+        QCOMPARE(ui::HelpFilePath(),
+                 QCoreApplication::applicationDirPath() + "/Software Guide.html");
         QTemporaryDir folder;
         const QString path = folder.filePath("Software Guide.html");
         QFile guide(path);
@@ -341,11 +354,13 @@ private Q_SLOTS:
         auto classOf = [&](QWidget* modal) { seen = modal->metaObject()->className(); };
 
         OnNextModal(classOf);
-        prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information, "Vantorrel Datrevo");
+        prompter.showMessage(kStandardNothingFoundNotice, MessageIcon::Information,
+                             "Vantorrel Datrevo");
         QCOMPARE(seen, QString("datrevo::ui::StandardNothingFoundNotice"));
 
         OnNextModal(classOf);
-        prompter.showMessage(kAdvanceNothingFoundNotice, MessageIcon::Information, "Vantorrel Datrevo");
+        prompter.showMessage(kAdvanceNothingFoundNotice, MessageIcon::Information,
+                             "Vantorrel Datrevo");
         QCOMPARE(seen, QString("datrevo::ui::AdvanceNothingFoundNotice"));
 
         OnNextModal(classOf);
@@ -388,12 +403,17 @@ private Q_SLOTS:
         sheet.setPalette(colours);
         sheet.setAutoFillBackground(true);
         const std::pair<const char*, const char*> buttons[] = {
-            {ui::image::kHelp, "Help"}, {ui::image::kLoadLog, "Load Log"},
-            {ui::image::kSaveLog, "Save Log"}, {ui::image::kExit, "Exit"},
-            {ui::image::kSave, "Save"}, {ui::image::kNext, "Next"}, {ui::image::kBack, "Back"},
+            {ui::image::kHelp, "Help"},
+            {ui::image::kLoadLog, "Load Log"},
+            {ui::image::kSaveLog, "Save Log"},
+            {ui::image::kExit, "Exit"},
+            {ui::image::kSave, "Save"},
+            {ui::image::kNext, "Next"},
+            {ui::image::kBack, "Back"},
             {ui::image::kSearchMorePartitions, "Search More Partitions"},
             {ui::image::kStopSearchingPartitions, "Stop Searching Partitions"},
-            {ui::image::kStopSearch, "Stop Search"}, {ui::image::kRefreshList, "Refresh List"},
+            {ui::image::kStopSearch, "Stop Search"},
+            {ui::image::kRefreshList, "Refresh List"},
             {ui::image::kAboutUs, "About Us"}};
         int x = 8;
         for (const auto& [picture, caption] : buttons) {
@@ -412,11 +432,11 @@ private Q_SLOTS:
             x += width + 4;
         }
         int treeX = 8;
-        for (const char* picture : {ui::image::kTreeComputer, ui::image::kTreeDisk,
-                                    ui::image::kTreePartition, ui::image::kTreeFolder,
-                                    ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem,
-                                    ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
-                                    ui::image::kTreeFolderPassed}) {
+        for (const char* picture :
+             {ui::image::kTreeComputer, ui::image::kTreeDisk, ui::image::kTreePartition,
+              ui::image::kTreeFolder, ui::image::kTreeDeletedFolder, ui::image::kTreeFileSystem,
+              ui::image::kTreeFolderOpen, ui::image::kTreeFolderOpened,
+              ui::image::kTreeFolderPassed}) {
             auto* label = new QLabel(&sheet);
             label->setPixmap(ui::LoadPixmap(picture));
             label->setGeometry(treeX, 210, 16, 16);

@@ -115,7 +115,8 @@ private:
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) return;
         auto* box = qobject_cast<QMessageBox*>(modal);
-        if (box != nullptr && box->text() == question_ && box->button(QMessageBox::Yes) != nullptr) {
+        if (box != nullptr && box->text() == question_ &&
+            box->button(QMessageBox::Yes) != nullptr) {
             ++asked;
             box->button(QMessageBox::Yes)->click();
             return;

@@ -27,8 +27,8 @@ private Q_SLOTS:
         const auto image = test::FixtureImage("ntfs-disk");
         const auto sysRoot = test::MakeTempDir("render-sys");
         const QByteArray wanted = qgetenv("DATREVO_RENDER_DIR");
-        const auto folder =
-            wanted.isEmpty() ? test::MakeTempDir("render-pages") : std::filesystem::path(wanted.toStdString());
+        const auto folder = wanted.isEmpty() ? test::MakeTempDir("render-pages")
+                                             : std::filesystem::path(wanted.toStdString());
         std::filesystem::create_directories(folder);
         test::ScriptedPrompter prompter;
         {
@@ -50,14 +50,19 @@ private Q_SLOTS:
                              control->objectName() != "id1116"))  // buttons and the guide
                             continue;
                         const QRect at(control->mapTo(&window, QPoint(0, 0)), control->size());
-                        QVERIFY2(inside.contains(at), qPrintable(QString("%1 %2 at %3x%4").arg(
-                            name, control->objectName(), QString::number(size.width()),
-                            QString::number(size.height()))));
+                        QVERIFY2(inside.contains(at),
+                                 qPrintable(QString("%1 %2 at %3x%4")
+                                                .arg(name, control->objectName(),
+                                                     QString::number(size.width()),
+                                                     QString::number(size.height()))));
                     }
                     const QString stem = QString::fromLatin1(name).chopped(4);
-                    const QString path = QString::fromStdString(
-                        (folder / QString("%1-%2x%3.png").arg(stem).arg(size.width()).arg(size.height())
-                                      .toStdString()).string());
+                    const QString path = QString::fromStdString((folder / QString("%1-%2x%3.png")
+                                                                              .arg(stem)
+                                                                              .arg(size.width())
+                                                                              .arg(size.height())
+                                                                              .toStdString())
+                                                                    .string());
                     QVERIFY(window.grab().save(path));
                     QVERIFY(QFileInfo(path).size() > 0);
                 }
@@ -84,7 +89,8 @@ private Q_SLOTS:
             render("5-results-page.png");
             QTreeWidgetItem* projects = nullptr;
             for (int i = 0; i < tree->topLevelItem(0)->childCount(); ++i)
-                if (tree->topLevelItem(0)->child(i)->text(0) == "Projects") projects = tree->topLevelItem(0)->child(i);
+                if (tree->topLevelItem(0)->child(i)->text(0) == "Projects")
+                    projects = tree->topLevelItem(0)->child(i);
             QVERIFY(projects != nullptr && projects->childCount() > 0);
             projects->setExpanded(true);
             QTreeWidgetItem* beta = projects->child(0);
@@ -113,15 +119,15 @@ private Q_SLOTS:
             info.byteTotal = 20250;
             progress.showProgress(info);
             renderDialog(progress, "7-save-progress.png");
-            ui::DestinationDialog destination(&window, "/media/backup/recovered", [](const std::string&) {
-                return std::string();
-            });
+            ui::DestinationDialog destination(&window, "/media/backup/recovered",
+                                              [](const std::string&) { return std::string(); });
             renderDialog(destination, "8-save-as.png");
             ui::CountingDialog counting(&window);
             renderDialog(counting, "9-counting.png");
             ui::ReplaceDialog replace(&window, "design.txt", "design (2).txt");
             renderDialog(replace, "10-replace.png");
-            ui::WriteErrorDialog writeError(&window, "Projects/Beta/design.txt", "No space left on device");
+            ui::WriteErrorDialog writeError(&window, "Projects/Beta/design.txt",
+                                            "No space left on device");
             renderDialog(writeError, "11-write-error.png");
         }
         std::filesystem::remove_all(sysRoot);

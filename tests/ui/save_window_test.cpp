@@ -142,7 +142,8 @@ private Q_SLOTS:
             const std::size_t messages = driver.prompter.messages.size();
             driver.click("id1054");
             QCOMPARE(driver.prompter.messages.size(), messages + 1);
-            QCOMPARE(driver.prompter.messages.back().text, std::string(ui::kNothingSelectedMessage));
+            QCOMPARE(driver.prompter.messages.back().text,
+                     std::string(ui::kNothingSelectedMessage));
             QVERIFY(!driver.window().saveRunner().running());
         }
         std::filesystem::remove_all(out);
@@ -272,7 +273,8 @@ private Q_SLOTS:
         now = 20000;
         info.bytesWritten = info.byteTotal / 4;
         progress.showProgress(info);
-        QCOMPARE(line->text(), QString("Data written: 25.0 MB of 100.0 MB - about 60 seconds left"));
+        QCOMPARE(line->text(),
+                 QString("Data written: 25.0 MB of 100.0 MB - about 60 seconds left"));
     }
 
     void anNtfsFolderFoundByAnAdvanceSearchIsSavedBitExact() {
@@ -282,11 +284,13 @@ private Q_SLOTS:
             WindowDriver driver(*image);
             driver.toPartitionPage("id1108");
             driver.click("id1058");
-            QVERIFY(QTest::qWaitFor([&] { return driver.guide() == ui::kGuideNtfsProceed; }, 120000));
+            QVERIFY(
+                QTest::qWaitFor([&] { return driver.guide() == ui::kGuideNtfsProceed; }, 120000));
             driver.clickTreeItem(driver.tree()->topLevelItem(0)->child(0));
             driver.click("id1058");
             QVERIFY(driver.waitForResult());
-            QTreeWidgetItem* projects = test::ChildNamed(driver.tree()->topLevelItem(0), "Projects");
+            QTreeWidgetItem* projects =
+                test::ChildNamed(driver.tree()->topLevelItem(0), "Projects");
             QVERIFY(projects != nullptr);
             projects->setCheckState(0, Qt::Checked);
             driver.saveDialogs.destination = out.string();
@@ -367,7 +371,7 @@ private Q_SLOTS:
             QVERIFY(RunStandardFat16Search(driver));
             driver.prompter.questions.clear();
             driver.prompter.answers = {false, false};  // no log, stay
-            driver.click("id1056");  // Exit (Escape does nothing on this window)
+            driver.click("id1056");                    // Exit (Escape does nothing on this window)
             QCOMPARE(driver.prompter.questions,
                      (std::vector<std::string>{ui::kSaveRecoveryQuestion, ui::kExitQuestion}));
             QVERIFY(driver.window().isVisible());

@@ -31,7 +31,9 @@ void ClickHeading(QTreeWidget* list, int column) {
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
 }
 
-QImage PictureOf(const QIcon& icon) { return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32); }
+QImage PictureOf(const QIcon& icon) {
+    return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
 
 class ShellWindow : public QObject {
     Q_OBJECT
@@ -79,7 +81,8 @@ private Q_SLOTS:
             QVERIFY(trash != nullptr && music != nullptr);
             QCOMPARE(PictureOf(trash->icon(0)),
                      PictureOf(QIcon(ui::LoadPixmap(ui::image::kTreeDeletedFolder))));
-            QCOMPARE(PictureOf(music->icon(0)), PictureOf(QIcon(ui::LoadPixmap(ui::image::kTreeFolder))));
+            QCOMPARE(PictureOf(music->icon(0)),
+                     PictureOf(QIcon(ui::LoadPixmap(ui::image::kTreeFolder))));
         }
         QVERIFY(image->unchanged());
     }
@@ -101,7 +104,8 @@ private Q_SLOTS:
             links.showIpodHelp = [&](QWidget*) { ++ipodHelp; };
             driver.window().setLinkActions(links);
             auto* link = driver.find<ui::LinkLabel>("id1194");
-            QCOMPARE(link->text(), QString("For Help on connecting iPod for recovery, click here."));
+            QCOMPARE(link->text(),
+                     QString("For Help on connecting iPod for recovery, click here."));
             QTest::mouseClick(link, Qt::LeftButton);
             QCOMPARE(ipodHelp, 1);
         }
@@ -155,7 +159,8 @@ private Q_SLOTS:
             driver.prompter.answers = {true, false};
             driver.window().quitRequested();
             QCOMPARE(driver.prompter.questions,
-                     (std::vector<std::string>{"Do you want to Exit?", "Do you want to save the recovery?"}));
+                     (std::vector<std::string>{"Do you want to Exit?",
+                                               "Do you want to save the recovery?"}));
             QVERIFY(!driver.window().isVisible());
         }
         QVERIFY(image->unchanged());

@@ -40,9 +40,7 @@ constexpr const char* kDeviceVariable = "DATREVO_FAKE_UDISKS_DEVICE";
 constexpr const char* kSysRootVariable = "DATREVO_FAKE_UDISKS_SYSROOT";
 constexpr const char* kPython = "/usr/bin/python3";
 
-QString FakeServiceScript() {
-    return QStringLiteral(DATREVO_UI_TEST_DIR "/fake_udisks.py");
-}
+QString FakeServiceScript() { return QStringLiteral(DATREVO_UI_TEST_DIR "/fake_udisks.py"); }
 
 // A private bus anyone on the machine may join (the window's process may run
 // as another user), on an abstract socket.
@@ -62,8 +60,7 @@ QString WriteBusConfig(const std::filesystem::path& folder) {
 }
 
 bool PythonHasDbus() {
-    if (!QFileInfo(QString::fromLatin1(kPython)).isExecutable())
-        return false;
+    if (!QFileInfo(QString::fromLatin1(kPython)).isExecutable()) return false;
     return QProcess::execute(QString::fromLatin1(kPython),
                              {QStringLiteral("-c"), QStringLiteral("import dbus, gi")}) == 0;
 }
@@ -71,23 +68,21 @@ bool PythonHasDbus() {
 template <typename Widget>
 Widget* Find(ui::MainWindow& window, const char* name) {
     auto* widget = window.findChild<Widget*>(name);
-    if (widget == nullptr)
-        qFatal("no control %s", name);
+    if (widget == nullptr) qFatal("no control %s", name);
     return widget;
 }
 
 // The part run with the rights of a user who may not open the device.
 class WindowWithoutRights : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void inventoryListsTheDriveAndASearchReadsItThroughTheBus() {
         const QByteArray address = qgetenv(kBusVariable);
         const std::string device = qgetenv(kDeviceVariable).toStdString();
         // The premise: this process may not open the device itself.
         const int fd = ::open(device.c_str(), O_RDONLY | O_CLOEXEC);
         const int error = errno;
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
         QVERIFY2(fd < 0 && error == EACCES, "the window's process can open the device itself");
 
         QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLatin1(address),
@@ -148,16 +143,14 @@ class WindowWithoutRights : public QObject {
 
 class UdisksWindow : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void deviceTheUserMayNotOpenIsListedRefusedOnceThenReadThroughTheBus() {
         if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
             QSKIP("dbus-daemon is not installed (package dbus)");
-        if (!PythonHasDbus())
-            QSKIP("python3-dbus and python3-gi are not installed");
+        if (!PythonHasDbus()) QSKIP("python3-dbus and python3-gi are not installed");
         const bool root = ::geteuid() == 0;
         const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (root && setpriv.isEmpty())
-            QSKIP("setpriv (util-linux) is needed to drop the rights");
+        if (root && setpriv.isEmpty()) QSKIP("setpriv (util-linux) is needed to drop the rights");
 
         const auto image = test::FixtureImage("fat16");
         const auto folder = test::MakeTempDir("fake-udisks");
@@ -244,12 +237,10 @@ class UdisksWindow : public QObject {
 
     void realUdisksListsOnlyDevicesWhenPresent() {
         QDBusConnection bus = QDBusConnection::systemBus();
-        if (!bus.isConnected())
-            QSKIP("no system bus here");
+        if (!bus.isConnected()) QSKIP("no system bus here");
         const QDBusReply<bool> registered =
             bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.UDisks2"));
-        if (!registered.isValid() || !registered.value())
-            QSKIP("no udisksd on the system bus");
+        if (!registered.isValid() || !registered.value()) QSKIP("no udisksd on the system bus");
         ui::UdisksOpener udisks(bus);
         for (const DiskDescription& disk : udisks.listDisks())  // listing only: no disk is read
             QVERIFY2(disk.deviceId.rfind("/dev/", 0) == 0, disk.deviceId.c_str());

@@ -41,8 +41,8 @@ public:
         answers.pop_front();
         return answer;
     }
-    std::size_t askChoice(std::string_view text, const std::vector<std::string>&, std::size_t defaultAnswer,
-                          std::string_view) override {
+    std::size_t askChoice(std::string_view text, const std::vector<std::string>&,
+                          std::size_t defaultAnswer, std::string_view) override {
         questions.emplace_back(text);
         return defaultAnswer;
     }
@@ -68,7 +68,8 @@ public:
         if (!refusal.empty()) return std::nullopt;  // the dialog would stay open; the user cancels
         return destination;
     }
-    ReplaceAnswer askReplace(QWidget*, const std::string& existingName, const std::string&) override {
+    ReplaceAnswer askReplace(QWidget*, const std::string& existingName,
+                             const std::string&) override {
         replaceAsked.push_back(existingName);
         if (duringReplace) duringReplace();
         return replaceAnswer;
@@ -151,7 +152,9 @@ public:
 
     ui::MainWindow& window() { return window_; }
     template <typename Widget>
-    Widget* find(const char* name) { return Find<Widget>(window_, name); }
+    Widget* find(const char* name) {
+        return Find<Widget>(window_, name);
+    }
     QTreeWidget* tree() { return find<QTreeWidget>("tree"); }
     QTreeWidget* fileList() { return find<QTreeWidget>("id1150"); }
     std::string guide() { return find<QLabel>("id1116")->text().toStdString(); }

@@ -69,7 +69,8 @@ TEST_F(Wizard, StandardFatSearchEndsOnTheResultsWithTheSaveButtons) {
     EXPECT_EQ(wizard().guide(), ui::kGuidePartitionPage);
     ASSERT_EQ(wizard().partitionItems().size(), 3u);
     EXPECT_EQ(wizard().partitionItems()[1], PartitionItemText(2, VolumeKind::Fat32));
-    EXPECT_FALSE(wizard().controls().typeFieldsEnabled);  // Standard: the fields are the partition's
+    EXPECT_FALSE(
+        wizard().controls().typeFieldsEnabled);  // Standard: the fields are the partition's
     wizard().selectPartition(1);
     EXPECT_EQ(wizard().startField(), "10240");
     EXPECT_EQ(wizard().endField(), "79872");
@@ -390,7 +391,8 @@ TEST_F(Wizard, APartitionWithoutALayoutDoesNotShowThePartitionSearchedBefore) {
         wizard().next();
         harness.finishWorkers();
         EXPECT_EQ(wizard().page(), WizardPage::Results);
-        // Nothing found: not even the catch-all folder, which is listed only when it holds something.
+        // Nothing found: not even the catch-all folder, which is listed only when it holds
+        // something.
         EXPECT_TRUE(RootFolderNames(harness.context()).empty());
         ASSERT_FALSE(harness.prompter.messages.empty());
         EXPECT_EQ(harness.prompter.messages.back().text, kStandardNothingFoundNotice);

@@ -25,13 +25,15 @@ std::vector<std::pair<std::string, std::string>> DetailRows(WindowDriver& driver
 
 // Every item's text below `item`, depth first, with its depth.
 void CollectTexts(QTreeWidgetItem* item, int depth, std::vector<std::string>& texts) {
-    texts.push_back(std::string(static_cast<std::size_t>(depth), ' ') + item->text(0).toStdString());
+    texts.push_back(std::string(static_cast<std::size_t>(depth), ' ') +
+                    item->text(0).toStdString());
     for (int i = 0; i < item->childCount(); ++i) CollectTexts(item->child(i), depth + 1, texts);
 }
 
 std::vector<std::string> TreeTexts(QTreeWidget* tree) {
     std::vector<std::string> texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) CollectTexts(tree->topLevelItem(i), 0, texts);
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        CollectTexts(tree->topLevelItem(i), 0, texts);
     return texts;
 }
 
@@ -45,7 +47,8 @@ private Q_SLOTS:
             driver.toPartitionPage("id1108");
             QCOMPARE(driver.guide(), std::string(ui::kGuidePartitionPage));
             QCOMPARE(driver.find<QLabel>("id1068")->text(), QString("Advance Search"));
-            QVERIFY(driver.find<QWidget>("id1037")->isEnabled());  // type choice open in Advance mode
+            QVERIFY(
+                driver.find<QWidget>("id1037")->isEnabled());  // type choice open in Advance mode
             const auto partitionDetails = DetailRows(driver);
             QCOMPARE(partitionDetails.size(), std::size_t{3});
             QVERIFY(partitionDetails[0].first.rfind("1.   Partition Number", 0) == 0);
@@ -56,7 +59,8 @@ private Q_SLOTS:
             QCOMPARE(driver.find<QLabel>("id1084")->text(), QString("Advance Search"));
             QCOMPARE(driver.find<QLabel>("id1078")->text(), QString("NTFS"));
             QVERIFY(driver.find<QLabel>("id1087")->text().contains(" to "));
-            QVERIFY(QTest::qWaitFor([&] { return !driver.window().wizard().searchRunning(); }, 120000));
+            QVERIFY(
+                QTest::qWaitFor([&] { return !driver.window().wizard().searchRunning(); }, 120000));
             QCOMPARE(driver.guide(), std::string(ui::kGuideNtfsProceed));
 
             QTreeWidgetItem* fileSystems = driver.tree()->topLevelItem(0);
@@ -79,7 +83,8 @@ private Q_SLOTS:
             QTreeWidgetItem* beta = test::ChildNamed(projects, "Beta");
             QVERIFY(beta != nullptr);
             driver.clickTreeItem(beta);
-            QCOMPARE(driver.find<QLabel>("id1093")->text(), QString("Current Folder : Projects\\Beta"));
+            QCOMPARE(driver.find<QLabel>("id1093")->text(),
+                     QString("Current Folder : Projects\\Beta"));
             QTreeWidgetItem* notes = test::RowNamed(driver.fileList(), "notes small.txt");
             QVERIFY(notes != nullptr);
             QCOMPARE(notes->text(1), QString("Text file"));
@@ -107,7 +112,8 @@ private Q_SLOTS:
             driver.toPartitionPage("id1108");
             driver.click("id1058");
             driver.click("id1092");  // "Stop Search"
-            QVERIFY(QTest::qWaitFor([&] { return !driver.window().wizard().searchRunning(); }, 120000));
+            QVERIFY(
+                QTest::qWaitFor([&] { return !driver.window().wizard().searchRunning(); }, 120000));
             QCOMPARE(driver.window().wizard().page(), ui::WizardPage::FileSystems);
             // A stop before the boot sector is reached finds no file system
             // and says so; a later one lists what was found.
@@ -118,7 +124,8 @@ private Q_SLOTS:
             QCOMPARE(driver.tree()->topLevelItem(0)->text(0), QString("Disk 0"));
 
             driver.click("id1058");
-            QVERIFY(QTest::qWaitFor([&] { return driver.guide() == ui::kGuideNtfsProceed; }, 120000));
+            QVERIFY(
+                QTest::qWaitFor([&] { return driver.guide() == ui::kGuideNtfsProceed; }, 120000));
             driver.clickTreeItem(driver.tree()->topLevelItem(0)->child(0));
             driver.click("id1058");
             QVERIFY(driver.waitForResult());

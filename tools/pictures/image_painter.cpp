@@ -316,10 +316,14 @@ QImage RefreshImage() {
     p.drawArc(ring, 100 * 16, 140 * 16);
     p.drawArc(ring, 280 * 16, 140 * 16);
     // Heads at the clockwise ends of the two arcs.
-    ArrowHead(p, QPointF(16 + 10 * std::cos(100 * M_PI / 180) + 3.5, 16 - 10 * std::sin(100 * M_PI / 180)),
-              0, 6.5, kBlue);
-    ArrowHead(p, QPointF(16 + 10 * std::cos(280 * M_PI / 180) - 3.5, 16 - 10 * std::sin(280 * M_PI / 180)),
-              180, 6.5, kBlue);
+    ArrowHead(
+        p,
+        QPointF(16 + 10 * std::cos(100 * M_PI / 180) + 3.5, 16 - 10 * std::sin(100 * M_PI / 180)),
+        0, 6.5, kBlue);
+    ArrowHead(
+        p,
+        QPointF(16 + 10 * std::cos(280 * M_PI / 180) - 3.5, 16 - 10 * std::sin(280 * M_PI / 180)),
+        180, 6.5, kBlue);
     return image;
 }
 
@@ -521,8 +525,10 @@ QImage SplashImage() {
     PaintMark(p, QRectF(30, 60, 128, 128));
     p.setPen(kDarkBlue);
     p.setFont(BoldFont(34));
-    p.drawText(QRectF(175, 70, 300, 44), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Vantorrel"));
-    p.drawText(QRectF(175, 110, 300, 44), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Datrevo"));
+    p.drawText(QRectF(175, 70, 300, 44), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Vantorrel"));
+    p.drawText(QRectF(175, 110, 300, 44), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Datrevo"));
     QFont small(QStringLiteral("DejaVu Sans"));
     small.setPixelSize(15);
     p.setFont(small);
@@ -607,8 +613,8 @@ QImage IpodHelpImage() {
     auto sideText = [&](double y, const QString& text, bool head) {
         p.setFont(head ? heading : font);
         p.setPen(head ? QColor(100, 110, 125) : QColor(30, 30, 30));
-        p.drawText(QRectF(side.left() + (head ? 10 : 22), y, 110, 18), Qt::AlignLeft | Qt::AlignVCenter,
-                   text);
+        p.drawText(QRectF(side.left() + (head ? 10 : 22), y, 110, 18),
+                   Qt::AlignLeft | Qt::AlignVCenter, text);
     };
     sideText(side.top() + 10, QStringLiteral("LIBRARY"), true);
     sideText(side.top() + 30, QStringLiteral("Music"), false);
@@ -621,16 +627,19 @@ QImage IpodHelpImage() {
     p.drawRect(device);
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(device.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("iPod"));
+    p.drawText(device.adjusted(18, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("iPod"));
     sideText(side.top() + 186, QStringLiteral("PLAYLISTS"), true);
     sideText(side.top() + 206, QStringLiteral("Recently Added"), false);
-    SelectionBox(p, device.adjusted(-3, -4, 3, 4), "(A)", QPointF(device.center().x() - 20, device.bottom() + 6));
+    SelectionBox(p, device.adjusted(-3, -4, 3, 4), "(A)",
+                 QPointF(device.center().x() - 20, device.bottom() + 6));
 
     // Device page.
     const double left = side.right() + 20;
     p.setFont(heading);
     p.setPen(QColor(30, 30, 30));
-    const QStringList tabs = {QStringLiteral("Summary"), QStringLiteral("Music"), QStringLiteral("Photos")};
+    const QStringList tabs = {QStringLiteral("Summary"), QStringLiteral("Music"),
+                              QStringLiteral("Photos")};
     for (int i = 0; i < tabs.size(); ++i) {
         const QRectF tab(left + i * 80, window.top() + 38, 74, 22);
         p.setPen(QPen(QColor(170, 176, 186), 1));

@@ -32,16 +32,14 @@ bool WritePictures(const QDir& out) {
 bool WriteIconPng(const QDir& hicolor, const QString& id, int size) {
     const QString folder = QStringLiteral("%1x%1/apps").arg(size);
     const QString path = hicolor.filePath(folder + QLatin1Char('/') + id + QStringLiteral(".png"));
-    if (!hicolor.mkpath(folder))
-        return false;
+    if (!hicolor.mkpath(folder)) return false;
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     datrevo::ui::art::PaintMark(p, QRectF(0, 0, size, size));
     p.end();
-    if (image.save(path, "PNG"))
-        return true;
+    if (image.save(path, "PNG")) return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
 }
@@ -49,8 +47,7 @@ bool WriteIconPng(const QDir& hicolor, const QString& id, int size) {
 bool WriteIconSvg(const QDir& hicolor, const QString& id) {
 #ifdef DATREVO_HAVE_QT_SVG
     const QString folder = QStringLiteral("scalable/apps");
-    if (!hicolor.mkpath(folder))
-        return false;
+    if (!hicolor.mkpath(folder)) return false;
     QSvgGenerator svg;
     svg.setFileName(hicolor.filePath(folder + QLatin1Char('/') + id + QStringLiteral(".svg")));
     svg.setSize(QSize(128, 128));

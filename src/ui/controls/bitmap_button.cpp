@@ -8,8 +8,8 @@
 namespace datrevo::ui {
 namespace {
 
-constexpr int kPadding = 4;       // between the frame and the contents
-constexpr int kCaptionGap = 3;    // between the picture and the caption
+constexpr int kPadding = 4;     // between the frame and the contents
+constexpr int kCaptionGap = 3;  // between the picture and the caption
 
 }  // namespace
 
@@ -19,9 +19,12 @@ PictureButton::PictureButton(QWidget* parent) : QPushButton(parent) {
     setCursor(Qt::ArrowCursor);
 }
 
-PictureButton::PictureButton(const QString& caption, QWidget* parent) : PictureButton(parent) { setText(caption); }
+PictureButton::PictureButton(const QString& caption, QWidget* parent) : PictureButton(parent) {
+    setText(caption);
+}
 
-void PictureButton::setBitmaps(const QPixmap& normal, const QPixmap& pressed, const QPixmap& disabled) {
+void PictureButton::setBitmaps(const QPixmap& normal, const QPixmap& pressed,
+                               const QPixmap& disabled) {
     images_.clear();
     if (normal.isNull()) {
         updateGeometry();
@@ -75,21 +78,21 @@ QSize PictureButton::imageSize() const {
 
 QSize PictureButton::sizeHint() const {
     const QSize picture = imageSize();
-    const QSize caption = text().isEmpty() ? QSize()
-                                           : fontMetrics().size(Qt::TextShowMnemonic, text());
+    const QSize caption =
+        text().isEmpty() ? QSize() : fontMetrics().size(Qt::TextShowMnemonic, text());
     QSize contents;
     switch (placement_) {
-    case CaptionPlacement::Centered:
-        contents = picture.expandedTo(caption);
-        break;
-    case CaptionPlacement::Below:
-        contents = QSize(std::max(picture.width(), caption.width()),
-                         picture.height() + (caption.isEmpty() ? 0 : kCaptionGap + caption.height()));
-        break;
-    case CaptionPlacement::Beside:
-        contents = QSize(picture.width() + (caption.isEmpty() ? 0 : kCaptionGap + caption.width()),
-                         std::max(picture.height(), caption.height()));
-        break;
+        case CaptionPlacement::Centered: contents = picture.expandedTo(caption); break;
+        case CaptionPlacement::Below:
+            contents =
+                QSize(std::max(picture.width(), caption.width()),
+                      picture.height() + (caption.isEmpty() ? 0 : kCaptionGap + caption.height()));
+            break;
+        case CaptionPlacement::Beside:
+            contents =
+                QSize(picture.width() + (caption.isEmpty() ? 0 : kCaptionGap + caption.width()),
+                      std::max(picture.height(), caption.height()));
+            break;
     }
     return contents + QSize(2 * kPadding, 2 * kPadding);
 }
@@ -97,19 +100,21 @@ QSize PictureButton::sizeHint() const {
 QRect PictureButton::imageRect() const {
     const QSize picture = imageSize();
     const QRect inner = rect().adjusted(kPadding, kPadding, -kPadding, -kPadding);
-    const QSize caption = text().isEmpty() ? QSize()
-                                           : fontMetrics().size(Qt::TextShowMnemonic, text());
+    const QSize caption =
+        text().isEmpty() ? QSize() : fontMetrics().size(Qt::TextShowMnemonic, text());
     switch (placement_) {
-    case CaptionPlacement::Centered:
-        break;
-    case CaptionPlacement::Below: {
-        const int total = picture.height() + (caption.isEmpty() ? 0 : kCaptionGap + caption.height());
-        const int top = inner.top() + (inner.height() - total) / 2;
-        return QRect(QPoint(inner.left() + (inner.width() - picture.width()) / 2, top), picture);
-    }
-    case CaptionPlacement::Beside:
-        return QRect(QPoint(inner.left(), inner.top() + (inner.height() - picture.height()) / 2),
-                     picture);
+        case CaptionPlacement::Centered: break;
+        case CaptionPlacement::Below: {
+            const int total =
+                picture.height() + (caption.isEmpty() ? 0 : kCaptionGap + caption.height());
+            const int top = inner.top() + (inner.height() - total) / 2;
+            return QRect(QPoint(inner.left() + (inner.width() - picture.width()) / 2, top),
+                         picture);
+        }
+        case CaptionPlacement::Beside:
+            return QRect(
+                QPoint(inner.left(), inner.top() + (inner.height() - picture.height()) / 2),
+                picture);
     }
     return QRect(QPoint(inner.left() + (inner.width() - picture.width()) / 2,
                         inner.top() + (inner.height() - picture.height()) / 2),
@@ -121,14 +126,15 @@ QRect PictureButton::captionRect() const {
     if (textPosition_) return QRect(*textPosition_, inner.bottomRight());
     const QRect picture = imageRect();
     switch (placement_) {
-    case CaptionPlacement::Centered:
-        return inner;
-    case CaptionPlacement::Below:
-        if (images_.empty()) return inner;
-        return QRect(QPoint(inner.left(), picture.bottom() + 1 + kCaptionGap), inner.bottomRight());
-    case CaptionPlacement::Beside:
-        if (images_.empty()) return inner;
-        return QRect(QPoint(picture.right() + 1 + kCaptionGap, inner.top()), inner.bottomRight());
+        case CaptionPlacement::Centered: return inner;
+        case CaptionPlacement::Below:
+            if (images_.empty()) return inner;
+            return QRect(QPoint(inner.left(), picture.bottom() + 1 + kCaptionGap),
+                         inner.bottomRight());
+        case CaptionPlacement::Beside:
+            if (images_.empty()) return inner;
+            return QRect(QPoint(picture.right() + 1 + kCaptionGap, inner.top()),
+                         inner.bottomRight());
     }
     return inner;
 }
@@ -148,7 +154,8 @@ void PictureButton::paintEvent(QPaintEvent*) {
     const int index = currentImageIndex();
     if (index >= 0) {
         QRect target = imageRect();
-        if (isDown() && index == 0) target.translate(1, 1);  // one picture: show the press by a shift
+        if (isDown() && index == 0)
+            target.translate(1, 1);  // one picture: show the press by a shift
         painter.drawPixmap(target, images_[static_cast<std::size_t>(index)]);
     }
     if (!text().isEmpty()) {

@@ -23,7 +23,8 @@ public:
     PictureButton(const QString& caption, QWidget* parent = nullptr);
 
     // Replaces the pictures; `pressed` and `disabled` may be null.
-    void setBitmaps(const QPixmap& normal, const QPixmap& pressed = {}, const QPixmap& disabled = {});
+    void setBitmaps(const QPixmap& normal, const QPixmap& pressed = {},
+                    const QPixmap& disabled = {});
     int imageCount() const { return static_cast<int>(images_.size()); }
 
     void setCaptionPlacement(CaptionPlacement placement);

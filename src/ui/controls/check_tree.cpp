@@ -29,8 +29,8 @@ QTreeWidgetItem* CheckBoxTree::checkBoxAt(const QPoint& at) const {
 }
 
 void CheckBoxTree::mousePressEvent(QMouseEvent* event) {
-    pressedBox_ = event->button() == Qt::LeftButton ? checkBoxAt(event->position().toPoint())
-                                                    : nullptr;
+    pressedBox_ =
+        event->button() == Qt::LeftButton ? checkBoxAt(event->position().toPoint()) : nullptr;
     if (pressedBox_ != nullptr) {
         event->accept();  // not current, not selected
         return;
@@ -43,7 +43,8 @@ void CheckBoxTree::mouseReleaseEvent(QMouseEvent* event) {
         QTreeWidgetItem* item = pressedBox_;
         pressedBox_ = nullptr;
         if (event->button() == Qt::LeftButton && checkBoxAt(event->position().toPoint()) == item)
-            item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            item->setCheckState(0,
+                                item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
         event->accept();
         return;
     }

@@ -13,8 +13,7 @@ constexpr int kMargin = 4;  // pixels between the cell's edges and its texts
 
 ColonCell SplitAtColon(const QString& text) {
     const qsizetype colon = text.lastIndexOf(':');
-    if (colon < 0)
-        return {text.trimmed(), false};
+    if (colon < 0) return {text.trimmed(), false};
     return {text.left(colon).trimmed(), true};
 }
 

@@ -18,7 +18,7 @@ ColonCell SplitAtColon(const QString& text);
 
 class ColonColumnDelegate : public QStyledItemDelegate {
     Q_OBJECT
-  public:
+public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;

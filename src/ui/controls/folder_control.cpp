@@ -15,7 +15,9 @@ std::optional<QString> ChooseFolder(QWidget* owner, const QString& initial, cons
 }
 
 FolderField::FolderField(QWidget* parent)
-    : QWidget(parent), edit_(new QLineEdit(this)), browse_(new QPushButton(QStringLiteral("&Browse"), this)) {
+    : QWidget(parent),
+      edit_(new QLineEdit(this)),
+      browse_(new QPushButton(QStringLiteral("&Browse"), this)) {
     browse_->setToolTip(QStringLiteral("Choose the folder"));
     browse_->setObjectName(QStringLiteral("browse"));
     setFocusProxy(edit_);

@@ -1,7 +1,7 @@
 // FolderField: a folder field with a "&Browse" button right of it (one
 // pixel apart, as high as the field, field height * 8 / 10 + 25 pixels
-// wide, or wider when its caption needs it). The button asks for a folder starting at the field's text; a chosen
-// folder replaces the text and is announced by `folderChosen`.
+// wide, or wider when its caption needs it). The button asks for a folder starting at the field's
+// text; a chosen folder replaces the text and is announced by `folderChosen`.
 #pragma once
 
 #include <QLineEdit>
@@ -14,8 +14,8 @@
 namespace datrevo::ui {
 
 // Asks the user for a folder: nullopt when none was chosen.
-using FolderPicker =
-    std::function<std::optional<QString>(QWidget* owner, const QString& initial, const QString& title)>;
+using FolderPicker = std::function<std::optional<QString>(QWidget* owner, const QString& initial,
+                                                          const QString& title)>;
 
 // The desktop's folder dialog, limited to folders.
 std::optional<QString> ChooseFolder(QWidget* owner, const QString& initial, const QString& title);

@@ -64,10 +64,22 @@ void TextProgressBar::setWindowText(const QString& text) {
     update();
 }
 
-void TextProgressBar::setBarColor(QColor colour) { bar_ = colour; update(); }
-void TextProgressBar::setBgColor(QColor colour) { background_ = colour; update(); }
-void TextProgressBar::setTextColor(QColor colour) { text_ = colour; update(); }
-void TextProgressBar::setTextOnBarColor(QColor colour) { textOnBar_ = colour; update(); }
+void TextProgressBar::setBarColor(QColor colour) {
+    bar_ = colour;
+    update();
+}
+void TextProgressBar::setBgColor(QColor colour) {
+    background_ = colour;
+    update();
+}
+void TextProgressBar::setTextColor(QColor colour) {
+    text_ = colour;
+    update();
+}
+void TextProgressBar::setTextOnBarColor(QColor colour) {
+    textOnBar_ = colour;
+    update();
+}
 
 QString TextProgressBar::text() const {
     if (!showPercent_) return windowText_;
@@ -80,7 +92,7 @@ QString TextProgressBar::text() const {
 }
 
 QColor TextProgressBar::colourOr(const std::optional<QColor>& chosen,
-                                   QPalette::ColorRole role) const {
+                                 QPalette::ColorRole role) const {
     return chosen ? *chosen : palette().color(role);
 }
 

@@ -41,10 +41,10 @@ public:
     bool timing() const { return timing_; }
 
     // Colours; each follows the palette until it is set.
-    void setBarColor(QColor colour);       // the filled part
-    void setBgColor(QColor colour);        // the empty part
-    void setTextColor(QColor colour);      // text over the empty part
-    void setTextOnBarColor(QColor colour); // text over the filled part
+    void setBarColor(QColor colour);        // the filled part
+    void setBgColor(QColor colour);         // the empty part
+    void setTextColor(QColor colour);       // text over the empty part
+    void setTextOnBarColor(QColor colour);  // text over the filled part
 
     // Alignment: Qt::AlignLeft (2 pixels in), Qt::AlignRight (3 pixels from
     // the end) or centred; set with QProgressBar::setAlignment.

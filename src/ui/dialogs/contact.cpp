@@ -17,8 +17,9 @@ QString SupportMailUrl() {
                        "software are: "),
         QString(),
         QString(),
-        QStringLiteral("The details of my Storage media (from which I am trying to recover data) are "
-                       "as follows: "),
+        QStringLiteral(
+            "The details of my Storage media (from which I am trying to recover data) are "
+            "as follows: "),
         QStringLiteral("Media Type: "),
         QStringLiteral("Storage Capacity: "),
         QStringLiteral("Manufacturer: "),
@@ -28,8 +29,9 @@ QString SupportMailUrl() {
         QString(),
         QStringLiteral("More Details of problem with screenshot (if any): "),
     };
-    return QStringLiteral("mailto:") + QLatin1String(kSupportAddress) + QStringLiteral("?subject=") +
-           QLatin1String(kSupportSubject) + QStringLiteral("&body=") + body.join(QStringLiteral("%0A"));
+    return QStringLiteral("mailto:") + QLatin1String(kSupportAddress) +
+           QStringLiteral("?subject=") + QLatin1String(kSupportSubject) + QStringLiteral("&body=") +
+           body.join(QStringLiteral("%0A"));
 }
 
 }  // namespace datrevo::ui

@@ -25,9 +25,11 @@ QLabel* Paragraph(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-NoDiskDialog::NoDiskDialog(std::function<bool()> retry, QWidget* parent, std::function<void()> endProgram,
-             LinkActions links)
-    : QDialog(parent), retry_(std::move(retry)), endProgram_(std::move(endProgram)),
+NoDiskDialog::NoDiskDialog(std::function<bool()> retry, QWidget* parent,
+                           std::function<void()> endProgram, LinkActions links)
+    : QDialog(parent),
+      retry_(std::move(retry)),
+      endProgram_(std::move(endProgram)),
       links_(std::move(links)) {
     if (!endProgram_) endProgram_ = [] { QCoreApplication::exit(0); };
     ApplyDialogLook(*this);
@@ -37,10 +39,11 @@ NoDiskDialog::NoDiskDialog(std::function<bool()> retry, QWidget* parent, std::fu
                                 1137, this);
     headline->setFixedWidth(kTextWidth);
     column->addWidget(headline);
-    QLabel* reason = TextLine(QStringLiteral("Either you have not connected iPod to your Computer or "
-                                             "iTunes preferences configuration of your PC is not "
-                                             "allowing direct access to your iPod Storage."),
-                              0, this, true);
+    QLabel* reason =
+        TextLine(QStringLiteral("Either you have not connected iPod to your Computer or "
+                                "iTunes preferences configuration of your PC is not "
+                                "allowing direct access to your iPod Storage."),
+                 0, this, true);
     reason->setFixedWidth(kTextWidth);
     column->addWidget(reason);
 
@@ -50,19 +53,22 @@ NoDiskDialog::NoDiskDialog(std::function<bool()> retry, QWidget* parent, std::fu
     inside->addWidget(Paragraph(QStringLiteral("Please use any of the following methods to recover "
                                                "data from your iPod:"),
                                 methods));
-    inside->addWidget(Paragraph(
-        QStringLiteral("1. Temporarily uninstall the iTunes software from your computer so that it "
-                       "may not block data recovery software to access your iPod storage to perform "
-                       "data recovery search on it. After uninstalling iTunes, re-connect iPod to "
-                       "your Computer."),
-        methods));
-    inside->addWidget(Paragraph(QStringLiteral("2. OR, alternatively if you do not want to uninstall "
-                                               "iTunes, you can also enable storage mode of your iPod "
-                                               "from iTunes."),
-                                methods));
-    LinkLabel* steps = Link(QStringLiteral("Follow these steps to \u2018Enable disk use\u2019 of your "
-                                          "iPod from iTunes."),
-                           1191, methods);
+    inside->addWidget(
+        Paragraph(QStringLiteral(
+                      "1. Temporarily uninstall the iTunes software from your computer so that it "
+                      "may not block data recovery software to access your iPod storage to perform "
+                      "data recovery search on it. After uninstalling iTunes, re-connect iPod to "
+                      "your Computer."),
+                  methods));
+    inside->addWidget(
+        Paragraph(QStringLiteral("2. OR, alternatively if you do not want to uninstall "
+                                 "iTunes, you can also enable storage mode of your iPod "
+                                 "from iTunes."),
+                  methods));
+    LinkLabel* steps =
+        Link(QStringLiteral("Follow these steps to \u2018Enable disk use\u2019 of your "
+                            "iPod from iTunes."),
+             1191, methods);
     connect(steps, &LinkLabel::clicked, this, [this] { links_.ipodHelp(this); });
     auto* stepsRow = new QHBoxLayout;
     stepsRow->addSpacing(14);
@@ -75,9 +81,9 @@ NoDiskDialog::NoDiskDialog(std::function<bool()> retry, QWidget* parent, std::fu
     column->addWidget(methods);
 
     LinkLabel* contact = TextWithLink(*column,
-                                     QStringLiteral("For any type of technical help in recovering "
-                                                    "your Data, "),
-                                     QStringLiteral("click here to contact us..."), 1140, this);
+                                      QStringLiteral("For any type of technical help in recovering "
+                                                     "your Data, "),
+                                      QStringLiteral("click here to contact us..."), 1140, this);
     connect(contact, &LinkLabel::clicked, this, [this] { links_.contactSupport(); });
     LinkLabel* web = Link(QString::fromLatin1(kWebPage), 1141, this);
     connect(web, &LinkLabel::clicked, this, [this] { links_.openWebPage(); });
@@ -106,13 +112,10 @@ void NoDiskDialog::exitClicked() {
 
 void NoDiskDialog::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape: event->accept(); return;
+        default: QDialog::keyPressEvent(event);
     }
 }
 

@@ -17,7 +17,7 @@ public:
     // `retry` answers whether the inventory now holds a disk. `endProgram`
     // ends the program (by default: leaves the application's event loops).
     NoDiskDialog(std::function<bool()> retry, QWidget* parent = nullptr,
-          std::function<void()> endProgram = {}, LinkActions links = {});
+                 std::function<void()> endProgram = {}, LinkActions links = {});
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

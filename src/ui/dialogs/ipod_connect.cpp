@@ -8,7 +8,7 @@
 namespace datrevo::ui {
 namespace {
 
-constexpr int kWidth = 523;   // the picture's size
+constexpr int kWidth = 523;  // the picture's size
 constexpr int kHeight = 478;
 constexpr int kMargin = 12;
 
@@ -37,10 +37,11 @@ IpodHelpDialog::IpodHelpDialog(QWidget* parent) : QDialog(parent) {
                                "that it may not block data recovery software to access your iPod "
                                "storage to perform search on it."),
                 1142, 10, this);
-    Instruction(QStringLiteral("2. OR you can also turn on 'Enable Disk Use' option of your iPod from "
-                               "iTunes by selecting iPod Device as displayed in Selection Box (A) and "
-                               "(B) in following screen:"),
-                1143, 62, this);
+    Instruction(
+        QStringLiteral("2. OR you can also turn on 'Enable Disk Use' option of your iPod from "
+                       "iTunes by selecting iPod Device as displayed in Selection Box (A) and "
+                       "(B) in following screen:"),
+        1143, 62, this);
 }
 
 }  // namespace datrevo::ui

@@ -17,15 +17,16 @@ QString FromView(std::string_view text) {
 }
 
 const QString kImportant = QStringLiteral("Important:");
-const QString kAllowCompletion =
-    QStringLiteral("2. It is strongly recommended that you should allow every process to be completed 100%.");
+const QString kAllowCompletion = QStringLiteral(
+    "2. It is strongly recommended that you should allow every process to be completed 100%.");
 const QString kAssistance =
     QStringLiteral("For further technical assistance in recovering your data,");
 const QString kContactUs = QStringLiteral("click here to contact us...");
 
 }  // namespace
 
-StandardNothingFoundNotice::StandardNothingFoundNotice(QWidget* parent, LinkActions links) : QDialog(parent), links_(std::move(links)) {
+StandardNothingFoundNotice::StandardNothingFoundNotice(QWidget* parent, LinkActions links)
+    : QDialog(parent), links_(std::move(links)) {
     ApplyDialogLook(*this);
     QVBoxLayout* column = PictureAndColumn(*this, image::kNotice);
     column->addWidget(Headline(FromView(kStandardNothingFoundNotice), 1154, this));
@@ -46,7 +47,8 @@ StandardNothingFoundNotice::StandardNothingFoundNotice(QWidget* parent, LinkActi
     column->addLayout(point);
     column->addWidget(TextLine(kAllowCompletion, 0, this));
     column->addSpacing(6);
-    LinkLabel* contact = TextWithLink(*column, kAssistance + QLatin1Char(' '), kContactUs, 1169, this);
+    LinkLabel* contact =
+        TextWithLink(*column, kAssistance + QLatin1Char(' '), kContactUs, 1169, this);
     connect(contact, &LinkLabel::clicked, this, [this] { links_.contactSupport(); });
     QPushButton* ok = DialogButton(QStringLiteral("OK"), 1008, this);
     ok->setDefault(true);
@@ -66,11 +68,13 @@ AdvanceNothingFoundNotice::AdvanceNothingFoundNotice(QWidget* parent, LinkAction
     first->setMinimumWidth(560);
     column->addWidget(first);
     column->addWidget(TextLine(kAllowCompletion, 0, this, true));
-    LinkLabel* ipod = TextWithLink(*column, QStringLiteral("3. For Help on connecting iPod for recovery, "),
-                                  QStringLiteral("click here."), 1161, this);
+    LinkLabel* ipod =
+        TextWithLink(*column, QStringLiteral("3. For Help on connecting iPod for recovery, "),
+                     QStringLiteral("click here."), 1161, this);
     connect(ipod, &LinkLabel::clicked, this, [this] { links_.ipodHelp(this); });
     column->addSpacing(6);
-    LinkLabel* contact = TextWithLink(*column, kAssistance + QLatin1Char(' '), kContactUs, 1158, this);
+    LinkLabel* contact =
+        TextWithLink(*column, kAssistance + QLatin1Char(' '), kContactUs, 1158, this);
     connect(contact, &LinkLabel::clicked, this, [this] { links_.contactSupport(); });
     LinkLabel* web = Link(QString::fromLatin1(kWebPage), 1193, this);
     connect(web, &LinkLabel::clicked, this, [this] { links_.openWebPage(); });

@@ -9,8 +9,8 @@
 
 namespace datrevo::ui {
 
-LinkLabel* TextWithLink(QBoxLayout& column, const QString& text, const QString& linkText, int linkId,
-                       QWidget* parent) {
+LinkLabel* TextWithLink(QBoxLayout& column, const QString& text, const QString& linkText,
+                        int linkId, QWidget* parent) {
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
     row->addWidget(TextLine(text, 0, parent));

@@ -14,8 +14,8 @@ class QPushButton;
 namespace datrevo::ui {
 
 // A text followed by a link on one line; returns the link.
-LinkLabel* TextWithLink(QBoxLayout& column, const QString& text, const QString& linkText, int linkId,
-                       QWidget* parent);
+LinkLabel* TextWithLink(QBoxLayout& column, const QString& text, const QString& linkText,
+                        int linkId, QWidget* parent);
 // The notice picture on the left, `column` on the right; returns the
 // column's layout.
 QVBoxLayout* PictureAndColumn(QDialog& dialog, const char* picture);
