@@ -77,6 +77,18 @@ TEST(BootSectorClassifier, ExfatComesFirstAndFatComesBeforeNtfs) {
     EXPECT_EQ(Classify(ntfs, FatTextRule::Digits).kind, BootSectorKind::Ntfs);
 }
 
+TEST(BootSectorClassifier, NtfsNameWinsOverFatDigitsInsideItsOwnFields) {
+    // Bytes 56-63 of an NTFS boot sector are the $MFTMirr cluster number, 80-83
+    // the index block size and 84 on its boot code: "16" at 57 is the cluster
+    // 0x363100 + n, a real value on a volume with its mirror half way in.
+    Sector ntfs = Signed();
+    Put(ntfs, 3, "NTFS    ");
+    Put(ntfs, 57, "16");
+    EXPECT_EQ(Classify(ntfs, FatTextRule::Digits).kind, BootSectorKind::Ntfs);
+    Put(ntfs, 85, "32");
+    EXPECT_EQ(Classify(ntfs, FatTextRule::Digits).kind, BootSectorKind::Ntfs);
+}
+
 TEST(BootSectorClassifier, ShortBuffersAreNeverReadPast) {
     const std::array<std::uint8_t, 8> tiny = {0xEB, 0x52, 0x90, 'N', 'T', 'F', 'S', ' '};
     const BootSectorClass found =
