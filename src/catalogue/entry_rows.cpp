@@ -8,7 +8,8 @@ namespace datrevo {
 EntryRowView EntryRowView::Read(const CatalogueTable& table, int row) {
     EntryRowView view;
     view.row = row;
-    view.parent = table.cellSigned32(row, folder_col::Parent);
+    // The 32 bits of the number, whether the cell holds "-1" or "4294967295".
+    view.parent = static_cast<std::int32_t>(table.cellUnsigned(row, folder_col::Parent));
     view.self = table.cellUnsigned(row, folder_col::Self);
     view.sector = table.cellSigned64(row, folder_col::Sector);
     view.date = table.cellSigned64(row, folder_col::Date);

@@ -18,7 +18,7 @@ namespace datrevo {
 // The numbers of one FolderTable / EntryTable row.
 struct EntryRowView {
     int row = 0;
-    std::int32_t parent = 0;  // "parent", read as a signed 32-bit number (NTFS keys)
+    std::int32_t parent = 0;  // "parent": its 32 bits as a signed number (NTFS keys)
     std::uint32_t self = 0;   // "self"
     std::int64_t sector = 0;  // "sector"
     std::int64_t date = 0;    // "date": an NTFS FILETIME, or a FAT date word

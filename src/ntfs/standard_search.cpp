@@ -320,8 +320,7 @@ std::size_t AdoptOrphanFiles(CatalogueTable& entryTable, const FolderNodeList& n
     std::size_t adopted = 0;
     for (int row = 0; row < entryTable.count(); ++row) {
         if (eligible && !eligible(row)) continue;
-        const auto parent =
-            static_cast<std::uint32_t>(entryTable.cellSigned32(row, folder_col::Parent));
+        const std::uint32_t parent = entryTable.cellUnsigned(row, folder_col::Parent);
         if (folders.count(parent) != 0) continue;
         entryTable.setUnsigned(row, folder_col::Parent, kCatchAllNumber);
         ++adopted;

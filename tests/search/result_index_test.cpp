@@ -162,14 +162,18 @@ TEST(EntryRowIndexTest, RowsOfAParentKeepTableOrderAndParseNumbersOnce) {
         table.setCell(row, folder_col::Size, "-7");
     };
     add("a", "64", "100");
-    add("b", "4294967295",
-        "101");  // read as the largest signed 32-bit number, as the list reads it
+    // A loaded log writes parent numbers unsigned, a search may write -1: both
+    // texts name the same 32-bit parent, and 4294967294 stays apart from it.
+    add("b", "4294967295", "101");
     add("c", "64", "102");
     add("c:zone", "64", "102");
+    add("d", "-1", "103");
+    add("e", "4294967294", "104");
     const EntryRowIndex index(table);
     EXPECT_EQ(index.rowsOfParent(64), (std::vector<int>{0, 2, 3}));
-    EXPECT_EQ(index.rowsOfParent(INT32_MAX), std::vector<int>{1});
-    EXPECT_TRUE(index.rowsOfParent(-1).empty());
+    EXPECT_EQ(index.rowsOfParent(-1), (std::vector<int>{1, 4}));
+    EXPECT_EQ(index.rowsOfParent(-2), std::vector<int>{5});
+    EXPECT_TRUE(index.rowsOfParent(INT32_MAX).empty());
     EXPECT_TRUE(index.rowsOfParent(65).empty());
     EXPECT_EQ(index[3].sector, 102);
     EXPECT_EQ(index[0].size, -7);
