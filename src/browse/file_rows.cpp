@@ -19,6 +19,13 @@ std::string SignedDecimal(std::uint32_t value) {
     return std::to_string(static_cast<std::int32_t>(value));
 }
 
+ContentReport Unread(const ContentSource& source) {
+    ContentReport report;
+    report.size = source.size;
+    report.incomplete = source.size != 0;
+    return report;
+}
+
 // The sources given one by one, as a result volume: NTFS files from
 // EntryTable, FAT files from the reader.
 class SourcesVolume : public ResultVolume {
@@ -33,6 +40,16 @@ public:
             return EntryTableFiles(sources_.entryTable, index_, folderNumber, stop);
         if (folderNumber == kCatchAllNumber || sources_.fatReader == nullptr) return {};
         return FatEntryFiles(sources_.fatReader->readFolder(folderNumber, stop));
+    }
+    // The sources list files only; their contents are read through the
+    // result volume of the engine (recovery/result_volume_choice.h).
+    ContentReport readContent(const ContentSource& source, const ChunkSink& /*sink*/,
+                              std::stop_token /*stop*/) const override {
+        return Unread(source);
+    }
+    ContentReport mapContent(const ContentSource& source,
+                             const ExtentSink& /*extents*/) const override {
+        return Unread(source);
     }
 
 private:

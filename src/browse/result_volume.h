@@ -1,10 +1,11 @@
 // The files of a result, as the file list and the save read them.
 //
 // A result volume answers, for the folders of a search or a loaded log, which
-// files a folder holds and how a folder is prepared before its subfolders are
-// read (FAT names them from its directory). The FAT engine implements it by
-// reading directories from the disk, the NTFS engine from EntryTable through
-// an index by parent; the front end chooses one from the volume's kind once.
+// files a folder holds, how a folder is prepared before its subfolders are
+// read (FAT names them from its directory), and what a file's contents are.
+// The FAT engine implements it by reading directories from the disk, the NTFS
+// engine from EntryTable through an index by parent; each reads contents its
+// own way. The front end chooses one from the volume's kind once.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 
 #include "base/item_id.h"
 #include "base/volume_kind.h"
+#include "browse/file_content.h"
 #include "browse/folder_node.h"
 #include "catalogue/catalogue_table.h"
 #include "catalogue/entry_rows.h"
@@ -42,7 +44,7 @@ struct ResultFile {
     std::string streamName;
 };
 
-class ResultVolume {
+class ResultVolume : public ContentReader {
 public:
     virtual ~ResultVolume() = default;
 
