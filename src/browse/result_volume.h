@@ -68,13 +68,17 @@ public:
     virtual bool isSystemFolder(const FolderNode& /*node*/) const { return false; }
 };
 
+// What a FAT directory entry names, from its attribute byte: a folder when
+// the directory bit is set, else a volume label when the label bit is.
+enum class FatEntryType { File, Folder, VolumeLabel };
+
 // One file entry of a FAT directory, decoded by the FAT engine: the name
 // (long name when there is one, else the 8.3 name with '_' for a deleted
-// entry's lost first byte), the attribute byte, size, date and time words,
-// first cluster, and whether the entry is deleted.
+// entry's lost first byte), what it names, size, date and time words, first
+// cluster, and whether the entry is deleted.
 struct FatFileEntry {
     std::string name;
-    std::uint8_t attributes = 0;
+    FatEntryType type = FatEntryType::File;
     std::uint32_t size = 0;
     std::uint16_t date = 0;
     std::uint16_t time = 0;
