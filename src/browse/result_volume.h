@@ -66,6 +66,19 @@ public:
     virtual std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) = 0;
     // A folder of the file system's own ($Extend on NTFS).
     virtual bool isSystemFolder(const FolderNode& /*node*/) const { return false; }
+
+    // A file's contents, read by the engine's own reader.
+    ContentReport readContent(const ContentSource& source, const ChunkSink& sink,
+                              std::stop_token stop) const final {
+        return contents().readContent(source, sink, std::move(stop));
+    }
+    ContentReport mapContent(const ContentSource& source, const ExtentSink& extents) const final {
+        return contents().mapContent(source, extents);
+    }
+
+protected:
+    // How the engine reads the contents of its files.
+    virtual const ContentReader& contents() const = 0;
 };
 
 // What a FAT directory entry names, from its attribute byte: a folder when

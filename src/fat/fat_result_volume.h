@@ -23,14 +23,9 @@ public:
     VolumeKind kind() const override { return kind_; }
     void prepare(ItemId folderItem) override;
     std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override;
-    ContentReport readContent(const ContentSource& source, const ChunkSink& sink,
-                              std::stop_token stop) const override {
-        return content_.readContent(source, sink, std::move(stop));
-    }
-    ContentReport mapContent(const ContentSource& source,
-                             const ExtentSink& extents) const override {
-        return content_.mapContent(source, extents);
-    }
+
+protected:
+    const ContentReader& contents() const override { return content_; }
 
 private:
     FolderTree& tree_;

@@ -26,14 +26,9 @@ public:
     bool isSystemFolder(const FolderNode& node) const override {
         return IsNtfsSystemEntry(node.selfNumber, node.name);
     }
-    ContentReport readContent(const ContentSource& source, const ChunkSink& sink,
-                              std::stop_token stop) const override {
-        return content_.readContent(source, sink, std::move(stop));
-    }
-    ContentReport mapContent(const ContentSource& source,
-                             const ExtentSink& extents) const override {
-        return content_.mapContent(source, extents);
-    }
+
+protected:
+    const ContentReader& contents() const override { return content_; }
 
 private:
     const CatalogueTable& entryTable_;

@@ -7,6 +7,7 @@
 
 #include "fat/fat_content.h"
 #include "fat_test_support.h"
+#include "support/disk_builder.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
@@ -19,19 +20,16 @@ constexpr std::uint32_t kFileClusters = 200;
 constexpr std::uint64_t kFileBytes = kFileClusters * 512;
 
 std::vector<std::uint8_t> OneFileVolume() {
-    std::vector<std::uint8_t> bytes(256 * 512, 0);
-    auto setEntry = [&](std::uint32_t cluster, std::uint16_t value) {
-        bytes[512 + cluster * 2] = static_cast<std::uint8_t>(value);
-        bytes[512 + cluster * 2 + 1] = static_cast<std::uint8_t>(value >> 8);
-    };
-    setEntry(0, 0xFFF8);
-    setEntry(1, 0xFFFF);
-    for (std::uint32_t cluster = 2; cluster < 2 + kFileClusters; ++cluster)
-        setEntry(cluster, static_cast<std::uint16_t>(cluster + 1 < 2 + kFileClusters ? cluster + 1
-                                                                                     : 0xFFFF));
-    for (std::size_t sector = 10; sector < 256; ++sector)
-        bytes[sector * 512] = static_cast<std::uint8_t>(sector);
-    return bytes;
+    test::DiskBuilder disk(256);
+    disk.put16(1, 0, 0xFFF8);
+    disk.put16(1, 2, 0xFFFF);
+    for (std::uint32_t cluster = 2; cluster < 2 + kFileClusters; ++cluster) {
+        const bool last = cluster + 1 == 2 + kFileClusters;
+        disk.put16(1, cluster * 2, static_cast<std::uint16_t>(last ? 0xFFFF : cluster + 1));
+    }
+    for (std::uint64_t sector = 10; sector < 256; ++sector)
+        disk.put8(sector, 0, static_cast<std::uint8_t>(sector));
+    return disk.bytes();
 }
 
 FatContentReader ReaderOf(const test::ImageCopy& image) {
