@@ -3,13 +3,18 @@
 #include "base/volume_kind.h"
 #include "fat/fat_result_volume.h"
 #include "ntfs/ntfs_result_volume.h"
+#include "recovery/ntfs_layout.h"
 
 namespace datrevo {
 
 std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context) {
+    const std::uint64_t volumeEnd = context.search.searchEnd;
     switch (context.activeLayout.kind) {
         case VolumeKind::Ntfs:
-            return std::make_unique<NtfsResultVolume>(context.catalogue.EntryTable);
+            return std::make_unique<NtfsResultVolume>(
+                context.catalogue.EntryTable,
+                NtfsContentReader(context.selectedDisk(), NtfsGeometryOf(context.activeLayout),
+                                  volumeEnd, context.mftRuns));
         case VolumeKind::Fat16:
         case VolumeKind::Fat32:
         case VolumeKind::None:
@@ -18,7 +23,7 @@ std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context) {
         case VolumeKind::Unknown: break;
     }
     return std::make_unique<FatResultVolume>(context.folders, context.selectedDisk(),
-                                             context.activeLayout);
+                                             context.activeLayout, volumeEnd);
 }
 
 }  // namespace datrevo

@@ -37,7 +37,7 @@ FolderFile NtfsFile(const ResultFile& row) {
 }  // namespace
 
 ResultFolderContents::ResultFolderContents(const FolderTree& tree,
-                                           std::unique_ptr<ResultVolume> volume)
+                                           std::shared_ptr<ResultVolume> volume)
     : tree_(tree), volume_(std::move(volume)) {}
 
 std::vector<FolderFile> ResultFolderContents::files(ItemId folderItem, std::stop_token stop) {
