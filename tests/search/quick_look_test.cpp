@@ -110,7 +110,8 @@ CountedSearch Search(const std::string& path, const char* kind, bool quick,
     context.slots.assign(0, source);
     const std::uint64_t sectors = source->sizeInBytes() / 512;
     context.currentDisk.totalSectors64 = sectors;
-    context.search = {SearchMode::Standard, 0, 0, kind, "Standard Search", 0, sectors, quick};
+    context.search = {SearchMode::Standard, 0, 0,       VolumeKindFromText(kind),
+                      "Standard Search",    0, sectors, quick};
     ValidatePartition(context);
     CountedSearch result;
     result.outcome = RunPartitionSearch(context, stop);
@@ -165,7 +166,7 @@ TEST(QuickLook, AFolderEntryNamingItsOwnFolderDoesNotLoop) {
     {
         const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
         FatLayout layout;
-        ASSERT_TRUE(ReadFatBootLayout(reader, 0, "FAT16", layout));
+        ASSERT_TRUE(ReadFatBootLayout(reader, 0, VolumeKind::Fat16, layout));
         std::uint32_t music = 0;
         for (const FatDirectoryEntry& entry : ReadFatDirectory(reader, layout, 0))
             if (entry.name == "Music") music = entry.firstCluster;
