@@ -104,6 +104,10 @@ bool RecoverExfatVolume(RecoveryContext& context, const DiskReader& reader, int 
     observer.statusText(kLinkingStatus);
     ExfatListing listing = WalkExfatVolume(exfat, stop);
     if (!listing.stopped) {
+        // Without the FAT a folder's later clusters are not where its first
+        // one leads: the scan then looks at clusters in use too, and finds
+        // them as folders of their own.
+        if (!exfat.hasFat()) listing.bitmapLoaded = false;
         ProgressMeter progress(observer);
         const auto report = [&](std::uint64_t done, std::uint64_t total) {
             progress.setTotal(total);

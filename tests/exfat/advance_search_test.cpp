@@ -210,6 +210,59 @@ TEST_F(ExfatAdvance, ALoneBackupBootSectorPlacesTheVolumeTwelveSectorsBeforeIt) 
     EXPECT_EQ(ResultPaths(context.catalogue, context.folders), IntactListing());
 }
 
+TEST_F(ExfatAdvance, WithoutBootRegionsAndFatChainedFilesAreReadAsContiguousAndFlagged) {
+    const ExfatBootSector real = RealBoot();
+    std::vector<std::uint8_t> bytes = ExfatBytes();
+    Zero(bytes, 0, 24);
+    Zero(bytes, real.fatOffset, real.fatLength);
+    Open(bytes);
+    ASSERT_EQ(Advance(0, bytes.size() / kSector).volumesFound, 1);
+    EXPECT_EQ(VolumeCell(boot_col::FirstFat), "0");
+    EXPECT_EQ(VolumeCell(boot_col::Spf), "0");
+    EXPECT_EQ(VolumeCell(boot_col::Spc), std::to_string(real.sectorsPerCluster()));
+    ASSERT_TRUE(RunVolumeRecovery(context, 1).foundAnything);
+    // Every folder and file is still found where it was, but for the files
+    // of the one folder whose directory was not contiguous (Many: clusters
+    // 10 and 60, its later files in a set that straddles the two): only those
+    // of its first cluster are listed.
+    const Listed listed = ResultPaths(context.catalogue, context.folders);
+    for (const test::ManifestRow& row : test::ManifestRows("exfat")) {
+        if (row.path.starts_with("Many/") && row.path > "Many/file 22") continue;
+        EXPECT_TRUE(listed.count(
+            {row.path, row.kind == "dir" ? "folder" : std::to_string(row.size), row.deleted}))
+            << row.path;
+    }
+
+    const std::unique_ptr<ExfatVolume> volume = Rebuilt();
+    ASSERT_NE(volume, nullptr);
+    EXPECT_FALSE(volume->hasFat());
+    const ExfatListing listing = WalkExfatVolume(*volume);
+    for (const ExfatItem& file : listing.files) {
+        if (file.set.deleted || file.set.dataLength == 0) continue;
+        const ExfatContentRead read = ReadExfatFileContent(
+            *volume, file.set, [](std::span<const std::uint8_t>) { return true; });
+        EXPECT_EQ(read.mayBeIncomplete, !file.set.noFatChain) << file.set.name;
+    }
+}
+
+TEST_F(ExfatAdvance, TwoVolumesInOneRangeTheSecondWithoutItsBootRegions) {
+    const ExfatBootSector real = RealBoot();
+    std::vector<std::uint8_t> bytes = ExfatBytes();
+    const std::uint64_t second = bytes.size() / kSector;
+    std::vector<std::uint8_t> copy = bytes;
+    Zero(copy, 0, 24);
+    bytes.insert(bytes.end(), copy.begin(), copy.end());
+    Open(bytes);
+    ASSERT_EQ(Advance(0, bytes.size() / kSector).volumesFound, 2);
+    EXPECT_EQ(VolumeCell(boot_col::Sector, 0), "0");
+    EXPECT_EQ(VolumeCell(boot_col::Spf, 0), std::to_string(real.fatLength));
+    EXPECT_EQ(VolumeCell(boot_col::Cluster0Start, 1),
+              std::to_string(second + real.clusterHeapOffset - 2 * real.sectorsPerCluster()));
+    EXPECT_EQ(VolumeCell(boot_col::FirstFat, 1), std::to_string(second + real.fatOffset));
+    ASSERT_TRUE(RunVolumeRecovery(context, 2).foundAnything);
+    EXPECT_EQ(ResultPaths(context.catalogue, context.folders), IntactListing());
+}
+
 TEST_F(ExfatAdvance, ARangeWithoutExfatGivesNoVolume) {
     Open(test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/fat16.img.gz"));
     const SearchOutcome outcome = Advance(0, context.currentDisk.totalSectors64);
