@@ -5,6 +5,7 @@
 // the intact volume's); no volume where there is no exFAT; hostile links.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -261,6 +262,38 @@ TEST_F(ExfatAdvance, TwoVolumesInOneRangeTheSecondWithoutItsBootRegions) {
     EXPECT_EQ(VolumeCell(boot_col::FirstFat, 1), std::to_string(second + real.fatOffset));
     ASSERT_TRUE(RunVolumeRecovery(context, 2).foundAnything);
     EXPECT_EQ(ResultPaths(context.catalogue, context.folders), IntactListing());
+}
+
+TEST_F(ExfatAdvance, AQuickFormattedVolumeWithoutBootRegionsGivesBackItsEarlierFolders) {
+    std::vector<std::uint8_t> bytes =
+        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/exfat-reformatted.img.gz");
+    const std::uint64_t sectors = bytes.size() / kSector;
+    Listed intact;
+    {
+        Open(bytes);
+        ASSERT_EQ(Advance(0, sectors).volumesFound, 1);
+        ASSERT_TRUE(RunVolumeRecovery(context, 1).foundAnything);
+        intact = ResultPaths(context.catalogue, context.folders);
+    }
+    Zero(bytes, 0, 24);
+    Open(bytes);
+    ASSERT_EQ(Advance(0, sectors).volumesFound, 1);
+    EXPECT_EQ(VolumeCell(boot_col::Sector), "0");
+    ASSERT_TRUE(RunVolumeRecovery(context, 1).foundAnything);
+    EXPECT_EQ(ResultPaths(context.catalogue, context.folders), intact);
+    // The earlier tree's folders below its top ones keep their names.
+    std::size_t oldFolders = 0;
+    for (const test::ManifestRow& row : test::ManifestRows("exfat-reformatted", "old-dir")) {
+        const std::string name = row.path.substr(row.path.rfind('/') + 1);
+        if (row.path.find('/') == std::string::npos) continue;
+        ++oldFolders;
+        EXPECT_TRUE(std::any_of(intact.begin(), intact.end(), [&](const auto& item) {
+            const std::string& path = std::get<0>(item);
+            return std::get<1>(item) == "folder" && path.size() >= name.size() &&
+                   path.compare(path.size() - name.size(), name.size(), name) == 0;
+        })) << row.path;
+    }
+    EXPECT_GT(oldFolders, 0u);
 }
 
 TEST_F(ExfatAdvance, ARangeWithoutExfatGivesNoVolume) {
