@@ -20,6 +20,7 @@
 #include "exfat_test_support.h"
 #include "search/notices.h"
 #include "search/search_phases.h"
+#include "support/faulty_source.h"
 #include "support/manifest.h"
 #include "support/recording_observer.h"
 
@@ -136,6 +137,11 @@ TEST_F(ExfatAdvance, BothBootRegionsGoneTheVolumeIsInferredWithItsRealGeometry) 
     EXPECT_EQ(VolumeCell(boot_col::PartType), "exFAT");
     EXPECT_EQ(context.details.at(1).value, "exFAT");
     EXPECT_EQ(observer.guides.back(), kGuideAdvanceChoose);
+    // The scan's progress: its status from the first sector, its counters, the bar full.
+    EXPECT_EQ(observer.statuses.front(), "Sectors  0 of 16384");
+    EXPECT_GE(observer.foldersCounter, 8u);
+    EXPECT_EQ(observer.bootSectorsCounter, 0u);
+    EXPECT_EQ(observer.percents.back(), 100);
 
     const std::unique_ptr<ExfatVolume> volume = Rebuilt();
     ASSERT_NE(volume, nullptr);
@@ -294,6 +300,27 @@ TEST_F(ExfatAdvance, AQuickFormattedVolumeWithoutBootRegionsGivesBackItsEarlierF
         })) << row.path;
     }
     EXPECT_GT(oldFolders, 0u);
+}
+
+TEST_F(ExfatAdvance, AnUnreadableFolderSectorCostsOnlyThatFolder) {
+    const ExfatBootSector real = RealBoot();
+    std::vector<std::uint8_t> bytes = ExfatBytes();
+    Zero(bytes, 0, 24);
+    // Docs: the first folder of the root, its directory in cluster 6.
+    const std::uint64_t docs = real.clusterHeapOffset + (6 - 2) * real.sectorsPerCluster();
+    auto source = std::make_shared<test::FaultySource>(bytes);
+    source->badSectors = {docs};
+    context.slots.assign(0, source);
+    context.currentDisk.totalSectors64 = bytes.size() / kSector;
+    ASSERT_EQ(Advance(0, bytes.size() / kSector).volumesFound, 1);
+    EXPECT_FALSE(observer.failures.empty());
+    EXPECT_EQ(VolumeCell(boot_col::Spc), std::to_string(real.sectorsPerCluster()));
+    EXPECT_EQ(VolumeCell(boot_col::RootStart), std::to_string(real.rootCluster));
+    ASSERT_TRUE(RunVolumeRecovery(context, 1).foundAnything);
+    const Listed listed = ResultPaths(context.catalogue, context.folders);
+    EXPECT_TRUE(listed.count({"Docs", "folder", false}));
+    EXPECT_FALSE(listed.count({"Docs/readme.txt", "10000", false}));
+    EXPECT_TRUE(listed.count({"Music/Café del Mar/Привет.mp3", "20000", false}));
 }
 
 TEST_F(ExfatAdvance, ARangeWithoutExfatGivesNoVolume) {
