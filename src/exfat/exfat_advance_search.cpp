@@ -8,6 +8,7 @@
 #include "base/volume_kind.h"
 #include "catalogue/catalogue.h"
 #include "exfat/exfat_geometry_inference.h"
+#include "exfat/exfat_volume.h"
 
 namespace datrevo {
 namespace {
@@ -52,7 +53,8 @@ bool SameVolume(const ExfatBootSector& a, const ExfatBootSector& b) {
 class Analysis {
 public:
     Analysis(const DiskReader& disk, const ExfatScanFindings& findings, std::uint64_t end)
-        : findings_(findings),
+        : disk_(disk),
+          findings_(findings),
           claimedDir_(findings.directories.size(), false),
           claimedLink_(findings.links.size(), false) {
         const std::uint64_t total = disk.totalSectors();
@@ -62,7 +64,7 @@ public:
     std::vector<ExfatFoundVolume> run() {
         fromBootSectors();
         for (int round = 0; round < kMaxExfatInferredVolumes; ++round)
-            if (!inferOne()) break;
+            if (!inferOne() && !inferFromRoot()) break;
         return std::move(volumes_);
     }
 
@@ -167,6 +169,65 @@ private:
         return false;
     }
 
+    // A volume whose root names no folder: one link (to its up-case table)
+    // cannot choose among the cluster sizes. Each size that puts the up-case
+    // table on a found one and the root on a cluster is weighed by the FAT's
+    // chain of the up-case table (as long as the table needs clusters) and by
+    // the formatters' layout (the root right after the up-case table); the
+    // only best one is taken.
+    bool inferFromRoot() {
+        for (std::size_t i = 0; i < findings_.directories.size(); ++i) {
+            const ExfatFoundDirectory& root = findings_.directories[i];
+            if (claimedDir_[i] || !root.root) continue;
+            ExfatFoundVolume best;
+            int bestScore = 0;
+            bool tie = false;
+            for (std::uint64_t upcase : findings_.upcaseStarts) {
+                if (upcase >= root.sector) break;
+                for (std::uint32_t shift = 0; shift <= kMaxExfatClusterShift512; ++shift) {
+                    ExfatFoundVolume volume;
+                    const int score = weighRootGeometry(root, upcase, shift, volume);
+                    if (score > bestScore) {
+                        best = volume;
+                        bestScore = score;
+                        tie = false;
+                    } else if (score == bestScore && score > 0) {
+                        tie = true;
+                    }
+                }
+            }
+            if (bestScore == 0 || tie) continue;
+            claim(best);
+            if (best.directories == 0) continue;
+            volumes_.push_back(best);
+            return true;
+        }
+        return false;
+    }
+
+    // 0 when the geometry does not fit; else 1 for the layout, 2 for the FAT chain.
+    int weighRootGeometry(const ExfatFoundDirectory& root, std::uint64_t upcaseSector,
+                          std::uint32_t shift, ExfatFoundVolume& volume) const {
+        const std::uint32_t spc = std::uint32_t{1} << shift;
+        const std::uint64_t offset = std::uint64_t{root.upcase.firstCluster - 2} * spc;
+        if (upcaseSector < offset) return 0;
+        const ExfatGeometryCandidate candidate{upcaseSector - offset, spc, 1};
+        if (!build(candidate, {&root}, volume) || !volume.rootFound) return 0;
+        const std::uint64_t clusterBytes = std::uint64_t{spc} * limits::kSectorSize;
+        const std::uint64_t upcaseClusters =
+            (root.upcase.dataLength + clusterBytes - 1) / clusterBytes;
+        int score = 0;
+        if (volume.boot.fatLength != 0) {
+            const ExfatVolume exfat(disk_, volume.start, volume.boot);
+            const ExfatClusterList chain =
+                ExfatFatChain(exfat, root.upcase.firstCluster, upcaseClusters + 1);
+            if (!chain.complete || chain.clusters != upcaseClusters) return 0;
+            score += 2;
+        }
+        if (volume.boot.rootCluster == root.upcase.firstCluster + upcaseClusters) score += 1;
+        return score;
+    }
+
     // The volume a geometry gives, with its root, cluster count and FAT; false
     // when the found root's bitmap does not fit on the disk.
     bool build(const ExfatGeometryCandidate& candidate,
@@ -224,6 +285,7 @@ private:
         return true;
     }
 
+    const DiskReader& disk_;
     const ExfatScanFindings& findings_;
     std::uint64_t diskEnd_ = 0;
     std::vector<bool> claimedDir_;

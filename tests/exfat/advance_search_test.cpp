@@ -323,6 +323,29 @@ TEST_F(ExfatAdvance, AnUnreadableFolderSectorCostsOnlyThatFolder) {
     EXPECT_TRUE(listed.count({"Music/Café del Mar/Привет.mp3", "20000", false}));
 }
 
+TEST_F(ExfatAdvance, ARootThatNamesNoFolderIsPlacedByItsUpcaseTable) {
+    const ExfatBootSector real = RealBoot();
+    const std::uint64_t spc = real.sectorsPerCluster();
+    const std::uint64_t rootSector = real.clusterHeapOffset + (real.rootCluster - 2) * spc;
+    std::vector<std::uint8_t> bytes = ExfatBytes();
+    Zero(bytes, 0, 24);
+    // Only the root's label, bitmap and up-case entries stay, and nothing after the root.
+    std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(rootSector * kSector + 3 * 32),
+              bytes.end(), 0);
+    for (const bool withFat : {true, false}) {
+        SCOPED_TRACE(withFat ? "with its FAT" : "without its FAT");
+        if (!withFat) Zero(bytes, real.fatOffset, real.fatLength);
+        Open(bytes);
+        ASSERT_EQ(Advance(0, bytes.size() / kSector).volumesFound, 1);
+        EXPECT_EQ(VolumeCell(boot_col::Spc), std::to_string(spc));
+        EXPECT_EQ(VolumeCell(boot_col::Cluster0Start),
+                  std::to_string(real.clusterHeapOffset - 2 * spc));
+        EXPECT_EQ(VolumeCell(boot_col::RootStart), std::to_string(real.rootCluster));
+        EXPECT_EQ(VolumeCell(boot_col::FirstFat), withFat ? std::to_string(real.fatOffset) : "0");
+        ASSERT_TRUE(RunVolumeRecovery(context, 1).foundAnything);
+    }
+}
+
 TEST_F(ExfatAdvance, ARangeWithoutExfatGivesNoVolume) {
     Open(test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/fat16.img.gz"));
     const SearchOutcome outcome = Advance(0, context.currentDisk.totalSectors64);
