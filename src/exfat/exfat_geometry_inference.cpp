@@ -7,9 +7,15 @@ namespace {
 
 // Links and sectors that vote, and the candidates per cluster size checked
 // against all the links: the votes cost links x sectors per cluster size.
+// Every found sector votes up to 65536 of them; past that a sample does, and
+// the real heap, whose votes then shrink with the sample, may lose to
+// chance (a volume with more folders than that keeps its boot region far
+// more often than not).
 constexpr std::size_t kVotingLinks = 32;
-constexpr std::size_t kVotingSectors = std::size_t{1} << 14;
+constexpr std::size_t kVotingSectors = std::size_t{1} << 16;
 constexpr std::size_t kCandidatesPerSize = 16;
+// Links every candidate is checked against: all of them on any real volume.
+constexpr std::size_t kCheckedLinks = 4096;
 
 std::vector<std::uint32_t> DistinctClusters(std::span<const std::uint32_t> links) {
     std::vector<std::uint32_t> out;
@@ -70,19 +76,27 @@ std::vector<Vote> TopVotes(const std::vector<std::uint32_t>& voters,
     return votes;
 }
 
-}  // namespace
-
-std::size_t ExfatLinksExplained(std::span<const std::uint64_t> targetSectors,
-                                std::span<const std::uint32_t> linkClusters,
-                                std::uint64_t heapStart, std::uint32_t sectorsPerCluster) {
+// As ExfatLinksExplained, over clusters already distinct.
+std::size_t CountExplained(std::span<const std::uint64_t> targetSectors,
+                           std::span<const std::uint32_t> clusters, std::uint64_t heapStart,
+                           std::uint32_t sectorsPerCluster) {
     std::size_t explained = 0;
-    for (std::uint32_t cluster : DistinctClusters(linkClusters)) {
+    for (std::uint32_t cluster : clusters) {
         std::uint64_t sector = 0;
         if (SectorOf(heapStart, sectorsPerCluster, cluster, sector) &&
             std::binary_search(targetSectors.begin(), targetSectors.end(), sector))
             ++explained;
     }
     return explained;
+}
+
+}  // namespace
+
+std::size_t ExfatLinksExplained(std::span<const std::uint64_t> targetSectors,
+                                std::span<const std::uint32_t> linkClusters,
+                                std::uint64_t heapStart, std::uint32_t sectorsPerCluster) {
+    return CountExplained(targetSectors, DistinctClusters(linkClusters), heapStart,
+                          sectorsPerCluster);
 }
 
 std::vector<ExfatGeometryCandidate> InferExfatClusterGeometry(
@@ -94,13 +108,15 @@ std::vector<ExfatGeometryCandidate> InferExfatClusterGeometry(
     const std::vector<std::uint32_t> voters =
         Spread(std::span<const std::uint32_t>(clusters), kVotingLinks);
     const std::vector<std::uint64_t> sectors = Spread(targetSectors, kVotingSectors);
+    const std::vector<std::uint32_t> checked =
+        Spread(std::span<const std::uint32_t>(clusters), kCheckedLinks);
 
     std::vector<ExfatGeometryCandidate> candidates;
     for (std::uint32_t shift = 0; shift <= kMaxExfatClusterShift512; ++shift) {
         const std::uint32_t spc = std::uint32_t{1} << shift;
         for (const Vote& vote : TopVotes(voters, sectors, spc)) {
             const std::size_t explained =
-                ExfatLinksExplained(targetSectors, clusters, vote.heapStart, spc);
+                CountExplained(targetSectors, checked, vote.heapStart, spc);
             if (explained >= minimumExplained)
                 candidates.push_back({vote.heapStart, spc, explained});
         }
