@@ -31,6 +31,8 @@ ExfatContentRead ReadExfatFileContent(
     } else {
         clusters = ExfatDataClusters(volume, set.firstCluster, set.noFatChain, valid);
         if (set.deleted && ExfatAnyAllocated(volume, clusters)) result.mayBeIncomplete = true;
+        // Without the FAT a chained file is read as if contiguous.
+        if (!set.noFatChain && !volume.hasFat()) result.mayBeIncomplete = true;
     }
     if (!clusters.complete) result.complete = false;
 

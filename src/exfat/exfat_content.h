@@ -19,8 +19,10 @@
 namespace datrevo {
 
 struct ExfatContentRead {
-    bool complete = true;          // every byte was read from where the entry says
-    bool mayBeIncomplete = false;  // deleted: read over free clusters, or over clusters now in use
+    bool complete = true;  // every byte was read from where the entry says
+    // Deleted: read over free clusters, or over clusters now in use; or
+    // FAT-chained on a volume rebuilt without its FAT (read as contiguous).
+    bool mayBeIncomplete = false;
     std::uint64_t bytesWritten = 0;
 };
 
