@@ -19,17 +19,22 @@
 #   save-all     Standard search saving everything / tsk_recover -e
 #
 # SCALE_KINDS=NTFS (or FAT32) runs one file system only; SCALE_SAVE=0 leaves
-# out the save-all timing (it writes 400,000 files).
+# out the save-all timing (it writes 400,000 files, into a scratch folder under
+# build/bench/ that is removed afterwards); SCALE_CLI=PATH times that
+# datrevo-cli instead of building the release tree's.
 #
 # The page cache is warmed before each timing, so the ratios compare the
-# programs' own work rather than the disk.
+# programs' own work rather than the disk. The ratios are of CPU time (user +
+# system), which a machine shared with other work does not stretch as it
+# stretches the elapsed time; SCALE_CLOCK=wall takes the elapsed time instead.
+# The elapsed seconds are printed beside either way.
 set -euo pipefail
 
 FILES=${1:-200000}
 FOLDERS=${2:-20000}
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BENCH=$REPO/build/bench
-CLI=$REPO/build/release/datrevo-cli
+CLI=${SCALE_CLI:-$REPO/build/release/datrevo-cli}
 mkdir -p "$BENCH"
 
 need() { command -v "$1" > /dev/null || { echo "scale.sh: $1 is missing ($2)" >&2; exit 1; }; }
@@ -113,13 +118,25 @@ image_for() {  # image_for fat|ntfs FILES FOLDERS: the cached image's path, made
   echo "$image"
 }
 
-# timed OUT_FILE COMMAND...: runs the command (stdout to /dev/null unless it
-# is redirected inside), leaves "seconds maxrss_kib" in OUT_FILE.
+# timed OUT_FILE COMMAND...: runs the command with stdout to /dev/null (to
+# OUT_FILE.out with TIMED_KEEP=1), leaves "elapsed user system maxrss_kib" in
+# OUT_FILE.
 timed() {
   local out=$1; shift
-  /usr/bin/time -f "%e %M" -o "$out" "$@" > /dev/null 2> "$out.err" || true
+  local keep=/dev/null
+  [ "${TIMED_KEEP:-0}" = 1 ] && keep=$out.out
+  /usr/bin/time -f "%e %U %S %M" -o "$out" "$@" > "$keep" 2> "$out.err" || true
 }
-seconds() { tail -n 1 "$1" | awk '{print $1}'; }
+# The time a ratio is taken of: CPU (user + system) or, with SCALE_CLOCK=wall, elapsed.
+seconds() {
+  if [ "${SCALE_CLOCK:-cpu}" = wall ]; then
+    tail -n 1 "$1" | awk '{print $1}'
+  else
+    tail -n 1 "$1" | awk '{printf "%.2f", $2 + $3}'
+  fi
+}
+elapsed() { tail -n 1 "$1" | awk '{print $1}'; }
+peak() { tail -n 1 "$1" | awk '{print $4}'; }
 ratio() { echo "scale=2; $1 / $2" | bc -l; }
 
 report() {
@@ -129,34 +146,39 @@ report() {
   cat "$full" > /dev/null; cat "$half" > /dev/null
   timed "$t.cat" cat "$full"
   timed "$t.fls" fls -r -p "$full"
-  /usr/bin/time -f "%e %M" -o "$t.list" "$CLI" --quiet search "$full" -p 1 --tsv > "$t.rows" 2> /dev/null || true
+  TIMED_KEEP=1 timed "$t.list" "$CLI" --quiet search "$full" -p 1 --tsv
   timed "$t.half" "$CLI" --quiet search "$half" -p 1 --tsv
+  # --volume 0 names no file system: the search ends once it has listed those it found.
   timed "$t.advance" "$CLI" --quiet search "$full" --mode advance --start 0 --end "$sectors" \
     --kind "$fskind" --volume 0
-  local rows; rows=$(( $(wc -l < "$t.rows") - 1 ))
-  local rss; rss=$(tail -n 1 "$t.list" | awk '{print $2}')
-  local saved=- tsk_saved=- save_time=- recover_time=- save_ratio=-
+  local rows; rows=$(( $(wc -l < "$t.list.out") - 1 ))
+  rm -f "$t.list.out"
+  local rss; rss=$(peak "$t.list")
+  local saved=- tsk_saved=- save_ratio=- save_text="not timed (SCALE_SAVE=0)"
   if [ "${SCALE_SAVE:-1}" = 1 ]; then
     local out; out=$(mktemp -d "$BENCH/out.XXXXXX")
     timed "$t.save" "$CLI" --quiet search "$full" -p 1 --save "$out/datrevo"
-    timed "$t.recover" tsk_recover -e "$full" "$out/tsk"
     saved=$(find "$out/datrevo" -type f | wc -l)
+    rm -rf "$out/datrevo"
+    timed "$t.recover" tsk_recover -e "$full" "$out/tsk"
     tsk_saved=$(find "$out/tsk" -type f | wc -l)
-    save_time=$(seconds "$t.save"); recover_time=$(seconds "$t.recover")
-    save_ratio=$(ratio "$save_time" "$recover_time")
-    nice rm -rf "$out" &   # 400,000 small files: removed while the run goes on
+    rm -rf "$out"
+    save_ratio=$(ratio "$(seconds "$t.save")" "$(seconds "$t.recover")")
+    save_text="$(seconds "$t.save") s for $saved files, tsk_recover -e $(seconds "$t.recover") s for $tsk_saved files; elapsed $(elapsed "$t.save") s / $(elapsed "$t.recover") s"
   fi
   printf '%s (%s rows listed)\n' "$kind" "$rows"
-  printf '  listing    %6.2fx  (--tsv %s s, fls -r -p %s s)\n' \
-    "$(ratio "$(seconds "$t.list")" "$(seconds "$t.fls")")" "$(seconds "$t.list")" "$(seconds "$t.fls")"
-  printf '  advance    %6.2fx  (scan %s s, cat %s s)\n' \
-    "$(ratio "$(seconds "$t.advance")" "$(seconds "$t.cat")")" "$(seconds "$t.advance")" "$(seconds "$t.cat")"
-  printf '  full/half  %6.2f   (--tsv %s s / %s s)\n' \
-    "$(ratio "$(seconds "$t.list")" "$(seconds "$t.half")")" "$(seconds "$t.list")" "$(seconds "$t.half")"
+  printf '  listing    %6.2fx  (--tsv %s s, fls -r -p %s s; elapsed %s s / %s s)\n' \
+    "$(ratio "$(seconds "$t.list")" "$(seconds "$t.fls")")" "$(seconds "$t.list")" \
+    "$(seconds "$t.fls")" "$(elapsed "$t.list")" "$(elapsed "$t.fls")"
+  printf '  advance    %6.2fx  (scan %s s, cat %s s; elapsed %s s / %s s)\n' \
+    "$(ratio "$(seconds "$t.advance")" "$(seconds "$t.cat")")" "$(seconds "$t.advance")" \
+    "$(seconds "$t.cat")" "$(elapsed "$t.advance")" "$(elapsed "$t.cat")"
+  printf '  full/half  %6.2f   (--tsv %s s / %s s; elapsed %s s / %s s)\n' \
+    "$(ratio "$(seconds "$t.list")" "$(seconds "$t.half")")" "$(seconds "$t.list")" \
+    "$(seconds "$t.half")" "$(elapsed "$t.list")" "$(elapsed "$t.half")"
   printf '  memory     %6.0f B per row  (peak %s KiB)\n' \
     "$(echo "$rss * 1024 / $rows" | bc -l)" "$rss"
-  printf '  save-all   %6sx  (%s s for %s files, tsk_recover -e %s s for %s files)\n' \
-    "$save_ratio" "$save_time" "$saved" "$recover_time" "$tsk_saved"
+  printf '  save-all   %6sx  (%s)\n' "$save_ratio" "$save_text"
 }
 
 HALF_FILES=$(( FILES / 2 )); HALF_FOLDERS=$(( FOLDERS / 2 ))
@@ -165,13 +187,17 @@ fat_full=$(image_for fat "$FILES" "$FOLDERS")
 ntfs_half=$(image_for ntfs "$HALF_FILES" "$HALF_FOLDERS")
 ntfs_full=$(image_for ntfs "$FILES" "$FOLDERS")
 [ "${SCALE_IMAGES_ONLY:-}" = 1 ] && exit 0
-# The release build of the command line only (the flags of scripts/build.sh release).
-export CCACHE_BASEDIR="$REPO" CCACHE_NOHASHDIR=1
-cmake -S "$REPO" -B "$REPO/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DDATREVO_SANITIZE=OFF > /dev/null
-cmake --build "$REPO/build/release" --target datrevo-cli -j 2 > /dev/null
+# The release build of the command line only (the flags of scripts/build.sh
+# release); SCALE_CLI=PATH times another build instead (say, of an older commit).
+if [ -z "${SCALE_CLI:-}" ]; then
+  export CCACHE_BASEDIR="$REPO" CCACHE_NOHASHDIR=1
+  cmake -S "$REPO" -B "$REPO/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DDATREVO_SANITIZE=OFF > /dev/null
+  cmake --build "$REPO/build/release" --target datrevo-cli -j 2 > /dev/null
+fi
 
-echo "datrevo-cli against fls -r -p, cat and tsk_recover -e; $FILES files in $FOLDERS folders"
+echo "datrevo-cli against fls -r -p, cat and tsk_recover -e; $FILES files in $FOLDERS folders;" \
+  "ratios of ${SCALE_CLOCK:-cpu} time; $(nproc) cores, load $(cut -d ' ' -f 1-3 /proc/loadavg)"
 # SCALE_KINDS="FAT32 NTFS" by default; SCALE_SAVE=0 leaves out the save-all timing.
 for kind in ${SCALE_KINDS:-FAT32 NTFS}; do
   case "$kind" in

@@ -8,6 +8,7 @@
 #include "browse/file_rows.h"
 #include "catalogue/catalogue.h"
 #include "cli/machine_text.h"
+#include "recovery/result_volume_choice.h"
 #include "search/past_disk_end.h"
 #include "search/result_folder_lister.h"
 
@@ -68,6 +69,7 @@ struct ResultWalk::Impl {
                   recovery.activeLayout.kind,
                   ntfs ? nullptr : &fatReader,
                   {}},
+          ntfsVolume(ntfs ? MakeResultVolume(recovery) : nullptr),
           pastEnd(recovery) {
         style.ntfs = ntfs;
     }
@@ -108,7 +110,10 @@ struct ResultWalk::Impl {
         folder.item = item;
         folder.entry = std::move(self);
         fatReader.reset();
-        std::vector<FileRow> rows = ListFolder(item, sources, style);
+        // NTFS lists come from one index of EntryTable for the whole walk.
+        std::vector<FileRow> rows =
+            ntfs ? ListFolder(item, context.folders.nodes(), *ntfsVolume, style)
+                 : ListFolder(item, sources, style);
         const std::vector<FatFileEntry>& entries = fatReader.entries();
         // FAT file rows follow the directory's entries that are not folders, in order.
         std::vector<const FatFileEntry*> fileEntries;
@@ -200,6 +205,7 @@ struct ResultWalk::Impl {
     RecordingFatReader fatReader;
     FolderListSources sources;
     FolderRowStyle style;
+    std::unique_ptr<ResultVolume> ntfsVolume;
     PastDiskEndFiles pastEnd;
 };
 

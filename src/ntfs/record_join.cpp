@@ -148,6 +148,11 @@ void Blank(FoundRecord& record) {
 }  // namespace
 
 void JoinExtensionRecords(CatalogueTable& table) {
+    // Most scans find no extension record at all: then the rows stay as they are.
+    bool anyExtension = false;
+    for (int row = 0; row < table.count() && !anyExtension; ++row)
+        anyExtension = table.cellUnsigned(row, mftrec_col::BaseMft) != 0;
+    if (!anyExtension) return;
     std::vector<FoundRecord> records = GroupRows(table);
     std::unordered_map<std::uint32_t, std::vector<std::size_t>> bases;
     bool extensions = false;
