@@ -44,8 +44,8 @@ bool HasBootSignature(ByteView sector);
 
 // The signature, and the kind the texts name, tested in this order: exFAT's
 // OEM name, FAT32, FAT16, NTFS's OEM name; with the digits rule NTFS's OEM
-// name comes before the FAT digits, which can be bytes of NTFS's own fields. The kind is decided from the texts
-// alone; callers that need the signature test it beside the kind.
+// name comes before the FAT digits, which can be bytes of NTFS's own fields. The kind is decided
+// from the texts alone; callers that need the signature test it beside the kind.
 BootSectorClass ClassifyBootSector(ByteView sector, FatTextRule rule);
 
 }  // namespace datrevo
