@@ -110,8 +110,7 @@ CountedSearch Search(const std::string& path, VolumeKind kind, bool quick,
     context.slots.assign(0, source);
     const std::uint64_t sectors = source->sizeInBytes() / 512;
     context.currentDisk.totalSectors64 = sectors;
-    context.search = {SearchMode::Standard, 0, 0,       VolumeKindFromText(kind),
-                      "Standard Search",    0, sectors, quick};
+    context.search = {SearchMode::Standard, 0, 0, kind, "Standard Search", 0, sectors, quick};
     ValidatePartition(context);
     CountedSearch result;
     result.outcome = RunPartitionSearch(context, stop);
