@@ -392,7 +392,7 @@ void RegisterSearchCommands(CLI::App& app, const GlobalOptions& global, int& exi
     search->add_option("--end", options->end, "End sector (exclusive) of the range");
     search
         ->add_option("--kind", options->kind,
-                     "File system of the range: FAT16, FAT32 or NTFS, in any case")
+                     "File system of the range: FAT16, FAT32, NTFS or exFAT, in any case")
         ->transform(FileSystemKindWords());
     search->add_flag("--find-lost", options->findLost,
                      "Search the disk for lost partitions before choosing one");

@@ -1,6 +1,7 @@
 #include "recovery/result_volume_choice.h"
 
 #include "base/volume_kind.h"
+#include "exfat/exfat_result_volume.h"
 #include "fat/fat_result_volume.h"
 #include "ntfs/ntfs_result_volume.h"
 
@@ -10,11 +11,12 @@ std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context) {
     switch (context.activeLayout.kind) {
         case VolumeKind::Ntfs:
             return std::make_unique<NtfsResultVolume>(context.catalogue.EntryTable);
+        case VolumeKind::Exfat:
+            return std::make_unique<ExfatResultVolume>(context.catalogue.EntryTable);
         case VolumeKind::Fat16:
         case VolumeKind::Fat32:
         case VolumeKind::None:
         case VolumeKind::Fat12:
-        case VolumeKind::Exfat:
         case VolumeKind::Unknown: break;
     }
     return std::make_unique<FatResultVolume>(context.folders, context.selectedDisk(),

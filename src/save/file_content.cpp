@@ -6,6 +6,9 @@
 
 #include "base/byte_view.h"
 #include "base/limits.h"
+#include "exfat/exfat_content.h"
+#include "exfat/exfat_layout.h"
+#include "exfat/exfat_listed_file.h"
 #include "fat/cluster_chain.h"
 #include "fat/fat_kind.h"
 #include "fat/fat_table.h"
@@ -232,6 +235,38 @@ void ReadFatContent(const ContentSource& source, const SourceVolume& volume, Chu
     runs.flush();
 }
 
+void ReadExfatContent(const ContentSource& source, const SourceVolume& volume, ChunkWriter& writer,
+                      ContentReport& report) {
+    std::shared_ptr<const ExfatVolume> exfat = volume.exfat;
+    if (!exfat) exfat = OpenExfatVolume(volume.disk, volume.layout);
+    if (!exfat) {
+        report.incomplete = source.size != 0;
+        return;
+    }
+    const ExfatEntrySet set = ExfatSetOfListedFile(*exfat, source.recordSector, source.firstCluster,
+                                                   source.size, source.deleted);
+    writer.setSize(set.dataLength);
+    if (set.dataLength == 0) return;
+    if (set.validDataLength < set.dataLength) writer.setValidSize(set.validDataLength);
+    const ExfatContentClusters found = ExfatFileClusters(*exfat, set);
+    report.freeClusterGuess = found.freeClusterGuess;
+    report.overwritten = found.overwritten;
+    if (found.tooLarge) {
+        report.incomplete = true;
+        return;
+    }
+    const std::uint64_t clusterSectors = exfat->clusterBytes() / limits::kSectorSize;
+    for (const ExfatClusterRun& run : found.clusters.runs) {
+        if (writer.done()) break;
+        writer.sectors(exfat->clusterDiskByte(run.first) / limits::kSectorSize,
+                       std::uint64_t{run.count} * clusterSectors);
+    }
+    // Past ValidDataLength the file reads as zeros, on no cluster at all;
+    // a chain cut short before it leaves the copy short.
+    if (report.bytes >= set.validDataLength)
+        writer.zeros(set.dataLength - std::min(set.dataLength, report.bytes));
+}
+
 void Fail(ContentReport& report, ContentFailure failure) {
     if (report.failure == ContentFailure::None) report.failure = failure;
 }
@@ -411,6 +446,7 @@ ContentReport WalkFileContent(const ContentSource& source, const SourceVolume& v
     switch (source.kind) {
         case ContentKind::FatFile: ReadFatContent(source, volume, writer, report); break;
         case ContentKind::NtfsRecord: ReadNtfsContent(source, volume, writer, report); break;
+        case ContentKind::ExfatFile: ReadExfatContent(source, volume, writer, report); break;
         case ContentKind::None: break;
     }
     if (!report.interrupted && report.bytes < report.size) report.incomplete = true;

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 
 #include "disk/disk_reader.h"
+#include "exfat/exfat_volume.h"
 #include "fat/fat_layout.h"
 #include "ntfs/ntfs_values.h"
 #include "save/save_plan.h"
@@ -22,6 +24,9 @@ struct SourceVolume {
     FatLayout layout;  // FAT: the active layout; NTFS: SPC and Cluster0Start (volume start)
     std::uint64_t volumeEnd = 0;  // one past the volume's last sector (0: the disk's end)
     MftRunList mftRuns;           // NTFS Standard search: extension records are found through it
+    // exFAT: the volume the layout describes, with its allocation bitmap,
+    // opened once for the whole save (opened per file when not given).
+    std::shared_ptr<const ExfatVolume> exfat;
 };
 
 // Why a copy cannot pass for the file, though what could be read was written.
@@ -61,6 +66,12 @@ struct ContentReport {
 // skipping those in use, as many as the size needs, up to the volume's end.
 // When the first cluster is in use by then, the file was overwritten: the
 // copy holds the clusters that follow it on the disk, as they are now.
+// exFAT: the entry set found again at its File entry's sector; a live file
+// by its FAT chain or, with NoFatChain, its consecutive clusters, up to
+// ValidDataLength (zeros after it); a deleted one from its first cluster,
+// over the clusters the bitmap shows free when it was FAT-chained (flagged
+// like a deleted FAT file), or over its consecutive clusters (flagged
+// overwritten when some are in use now).
 // NTFS: the record's unnamed data attribute (or the named one of an
 // alternate data stream), resident or by its runs (sparse runs read as
 // zeros), deleted records alike. LZNT1-compressed data is decompressed unit

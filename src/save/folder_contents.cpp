@@ -19,6 +19,19 @@ FolderFile FatFile(const ResultFile& entry) {
     return file;
 }
 
+FolderFile ExfatFile(const ResultFile& row) {
+    FolderFile file;
+    file.name = row.name;
+    file.source.kind = ContentKind::ExfatFile;
+    file.source.firstCluster = row.firstCluster;
+    file.source.recordSector = row.recordSector;
+    file.source.size = row.size;
+    file.source.deleted = row.deleted;
+    file.modified = FatCopyTime(row.fatDate, row.fatTime);
+    file.rowKey = row.rowKey;
+    return file;
+}
+
 FolderFile NtfsFile(const ResultFile& row) {
     FolderFile file;
     file.name = row.name;
@@ -47,6 +60,8 @@ std::vector<FolderFile> ResultFolderContents::files(ItemId folderItem, std::stop
     for (const ResultFile& file : volume_->files(number, stop)) {
         if (volume_->ntfs()) {
             out.push_back(NtfsFile(file));
+        } else if (volume_->kind() == VolumeKind::Exfat) {
+            out.push_back(ExfatFile(file));
         } else if (!file.volumeLabel) {
             out.push_back(FatFile(file));
         }

@@ -1,5 +1,6 @@
 #include "save/save_setup.h"
 
+#include "exfat/exfat_layout.h"
 #include "recovery/result_volume_choice.h"
 #include "save/folder_contents.h"
 
@@ -33,6 +34,8 @@ SourceVolume MakeSourceVolume(const RecoveryContext& context) {
     volume.layout = context.activeLayout;
     volume.volumeEnd = context.search.searchEnd;
     volume.mftRuns = context.mftRuns;
+    if (context.activeLayout.kind == VolumeKind::Exfat)
+        volume.exfat = OpenExfatVolume(volume.disk, volume.layout);
     return volume;
 }
 

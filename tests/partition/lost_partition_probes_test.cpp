@@ -31,8 +31,8 @@ CurrentDisk DiskOf(std::uint64_t sectors) {
 std::string Found(const DiskPartitionList& list) {
     std::ostringstream out;
     for (std::size_t i = 0; i < list.count(); ++i)
-        out << list.kind(i) << ' ' << list.record(i).firstSector << ' ' << list.record(i).endSector
-            << '\n';
+        out << VolumeKindText(list.kind(i)) << ' ' << list.record(i).firstSector << ' '
+            << list.record(i).endSector << '\n';
     return out.str();
 }
 
