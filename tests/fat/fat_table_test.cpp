@@ -38,7 +38,7 @@ TEST(FatTableEntries, AnUnreadableFatSectorGivesNoEntryAndEndsTheChain) {
     source->badSectors = {2};
     const DiskReader reader(source, nullptr);
     FatLayout layout;
-    layout.kind = "FAT32";
+    layout.kind = VolumeKind::Fat32;
     layout.firstFat = 1;
     layout.sectorsPerFat = 2;
     FatTable table(reader, layout);

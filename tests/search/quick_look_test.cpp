@@ -101,7 +101,7 @@ struct CountedSearch {
     SearchOutcome outcome;
 };
 
-CountedSearch Search(const std::string& path, const char* kind, bool quick,
+CountedSearch Search(const std::string& path, VolumeKind kind, bool quick,
                      std::stop_token stop = {}) {
     auto source = std::make_shared<test::CountingSource>(std::make_shared<FileSource>(path));
     test::RecordingObserver observer;
@@ -124,7 +124,8 @@ CountedSearch Search(const std::string& path, const char* kind, bool quick,
 }
 
 TEST(QuickLook, FatReadsAFractionOfTheSectorsOfTheFullSearch) {
-    for (const auto& [name, kind] : {std::pair{"fat16", "FAT16"}, std::pair{"fat32", "FAT32"}}) {
+    for (const auto& [name, kind] :
+         {std::pair{"fat16", VolumeKind::Fat16}, std::pair{"fat32", VolumeKind::Fat32}}) {
         SCOPED_TRACE(name);
         const auto image = test::FixtureImage(name);
         const CountedSearch full = Search(image->path(), kind, false);
@@ -141,8 +142,8 @@ TEST(QuickLook, FatReadsAFractionOfTheSectorsOfTheFullSearch) {
 
 TEST(QuickLook, NtfsWalksTheMftAsTheFullSearchDoes) {
     const auto image = test::FixtureImage("ntfs");
-    const CountedSearch full = Search(image->path(), "NTFS", false);
-    const CountedSearch quick = Search(image->path(), "NTFS", true);
+    const CountedSearch full = Search(image->path(), VolumeKind::Ntfs, false);
+    const CountedSearch quick = Search(image->path(), VolumeKind::Ntfs, true);
     EXPECT_TRUE(quick.outcome.foundAnything);
     EXPECT_EQ(quick.folders, full.folders);
     EXPECT_EQ(quick.sectorsRead, full.sectorsRead);
@@ -152,7 +153,7 @@ TEST(QuickLook, AStopRequestEndsTheWalkWithAConsistentResult) {
     const auto image = test::FixtureImage("fat32");
     std::stop_source stop;
     stop.request_stop();
-    const CountedSearch stopped = Search(image->path(), "FAT32", true, stop.get_token());
+    const CountedSearch stopped = Search(image->path(), VolumeKind::Fat32, true, stop.get_token());
     EXPECT_TRUE(stopped.outcome.stopped);
     EXPECT_LT(stopped.sectorsRead, 200u);
 }
@@ -165,7 +166,7 @@ TEST(QuickLook, AFolderEntryNamingItsOwnFolderDoesNotLoop) {
     {
         const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
         FatLayout layout;
-        ASSERT_TRUE(ReadFatBootLayout(reader, 0, "FAT16", layout));
+        ASSERT_TRUE(ReadFatBootLayout(reader, 0, VolumeKind::Fat16, layout));
         std::uint32_t music = 0;
         for (const FatDirectoryEntry& entry : ReadFatDirectory(reader, layout, 0))
             if (entry.name == "Music") music = entry.firstCluster;
@@ -181,7 +182,7 @@ TEST(QuickLook, AFolderEntryNamingItsOwnFolderDoesNotLoop) {
         ASSERT_TRUE(patched);
     }
     const auto image = test::CraftedImage(bytes);
-    const CountedSearch quick = Search(image->path(), "FAT16", true);
+    const CountedSearch quick = Search(image->path(), VolumeKind::Fat16, true);
     EXPECT_FALSE(quick.outcome.stopped);
     EXPECT_TRUE(quick.folders.count("Music"));
     EXPECT_TRUE(quick.folders.count("Music/Artist One/Album A"));

@@ -132,12 +132,13 @@ void ResultIndex::CheckEveryFolder(bool ntfs) {
 TEST_P(ResultIndex, EveryFolderListsWhatAFullScanFinds) {
     std::size_t searched = 0;
     for (std::size_t i = 0; i < partitions.count(); ++i) {
-        const std::string& kind = partitions.kind(i);
-        if (kind != kKindFat16 && kind != kKindFat32 && kind != kKindNtfs) continue;
-        SCOPED_TRACE("partition " + std::to_string(i + 1) + " " + kind);
+        const VolumeKind kind = partitions.kind(i);
+        if (!IsFatKind(kind) && kind != VolumeKind::Ntfs) continue;
+        SCOPED_TRACE("partition " + std::to_string(i + 1) + " " +
+                     std::string(VolumeKindText(kind)));
         Search(i);
         ASSERT_NE(context->folders.root(), kNoItem);
-        CheckEveryFolder(kind == kKindNtfs);
+        CheckEveryFolder(kind == VolumeKind::Ntfs);
         ++searched;
     }
     if (std::string(GetParam()) != "mbr-exfat") EXPECT_GT(searched, 0u);

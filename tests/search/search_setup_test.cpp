@@ -17,16 +17,16 @@ protected:
 };
 
 TEST_F(SearchSetup, ARangeEndsAtTheDisksEndAndAnEmptyOneIsRefused) {
-    ASSERT_TRUE(SetRangeSearch(context_, SearchMode::Advance, 100, 5000, "FAT32"));
+    ASSERT_TRUE(SetRangeSearch(context_, SearchMode::Advance, 100, 5000, VolumeKind::Fat32));
     EXPECT_EQ(context_.search.searchStart, 100u);
     EXPECT_EQ(context_.search.searchEnd, 1000u);
-    EXPECT_EQ(context_.search.partitionKind, "FAT32");
+    EXPECT_EQ(context_.search.partitionKind, VolumeKind::Fat32);
     EXPECT_EQ(context_.search.searchModeText, "Advance Search");
     // Past the disk's end nothing is left to search; the values stay as they were.
-    EXPECT_FALSE(SetRangeSearch(context_, SearchMode::Standard, 1000, 2000, "NTFS"));
-    EXPECT_FALSE(SetRangeSearch(context_, SearchMode::Standard, 500, 500, "NTFS"));
+    EXPECT_FALSE(SetRangeSearch(context_, SearchMode::Standard, 1000, 2000, VolumeKind::Ntfs));
+    EXPECT_FALSE(SetRangeSearch(context_, SearchMode::Standard, 500, 500, VolumeKind::Ntfs));
     EXPECT_EQ(context_.search.searchEnd, 1000u);
-    EXPECT_EQ(context_.search.partitionKind, "FAT32");
+    EXPECT_EQ(context_.search.partitionKind, VolumeKind::Fat32);
     EXPECT_EQ(SearchModeText(SearchMode::Standard), "Standard Search");
 }
 
