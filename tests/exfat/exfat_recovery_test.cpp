@@ -24,6 +24,7 @@
 #include "search/notices.h"
 #include "search/result_folder_lister.h"
 #include "search/search_phases.h"
+#include "support/faulty_source.h"
 #include "support/manifest.h"
 #include "support/recording_observer.h"
 
@@ -265,6 +266,37 @@ TEST(ExfatStandardSearch, ADamagedMainChecksumNamesItWhenTheBackupIsGoneToo) {
     ASSERT_FALSE(run.prompter.messages.empty());
     EXPECT_NE(run.prompter.messages[0].text.find("boot checksum"), std::string::npos)
         << run.prompter.messages[0].text;
+    EXPECT_TRUE(run.image->unchanged());
+}
+
+TEST(ExfatStandardSearch, AnUnreadableDataSectorIsZerosInTheCopyAndSaid) {
+    const std::vector<std::uint8_t> bytes = Fixture("exfat");
+    ExfatRecovery run(bytes);
+    std::uint64_t readmeSector = 0;
+    {
+        auto volume = test::OpenExfatVolume(test::ExfatReaderFor(*run.image));
+        ASSERT_NE(volume, nullptr);
+        for (const ExfatItem& item : WalkExfatVolume(*volume).files)
+            if (item.set.name == "readme.txt")
+                readmeSector = volume->clusterDiskByte(item.set.firstCluster) / 512;
+    }
+    ASSERT_NE(readmeSector, 0u);
+    auto faulty = std::make_shared<test::FaultySource>(bytes);
+    faulty->badSectors = {readmeSector + 1};
+    run.context.slots.assign(0, faulty);
+    ASSERT_TRUE(run.Standard().foundAnything);
+
+    test::TempFolder out;
+    const ExfatRecovery::Saved saved = run.SaveEverything(out.path);
+    EXPECT_EQ(saved.summary.incomplete, (std::vector<std::string>{"Docs\\readme.txt"}));
+    EXPECT_EQ(std::filesystem::file_size(out.path / "Docs/readme.txt"), 10000u);
+    for (const test::ManifestRow& row : test::ManifestRows("exfat", "file")) {
+        ASSERT_EQ(saved.md5s.count(row.path), 1u) << row.path;
+        if (row.path == "Docs/readme.txt")
+            EXPECT_NE(saved.md5s.at(row.path), row.md5);
+        else
+            EXPECT_EQ(saved.md5s.at(row.path), row.md5) << row.path;
+    }
     EXPECT_TRUE(run.image->unchanged());
 }
 
