@@ -7,7 +7,7 @@
 
 #include "fuzz_support.h"
 #include "ntfs/lznt1.h"
-#include "save/file_content.h"
+#include "ntfs/ntfs_content.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace datrevo;
@@ -20,17 +20,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Lznt1Result result = DecompressLznt1(in, out);
     if (result.produced > out.size()) __builtin_trap();
 
-    SourceVolume volume;
-    volume.disk = fuzz::MemoryDisk(data, size, 2);
-    volume.layout.sectorsPerCluster = 1;
-    volume.volumeEnd = volume.disk.totalSectors();
+    const DiskReader disk = fuzz::MemoryDisk(data, size, 2);
+    const NtfsContentReader volume(disk, NtfsGeometry{.sectorsPerCluster = 1, .cluster0Start = 0},
+                                   disk.totalSectors(), {});
     ContentSource source;
     source.kind = ContentKind::NtfsRecord;
     source.recordSector = 2;  // the record: input bytes 1024-2047
     std::uint64_t total = 0;
-    ReadFileContent(source, volume, [&](std::span<const std::uint8_t> piece) {
-        total += piece.size();
-        return total < 64 * 1024 * 1024;  // a claimed size of terabytes stops here
-    });
+    volume.readContent(source,
+                       [&](std::span<const std::uint8_t> piece) {
+                           total += piece.size();
+                           return total <
+                                  64 * 1024 * 1024;  // a claimed size of terabytes stops here
+                       },
+                       {});
     return 0;
 }

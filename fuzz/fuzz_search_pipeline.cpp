@@ -7,7 +7,7 @@
 
 #include "fuzz_support.h"
 #include "recovery/recovery_context.h"
-#include "save/file_content.h"
+#include "recovery/result_volume_choice.h"
 #include "save/save_setup.h"
 #include "search/result_folder_lister.h"
 #include "search/search_phases.h"
@@ -25,8 +25,8 @@ void ListEveryFolder(datrevo::RecoveryContext& context) {
 void ReadSomeFiles(datrevo::RecoveryContext& context) {
     using namespace datrevo;
     constexpr std::size_t kMaxFiles = 64;
-    const std::unique_ptr<FolderContents> contents = MakeFolderContents(context);
-    const SourceVolume volume = MakeSourceVolume(context);
+    const std::shared_ptr<ResultVolume> volume = MakeResultVolume(context);
+    const std::unique_ptr<FolderContents> contents = MakeFolderContents(context.folders, volume);
     const ChunkSink discard = [](std::span<const std::uint8_t>) { return true; };
     std::vector<ItemId> items{context.folders.root()};
     for (const FolderNode& node : context.folders.nodes()) items.push_back(node.treeItem);
@@ -34,7 +34,7 @@ void ReadSomeFiles(datrevo::RecoveryContext& context) {
     for (const ItemId item : items)
         for (const FolderFile& file : contents->files(item, {})) {
             if (read++ == kMaxFiles) return;
-            ReadFileContent(file.source, volume, discard);
+            volume->readContent(file.source, discard, {});
         }
 }
 

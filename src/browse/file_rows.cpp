@@ -19,6 +19,27 @@ std::string SignedDecimal(std::uint32_t value) {
     return std::to_string(static_cast<std::int32_t>(value));
 }
 
+// Contents not read: no bytes, incomplete when the file has a size.
+class UnreadContents final : public ContentReader {
+public:
+    ContentReport readContent(const ContentSource& source, const ChunkSink& /*sink*/,
+                              std::stop_token /*stop*/) const override {
+        return unread(source);
+    }
+    ContentReport mapContent(const ContentSource& source,
+                             const ExtentSink& /*extents*/) const override {
+        return unread(source);
+    }
+
+private:
+    static ContentReport unread(const ContentSource& source) {
+        ContentReport report;
+        report.size = source.size;
+        report.incomplete = source.size != 0;
+        return report;
+    }
+};
+
 // The sources given one by one, as a result volume: NTFS files from
 // EntryTable, FAT files from the reader.
 class SourcesVolume : public ResultVolume {
@@ -35,10 +56,16 @@ public:
         return FatEntryFiles(sources_.fatReader->readFolder(folderNumber, stop));
     }
 
+protected:
+    // The sources list files only; their contents are read through the
+    // result volume of the engine (recovery/result_volume_choice.h).
+    const ContentReader& contents() const override { return unread_; }
+
 private:
     const FolderListSources& sources_;
     VolumeKind kind_;
     EntryRowIndex index_;
+    UnreadContents unread_;
 };
 
 }  // namespace

@@ -12,10 +12,6 @@ namespace {
 // user files number 0 too).
 constexpr std::uint32_t kNtfsFirstUserRecord = 24;
 
-// Attribute bit of a directory entry that names a folder, and of a volume label.
-constexpr std::uint8_t kDirectoryAttribute = 0x10;
-constexpr std::uint8_t kVolumeLabelAttribute = 0x08;
-
 // Rows read between two looks at the stop token.
 constexpr std::size_t kStopCheckInterval = 256;
 
@@ -36,11 +32,11 @@ std::uint32_t ResultVolume::folderNumber(const FolderNodeList& nodes, ItemId ite
 std::vector<ResultFile> FatEntryFiles(const std::vector<FatFileEntry>& entries) {
     std::vector<ResultFile> files;
     for (const FatFileEntry& entry : entries) {
-        if ((entry.attributes & kDirectoryAttribute) != 0) continue;
+        if (entry.type == FatEntryType::Folder) continue;
         ResultFile file;
         file.name = entry.name;
         file.deleted = entry.deleted;
-        file.volumeLabel = (entry.attributes & kVolumeLabelAttribute) != 0;
+        file.volumeLabel = entry.type == FatEntryType::VolumeLabel;
         file.size = entry.size;
         file.sizeText = UnsignedText(entry.size);
         file.rowKey = UnsignedText(entry.firstCluster);

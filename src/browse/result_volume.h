@@ -1,10 +1,11 @@
 // The files of a result, as the file list and the save read them.
 //
 // A result volume answers, for the folders of a search or a loaded log, which
-// files a folder holds and how a folder is prepared before its subfolders are
-// read (FAT names them from its directory). The FAT engine implements it by
-// reading directories from the disk, the NTFS engine from EntryTable through
-// an index by parent; the front end chooses one from the volume's kind once.
+// files a folder holds, how a folder is prepared before its subfolders are
+// read (FAT names them from its directory), and what a file's contents are.
+// The FAT engine implements it by reading directories from the disk, the NTFS
+// engine from EntryTable through an index by parent; each reads contents its
+// own way. The front end chooses one from the volume's kind once.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 
 #include "base/item_id.h"
 #include "base/volume_kind.h"
+#include "browse/file_content.h"
 #include "browse/folder_node.h"
 #include "catalogue/catalogue_table.h"
 #include "catalogue/entry_rows.h"
@@ -42,7 +44,7 @@ struct ResultFile {
     std::string streamName;
 };
 
-class ResultVolume {
+class ResultVolume : public ContentReader {
 public:
     virtual ~ResultVolume() = default;
 
@@ -64,15 +66,37 @@ public:
     virtual std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) = 0;
     // A folder of the file system's own ($Extend on NTFS).
     virtual bool isSystemFolder(const FolderNode& /*node*/) const { return false; }
+    // How a listed file's contents are found: by its directory entry's first
+    // cluster (FAT), its record (NTFS) or its entry set (exFAT).
+    virtual ContentKind contentKind() const {
+        return ntfs() ? ContentKind::NtfsRecord : ContentKind::FatFile;
+    }
+
+    // A file's contents, read by the engine's own reader.
+    ContentReport readContent(const ContentSource& source, const ChunkSink& sink,
+                              std::stop_token stop) const final {
+        return contents().readContent(source, sink, std::move(stop));
+    }
+    ContentReport mapContent(const ContentSource& source, const ExtentSink& extents) const final {
+        return contents().mapContent(source, extents);
+    }
+
+protected:
+    // How the engine reads the contents of its files.
+    virtual const ContentReader& contents() const = 0;
 };
+
+// What a FAT directory entry names, from its attribute byte: a folder when
+// the directory bit is set, else a volume label when the label bit is.
+enum class FatEntryType { File, Folder, VolumeLabel };
 
 // One file entry of a FAT directory, decoded by the FAT engine: the name
 // (long name when there is one, else the 8.3 name with '_' for a deleted
-// entry's lost first byte), the attribute byte, size, date and time words,
-// first cluster, and whether the entry is deleted.
+// entry's lost first byte), what it names, size, date and time words, first
+// cluster, and whether the entry is deleted.
 struct FatFileEntry {
     std::string name;
-    std::uint8_t attributes = 0;
+    FatEntryType type = FatEntryType::File;
     std::uint32_t size = 0;
     std::uint16_t date = 0;
     std::uint16_t time = 0;

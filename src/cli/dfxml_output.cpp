@@ -7,8 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/machine_text.h"
 #include "cli/result_walk.h"
-#include "save/file_content.h"
-#include "save/save_setup.h"
+#include "recovery/result_volume_choice.h"
 #include "search/result_folder_lister.h"
 
 namespace datrevo::cli {
@@ -21,20 +20,20 @@ struct ByteRun {
 };
 
 // The runs of a file's contents, adjacent pieces joined.
-std::vector<ByteRun> RunsOf(const ContentSource& source, const SourceVolume& volume) {
+std::vector<ByteRun> RunsOf(const ContentSource& source, const ContentReader& volume) {
     std::vector<ByteRun> runs;
-    MapFileContent(source, volume,
-                   [&runs](std::uint64_t fileOffset, std::uint64_t diskByte, std::uint64_t length) {
-                       if (!runs.empty()) {
-                           ByteRun& last = runs.back();
-                           if (last.fileOffset + last.length == fileOffset &&
-                               last.diskByte + last.length == diskByte) {
-                               last.length += length;
-                               return;
-                           }
-                       }
-                       runs.push_back({fileOffset, diskByte, length});
-                   });
+    volume.mapContent(
+        source, [&runs](std::uint64_t fileOffset, std::uint64_t diskByte, std::uint64_t length) {
+            if (!runs.empty()) {
+                ByteRun& last = runs.back();
+                if (last.fileOffset + last.length == fileOffset &&
+                    last.diskByte + last.length == diskByte) {
+                    last.length += length;
+                    return;
+                }
+            }
+            runs.push_back({fileOffset, diskByte, length});
+        });
     return runs;
 }
 
@@ -49,7 +48,7 @@ std::uint64_t VolumeStart(const RecoveryContext& context) {
 }  // namespace
 
 void WriteDfxml(std::ostream& out, RecoveryContext& context, const std::string& imagePath) {
-    const SourceVolume volume = MakeSourceVolume(context);
+    const std::unique_ptr<ResultVolume> volume = MakeResultVolume(context);
     const std::uint64_t volumeByte = VolumeStart(context) * limits::kSectorSize;
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<dfxml xmlns=\"http://www.forensicswiki.org/wiki/Category:Digital_Forensics_XML\" "
@@ -75,7 +74,7 @@ void WriteDfxml(std::ostream& out, RecoveryContext& context, const std::string& 
         if (entry.first) out << "      <inode>" << *entry.first << "</inode>\n";
         if (!entry.modified.empty()) out << "      <mtime>" << entry.modified << "</mtime>\n";
         if (!entry.folder) {
-            const std::vector<ByteRun> runs = RunsOf(entry.source, volume);
+            const std::vector<ByteRun> runs = RunsOf(entry.source, *volume);
             if (!runs.empty()) {
                 out << "      <byte_runs>\n";
                 for (const ByteRun& run : runs)

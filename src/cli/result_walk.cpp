@@ -15,9 +15,6 @@
 namespace datrevo::cli {
 namespace {
 
-// FAT directory entry attribute of a volume label.
-constexpr std::uint8_t kVolumeLabelAttribute = 0x08;
-
 // The directory reader of the file list, keeping what it read last: the
 // entries behind the file rows (with their raw times and attributes) and
 // the folder entries that name the subfolders.
@@ -60,6 +57,9 @@ public:
     }
     const std::vector<ResultFile>& last() const { return last_; }
     void reset() { last_.clear(); }
+
+protected:
+    const ContentReader& contents() const override { return *inner_; }
 
 private:
     std::unique_ptr<ResultVolume> inner_;
@@ -141,7 +141,7 @@ struct ResultWalk::Impl {
         std::vector<const FatFileEntry*> fileEntries;
         std::unordered_set<std::uint32_t> folderClusters;
         for (const FatFileEntry& entry : entries) {
-            if ((entry.attributes & 0x10) != 0)
+            if (entry.type == FatEntryType::Folder)
                 folderClusters.insert(entry.firstCluster);
             else
                 fileEntries.push_back(&entry);
@@ -164,7 +164,7 @@ struct ResultWalk::Impl {
                 fatMatched && fileIndex < fileEntries.size() ? fileEntries[fileIndex] : nullptr;
             ++fileIndex;
             // The volume label is the volume's name, not a file.
-            if (raw != nullptr && (raw->attributes & kVolumeLabelAttribute) != 0) continue;
+            if (raw != nullptr && raw->type == FatEntryType::VolumeLabel) continue;
             if (pastEnd.active()) row.pastDiskEnd = pastEnd.liesPastEnd(row);
             folder.files.push_back(fileEntry(row, raw, folder.entry, rows));
             folder.rows.push_back(std::move(row));

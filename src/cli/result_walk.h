@@ -13,7 +13,7 @@
 
 #include "base/item_id.h"
 #include "browse/file_row.h"
-#include "save/save_plan.h"
+#include "browse/file_content.h"
 #include "recovery/recovery_context.h"
 
 namespace datrevo::cli {

@@ -10,6 +10,7 @@
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/progress_line.h"
+#include "recovery/result_volume_choice.h"
 #include "save/destination_preflight.h"
 #include "save/save_setup.h"
 
@@ -91,7 +92,8 @@ int RunSaveCommand(CliSession& session, const CliSaveOptions& options) {
         return kExitNothingFound;
     }
 
-    const std::unique_ptr<FolderContents> contents = MakeFolderContents(context);
+    const std::shared_ptr<ResultVolume> volume = MakeResultVolume(context);
+    const std::unique_ptr<FolderContents> contents = MakeFolderContents(context.folders, volume);
     SaveSelection selection;
     selection.streams = options.streams;
     selection.systemFiles = options.systemFiles;
@@ -111,8 +113,7 @@ int RunSaveCommand(CliSession& session, const CliSaveOptions& options) {
 
     FixedSaveQuestions questions(options.onExisting, WriteErrorAction::Skip);
     ConsoleSaveProgress progress(session.options().quiet);
-    SaveTask task(std::move(plan), MakeSourceVolume(context), options.destination, questions,
-                  progress);
+    SaveTask task(std::move(plan), volume, options.destination, questions, progress);
     task.protectFile(DiskPath(session));
     // Ctrl-C ends the save after the current file, which is finished or removed.
     SaveSummary summary;

@@ -2,11 +2,16 @@
 // over the selected disk and the active layout.
 #pragma once
 
+#include <cstdint>
+
 #include "browse/file_rows.h"
 #include "disk/disk_reader.h"
 #include "fat/fat_layout.h"
 
 namespace datrevo {
+
+// What a directory entry with this attribute byte names.
+FatEntryType FatEntryTypeOf(std::uint8_t attributes);
 
 class DiskFatFolderReader : public FatFolderReader {
 public:

@@ -7,11 +7,13 @@
 
 namespace datrevo {
 
-FatResultVolume::FatResultVolume(FolderTree& tree, DiskReader disk, FatLayout layout)
+FatResultVolume::FatResultVolume(FolderTree& tree, DiskReader disk, FatLayout layout,
+                                 std::uint64_t volumeEnd)
     : tree_(tree),
       disk_(std::move(disk)),
       layout_(std::move(layout)),
-      kind_(layout_.kind == VolumeKind::Fat16 ? VolumeKind::Fat16 : VolumeKind::Fat32) {}
+      kind_(layout_.kind == VolumeKind::Fat16 ? VolumeKind::Fat16 : VolumeKind::Fat32),
+      content_(disk_, layout_, volumeEnd) {}
 
 void FatResultVolume::prepare(ItemId folderItem) {
     ExpandFatFolder(tree_, folderItem, disk_, layout_);

@@ -1,5 +1,6 @@
 // The result volume of the current result, chosen once from the kind of the
-// active layout: the file list and the save both read the files through it.
+// active layout: the file list and the save both read the files, and the
+// save and the byte-run listing their contents, through it.
 #pragma once
 
 #include <memory>

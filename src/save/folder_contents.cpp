@@ -7,28 +7,18 @@
 namespace datrevo {
 namespace {
 
-FolderFile FatFile(const ResultFile& entry) {
+// A file dated by FAT date and time words; the volume says how its
+// contents are found (by the first cluster, or by the entry's sector).
+FolderFile FatFile(const ResultFile& entry, ContentKind kind) {
     FolderFile file;
     file.name = entry.name;
-    file.source.kind = ContentKind::FatFile;
+    file.source.kind = kind;
     file.source.firstCluster = entry.firstCluster;
+    file.source.recordSector = entry.recordSector;
     file.source.size = entry.size;
     file.source.deleted = entry.deleted;
     file.modified = FatCopyTime(entry.fatDate, entry.fatTime);
     file.rowKey = entry.rowKey;
-    return file;
-}
-
-FolderFile ExfatFile(const ResultFile& row) {
-    FolderFile file;
-    file.name = row.name;
-    file.source.kind = ContentKind::ExfatFile;
-    file.source.firstCluster = row.firstCluster;
-    file.source.recordSector = row.recordSector;
-    file.source.size = row.size;
-    file.source.deleted = row.deleted;
-    file.modified = FatCopyTime(row.fatDate, row.fatTime);
-    file.rowKey = row.rowKey;
     return file;
 }
 
@@ -50,7 +40,7 @@ FolderFile NtfsFile(const ResultFile& row) {
 }  // namespace
 
 ResultFolderContents::ResultFolderContents(const FolderTree& tree,
-                                           std::unique_ptr<ResultVolume> volume)
+                                           std::shared_ptr<ResultVolume> volume)
     : tree_(tree), volume_(std::move(volume)) {}
 
 std::vector<FolderFile> ResultFolderContents::files(ItemId folderItem, std::stop_token stop) {
@@ -60,10 +50,8 @@ std::vector<FolderFile> ResultFolderContents::files(ItemId folderItem, std::stop
     for (const ResultFile& file : volume_->files(number, stop)) {
         if (volume_->ntfs()) {
             out.push_back(NtfsFile(file));
-        } else if (volume_->kind() == VolumeKind::Exfat) {
-            out.push_back(ExfatFile(file));
         } else if (!file.volumeLabel) {
-            out.push_back(FatFile(file));
+            out.push_back(FatFile(file, volume_->contentKind()));
         }
     }
     return out;

@@ -17,7 +17,7 @@ namespace datrevo {
 // saved; the catch-all folder of a FAT result has no files.
 class ResultFolderContents : public FolderContents {
 public:
-    ResultFolderContents(const FolderTree& tree, std::unique_ptr<ResultVolume> volume);
+    ResultFolderContents(const FolderTree& tree, std::shared_ptr<ResultVolume> volume);
 
     void prepare(ItemId folderItem) override { volume_->prepare(folderItem); }
     std::vector<FolderFile> files(ItemId folderItem, std::stop_token stop) override;
@@ -28,7 +28,7 @@ public:
 
 private:
     const FolderTree& tree_;
-    std::unique_ptr<ResultVolume> volume_;
+    std::shared_ptr<ResultVolume> volume_;
 };
 
 // FAT: the directories of the folders, read from `disk` with `layout`.

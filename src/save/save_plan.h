@@ -11,28 +11,12 @@
 #include <vector>
 
 #include "base/item_id.h"
+#include "browse/file_content.h"
 #include "browse/file_row.h"
 #include "browse/folder_tree.h"
 #include "save/copy_time.h"
 
 namespace datrevo {
-
-enum class ContentKind {
-    None,        // nothing to read (a FAT file without a cluster)
-    FatFile,     // a FAT directory entry: first cluster and size
-    NtfsRecord,  // an NTFS file record: its sector
-    ExfatFile,   // an exFAT entry set: its File entry's sector, first cluster and size
-};
-
-// Where a file's contents lie.
-struct ContentSource {
-    ContentKind kind = ContentKind::None;
-    std::uint32_t firstCluster = 0;  // FAT, exFAT
-    std::uint64_t recordSector = 0;  // NTFS, exFAT: the EntryTable row's "sector"
-    std::uint64_t size = 0;          // bytes, as the directory entry or EntryTable says
-    bool deleted = false;            // the entry or record is deleted
-    std::string stream;  // NTFS: an alternate data stream's name; empty for the file's data
-};
 
 // One file of a folder as the file list shows it.
 struct FolderFile {

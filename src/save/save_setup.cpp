@@ -1,7 +1,5 @@
 #include "save/save_setup.h"
 
-#include "exfat/exfat_layout.h"
-#include "recovery/result_volume_choice.h"
 #include "save/folder_contents.h"
 
 namespace datrevo {
@@ -24,19 +22,9 @@ std::vector<std::string> SplitPath(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<FolderContents> MakeFolderContents(RecoveryContext& context) {
-    return std::make_unique<ResultFolderContents>(context.folders, MakeResultVolume(context));
-}
-
-SourceVolume MakeSourceVolume(const RecoveryContext& context) {
-    SourceVolume volume;
-    volume.disk = context.selectedDisk();
-    volume.layout = context.activeLayout;
-    volume.volumeEnd = context.search.searchEnd;
-    volume.mftRuns = context.mftRuns;
-    if (context.activeLayout.kind == VolumeKind::Exfat)
-        volume.exfat = OpenExfatVolume(volume.disk, volume.layout);
-    return volume;
+std::unique_ptr<FolderContents> MakeFolderContents(const FolderTree& tree,
+                                                   std::shared_ptr<ResultVolume> volume) {
+    return std::make_unique<ResultFolderContents>(tree, std::move(volume));
 }
 
 bool SelectPath(const FolderTree& tree, FolderContents& contents, const std::string& path,

@@ -1,21 +1,21 @@
-// What a save of the current result needs, taken from the recovery context:
-// the planner's view of its folders, the volume its contents are read from,
-// and the selection of paths as the tree shows them.
+// What a save of the current result needs: the planner's view of its
+// folders and the selection of paths as the tree shows them.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "save/file_content.h"
+#include "browse/folder_tree.h"
+#include "browse/result_volume.h"
 #include "save/save_plan.h"
-#include "recovery/recovery_context.h"
 
 namespace datrevo {
 
-// NTFS results (the active layout's kind is NTFS) list files from
-// EntryTable; FAT results read their directories from the selected disk.
-std::unique_ptr<FolderContents> MakeFolderContents(RecoveryContext& context);
-SourceVolume MakeSourceVolume(const RecoveryContext& context);
+// The planner's view of the folders of `tree` over the result volume of the
+// current result (recovery/result_volume_choice.h), which the save task then
+// reads the files' contents from.
+std::unique_ptr<FolderContents> MakeFolderContents(const FolderTree& tree,
+                                                   std::shared_ptr<ResultVolume> volume);
 
 // Adds the folder or file at `path` ('/' separators, from the volume root,
 // as the tree and the list name them: "Music/Artist/song.mp3", "Music") to

@@ -186,25 +186,28 @@ SaveTask::Step SaveTask::saveFile(const SaveJob& job, Destination& destination,
     bool skipped = false;
     std::uint64_t written = 0;
     int lastPercent = 0;
+    // No stop token: Stop ends the save after the current file, which is read whole.
     const ContentReport content =
-        ReadFileContent(job.source, volume_, [&](std::span<const std::uint8_t> piece) {
-            if (skipRequested_.exchange(false)) {
-                skipped = true;
-                return false;
-            }
-            if (!Destination::writeAll(file.get(), piece, failure)) {
-                writeFailed = true;
-                return false;
-            }
-            written += piece.size();
-            info_.bytesWritten += piece.size();
-            const int percent = PercentOf(written, job.source.size);
-            if (percent != lastPercent) {
-                lastPercent = percent;
-                report(nullptr, percent);
-            }
-            return true;
-        });
+        content_->readContent(job.source,
+                              [&](std::span<const std::uint8_t> piece) {
+                                  if (skipRequested_.exchange(false)) {
+                                      skipped = true;
+                                      return false;
+                                  }
+                                  if (!Destination::writeAll(file.get(), piece, failure)) {
+                                      writeFailed = true;
+                                      return false;
+                                  }
+                                  written += piece.size();
+                                  info_.bytesWritten += piece.size();
+                                  const int percent = PercentOf(written, job.source.size);
+                                  if (percent != lastPercent) {
+                                      lastPercent = percent;
+                                      report(nullptr, percent);
+                                  }
+                                  return true;
+                              },
+                              {});
 
     if (!skipped && !writeFailed && job.modified) Destination::setTime(file.get(), *job.modified);
     const int closeError = file.reset();

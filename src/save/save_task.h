@@ -4,13 +4,14 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <cstdint>
 #include <stop_token>
 #include <string>
 #include <vector>
 
+#include "browse/file_content.h"
 #include "save/destination.h"
-#include "save/file_content.h"
 #include "save/save_plan.h"
 #include "save/save_questions.h"
 
@@ -70,10 +71,11 @@ std::string SummaryText(const SaveSummary& summary);
 
 class SaveTask {
 public:
-    SaveTask(SavePlan plan, SourceVolume volume, std::string destination, SaveQuestions& questions,
-             SaveProgress& progress)
+    // `content` reads the files of the plan: the result volume they belong to.
+    SaveTask(SavePlan plan, std::shared_ptr<const ContentReader> content, std::string destination,
+             SaveQuestions& questions, SaveProgress& progress)
         : plan_(std::move(plan)),
-          volume_(std::move(volume)),
+          content_(std::move(content)),
           destinationPath_(std::move(destination)),
           questions_(questions),
           progress_(progress) {}
@@ -100,7 +102,7 @@ private:
     void report(const SaveJob* job, int percent);
 
     SavePlan plan_;
-    SourceVolume volume_;
+    std::shared_ptr<const ContentReader> content_;
     std::string destinationPath_;
     SaveQuestions& questions_;
     SaveProgress& progress_;

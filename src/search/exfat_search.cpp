@@ -6,7 +6,7 @@
 #include "base/visible_texts.h"
 #include "exfat/exfat_boot_region.h"
 #include "exfat/exfat_catalogue.h"
-#include "exfat/exfat_layout.h"
+#include "recovery/exfat_layout.h"
 #include "exfat/exfat_lost_folders.h"
 #include "exfat/exfat_walk.h"
 

@@ -31,8 +31,8 @@
 #include "browse/file_rows.h"
 #include "browse/open_row.h"
 #include "base/volume_kind.h"
-#include "fat/folder_naming.h"
 #include "search/result_folder_lister.h"
+#include "search/search_setup.h"
 #include "ui/controls/bitmap_button.h"
 #include "ui/controls/check_tree.h"
 #include "ui/controls/colon_column.h"
@@ -1036,16 +1036,14 @@ void MainWindow::refreshResultTexts() {
 }
 
 // Expanding a FAT folder reads its directory, once, to name its child
-// folders (a search names them all at its end; this covers any folder left).
-// A folder expanded by the Right arrow becomes the listed folder.
+// folders (OpenResultFolder). A folder expanded by the Right arrow becomes the listed folder.
 void MainWindow::folderExpanded(QTreeWidgetItem* item) {
     if (fillingTree_ || !treeHoldsResult_ || !controller_->resultReady() || populating_ ||
         saveRunner_->running())
         return;
     const ItemId id = IdOf(item);
     if (!context_.folders.model().contains(id)) return;
-    if (IsFatKind(context_.activeLayout.kind)) {
-        ExpandFatFolder(context_.folders, id, context_.selectedDisk(), context_.activeLayout);
+    if (OpenResultFolder(context_, id)) {
         const TreeModel& model = context_.folders.model();
         fillingTree_ = true;
         for (int i = 0; i < item->childCount(); ++i) {

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <condition_variable>
 
+#include "recovery/result_volume_choice.h"
 #include "save/destination_preflight.h"
 #include "save/save_setup.h"
 #include "ui/save_dialogs.h"
@@ -153,7 +154,8 @@ void SaveRunner::start(SaveSelection selection) {
     counting_->onStop = [this] { worker_.request_stop(); };
     counting_->show();
 
-    std::shared_ptr<FolderContents> contents = MakeFolderContents(context_);
+    volume_ = MakeResultVolume(context_);
+    std::shared_ptr<FolderContents> contents = MakeFolderContents(context_.folders, volume_);
     const int generation = ++generation_;
     worker_ =
         std::jthread([this, contents, selection = selection_, generation](std::stop_token stop) {
@@ -189,8 +191,8 @@ void SaveRunner::planned(std::shared_ptr<SavePlan> plan) {
     progress_ = std::make_unique<WindowProgress>(this, [this](const SaveProgressInfo& info) {
         if (progressDialog_) progressDialog_->showProgress(info);
     });
-    task_ = std::make_unique<SaveTask>(std::move(*plan), MakeSourceVolume(context_), destination_,
-                                       *questions_, *progress_);
+    task_ = std::make_unique<SaveTask>(std::move(*plan), volume_, destination_, *questions_,
+                                       *progress_);
     task_->protectFile(diskPath());
     progressDialog_->onStop = [this] {
         if (task_) task_->requestStop();

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "base/prompter.h"
+#include "browse/result_volume.h"
 #include "save/save_plan.h"
 #include "save/save_task.h"
 #include "recovery/recovery_context.h"
@@ -72,6 +73,7 @@ private:
     std::string destination_;
     std::optional<SaveSummary> summary_;
     std::shared_ptr<SaveSelection> selection_;  // the plan points into its rows
+    std::shared_ptr<ResultVolume> volume_;      // the plan lists its files, the task reads them
     std::unique_ptr<WindowQuestions> questions_;
     std::unique_ptr<WindowProgress> progress_;
     std::unique_ptr<SaveTask> task_;

@@ -7,11 +7,11 @@
 #include "disk/device_access.h"
 #include "disk/disk_inventory.h"
 #include "base/volume_kind.h"
-#include "fat/folder_naming.h"
 #include "log/recovery_log.h"
 #include "partition/partition_details.h"
 #include "partition/partition_table.h"
 #include "search/notices.h"
+#include "search/search_setup.h"
 
 namespace datrevo::ui {
 namespace {
@@ -125,7 +125,7 @@ void WizardController::chooseMode(SearchMode mode) {
     if (step_ != WizardStep::Disk || !controls_.modeEnabled) return;
     mode_ = mode;
     // The mode text follows the checked mode, also after Back.
-    modeText_ = mode == SearchMode::Advance ? "Advance Search" : "Standard Search";
+    modeText_ = std::string(SearchModeText(mode));
     controls_.nextEnabled = selectedDevice_.has_value();
     changed();
 }
@@ -330,9 +330,9 @@ void WizardController::startSearch() {
         return;
     }
     // The range ends where the end field says, no further than the disk.
-    const auto diskEnd = static_cast<std::int64_t>(context_.currentDisk.totalSectors64);
-    const std::int64_t searchEnd = std::min(*end, diskEnd);
-    if (searchEnd <= *start) {
+    const auto first = static_cast<std::uint64_t>(*start);
+    const std::uint64_t last = *end > 0 ? static_cast<std::uint64_t>(*end) : 0;
+    if (!RangeFitsDisk(context_, first, last)) {
         if (advance) {
             context_.prompter.showMessage(kEndSectorInvalid, MessageIcon::Error);
         } else {
@@ -347,39 +347,15 @@ void WizardController::startSearch() {
         workers_.wait();
     }
 
-    SearchContext& search = context_.search;
-    search.mode = *mode_;
-    search.partitionKind = KindOfChoice(static_cast<PartitionTypeChoice>(typeChoice_));
-    const std::string kindText(VolumeKindText(search.partitionKind));
-    search.searchModeText = modeText_;
-    search.partitionIndex = selectedPartition_ < 0 ? 0 : selectedPartition_;
-    search.searchStart = static_cast<std::uint64_t>(*start);
-    search.searchEnd = static_cast<std::uint64_t>(searchEnd);
-
-    const std::string disk = std::to_string(search.selectedDisk);
-    const std::string range =
-        std::to_string(search.searchStart) + " to " + std::to_string(search.searchEnd);
-    context_.details = {
-        {"Disk Number : ", disk},
-        {"Partiton Number : ", std::to_string(search.partitionIndex + 1)},
-        {"Partition Type : ", kindText},
-        {"Search Range : ", range},
-        {"Search Mode : ", search.searchModeText},
-    };
-    if (selectedPartition_ >= 0 &&
-        static_cast<std::size_t>(selectedPartition_) < partitions.count()) {
-        const PartitionRecord& record =
-            partitions.record(static_cast<std::size_t>(selectedPartition_));
-        if (const auto warning = PastDiskEndWarning(record.firstSector, record.endSector,
-                                                    context_.currentDisk.totalSectors64))
-            context_.details.push_back({"Warning : ", *warning});
-    }
-    searchPage_ = {disk, kindText, search.searchModeText, range};
-
-    // A failed validation leaves no volume values behind: unless the FAT
-    // search can infer the layout, the search finds nothing and ends with the
-    // one nothing-found notice.
-    if (!advance) ValidatePartition(context_);
+    SetRangeSearch(context_, *mode_, first, last,
+                   KindOfChoice(static_cast<PartitionTypeChoice>(typeChoice_)),
+                   selectedPartition_ < 0 ? 0 : selectedPartition_);
+    const SearchContext& search = context_.search;
+    context_.details = SearchSummaryRows(context_);
+    searchPage_ = {std::to_string(search.selectedDisk),
+                   std::string(VolumeKindText(search.partitionKind)), search.searchModeText,
+                   std::to_string(search.searchStart) + " to " + std::to_string(search.searchEnd)};
+    BeginSearch(context_);
 
     details_ = context_.details;  // the search's summary, shown while it runs
     step_ = advance ? WizardStep::FileSystems : WizardStep::Results;
@@ -392,7 +368,8 @@ void WizardController::startSearch() {
     leaving_ = std::stop_source();
     searchRunning_ = workers_.startPartitionSearch(
         [this, advance, leaving = leaving_.get_token()](const SearchOutcome& outcome) {
-            if (!advance) nameFatFolders(leaving);
+            // On the worker: naming the FAT folders reads every directory.
+            if (!advance) CompleteResult(context_, leaving);
             post_([this, outcome] { searchDone(outcome, false); });
         });
     changed();
@@ -417,7 +394,7 @@ void WizardController::next() {
             searchRunning_ = workers_.startVolumeRecovery(
                 selectedVolume_,
                 [this, leaving = leaving_.get_token()](const SearchOutcome& outcome) {
-                    nameFatFolders(leaving);
+                    CompleteResult(context_, leaving);
                     post_([this, outcome] { searchDone(outcome, true); });
                 });
             changed();
@@ -434,16 +411,6 @@ void WizardController::stopWorkers() {
     loader_.request_stop();
     workers_.wait();
     if (loader_.joinable()) loader_.join();
-}
-
-// On the search's worker, after its phases: a FAT result's folders named
-// from their parents' directories, deletion passed down, as opening each
-// folder would do. Every folder's directory is read: not on the window's
-// thread.
-void WizardController::nameFatFolders(std::stop_token leaving) {
-    if (!IsFatKind(context_.activeLayout.kind)) return;
-    NameAllFatFolders(context_.folders, context_.selectedDisk(), context_.activeLayout, leaving);
-    PassDeletionDown(context_.folders);
 }
 
 void WizardController::stopSearch() {
@@ -568,7 +535,7 @@ bool WizardController::loadLog(const std::string& path) {
     loadRunning_ = true;
     loader_ = std::jthread([this, path](std::stop_token stop) {
         const LogLoadOutcome outcome = LoadRecoveryLog(path, context_, context_.prompter, stop);
-        if (outcome == LogLoadOutcome::Loaded) nameFatFolders(stop);
+        if (outcome == LogLoadOutcome::Loaded) CompleteResult(context_, stop);
         post_([this, outcome] { loadLogDone(outcome); });
     });
     changed();

@@ -194,7 +194,6 @@ private:
     void lostPartitionSearchDone();
     void startSearch();
     void searchDone(const SearchOutcome& outcome, bool recovery);
-    void nameFatFolders(std::stop_token leaving);
     void loadLogDone(LogLoadOutcome outcome);
     void leavePartitionPage();
     void showFileSystemPage();

@@ -30,10 +30,10 @@ protected:
         inner = tree.InsertFolderItem(docs, "INNER", 4, 3, 0, 0, false);
         tree.InsertFolderItem(misc, "LOST", 9, kCatchAllNumber, 0, 0, false);
         reader.entries = {
-            {"REPORT.DOC", 0x20, 1234, kMarch5th2009, kSevenPastTwo, 12, false},
-            {"SUBDIR", 0x10, 0, 0, 0, 4, false},
-            {"_EPORT.TXT", 0x20, 7, 0, 0, 13, true},
-            {"archive.zip", 0x20, 4000000000u, 0, 0, 0, false},
+            {"REPORT.DOC", FatEntryType::File, 1234, kMarch5th2009, kSevenPastTwo, 12, false},
+            {"SUBDIR", FatEntryType::Folder, 0, 0, 0, 4, false},
+            {"_EPORT.TXT", FatEntryType::File, 7, 0, 0, 13, true},
+            {"archive.zip", FatEntryType::File, 4000000000u, 0, 0, 0, false},
         };
     }
     FolderListSources sources(VolumeKind kind) {

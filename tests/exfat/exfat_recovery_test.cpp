@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "../save/save_support.h"
-#include "exfat/exfat_layout.h"
 #include "exfat/exfat_walk.h"
 #include "exfat_test_support.h"
 #include "log/log_decoder.h"
 #include "log/log_file_io.h"
 #include "log/recovery_log.h"
+#include "recovery/exfat_layout.h"
+#include "recovery/result_volume_choice.h"
 #include "save/copy_time.h"
 #include "save/save_setup.h"
 #include "search/notices.h"
@@ -87,14 +88,14 @@ public:
         std::map<std::string, std::string> md5s;  // by path under the destination
     };
     Saved SaveEverything(const std::filesystem::path& destination) {
-        std::unique_ptr<FolderContents> contents = MakeFolderContents(context);
+        const std::shared_ptr<ResultVolume> volume = MakeResultVolume(context);
+        std::unique_ptr<FolderContents> contents = MakeFolderContents(context.folders, volume);
         SaveSelection all;
         all.everything = true;
         SavePlan plan = PlanSave(context.folders, *contents, all);
         test::ScriptedSaveQuestions questions;
         test::RecordingSaveProgress progress;
-        SaveTask task(std::move(plan), MakeSourceVolume(context), destination.string(), questions,
-                      progress);
+        SaveTask task(std::move(plan), volume, destination.string(), questions, progress);
         Saved saved;
         saved.summary = task.run();
         saved.md5s = test::Md5OfFiles(destination);

@@ -12,6 +12,7 @@
 #include "fat/fat_copy_inference.h"
 #include "fat/fat_volume_layout.h"
 #include "search/search_phases.h"
+#include "search/search_setup.h"
 #include "support/image_fixture.h"
 #include "support/recording_observer.h"
 
@@ -32,6 +33,38 @@ DiskReader MemoryReader(std::vector<std::uint8_t> bytes) {
     return DiskReader(std::make_shared<MemorySource>(std::move(bytes), "disk"), nullptr);
 }
 
+// mbr-extended with the boot sector of the volume at `start` zeroed (or left
+// in place), and the layout that boot sector gave.
+struct BootlessDisk {
+    std::vector<std::uint8_t> bytes;
+    FatLayout fromBoot;
+};
+BootlessDisk ExtendedDiskWithoutBoot(std::uint64_t start, bool wipe = true) {
+    BootlessDisk disk{ExtendedDisk(), {}};
+    EXPECT_TRUE(
+        ReadFatBootLayout(MemoryReader(disk.bytes), start, VolumeKind::Fat16, disk.fromBoot));
+    if (wipe) std::fill_n(disk.bytes.begin() + static_cast<std::ptrdiff_t>(start * 512), 512, 0);
+    return disk;
+}
+
+// A recovery context over a crafted image of `bytes`, set to search the
+// FAT16 volume in [start, end).
+struct CraftedSearch {
+    CraftedSearch(const std::vector<std::uint8_t>& bytes, SearchMode mode, std::uint64_t start,
+                  std::uint64_t end)
+        : image(test::CraftedImage(bytes)), context{observer, prompter} {
+        context.slots.assign(0, image->path());
+        context.currentDisk.totalSectors64 = bytes.size() / 512;
+        context.search = {mode,  0,  0, VolumeKind::Fat16, std::string(SearchModeText(mode)),
+                          start, end};
+    }
+
+    std::unique_ptr<test::ImageCopy> image;
+    test::RecordingObserver observer;
+    test::ScriptedPrompter prompter;
+    RecoveryContext context;
+};
+
 std::vector<std::string> RootFolders(const RecoveryContext& context) {
     std::vector<std::string> names;
     const TreeModel& model = context.folders.model();
@@ -44,24 +77,16 @@ class WipedBootSector : public ::testing::TestWithParam<std::pair<std::uint64_t,
 
 TEST_P(WipedBootSector, TheStandardSearchFindsTheLayoutTheBootSectorHad) {
     const auto [start, end] = GetParam();
-    std::vector<std::uint8_t> bytes = ExtendedDisk();
-    FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), start, VolumeKind::Fat16, fromBoot));
-    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(start * 512), 512, 0);
-
-    const auto image = test::CraftedImage(bytes);
-    test::RecordingObserver observer;
-    test::ScriptedPrompter prompter;
-    RecoveryContext context{observer, prompter};
-    context.slots.assign(0, image->path());
-    context.currentDisk.totalSectors64 = bytes.size() / 512;
-    context.search = {SearchMode::Standard, 0, 0, VolumeKind::Fat16, "Standard Search", start, end};
+    const BootlessDisk disk = ExtendedDiskWithoutBoot(start);
+    ASSERT_FALSE(HasFailure());
+    CraftedSearch run(disk.bytes, SearchMode::Standard, start, end);
+    RecoveryContext& context = run.context;
     EXPECT_FALSE(ValidatePartition(context));
     const SearchOutcome outcome = RunPartitionSearch(context);
 
     EXPECT_TRUE(outcome.foundAnything);
-    EXPECT_TRUE(prompter.messages.empty());  // neither "Unable to calculate" nor "use Advance"
-    EXPECT_EQ(context.activeLayout, fromBoot);
+    EXPECT_TRUE(run.prompter.messages.empty());  // neither "Unable to calculate" nor "use Advance"
+    EXPECT_EQ(context.activeLayout, disk.fromBoot);
     const std::string folder = start == kP1Start ? "Primary" : "Logical One";
     const std::vector<std::string> roots = RootFolders(context);
     EXPECT_NE(std::find(roots.begin(), roots.end(), folder), roots.end());
@@ -72,22 +97,15 @@ INSTANTIATE_TEST_SUITE_P(OneFolderVolumes, WipedBootSector,
                                            std::make_pair(kP2Start, kP2End)));
 
 TEST(FatCopies, AnAdvanceSearchOffersTheOneFolderVolumeAndRecoversIt) {
-    std::vector<std::uint8_t> bytes = ExtendedDisk();
-    FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, VolumeKind::Fat16, fromBoot));
-    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(kP2Start * 512), 512, 0);
-    const auto image = test::CraftedImage(bytes);
-    test::RecordingObserver observer;
-    test::ScriptedPrompter prompter;
-    RecoveryContext context{observer, prompter};
-    context.slots.assign(0, image->path());
-    context.currentDisk.totalSectors64 = bytes.size() / 512;
-    context.search = {SearchMode::Advance, 0,        0,     VolumeKind::Fat16,
-                      "Advance Search",    kP2Start, kP2End};
+    const BootlessDisk disk = ExtendedDiskWithoutBoot(kP2Start);
+    ASSERT_FALSE(HasFailure());
+    const FatLayout& fromBoot = disk.fromBoot;
+    CraftedSearch run(disk.bytes, SearchMode::Advance, kP2Start, kP2End);
+    RecoveryContext& context = run.context;
 
     const SearchOutcome scan = RunPartitionSearch(context);
     ASSERT_EQ(scan.volumesFound, 1);
-    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(run.prompter.messages.empty());
     const CatalogueTable& volumes = context.catalogue.VolumeTable;
     EXPECT_EQ(volumes.cellUnsigned(0, boot_col::Cluster0Start), fromBoot.cluster0Start);
     EXPECT_EQ(volumes.cellUnsigned(0, boot_col::Spc), fromBoot.sectorsPerCluster);
@@ -103,33 +121,29 @@ TEST(FatCopies, AnAdvanceSearchOffersTheOneFolderVolumeAndRecoversIt) {
 TEST(FatCopies, WithoutAFolderTheFatSizeChoosesTheClusterSize) {
     // Without a folder the data area follows a root of 32 sectors, and the
     // FAT of 32 sectors holds the 8 095 clusters of one sector exactly.
-    std::vector<std::uint8_t> bytes = ExtendedDisk();
-    FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, VolumeKind::Fat16, fromBoot));
-    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(kP2Start * 512), 512, 0);
+    const BootlessDisk disk = ExtendedDiskWithoutBoot(kP2Start);
+    ASSERT_FALSE(HasFailure());
     const auto layout =
-        InferFat16FromFatCopies(MemoryReader(bytes), kP2Start, kP2End, std::nullopt);
+        InferFat16FromFatCopies(MemoryReader(disk.bytes), kP2Start, kP2End, std::nullopt);
     ASSERT_TRUE(layout.has_value());
-    EXPECT_EQ(*layout, fromBoot);
+    EXPECT_EQ(*layout, disk.fromBoot);
 }
 
 TEST(FatCopies, CopiesThatDifferAreNoLayout) {
-    std::vector<std::uint8_t> bytes = ExtendedDisk();
-    FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, VolumeKind::Fat16, fromBoot));
-    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(kP2Start * 512), 512, 0);
-    bytes[fromBoot.secondFat * 512 + 40] ^= 0x5A;  // one entry of the second copy differs
-    EXPECT_FALSE(
-        InferFat16FromFatCopies(MemoryReader(bytes), kP2Start, kP2End, std::nullopt).has_value());
+    BootlessDisk disk = ExtendedDiskWithoutBoot(kP2Start);
+    ASSERT_FALSE(HasFailure());
+    disk.bytes[disk.fromBoot.secondFat * 512 + 40] ^= 0x5A;  // one entry of the second copy differs
+    EXPECT_FALSE(InferFat16FromFatCopies(MemoryReader(disk.bytes), kP2Start, kP2End, std::nullopt)
+                     .has_value());
 }
 
 TEST(FatCopies, AFolderBeforeTheRootEndIsNoEvidenceForAnyClusterSize) {
     // A "." sector that would put the data area before the root directory.
-    std::vector<std::uint8_t> bytes = ExtendedDisk();
-    FatLayout fromBoot;
-    ASSERT_TRUE(ReadFatBootLayout(MemoryReader(bytes), kP2Start, VolumeKind::Fat16, fromBoot));
-    const DirectorySectorClue clue{fromBoot.rootStart, 9};
-    EXPECT_FALSE(InferFat16FromFatCopies(MemoryReader(bytes), kP2Start, kP2End, clue).has_value());
+    const BootlessDisk disk = ExtendedDiskWithoutBoot(kP2Start, false);
+    ASSERT_FALSE(HasFailure());
+    const DirectorySectorClue clue{disk.fromBoot.rootStart, 9};
+    EXPECT_FALSE(
+        InferFat16FromFatCopies(MemoryReader(disk.bytes), kP2Start, kP2End, clue).has_value());
 }
 
 TEST(FatCopies, ChainsThatLoopOrRunPastTheFatAreIgnored) {

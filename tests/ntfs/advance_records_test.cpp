@@ -34,9 +34,7 @@ std::map<std::string, std::string> SaveEverything(NtfsSession& session,
     SavePlan plan = PlanSave(session.tree, contents, all);
     test::ScriptedSaveQuestions questions;
     test::RecordingSaveProgress progress;
-    SaveTask task(std::move(plan),
-                  {session.reader, session.volumeLayout(), session.rangeEnd, session.runs},
-                  destination.string(), questions, progress);
+    SaveTask task(std::move(plan), session.content(), destination.string(), questions, progress);
     const SaveSummary summary = task.run();
     EXPECT_EQ(summary.ending, SaveEnding::Finished);
     EXPECT_EQ(summary.filesFailed, 0u);

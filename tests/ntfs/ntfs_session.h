@@ -10,9 +10,9 @@
 #include "ntfs/advance_search.h"
 #include "ntfs/boot_record.h"
 #include "ntfs/catalogue_rows.h"
+#include "ntfs/ntfs_content.h"
 #include "ntfs/ntfs_search_scope.h"
 #include "ntfs/standard_search.h"
-#include "recovery/ntfs_layout.h"
 #include "support/recording_observer.h"
 
 namespace datrevo::test {
@@ -39,11 +39,9 @@ struct NtfsSession {
         ScanForNtfsStructures(s);
         return AssignMftNumbers(s);
     }
-    // The geometry in the layout fields that saving reads.
-    FatLayout volumeLayout() const {
-        FatLayout stored;
-        StoreNtfsGeometry(layout, stored);
-        return stored;
+    // The reader of the files' contents that saving uses.
+    std::shared_ptr<const ContentReader> content() const {
+        return std::make_shared<NtfsContentReader>(reader, layout, rangeEnd, runs);
     }
     bool recover(std::uint32_t volume) {
         NtfsSearchScope s = scope();

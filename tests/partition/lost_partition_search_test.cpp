@@ -22,6 +22,30 @@ CurrentDisk DiskOf(std::uint64_t sectors) {
     return disk;
 }
 
+// One lost-partition search of a whole disk into `list`, heard by `observer`.
+struct LostSearch {
+    LostPartitionSearchResult run(const DiskReader& reader, std::uint64_t sectors,
+                                  std::stop_token stop = {}) {
+        return SearchLostPartitions(reader, DiskOf(sectors), list, observer, std::move(stop));
+    }
+    LostPartitionSearchResult run(DiskBuilder& disk) { return run(disk.reader(), disk.sectors()); }
+
+    DiskPartitionList list;
+    test::RecordingObserver observer;
+};
+
+// The bytes of a committed fixture image, its partition table zeroed when asked.
+std::vector<std::uint8_t> FixtureBytes(const std::string& name, bool wipeMbr) {
+    std::vector<std::uint8_t> bytes =
+        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/" + name + ".img.gz");
+    if (wipeMbr) std::fill(bytes.begin(), bytes.begin() + 512, 0);
+    return bytes;
+}
+
+DiskReader MemoryReader(const std::vector<std::uint8_t>& bytes) {
+    return DiskReader(std::make_shared<MemorySource>(bytes), nullptr);
+}
+
 void Fat32BootSector(DiskBuilder& disk, std::uint64_t at, std::uint32_t count) {
     disk.putText(at, 82, "FAT32   ");
     disk.put32(at, 32, count);
@@ -61,19 +85,19 @@ TEST(LostPartitionSearch, AddsNewPartitionsButNotOnesAlreadyListed) {
     disk.putText(4096, 3, "NTFS    ");
     disk.put32(4096, 40, 3000);
     disk.sign(4096);
-    DiskPartitionList list;
+    LostSearch search;
+    DiskPartitionList& list = search.list;
     list.add(VolumeKind::Fat32, 63, 10063);     // the same: not added again
     list.add(VolumeKind::Fat32, 16128, 16129);  // same start, another count: the found one is added
-    test::RecordingObserver observer;
-    const auto result = SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer);
+    const auto result = search.run(disk);
     EXPECT_EQ(result.added, 2u);
     ASSERT_EQ(list.count(), 4u);
     EXPECT_EQ(list.kind(2), VolumeKind::Ntfs);
     EXPECT_EQ(list.record(2).firstSector, 4096u);
     EXPECT_EQ(list.record(2).endSector, 7096u);
     EXPECT_EQ(list.record(3).endSector, 16128u + 20000u);
-    EXPECT_EQ(observer.percents.back(), 100);
-    EXPECT_EQ(observer.lastCaption, "Completed ");
+    EXPECT_EQ(search.observer.percents.back(), 100);
+    EXPECT_EQ(search.observer.lastCaption, "Completed ");
 }
 
 TEST(LostPartitionSearch, SmallFat16TakesItsCountFromTheSixteenBitField) {
@@ -81,39 +105,33 @@ TEST(LostPartitionSearch, SmallFat16TakesItsCountFromTheSixteenBitField) {
     disk.putText(2048, 54, "FAT16   ");
     disk.put16(2048, 19, 8000);
     disk.sign(2048);
-    DiskPartitionList list;
-    test::RecordingObserver observer;
-    SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer);
-    ASSERT_EQ(list.count(), 1u);
-    EXPECT_EQ(list.record(0).endSector, 2048u + 8000u);
+    LostSearch search;
+    search.run(disk);
+    ASSERT_EQ(search.list.count(), 1u);
+    EXPECT_EQ(search.list.record(0).endSector, 2048u + 8000u);
 }
 
 TEST(LostPartitionSearch, StopsAtTwentySixPartitionsAndOnRequest) {
     DiskBuilder disk(40 * 2048);
     for (std::uint64_t k = 1; k < 40; ++k) Fat32BootSector(disk, k * 2048, 100);
-    DiskPartitionList list;
-    test::RecordingObserver observer;
-    auto result = SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer);
+    LostSearch search;
+    auto result = search.run(disk);
     EXPECT_TRUE(result.listFull);
-    EXPECT_EQ(list.count(), limits::kMaxPartitionsPerDisk);
+    EXPECT_EQ(search.list.count(), limits::kMaxPartitionsPerDisk);
 
     std::stop_source stop;
     stop.request_stop();
-    list.clear();
-    result = SearchLostPartitions(disk.reader(), DiskOf(disk.sectors()), list, observer,
-                                  stop.get_token());
+    search.list.clear();
+    result = search.run(disk.reader(), disk.sectors(), stop.get_token());
     EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(list.count(), 0u);
+    EXPECT_EQ(search.list.count(), 0u);
 }
 
 TEST(LostPartitionSearch, FindsTodaysPartitionsAfterTheTableIsZeroed) {
-    std::vector<std::uint8_t> bytes =
-        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/mbr-primary.img.gz");
-    std::fill(bytes.begin(), bytes.begin() + 512, 0);  // the MBR is gone
-    const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
-    DiskPartitionList list;
-    test::RecordingObserver observer;
-    SearchLostPartitions(reader, DiskOf(bytes.size() / 512), list, observer);
+    const std::vector<std::uint8_t> bytes = FixtureBytes("mbr-primary", true);  // the MBR is gone
+    LostSearch search;
+    search.run(MemoryReader(bytes), bytes.size() / 512);
+    const DiskPartitionList& list = search.list;
     const auto expected = test::ManifestPartitions("mbr-primary");
     ASSERT_EQ(list.count(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -128,12 +146,10 @@ TEST(LostPartitionSearch, FindsTodaysPartitionsAfterTheTableIsZeroed) {
 }
 
 TEST(LostPartitionSearch, KeepsFindingThePartitionsOfAGptDisk) {
-    std::vector<std::uint8_t> bytes =
-        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/gpt-fat32-ntfs.img.gz");
-    const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
-    DiskPartitionList list;
-    test::RecordingObserver observer;
-    SearchLostPartitions(reader, DiskOf(bytes.size() / 512), list, observer);
+    const std::vector<std::uint8_t> bytes = FixtureBytes("gpt-fat32-ntfs", false);
+    LostSearch search;
+    search.run(MemoryReader(bytes), bytes.size() / 512);
+    const DiskPartitionList& list = search.list;
     ASSERT_EQ(list.count(), 2u);
     EXPECT_EQ(list.kind(0), VolumeKind::Fat32);
     EXPECT_EQ(list.record(0).firstSector, 2048u);
@@ -148,13 +164,10 @@ TEST(LostPartitionSearch, KeepsFindingThePartitionsOfAGptDisk) {
 }
 
 TEST(LostPartitionSearch, ExfatBootSectorIsFoundAsExfatNeverAsNtfs) {
-    std::vector<std::uint8_t> bytes =
-        test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/mbr-exfat.img.gz");
-    std::fill(bytes.begin(), bytes.begin() + 512, 0);  // the MBR is gone
-    const DiskReader reader(std::make_shared<MemorySource>(bytes), nullptr);
-    DiskPartitionList list;
-    test::RecordingObserver observer;
-    SearchLostPartitions(reader, DiskOf(bytes.size() / 512), list, observer);
+    const std::vector<std::uint8_t> bytes = FixtureBytes("mbr-exfat", true);  // the MBR is gone
+    LostSearch search;
+    search.run(MemoryReader(bytes), bytes.size() / 512);
+    const DiskPartitionList& list = search.list;
     ASSERT_GE(list.count(), 1u);
     EXPECT_EQ(list.kind(0), VolumeKind::Exfat);
     EXPECT_EQ(list.record(0).firstSector, 2048u);

@@ -4,6 +4,7 @@
 
 #include "../fat/fat_test_support.h"
 #include "../ntfs/ntfs_session.h"
+#include "fat/fat_content.h"
 #include "fat/fat_standard_search.h"
 #include "fat/fat_volume_layout.h"
 #include "save/folder_contents.h"
@@ -43,7 +44,8 @@ struct SavedResult {
     std::map<std::string, std::string> md5s;
 };
 
-SavedResult SaveEverything(const FolderTree& tree, FolderContents& contents, SourceVolume volume,
+SavedResult SaveEverything(const FolderTree& tree, FolderContents& contents,
+                           std::shared_ptr<const ContentReader> volume,
                            const std::filesystem::path& destination) {
     SaveSelection all;
     all.everything = true;
@@ -77,8 +79,9 @@ TEST_P(FatSaveOnFixtures, LiveAndIntactDeletedFilesComeBackBitExactReusedOnesAre
 
     FatFolderContents contents(run.tree, run.disk, run.activeLayout);
     test::TempFolder out;
-    const SavedResult saved =
-        SaveEverything(run.tree, contents, {run.disk, run.activeLayout, sectors, {}}, out.path);
+    const SavedResult saved = SaveEverything(
+        run.tree, contents, std::make_shared<FatContentReader>(run.disk, run.activeLayout, sectors),
+        out.path);
     EXPECT_EQ(saved.summary.ending, SaveEnding::Finished);
     EXPECT_EQ(saved.summary.filesFailed, 0u);
 
@@ -128,9 +131,7 @@ TEST(NtfsSaveOnFixtures, ResidentFragmentedSparseAndDeletedFilesComeBackBitExact
 
     NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
-    const SavedResult saved = SaveEverything(
-        session.tree, contents,
-        {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
+    const SavedResult saved = SaveEverything(session.tree, contents, session.content(), out.path);
     EXPECT_EQ(saved.summary.ending, SaveEnding::Finished);
     EXPECT_EQ(saved.summary.filesFailed, 0u);
 

@@ -10,7 +10,7 @@
 
 #include "../ntfs/record_builder.h"
 #include "disk/memory_source.h"
-#include "save/file_content.h"
+#include "ntfs/ntfs_content.h"
 #include "save/save_task.h"
 #include "save_support.h"
 
@@ -47,28 +47,28 @@ struct CraftedFile {
         record.put16(56 + 12, flags);
         record.bytes()[56 + 34] = unit;
     }
-    SourceVolume volume(std::uint64_t end = kDiskSectors) {
+    std::shared_ptr<const ContentReader> volume(std::uint64_t end = kDiskSectors) {
         record.seal();
         place(kRecordSector, Bytes(record.bytes().begin(), record.bytes().end()));
-        SourceVolume volume;
-        volume.disk = DiskReader(std::make_shared<MemorySource>(disk), nullptr);
-        volume.layout.sectorsPerCluster = 1;
-        volume.layout.cluster0Start = 0;
-        volume.volumeEnd = end;
-        return volume;
+        return std::make_shared<NtfsContentReader>(
+            DiskReader(std::make_shared<MemorySource>(disk), nullptr),
+            NtfsGeometry{.sectorsPerCluster = 1, .cluster0Start = 0}, end, MftRunList{});
     }
 };
 
-Bytes Read(const SourceVolume& volume, std::uint64_t listedSize, ContentReport& report) {
+Bytes Read(const std::shared_ptr<const ContentReader>& volume, std::uint64_t listedSize,
+           ContentReport& report) {
     ContentSource source;
     source.kind = ContentKind::NtfsRecord;
     source.recordSector = kRecordSector;
     source.size = listedSize;
     Bytes out;
-    report = ReadFileContent(source, volume, [&](std::span<const std::uint8_t> piece) {
-        out.insert(out.end(), piece.begin(), piece.end());
-        return true;
-    });
+    report = volume->readContent(source,
+                                 [&](std::span<const std::uint8_t> piece) {
+                                     out.insert(out.end(), piece.begin(), piece.end());
+                                     return true;
+                                 },
+                                 {});
     return out;
 }
 

@@ -6,6 +6,7 @@
 
 #include "../fat/fat_test_support.h"
 #include "../ntfs/ntfs_session.h"
+#include "fat/fat_content.h"
 #include "fat/fat_standard_search.h"
 #include "fat/fat_volume_layout.h"
 #include "save/folder_contents.h"
@@ -38,7 +39,8 @@ std::string JsonUnescape(const std::string& text) {
     return out;
 }
 
-SaveSummary SaveAll(const FolderTree& tree, FolderContents& contents, SourceVolume volume,
+SaveSummary SaveAll(const FolderTree& tree, FolderContents& contents,
+                    std::shared_ptr<const ContentReader> volume,
                     const std::filesystem::path& destination) {
     SaveSelection all;
     all.everything = true;
@@ -60,7 +62,8 @@ TEST(PublicSave, FatUndeleteGivesTheThreeUnfragmentedFilesAndFlagsTheOthers) {
     FatFolderContents contents(run.tree, run.disk, run.activeLayout);
     test::TempFolder out;
     const SaveSummary summary =
-        SaveAll(run.tree, contents, {run.disk, run.activeLayout, sectors, {}}, out.path);
+        SaveAll(run.tree, contents,
+                std::make_shared<FatContentReader>(run.disk, run.activeLayout, sectors), out.path);
     const auto md5s = test::Md5OfFiles(out.path);
     for (const char* path : {"_ing.dat", "_ult1.dat", "_ir1/mult2.dat"})
         ASSERT_EQ(md5s.count(path), 1u) << ::testing::PrintToString(md5s);
@@ -88,9 +91,7 @@ TEST(PublicSave, NtfsUndeleteGivesAllEightDeletedFilesBitExact) {
     session.standard();
     NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
-    const SaveSummary summary =
-        SaveAll(session.tree, contents,
-                {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
+    const SaveSummary summary = SaveAll(session.tree, contents, session.content(), out.path);
     EXPECT_EQ(summary.filesFailed, 0u);
     const auto md5s = test::Md5OfFiles(out.path);
     const std::map<std::string, std::string> expected{
@@ -116,9 +117,7 @@ TEST(PublicSave, ReferenceNtfsVolumeGivesItsNineFilesBitExact) {
     session.standard();
     NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
-    const SaveSummary summary =
-        SaveAll(session.tree, contents,
-                {session.reader, session.volumeLayout(), session.rangeEnd, session.runs}, out.path);
+    const SaveSummary summary = SaveAll(session.tree, contents, session.content(), out.path);
     EXPECT_EQ(summary.filesFailed, 0u);
 
     std::ifstream json(*test::PublicEvalDir() / "recuperabit/reference_ntfs.json");

@@ -7,7 +7,7 @@
 
 #include "disk/memory_source.h"
 #include "save/destination_check.h"
-#include "save/file_content.h"
+#include "fat/fat_content.h"
 #include "save_support.h"
 
 namespace datrevo {
@@ -18,7 +18,7 @@ namespace {
 // use, 7 free, 8 free. Every data sector is filled with its own number.
 constexpr std::uint32_t kClusterSectorBase = 8;
 
-SourceVolume TinyVolume() {
+std::shared_ptr<const ContentReader> TinyVolume() {
     std::vector<std::uint8_t> bytes(64 * 512, 0);
     auto setEntry = [&](std::uint32_t cluster, std::uint16_t value) {
         bytes[512 + cluster * 2] = static_cast<std::uint8_t>(value);
@@ -34,24 +34,26 @@ SourceVolume TinyVolume() {
         std::fill(bytes.begin() + std::ptrdiff_t(sector * 512),
                   bytes.begin() + std::ptrdiff_t((sector + 1) * 512),
                   static_cast<std::uint8_t>(sector));
-    SourceVolume volume;
-    volume.disk = DiskReader(std::make_shared<MemorySource>(std::move(bytes)), nullptr);
-    volume.layout.kind = VolumeKind::Fat16;
-    volume.layout.sectorsPerCluster = 1;
-    volume.layout.sectorsPerFat = 1;
-    volume.layout.firstFat = 1;
-    volume.layout.cluster0Start = kClusterSectorBase;
-    volume.volumeEnd = 64;
-    return volume;
+    FatLayout layout;
+    layout.kind = VolumeKind::Fat16;
+    layout.sectorsPerCluster = 1;
+    layout.sectorsPerFat = 1;
+    layout.firstFat = 1;
+    layout.cluster0Start = kClusterSectorBase;
+    return std::make_shared<FatContentReader>(
+        DiskReader(std::make_shared<MemorySource>(std::move(bytes)), nullptr), layout, 64);
 }
 
-std::vector<std::uint8_t> Read(const ContentSource& source, const SourceVolume& volume,
+std::vector<std::uint8_t> Read(const ContentSource& source,
+                               const std::shared_ptr<const ContentReader>& volume,
                                ContentReport& report) {
     std::vector<std::uint8_t> out;
-    report = ReadFileContent(source, volume, [&](std::span<const std::uint8_t> piece) {
-        out.insert(out.end(), piece.begin(), piece.end());
-        return true;
-    });
+    report = volume->readContent(source,
+                                 [&](std::span<const std::uint8_t> piece) {
+                                     out.insert(out.end(), piece.begin(), piece.end());
+                                     return true;
+                                 },
+                                 {});
     return out;
 }
 

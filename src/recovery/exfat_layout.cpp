@@ -1,4 +1,4 @@
-#include "exfat/exfat_layout.h"
+#include "recovery/exfat_layout.h"
 
 #include <bit>
 #include <limits>
