@@ -61,6 +61,7 @@ void Search(const std::shared_ptr<const datrevo::SectorSource>& source, datrevo:
         FileSystemDetails(context, volume);
         RunVolumeRecovery(context, volume);
         ListEveryFolder(context);
+        if (context.activeLayout.kind == VolumeKind::Exfat) ReadSomeFiles(context);
     }
 }
 
@@ -78,6 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::copy(data + 1, data + size, bytes.begin());
     const auto source = std::make_shared<MemorySource>(std::move(bytes), "fuzz");
     Search(source, kind, SearchMode::Standard);
-    if (kind != VolumeKind::Exfat) Search(source, kind, SearchMode::Advance);
+    Search(source, kind, SearchMode::Advance);
     return 0;
 }

@@ -4,6 +4,7 @@
 #   fuzz_exfat_entry_set  the root directory and three folders' first clusters
 #   fuzz_exfat_volume     the whole volume moved close together (FAT at sector 24, cluster
 #                         heap at 40, only the clusters in use kept) so that it fits in 1 MiB
+#   fuzz_exfat_advance    that compact volume, without its boot regions, and without its FAT too
 # make-seeds.sh runs it; it can run alone.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -73,5 +74,12 @@ for base in (0, 12 * S):
     reseal(region)
     out[base:base + 12 * S] = region
 put("fuzz_exfat_volume", "exfat-compact", out)
+
+# The Advance search: the compact volume whole, without its boot regions, and without its FAT too.
+put("fuzz_exfat_advance", "exfat-compact", out)
+out[:24 * S] = bytes(24 * S)
+put("fuzz_exfat_advance", "exfat-no-boot", out)
+out[new_fat * S:(new_fat + fat_length) * S] = bytes(fat_length * S)
+put("fuzz_exfat_advance", "exfat-no-boot-no-fat", out)
 PY
 ls -l "$here"/corpus/fuzz_exfat_*

@@ -26,7 +26,7 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(fuzz_partition_table fuzz_fat_boot fuzz_fat_directory fuzz_cluster_chain
            fuzz_ntfs_record fuzz_index_block fuzz_lznt1 fuzz_recovery_log fuzz_search_pipeline
-           fuzz_exfat_boot fuzz_exfat_entry_set fuzz_exfat_volume)
+           fuzz_exfat_boot fuzz_exfat_entry_set fuzz_exfat_volume fuzz_exfat_advance)
 fi
 
 if ! command -v clang++ >/dev/null 2>&1 ||
@@ -46,7 +46,7 @@ cmake --build "$build" --target "${targets[@]}" -j "$(nproc)"
 # whole pipeline (a small image).
 max_len() {
   case "$1" in
-    fuzz_search_pipeline|fuzz_exfat_volume) echo 1048577 ;;
+    fuzz_search_pipeline|fuzz_exfat_volume|fuzz_exfat_advance) echo 1048577 ;;
     fuzz_cluster_chain|fuzz_index_block|fuzz_lznt1|fuzz_exfat_boot) echo 131072 ;;
     fuzz_fat_boot|fuzz_fat_directory) echo 65536 ;;
     fuzz_ntfs_record) echo 16384 ;;

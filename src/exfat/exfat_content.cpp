@@ -28,6 +28,8 @@ ExfatContentClusters ExfatFileClusters(const ExfatVolume& volume, const ExfatEnt
         out.clusters =
             ExfatDataClusters(volume, set.firstCluster, set.noFatChain, set.validDataLength);
         out.overwritten = set.deleted && ExfatAnyAllocated(volume, out.clusters);
+        // Without the FAT a chained file is read as if contiguous.
+        out.withoutFat = !set.noFatChain && !volume.hasFat();
     }
     return out;
 }
@@ -44,7 +46,7 @@ ExfatContentRead ReadExfatFileContent(
     }
     const std::uint64_t valid = set.validDataLength;
     const ExfatClusterList& clusters = found.clusters;
-    result.mayBeIncomplete = found.freeClusterGuess || found.overwritten;
+    result.mayBeIncomplete = found.freeClusterGuess || found.overwritten || found.withoutFat;
     if (!clusters.complete) result.complete = false;
 
     std::uint64_t left = valid;

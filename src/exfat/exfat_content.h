@@ -24,13 +24,16 @@ struct ExfatContentClusters {
     ExfatClusterList clusters;
     bool freeClusterGuess = false;  // deleted and FAT-chained: read over the free clusters
     bool overwritten = false;       // deleted and contiguous, but some cluster is in use now
-    bool tooLarge = false;          // DataLength beyond the cluster heap: damage, nothing to read
+    bool withoutFat = false;  // FAT-chained on a volume rebuilt without its FAT: read as contiguous
+    bool tooLarge = false;    // DataLength beyond the cluster heap: damage, nothing to read
 };
 ExfatContentClusters ExfatFileClusters(const ExfatVolume& volume, const ExfatEntrySet& set);
 
 struct ExfatContentRead {
-    bool complete = true;          // every byte was read from where the entry says
-    bool mayBeIncomplete = false;  // deleted: read over free clusters, or over clusters now in use
+    bool complete = true;  // every byte was read from where the entry says
+    // Deleted: read over free clusters, or over clusters now in use; or
+    // FAT-chained on a volume rebuilt without its FAT (read as contiguous).
+    bool mayBeIncomplete = false;
     std::uint64_t bytesWritten = 0;
 };
 

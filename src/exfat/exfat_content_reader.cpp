@@ -22,7 +22,7 @@ void ExfatContentReader::describe(const ContentSource& source, ContentWriter& wr
     if (set.dataLength == 0) return;
     if (set.validDataLength < set.dataLength) writer.setValidSize(set.validDataLength);
     const ExfatContentClusters found = ExfatFileClusters(volume, set);
-    report.freeClusterGuess = found.freeClusterGuess;
+    report.freeClusterGuess = found.freeClusterGuess || found.withoutFat;
     report.overwritten = found.overwritten;
     if (found.tooLarge) {
         report.incomplete = true;

@@ -42,7 +42,8 @@ bool ExfatVolume::readClusters(std::uint32_t cluster, std::uint32_t count,
 }
 
 std::optional<std::uint32_t> ExfatVolume::fatEntry(std::uint32_t cluster) const {
-    if (std::uint64_t{cluster} >= std::uint64_t{boot_.clusterCount} + 2) return std::nullopt;
+    if (!hasFat() || std::uint64_t{cluster} >= std::uint64_t{boot_.clusterCount} + 2)
+        return std::nullopt;
     const std::uint64_t fatByte = (std::uint64_t{boot_.fatOffset} << boot_.bytesPerSectorShift) +
                                   std::uint64_t{cluster} * kFatEntryBytes;
     const std::uint64_t sector = volumeStart_ + fatByte / limits::kSectorSize;
@@ -107,7 +108,7 @@ ExfatClusterList ExfatDataClusters(const ExfatVolume& volume, std::uint32_t firs
                                    bool noFatChain, std::uint64_t bytes) {
     const std::uint64_t needed = (bytes + volume.clusterBytes() - 1) / volume.clusterBytes();
     if (needed == 0) return {};
-    if (!noFatChain) {
+    if (!noFatChain && volume.hasFat()) {
         ExfatClusterList list = ExfatFatChain(volume, firstCluster, needed);
         if (list.clusters < needed) list.complete = false;
         return list;

@@ -41,6 +41,9 @@ public:
 
     // The FAT entry of a cluster (first FAT); nothing outside the FAT.
     std::optional<std::uint32_t> fatEntry(std::uint32_t cluster) const;
+    // False for a volume rebuilt without its FAT (FatLength 0): every entry
+    // is then unknown, and FAT-chained data is read as if contiguous.
+    bool hasFat() const { return boot_.fatLength != 0; }
 
     // Loads the allocation bitmap from its first cluster and length (from the
     // root's Allocation Bitmap entry). False when they do not fit the volume.
@@ -84,7 +87,7 @@ struct ExfatClusterList {
 };
 
 // The clusters that hold `bytes` bytes from `firstCluster`: consecutive ones
-// when `noFatChain`, else those of the FAT chain, at most as many as the
+// when `noFatChain` or the volume has no FAT, else those of the FAT chain, at most as many as the
 // length needs (and never more than the volume has).
 ExfatClusterList ExfatDataClusters(const ExfatVolume& volume, std::uint32_t firstCluster,
                                    bool noFatChain, std::uint64_t bytes);

@@ -10,6 +10,7 @@
 #include "ntfs/catalogue_rows.h"
 #include "ntfs/standard_search.h"
 #include "recovery/ntfs_layout.h"
+#include "search/exfat_advance_phase.h"
 #include "search/exfat_search.h"
 #include "search/notices.h"
 
@@ -185,8 +186,15 @@ SearchOutcome RunPartitionSearch(RecoveryContext& context, std::stop_token stop,
         if (!outcome.foundAnything) ShowStandardNotice(context);
         return outcome;
     }
-    outcome = ntfs ? AdvanceNtfs(context, reader, stop, abandon)
-                   : AdvanceFat(context, reader, stop, abandon);
+    if (kind == VolumeKind::Exfat) {
+        const ExfatAdvanceResult scan = RunExfatAdvanceScan(context, reader, stop);
+        outcome.volumesFound = scan.volumesFound;
+        outcome.foundAnything = scan.volumesFound > 0;
+        outcome.stopped = scan.stopped;
+    } else {
+        outcome = ntfs ? AdvanceNtfs(context, reader, stop, abandon)
+                       : AdvanceFat(context, reader, stop, abandon);
+    }
     if (outcome.volumesFound == 0) {
         context.observer.guideText("");
         context.prompter.showMessage(kAdvanceNothingFoundNotice, MessageIcon::Information);
@@ -211,6 +219,9 @@ SearchOutcome RunVolumeRecovery(RecoveryContext& context, int volume, std::stop_
         NtfsSearchScope scope = MakeNtfsScope(context, geometry, reader, stop);
         outcome.foundAnything = RecoverNtfsVolume(scope, static_cast<std::uint32_t>(volume));
         StoreNtfsGeometry(geometry, context.activeLayout);
+        outcome.fileRecords = context.catalogue.EntryTable.count();
+    } else if (context.search.partitionKind == VolumeKind::Exfat) {
+        outcome.foundAnything = RecoverExfatVolume(context, reader, volume, stop);
         outcome.fileRecords = context.catalogue.EntryTable.count();
     } else {
         FatSearchScope scope = MakeFatScope(context, reader, stop, stop);

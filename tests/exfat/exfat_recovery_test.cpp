@@ -57,6 +57,17 @@ public:
         return RunPartitionSearch(context);
     }
 
+    // An Advance search over the whole image, then the recovery of the
+    // volume it lists first.
+    SearchOutcome AdvanceFirstVolume() {
+        context.search = {SearchMode::Advance, 0, 0,      VolumeKind::Exfat,
+                          "Advance Search",    0, sectors};
+        const SearchOutcome scan = RunPartitionSearch(context);
+        if (scan.volumesFound < 1) return scan;
+        FileSystemDetails(context, 1);
+        return RunVolumeRecovery(context, 1);
+    }
+
     // Every folder of the tree by its path ('/' separators).
     std::set<std::string> FolderPaths() const {
         std::set<std::string> out;
@@ -400,6 +411,38 @@ TEST(ExfatLayout, FieldsThatAreNoExfatGeometryOpenNoVolume) {
     EXPECT_TRUE(refused([](FatLayout& l) { l.rootStart = 1; }));
     EXPECT_TRUE(refused([](FatLayout& l) { l.rootStart = 102; }));
     EXPECT_TRUE(refused([](FatLayout& l) { l.firstFat = 4000; }));  // heap before the volume
+}
+
+TEST(ExfatAdvanceSearch, AVolumeRebuiltWithoutBothBootRegionsSavesItsFilesBitExact) {
+    ExfatRecovery intact(Fixture("exfat"));
+    ASSERT_TRUE(intact.Standard().foundAnything);
+
+    std::vector<std::uint8_t> bytes = Fixture("exfat");
+    std::fill_n(bytes.begin(), 2 * kBootRegionBytes, 0);
+    ExfatRecovery run(bytes);
+    ASSERT_TRUE(run.AdvanceFirstVolume().foundAnything);
+    // The clusters lie where the boot sector put them; the FAT's offset and
+    // length are inferred, so only where the FAT starts is compared.
+    const FatLayout& rebuilt = run.context.activeLayout;
+    const FatLayout& booted = intact.context.activeLayout;
+    EXPECT_EQ(rebuilt.kind, VolumeKind::Exfat);
+    EXPECT_EQ(rebuilt.sectorsPerCluster, booted.sectorsPerCluster);
+    EXPECT_EQ(rebuilt.cluster0Start, booted.cluster0Start);
+    EXPECT_EQ(rebuilt.rootSectors, booted.rootSectors);
+    EXPECT_EQ(rebuilt.rootStart, booted.rootStart);
+    EXPECT_EQ(rebuilt.firstFat, booted.firstFat);
+    EXPECT_EQ(run.FolderPaths(), intact.FolderPaths());
+
+    test::TempFolder out;
+    const ExfatRecovery::Saved saved = run.SaveEverything(out.path);
+    EXPECT_EQ(saved.summary.ending, SaveEnding::Finished);
+    EXPECT_EQ(saved.summary.filesFailed, 0u);
+    EXPECT_TRUE(saved.summary.incomplete.empty());
+    const std::vector<test::ManifestRow> files = test::ManifestRows("exfat", "file");
+    ASSERT_FALSE(files.empty());
+    for (const test::ManifestRow& row : files)
+        EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+    EXPECT_TRUE(run.image->unchanged());
 }
 
 }  // namespace
