@@ -1,31 +1,41 @@
 // The whole recovery over a small fuzzed image: validation and the Standard
 // search, then the Advance scan, analysis and recovery of the file systems it
 // lists, and the file lists of every folder found. Byte 0 chooses the kind
-// searched (FAT16, FAT32, NTFS); the rest is the disk.
+// searched (FAT16, FAT32, NTFS, exFAT); the rest is the disk. exFAT results
+// also read the content of their files as a save does.
 #include <cstdint>
 
-#include "fat/fat_folder_reader.h"
-#include "browse/file_rows.h"
 #include "fuzz_support.h"
 #include "recovery/recovery_context.h"
+#include "recovery/result_volume_choice.h"
+#include "save/save_setup.h"
+#include "search/result_folder_lister.h"
 #include "search/search_phases.h"
 
 namespace {
 
-// Lists every folder of the result as the file list would show it.
+// Lists every folder of the result as the file list shows it.
 void ListEveryFolder(datrevo::RecoveryContext& context) {
-    using namespace datrevo;
-    const bool ntfs = context.activeLayout.kind == VolumeKind::Ntfs;
-    DiskFatFolderReader fatReader(context.selectedDisk(), context.activeLayout);
-    FolderListSources sources{context.folders.nodes(),
-                              context.catalogue.EntryTable,
-                              context.activeLayout.kind,
-                              ntfs ? nullptr : &fatReader,
-                              {}};
-    FolderRowStyle style;
-    style.ntfs = ntfs;
+    datrevo::ResultFolderLister lister(context);
     for (std::size_t i = 0; i < context.folders.nodes().size(); ++i)
-        ListFolder(context.folders.nodes()[i].treeItem, sources, style);
+        lister.rows(context.folders.nodes()[i].treeItem);
+}
+
+// Reads the files of the first folders as the save would, into nothing.
+void ReadSomeFiles(datrevo::RecoveryContext& context) {
+    using namespace datrevo;
+    constexpr std::size_t kMaxFiles = 64;
+    const std::shared_ptr<ResultVolume> volume = MakeResultVolume(context);
+    const std::unique_ptr<FolderContents> contents = MakeFolderContents(context.folders, volume);
+    const ChunkSink discard = [](std::span<const std::uint8_t>) { return true; };
+    std::vector<ItemId> items{context.folders.root()};
+    for (const FolderNode& node : context.folders.nodes()) items.push_back(node.treeItem);
+    std::size_t read = 0;
+    for (const ItemId item : items)
+        for (const FolderFile& file : contents->files(item, {})) {
+            if (read++ == kMaxFiles) return;
+            volume->readContent(file.source, discard, {});
+        }
 }
 
 void Search(const std::shared_ptr<const datrevo::SectorSource>& source, datrevo::VolumeKind kind,
@@ -43,6 +53,7 @@ void Search(const std::shared_ptr<const datrevo::SectorSource>& source, datrevo:
         ValidatePartition(context);
         RunPartitionSearch(context);
         ListEveryFolder(context);
+        if (context.activeLayout.kind == VolumeKind::Exfat) ReadSomeFiles(context);
         return;
     }
     const SearchOutcome scan = RunPartitionSearch(context);
@@ -50,6 +61,7 @@ void Search(const std::shared_ptr<const datrevo::SectorSource>& source, datrevo:
         FileSystemDetails(context, volume);
         RunVolumeRecovery(context, volume);
         ListEveryFolder(context);
+        if (context.activeLayout.kind == VolumeKind::Exfat) ReadSomeFiles(context);
     }
 }
 
@@ -59,8 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace datrevo;
     if (size < 2 || size > (1u << 20)) return 0;
     static constexpr datrevo::VolumeKind kKinds[] = {
-        datrevo::VolumeKind::Fat16, datrevo::VolumeKind::Fat32, datrevo::VolumeKind::Ntfs};
-    const datrevo::VolumeKind kind = kKinds[data[0] % 3];
+        datrevo::VolumeKind::Fat16, datrevo::VolumeKind::Fat32, datrevo::VolumeKind::Ntfs,
+        datrevo::VolumeKind::Exfat};
+    const datrevo::VolumeKind kind = kKinds[data[0] % 4];
     std::size_t sectors = (size - 1 + 511) / 512;
     std::vector<std::uint8_t> bytes(sectors * 512, 0);
     std::copy(data + 1, data + size, bytes.begin());

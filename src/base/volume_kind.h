@@ -16,7 +16,7 @@ enum class VolumeKind {
     Fat16,
     Fat32,
     Ntfs,
-    Exfat,    // listed only; no engine searches it yet
+    Exfat,
     Unknown,  // the wizard's "UNKNOWN" choice, or a kind text of no known kind
 };
 

@@ -3,9 +3,10 @@
 //
 // Each engine reads the files of its own kind: FAT by the cluster chain or
 // the free clusters after a deleted file's first, NTFS by the record's data
-// attribute. Every read goes through ReadSectors in bounded chunks, so a
-// file of any size is copied through one small buffer; sectors that cannot
-// be read arrive as zeros and are reported.
+// attribute, exFAT by the entry set found again at its File entry's sector.
+// Every read goes through ReadSectors in bounded chunks, so a file of any
+// size is copied through one small buffer; sectors that cannot be read
+// arrive as zeros and are reported.
 #pragma once
 
 #include <cstdint>
@@ -20,13 +21,14 @@ enum class ContentKind {
     None,        // nothing to read (a FAT file without a cluster)
     FatFile,     // a FAT directory entry: first cluster and size
     NtfsRecord,  // an NTFS file record: its sector
+    ExfatFile,   // an exFAT entry set: its File entry's sector, first cluster and size
 };
 
 // Where a file's contents lie.
 struct ContentSource {
     ContentKind kind = ContentKind::None;
-    std::uint32_t firstCluster = 0;  // FAT
-    std::uint64_t recordSector = 0;  // NTFS: the EntryTable row's "sector"
+    std::uint32_t firstCluster = 0;  // FAT, exFAT
+    std::uint64_t recordSector = 0;  // NTFS, exFAT: the EntryTable row's "sector"
     std::uint64_t size = 0;          // bytes, as the directory entry or EntryTable says
     bool deleted = false;            // the entry or record is deleted
     std::string stream;  // NTFS: an alternate data stream's name; empty for the file's data

@@ -66,6 +66,11 @@ public:
     virtual std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) = 0;
     // A folder of the file system's own ($Extend on NTFS).
     virtual bool isSystemFolder(const FolderNode& /*node*/) const { return false; }
+    // How a listed file's contents are found: by its directory entry's first
+    // cluster (FAT), its record (NTFS) or its entry set (exFAT).
+    virtual ContentKind contentKind() const {
+        return ntfs() ? ContentKind::NtfsRecord : ContentKind::FatFile;
+    }
 
     // A file's contents, read by the engine's own reader.
     ContentReport readContent(const ContentSource& source, const ChunkSink& sink,

@@ -38,8 +38,9 @@ CLI::Validator SearchModeWords() {
 
 CLI::Validator FileSystemKindWords() {
     const std::map<std::string, std::string> words = {
-        {"fat16", "FAT16"}, {"fat32", "FAT32"}, {"ntfs", "NTFS"}};
-    return CLI::CheckedTransformer(words, CLI::ignore_case).description("FAT16, FAT32 or NTFS");
+        {"fat16", "FAT16"}, {"fat32", "FAT32"}, {"ntfs", "NTFS"}, {"exfat", "exFAT"}};
+    return CLI::CheckedTransformer(words, CLI::ignore_case)
+        .description("FAT16, FAT32, NTFS or exFAT");
 }
 
 }  // namespace datrevo::cli

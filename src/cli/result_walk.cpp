@@ -5,6 +5,7 @@
 
 #include "base/decimal.h"
 #include "fat/fat_folder_reader.h"
+#include "recovery/result_volume_choice.h"
 #include "browse/file_rows.h"
 #include "catalogue/catalogue.h"
 #include "cli/machine_text.h"
@@ -43,6 +44,29 @@ private:
     bool read_ = false;
 };
 
+// A result volume that keeps the files it gave last, so that the rows of
+// the file list can be matched to them (exFAT: the entry's sector and first
+// cluster, the raw date and time words).
+class RecordingVolume final : public ResultVolume {
+public:
+    explicit RecordingVolume(std::unique_ptr<ResultVolume> inner) : inner_(std::move(inner)) {}
+    VolumeKind kind() const override { return inner_->kind(); }
+    void prepare(ItemId folderItem) override { inner_->prepare(folderItem); }
+    std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override {
+        last_ = inner_->files(folderNumber, std::move(stop));
+        return last_;
+    }
+    const std::vector<ResultFile>& last() const { return last_; }
+    void reset() { last_.clear(); }
+
+protected:
+    const ContentReader& contents() const override { return *inner_; }
+
+private:
+    std::unique_ptr<ResultVolume> inner_;
+    std::vector<ResultFile> last_;
+};
+
 std::uint64_t SizeOf(const std::string& text) {
     const std::int64_t size = ParseSigned64(text);
     return size > 0 ? static_cast<std::uint64_t>(size) : 0;
@@ -72,6 +96,8 @@ struct ResultWalk::Impl {
           ntfsVolume(ntfs ? MakeResultVolume(recovery) : nullptr),
           pastEnd(recovery) {
         style.ntfs = ntfs;
+        if (recovery.activeLayout.kind == VolumeKind::Exfat)
+            exfat = std::make_unique<RecordingVolume>(MakeResultVolume(recovery));
     }
 
     const FolderNode* node(ItemId item) const {
@@ -110,6 +136,7 @@ struct ResultWalk::Impl {
         folder.item = item;
         folder.entry = std::move(self);
         fatReader.reset();
+        if (exfat) return listExfat(std::move(folder));
         // NTFS lists come from one index of EntryTable for the whole walk.
         std::vector<FileRow> rows =
             ntfs ? ListFolder(item, context.folders.nodes(), *ntfsVolume, style)
@@ -145,6 +172,36 @@ struct ResultWalk::Impl {
             if (raw != nullptr && raw->type == FatEntryType::VolumeLabel) continue;
             if (pastEnd.active()) row.pastDiskEnd = pastEnd.liesPastEnd(row);
             folder.files.push_back(fileEntry(row, raw, folder.entry, rows));
+            folder.rows.push_back(std::move(row));
+        }
+        return folder;
+    }
+
+    // exFAT folders list their files from EntryTable; every folder is named already.
+    WalkedFolder listExfat(WalkedFolder folder) {
+        exfat->reset();
+        std::vector<FileRow> rows = ListFolder(folder.item, context.folders.nodes(), *exfat, style);
+        const std::vector<ResultFile>& files = exfat->last();
+        std::size_t fileIndex = 0;
+        for (FileRow& row : rows) {
+            if (row.icon == FileRowIcon::Folder) {
+                folder.rows.push_back(std::move(row));
+                continue;
+            }
+            const ResultFile* raw = fileIndex < files.size() ? &files[fileIndex] : nullptr;
+            ++fileIndex;
+            if (pastEnd.active()) row.pastDiskEnd = pastEnd.liesPastEnd(row);
+            ResultEntry entry = fileEntry(row, nullptr, folder.entry, rows);
+            if (raw != nullptr) {
+                entry.modified = IsoFromFatWords(raw->fatDate, raw->fatTime);
+                entry.first = raw->firstCluster;
+                entry.size = raw->size;
+                entry.source.kind = ContentKind::ExfatFile;
+                entry.source.firstCluster = raw->firstCluster;
+                entry.source.recordSector = raw->recordSector;
+                entry.source.size = raw->size;
+            }
+            folder.files.push_back(std::move(entry));
             folder.rows.push_back(std::move(row));
         }
         return folder;
@@ -203,6 +260,7 @@ struct ResultWalk::Impl {
     RecoveryContext& context;
     bool ntfs;
     RecordingFatReader fatReader;
+    std::unique_ptr<RecordingVolume> exfat;
     FolderListSources sources;
     FolderRowStyle style;
     std::unique_ptr<ResultVolume> ntfsVolume;

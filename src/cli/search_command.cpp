@@ -392,13 +392,14 @@ void RegisterSearchCommands(CLI::App& app, const GlobalOptions& global, int& exi
     search->add_option("--end", options->end, "End sector (exclusive) of the range");
     search
         ->add_option("--kind", options->kind,
-                     "File system of the range: FAT16, FAT32 or NTFS, in any case")
+                     "File system of the range: FAT16, FAT32, NTFS or exFAT, in any case")
         ->transform(FileSystemKindWords());
     search->add_flag("--find-lost", options->findLost,
                      "Search the disk for lost partitions before choosing one");
-    search->add_flag("--quick", options->quick,
-                     "Standard search in seconds: walk the folders from the root (FAT) or the MFT "
-                     "(NTFS) without reading the whole partition for lost folders");
+    search->add_flag(
+        "--quick", options->quick,
+        "Standard search in seconds: walk the folders from the root (FAT, exFAT) or the MFT "
+        "(NTFS) without reading the whole partition for lost folders");
     AddResultOptions(search, options->result);
     search->footer(kExitStatusHelp);
     search->callback([&global, &exitCode, options, search] {

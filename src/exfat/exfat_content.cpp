@@ -11,29 +11,42 @@ constexpr std::uint64_t kReadChunkBytes = std::uint64_t{1} << 20;
 
 }  // namespace
 
+ExfatContentClusters ExfatFileClusters(const ExfatVolume& volume, const ExfatEntrySet& set) {
+    ExfatContentClusters out;
+    // No file is larger than the cluster heap: a larger length is damage, not zeros to hand out.
+    const std::uint64_t heapBytes =
+        std::uint64_t{volume.boot().clusterCount} * volume.clusterBytes();
+    if (set.dataLength > heapBytes) {
+        out.tooLarge = true;
+        out.clusters.complete = false;
+        return out;
+    }
+    if (set.deleted && !set.noFatChain) {
+        out.clusters = ExfatFreeClustersFrom(volume, set.firstCluster, set.validDataLength);
+        out.freeClusterGuess = true;
+    } else {
+        out.clusters =
+            ExfatDataClusters(volume, set.firstCluster, set.noFatChain, set.validDataLength);
+        out.overwritten = set.deleted && ExfatAnyAllocated(volume, out.clusters);
+        // Without the FAT a chained file is read as if contiguous.
+        out.withoutFat = !set.noFatChain && !volume.hasFat();
+    }
+    return out;
+}
+
 ExfatContentRead ReadExfatFileContent(
     const ExfatVolume& volume, const ExfatEntrySet& set,
     const std::function<bool(std::span<const std::uint8_t>)>& sink, std::stop_token stop) {
     ExfatContentRead result;
     if (set.dataLength == 0) return result;
-    // No file is larger than the cluster heap: a larger length is damage, not zeros to hand out.
-    const std::uint64_t heapBytes =
-        std::uint64_t{volume.boot().clusterCount} * volume.clusterBytes();
-    if (set.dataLength > heapBytes) {
+    const ExfatContentClusters found = ExfatFileClusters(volume, set);
+    if (found.tooLarge) {
         result.complete = false;
         return result;
     }
     const std::uint64_t valid = set.validDataLength;
-    ExfatClusterList clusters;
-    if (set.deleted && !set.noFatChain) {
-        clusters = ExfatFreeClustersFrom(volume, set.firstCluster, valid);
-        result.mayBeIncomplete = true;
-    } else {
-        clusters = ExfatDataClusters(volume, set.firstCluster, set.noFatChain, valid);
-        if (set.deleted && ExfatAnyAllocated(volume, clusters)) result.mayBeIncomplete = true;
-        // Without the FAT a chained file is read as if contiguous.
-        if (!set.noFatChain && !volume.hasFat()) result.mayBeIncomplete = true;
-    }
+    const ExfatClusterList& clusters = found.clusters;
+    result.mayBeIncomplete = found.freeClusterGuess || found.overwritten || found.withoutFat;
     if (!clusters.complete) result.complete = false;
 
     std::uint64_t left = valid;

@@ -18,6 +18,17 @@
 
 namespace datrevo {
 
+// The clusters that hold a file's first ValidDataLength bytes, as the
+// content reader takes them.
+struct ExfatContentClusters {
+    ExfatClusterList clusters;
+    bool freeClusterGuess = false;  // deleted and FAT-chained: read over the free clusters
+    bool overwritten = false;       // deleted and contiguous, but some cluster is in use now
+    bool withoutFat = false;  // FAT-chained on a volume rebuilt without its FAT: read as contiguous
+    bool tooLarge = false;    // DataLength beyond the cluster heap: damage, nothing to read
+};
+ExfatContentClusters ExfatFileClusters(const ExfatVolume& volume, const ExfatEntrySet& set);
+
 struct ExfatContentRead {
     bool complete = true;  // every byte was read from where the entry says
     // Deleted: read over free clusters, or over clusters now in use; or

@@ -109,6 +109,14 @@ void ReadRootEntries(ExfatVolume& volume, const ExfatDirectoryBytes& root, Exfat
 
 }  // namespace
 
+bool LoadExfatRootBitmap(ExfatVolume& volume) {
+    ExfatEntrySet root;
+    root.firstCluster = volume.boot().rootCluster;
+    ExfatListing listing;
+    ReadRootEntries(volume, ReadExfatDirectory(volume, root, true), listing);
+    return listing.bitmapLoaded;
+}
+
 ExfatListing WalkExfatVolume(ExfatVolume& volume, std::stop_token stop) {
     ExfatListing listing;
     std::deque<PendingFolder> pending;

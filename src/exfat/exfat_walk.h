@@ -48,6 +48,10 @@ struct ExfatListing {
 // allocation bitmap of `volume` from the root's Allocation Bitmap entry.
 ExfatListing WalkExfatVolume(ExfatVolume& volume, std::stop_token stop = {});
 
+// Loads the allocation bitmap of `volume` from the root's Allocation Bitmap
+// entry, as the walk does, without walking. False when there is none to load.
+bool LoadExfatRootBitmap(ExfatVolume& volume);
+
 // One directory's bytes and where each of its clusters lies.
 struct ExfatDirectoryBytes {
     std::vector<std::uint8_t> bytes;

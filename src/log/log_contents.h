@@ -35,13 +35,13 @@ struct LogFolderRecord {
     bool operator==(const LogFolderRecord&) const = default;
 };
 
-// One EntryTable row of an NTFS result.
+// One EntryTable row of an NTFS or exFAT result.
 struct LogFileRecord {
     std::string name;  // UTF-8
     std::uint32_t sector = 0;
     std::uint32_t selfNumber = 0;
     std::uint32_t parentNumber = 0;
-    std::int64_t date = 0;  // FILETIME
+    std::int64_t date = 0;  // NTFS: FILETIME; exFAT: FAT date word | time word << 16
     std::uint32_t size = 0;
     std::uint32_t deleted = 0;  // 1 or 0
 
@@ -64,7 +64,7 @@ struct LogContents {
     LogNtfsNumbers activeNtfs{};
     std::string activeKind;  // "FAT16", "FAT32", "NTFS": VolumeKindText
     std::vector<LogFolderRecord> folders;
-    // Present in the file only when the active kind is "NTFS" (kLogNtfsKind).
+    // Present in the file only when the active kind is "NTFS" or "exFAT".
     std::vector<LogFileRecord> files;
 
     bool operator==(const LogContents&) const = default;
@@ -73,6 +73,7 @@ struct LogContents {
 // The log's fixed values.
 inline constexpr std::string_view kLogSignature = "VantorrelWIN7SR2009";
 inline constexpr std::string_view kLogNtfsKind = VolumeKindText(VolumeKind::Ntfs);
+inline constexpr std::string_view kLogExfatKind = VolumeKindText(VolumeKind::Exfat);
 // A folder record's length field is the name's length plus this.
 inline constexpr std::uint32_t kLogFolderLengthBias = 25;
 // The one-byte texts and the model text pass through a 50-byte buffer with
@@ -82,7 +83,21 @@ inline constexpr std::size_t kLogMaxShortText = 49;
 // four UTF-8 bytes each.
 inline constexpr std::size_t kLogMaxNameBytes = 255 * 4;
 
-// True when a log with this active kind carries file rows.
-inline bool LogHasFileRows(const std::string& activeKind) { return activeKind == kLogNtfsKind; }
+// True when a log with this active kind carries file rows: NTFS and exFAT
+// results keep their files in EntryTable; FAT reads them from the disk.
+inline bool LogHasFileRows(const std::string& activeKind) {
+    return activeKind == kLogNtfsKind || activeKind == kLogExfatKind;
+}
+
+// An exFAT file row's date and time words in the file record's one date field.
+inline std::int64_t PackFatWords(std::uint16_t date, std::uint16_t time) {
+    return std::int64_t{date} | (std::int64_t{time} << 16);
+}
+inline std::uint16_t PackedFatDate(std::int64_t packed) {
+    return static_cast<std::uint16_t>(packed & 0xFFFF);
+}
+inline std::uint16_t PackedFatTime(std::int64_t packed) {
+    return static_cast<std::uint16_t>((packed >> 16) & 0xFFFF);
+}
 
 }  // namespace datrevo

@@ -34,7 +34,7 @@ NtfsValues NtfsFromNumbers(const LogNtfsNumbers& numbers) {
 
 std::uint8_t ByteOf(int value) { return static_cast<std::uint8_t>(std::clamp(value, 0, 255)); }
 
-std::vector<LogFileRecord> FileRecords(const CatalogueTable& entries) {
+std::vector<LogFileRecord> FileRecords(const CatalogueTable& entries, bool fatWords) {
     std::vector<LogFileRecord> files;
     files.reserve(static_cast<std::size_t>(entries.count()));
     for (int row = 0; row < entries.count(); ++row) {
@@ -46,7 +46,11 @@ std::vector<LogFileRecord> FileRecords(const CatalogueTable& entries) {
         file.sector = entries.cellUnsigned(row, folder_col::Sector);
         file.selfNumber = entries.cellUnsigned(row, folder_col::Self);
         file.parentNumber = entries.cellUnsigned(row, folder_col::Parent);
-        file.date = entries.cellSigned64(row, folder_col::Date);
+        file.date =
+            fatWords ? PackFatWords(
+                           static_cast<std::uint16_t>(entries.cellUnsigned(row, folder_col::Date)),
+                           static_cast<std::uint16_t>(entries.cellUnsigned(row, folder_col::Time)))
+                     : entries.cellSigned64(row, folder_col::Date);
         file.size = entries.cellUnsigned(row, folder_col::Size);
         file.deleted = entries.cellUnsigned(row, folder_col::Deleted);
         files.push_back(std::move(file));
@@ -80,7 +84,8 @@ LogContents GatherLogContents(const RecoveryContext& context) {
                                     node.timeValue,
                                     static_cast<std::uint8_t>(node.deleted ? 1 : 0)});
     if (LogHasFileRows(contents.activeKind))
-        contents.files = FileRecords(context.catalogue.EntryTable);
+        contents.files = FileRecords(context.catalogue.EntryTable,
+                                     context.activeLayout.kind == VolumeKind::Exfat);
     return contents;
 }
 
@@ -124,6 +129,7 @@ bool RestoreLogTables(const LogContents& contents, Catalogue& catalogue, Recover
     }
 
     if (!LogHasFileRows(contents.activeKind)) return true;
+    const bool fatWords = contents.activeKind == kLogExfatKind;
     ProgressMeter fileProgress(observer, contents.files.size());
     for (std::size_t i = 0; i < contents.files.size(); ++i) {
         if (stop.stop_requested()) return false;
@@ -133,7 +139,12 @@ bool RestoreLogTables(const LogContents& contents, Catalogue& catalogue, Recover
         entries.setUnsigned(row, folder_col::Sector, file.sector);
         entries.setUnsigned(row, folder_col::Self, file.selfNumber);
         entries.setUnsigned(row, folder_col::Parent, file.parentNumber);
-        entries.setSigned(row, folder_col::Date, file.date);
+        if (fatWords) {
+            entries.setUnsigned(row, folder_col::Date, PackedFatDate(file.date));
+            entries.setUnsigned(row, folder_col::Time, PackedFatTime(file.date));
+        } else {
+            entries.setSigned(row, folder_col::Date, file.date);
+        }
         entries.setUnsigned(row, folder_col::Size, file.size);
         entries.setCell(row, folder_col::Deleted, file.deleted != 0 ? "1" : "0");
         entries.setCell(row, folder_col::Type, kTypeFile);

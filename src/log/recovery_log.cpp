@@ -26,10 +26,14 @@ void ClearResults(RecoveryContext& context) {
 }
 
 // Builds the tree from the restored FolderTable: the NTFS builder for an NTFS
-// result, the FAT rebuild when the partition is FAT16 or FAT32.
+// result, the FAT rebuild for an exFAT result or when the partition is FAT16
+// or FAT32.
 bool RebuildTree(const LogContents& contents, RecoveryContext& context, std::stop_token stop) {
     CatalogueTable& table = context.catalogue.FolderTable;
     table.sortByColumn(folder_col::Parent);
+    // exFAT folders are numbered and dated as FAT's; their files are rows.
+    if (contents.activeKind == kLogExfatKind)
+        return RebuildFatFolderTree(table, context.folders, context.observer, stop);
     if (LogHasFileRows(contents.activeKind)) {
         BuildFolderTree(table, context.folders, context.observer,
                         AnyRowUnderCatchAll(context.catalogue.EntryTable));

@@ -11,7 +11,7 @@ std::string MegabytesText(std::int64_t sectors) { return std::to_string(sectors 
 
 std::optional<std::string> UnsupportedKindMessage(VolumeKind kind) {
     switch (kind) {
-        case VolumeKind::Exfat: return std::string(kExfatNotSupported);
+        case VolumeKind::Exfat:
         case VolumeKind::None:
         case VolumeKind::Fat12:
         case VolumeKind::Fat16:
@@ -35,9 +35,9 @@ PartitionTypeChoice ChoiceForKind(VolumeKind kind) {
         case VolumeKind::Fat16: return PartitionTypeChoice::Fat16;
         case VolumeKind::Fat32: return PartitionTypeChoice::Fat32;
         case VolumeKind::Ntfs: return PartitionTypeChoice::Ntfs;
+        case VolumeKind::Exfat: return PartitionTypeChoice::Exfat;
         case VolumeKind::None:
         case VolumeKind::Fat12:
-        case VolumeKind::Exfat:
         case VolumeKind::Unknown: break;
     }
     return PartitionTypeChoice::Unknown;
@@ -48,6 +48,7 @@ VolumeKind KindOfChoice(PartitionTypeChoice choice) {
         case PartitionTypeChoice::Fat16: return VolumeKind::Fat16;
         case PartitionTypeChoice::Fat32: return VolumeKind::Fat32;
         case PartitionTypeChoice::Ntfs: return VolumeKind::Ntfs;
+        case PartitionTypeChoice::Exfat: return VolumeKind::Exfat;
         case PartitionTypeChoice::Unknown: break;
     }
     return VolumeKind::Unknown;

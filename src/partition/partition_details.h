@@ -15,12 +15,8 @@ namespace datrevo {
 
 inline constexpr const char* kUnknownPartition = "Unknown Partition";
 
-// Said when the user asks to search a partition that no engine reads yet.
-inline constexpr const char* kExfatNotSupported =
-    "exFAT is not supported yet: this partition holds an exFAT file system, and only FAT16, "
-    "FAT32 and NTFS partitions can be searched.";
-
-// The text for a partition kind that cannot be searched (exFAT), or nothing.
+// The text for a partition kind that no engine searches, or nothing. Every
+// listed kind (FAT16, FAT32, NTFS, exFAT) is searched today.
 std::optional<std::string> UnsupportedKindMessage(VolumeKind kind);
 
 // "The partition extends past the end of the disk (N of M sectors readable)"
@@ -29,8 +25,9 @@ std::optional<std::string> UnsupportedKindMessage(VolumeKind kind);
 std::optional<std::string> PastDiskEndWarning(std::uint64_t first, std::uint64_t end,
                                               std::uint64_t diskSectors);
 
-// Positions of the partition-type choice: "FAT16", "FAT32", "NTFS", "UNKNOWN".
-enum class PartitionTypeChoice { Fat16 = 0, Fat32 = 1, Ntfs = 2, Unknown = 3 };
+// Positions of the partition-type choice: "FAT16", "FAT32", "NTFS", "UNKNOWN",
+// then "exFAT" (after the four, so that their positions stay).
+enum class PartitionTypeChoice { Fat16 = 0, Fat32 = 1, Ntfs = 2, Unknown = 3, Exfat = 4 };
 PartitionTypeChoice ChoiceForKind(VolumeKind kind);
 VolumeKind KindOfChoice(PartitionTypeChoice choice);
 

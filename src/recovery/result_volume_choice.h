@@ -10,7 +10,7 @@
 
 namespace datrevo {
 
-// NTFS reads EntryTable (through its index by parent, built here once);
+// NTFS and exFAT read EntryTable (through its index by parent, built here once);
 // FAT16 and FAT32 read the folders' directories from the selected disk. A
 // kind no engine searches lists its folders only, through the FAT reader,
 // which gives no files for it.

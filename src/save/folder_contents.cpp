@@ -7,11 +7,14 @@
 namespace datrevo {
 namespace {
 
-FolderFile FatFile(const ResultFile& entry) {
+// A file dated by FAT date and time words; the volume says how its
+// contents are found (by the first cluster, or by the entry's sector).
+FolderFile FatFile(const ResultFile& entry, ContentKind kind) {
     FolderFile file;
     file.name = entry.name;
-    file.source.kind = ContentKind::FatFile;
+    file.source.kind = kind;
     file.source.firstCluster = entry.firstCluster;
+    file.source.recordSector = entry.recordSector;
     file.source.size = entry.size;
     file.source.deleted = entry.deleted;
     file.modified = FatCopyTime(entry.fatDate, entry.fatTime);
@@ -48,7 +51,7 @@ std::vector<FolderFile> ResultFolderContents::files(ItemId folderItem, std::stop
         if (volume_->ntfs()) {
             out.push_back(NtfsFile(file));
         } else if (!file.volumeLabel) {
-            out.push_back(FatFile(file));
+            out.push_back(FatFile(file, volume_->contentKind()));
         }
     }
     return out;

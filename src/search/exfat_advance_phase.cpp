@@ -1,6 +1,5 @@
 #include "search/exfat_advance_phase.h"
 
-#include <limits>
 #include <string>
 
 #include "base/progress_meter.h"
@@ -11,6 +10,7 @@
 #include "exfat/exfat_lost_folders.h"
 #include "exfat/exfat_walk.h"
 #include "fat/fat_advance_search.h"
+#include "recovery/exfat_layout.h"
 
 namespace datrevo {
 namespace {
@@ -21,26 +21,6 @@ std::string SectorsStatus(std::uint64_t at, std::uint64_t end) {
 
 std::string ClustersStatus(std::uint64_t done, std::uint64_t total) {
     return "Clusters  " + std::to_string(done) + " of " + std::to_string(total);
-}
-
-// The exFAT layout of a VolumeTable row, in the layout's 32-bit fields
-// (the row's cells are those of the layout). False when a sector does not
-// fit 32 bits.
-bool LayoutFromRow(const CatalogueTable& volumes, int row, FatLayout& layout) {
-    const auto cell = [&](int column, std::uint32_t& out) {
-        const auto value = static_cast<std::uint64_t>(volumes.cellSigned64(row, column));
-        out = static_cast<std::uint32_t>(value);
-        return value <= std::numeric_limits<std::uint32_t>::max();
-    };
-    layout = FatLayout{};
-    layout.kind = VolumeKind::Exfat;
-    return cell(boot_col::Spf, layout.sectorsPerFat) &&
-           cell(boot_col::Spc, layout.sectorsPerCluster) &&
-           cell(boot_col::RootSectors, layout.rootSectors) &&
-           cell(boot_col::RootStart, layout.rootStart) &&
-           cell(boot_col::ReserveSectors, layout.reservedSectors) &&
-           cell(boot_col::Cluster0Start, layout.cluster0Start) &&
-           cell(boot_col::FirstFat, layout.firstFat) && cell(boot_col::SecondFat, layout.secondFat);
 }
 
 }  // namespace
@@ -95,8 +75,11 @@ bool RecoverExfatVolume(RecoveryContext& context, const DiskReader& reader, int 
     const CatalogueTable& volumes = context.catalogue.VolumeTable;
     const std::optional<ExfatRebuiltVolume> rebuilt = ReadExfatVolumeRow(volumes, volume - 1);
     if (!rebuilt) return false;
+    // The rebuilt geometry goes into the active layout as the Standard search
+    // stores it, so that the result volume and the log read it back.
     FatLayout layout;
-    if (!LayoutFromRow(volumes, volume - 1, layout)) return false;
+    std::string reason;
+    if (!StoreExfatGeometry(rebuilt->start, rebuilt->boot, layout, reason)) return false;
     context.activeLayout = layout;
 
     RecoveryObserver& observer = context.observer;

@@ -39,6 +39,10 @@ PastDiskEndFiles::PastDiskEndFiles(RecoveryContext& context)
 
 bool PastDiskEndFiles::liesPastEnd(const FileRow& row) const {
     if (!active_ || row.icon != FileRowIcon::File) return false;
+    // exFAT rows name their File entry's sector, not their clusters: only an
+    // entry that lies past the end is known to.
+    if (layout_.kind == VolumeKind::Exfat)
+        return CellValue(row[file_col::DebugInfo1]) >= diskSectors_;
     return ntfs_ ? ntfsFilePastEnd(row) : fatFilePastEnd(row);
 }
 

@@ -11,6 +11,7 @@
 #include "ntfs/standard_search.h"
 #include "recovery/ntfs_layout.h"
 #include "search/exfat_advance_phase.h"
+#include "search/exfat_search.h"
 #include "search/notices.h"
 
 namespace datrevo {
@@ -152,6 +153,7 @@ bool ValidatePartition(RecoveryContext& context) {
                                                     search.partitionKind, context.partitionLayout);
         return context.bootRecordValid;
     }
+    if (search.partitionKind == VolumeKind::Exfat) return ValidateExfatPartition(context);
     if (IsNtfs(search.partitionKind)) {
         NtfsGeometry geometry;
         if (!ValidateNtfsVolume(reader, search.searchStart, search.searchEnd, geometry,
@@ -173,8 +175,13 @@ SearchOutcome RunPartitionSearch(RecoveryContext& context, std::stop_token stop,
     context.observer.counterLabel(Counter::Folders, ntfs ? kMftFoundLabel : kDirectoriesFoundLabel);
     SearchOutcome outcome;
     if (context.search.mode == SearchMode::Standard) {
-        outcome = ntfs ? StandardNtfs(context, reader, stop)
-                       : StandardFat(context, reader, stop, abandon);
+        if (kind == VolumeKind::Exfat) {
+            StartResultTree(context);
+            outcome = RunExfatStandardSearch(context, reader, stop, abandon);
+        } else {
+            outcome = ntfs ? StandardNtfs(context, reader, stop)
+                           : StandardFat(context, reader, stop, abandon);
+        }
         context.observer.guideText(outcome.stopped ? kGuideStopped : kGuideStandardDone);
         if (!outcome.foundAnything) ShowStandardNotice(context);
         return outcome;

@@ -18,7 +18,8 @@ namespace datrevo {
 // Empties the search tables and reads the volume parameters of the partition
 // in context.search (kind, start, end) into the partition layout. For FAT the
 // result is whether the boot record is usable (the search infers the layout
-// when it is not); for NTFS whether a boot sector and the MFT were found.
+// when it is not); for NTFS whether a boot sector and the MFT were found;
+// for exFAT whether the boot region or its backup is valid.
 // The volume values of the partition validated before (layout, NTFS values,
 // MFT runs) are cleared first, so a failed validation leaves none behind and
 // the search that follows ends with an empty result.

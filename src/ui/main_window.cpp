@@ -750,8 +750,11 @@ void MainWindow::showFolder(ItemId item) {
         !context_.folders.model().contains(item))
         return;
     listedFolder_ = item;
-    const std::size_t walk = context_.folders.nodes().size() +
-                             (IsNtfsResult(context_) ? context_.catalogue.EntryTable.count() : 0u);
+    const std::size_t walk =
+        context_.folders.nodes().size() +
+        (IsNtfsResult(context_) || context_.activeLayout.kind == VolumeKind::Exfat
+             ? context_.catalogue.EntryTable.count()
+             : 0u);
     if (walk > populateThreshold_) {
         startPopulation(item);
         return;

@@ -131,7 +131,8 @@ void WizardController::chooseMode(SearchMode mode) {
 }
 
 void WizardController::setTypeChoice(int position) {
-    if (position >= 0 && position <= 3) typeChoice_ = position;
+    if (position >= 0 && position <= static_cast<int>(PartitionTypeChoice::Exfat))
+        typeChoice_ = position;
 }
 void WizardController::setStartField(std::string text) { startField_ = std::move(text); }
 void WizardController::setEndField(std::string text) { endField_ = std::move(text); }

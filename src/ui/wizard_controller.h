@@ -91,7 +91,7 @@ inline constexpr const char* kStopLostSearchQuestion = "Do you want to stop sear
 inline constexpr const char* kSelectPartitionType = "Select partition type";
 inline constexpr const char* kStartSectorInvalid = "Start sector is not valid";
 inline constexpr const char* kEndSectorInvalid = "Ending sector is not valid";
-inline constexpr const char* kPartitionTypeItems[] = {"FAT16", "FAT32", "NTFS", "UNKNOWN"};
+inline constexpr const char* kPartitionTypeItems[] = {"FAT16", "FAT32", "NTFS", "UNKNOWN", "exFAT"};
 
 // The disk page's tree text of a disk: its kind and name ("Disk Image
 // (Disk1)") and what tells it apart: an image's file name, a device's model

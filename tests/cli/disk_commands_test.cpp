@@ -131,18 +131,23 @@ TEST(CliPartitions, GptDiskWithoutItsPrimaryHeaderIsListedFromTheBackup) {
     EXPECT_NE(result.output.find("read from its backup at sector 81919"), std::string::npos);
 }
 
-TEST(CliExfat, ListedAsExfatAndItsSearchSaysItIsNotSupportedYet) {
+TEST(CliExfat, ListedAsExfatAndSearchedAsExfat) {
     const auto image = test::FixtureImage("mbr-exfat");
     auto result = RunCommand(Cli("partitions " + ShellQuote(image->path())));
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.output.find("Partition - 1 ( exFAT )  2048"), std::string::npos)
         << result.output;
     EXPECT_EQ(result.output.find("NTFS )"), std::string::npos);
+    EXPECT_EQ(result.output.find("not supported"), std::string::npos) << result.output;
 
+    // The volume is freshly made and empty: searched, nothing found.
     result = RunCommand(Cli("search " + ShellQuote(image->path()) + " -p 1 2>&1"));
-    EXPECT_EQ(result.status, 1) << result.output;
-    EXPECT_NE(result.output.find("exFAT is not supported yet"), std::string::npos) << result.output;
-    EXPECT_EQ(result.output.find("Advance"), std::string::npos) << result.output;
+    EXPECT_EQ(result.status, 4) << result.output;
+    EXPECT_EQ(result.output.find("not supported"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Recovery is not possible in Standard Search mode"),
+              std::string::npos)
+        << result.output;
+    EXPECT_TRUE(image->unchanged());
 }
 
 TEST(CliPartitions, CutShortImageSaysThePartitionExtendsPastTheDiskEnd) {

@@ -235,13 +235,13 @@ TEST(PartitionDetails, PartitionPastTheDiskEndGetsOneWarningRow) {
               "The partition extends past the end of the disk (0 of 10000 sectors readable)");
 }
 
-TEST(PartitionDetails, OnlyExfatIsRefusedAsNotSupportedYet) {
-    ASSERT_TRUE(UnsupportedKindMessage(VolumeKind::Exfat));
-    EXPECT_NE(UnsupportedKindMessage(VolumeKind::Exfat)->find("exFAT is not supported yet"),
-              std::string::npos);
-    for (VolumeKind kind :
-         {VolumeKind::Fat16, VolumeKind::Fat32, VolumeKind::Ntfs, VolumeKind::Unknown})
+TEST(PartitionDetails, EveryListedKindIsSearchedAndExfatHasItsTypeChoice) {
+    for (VolumeKind kind : {VolumeKind::Fat16, VolumeKind::Fat32, VolumeKind::Ntfs,
+                            VolumeKind::Exfat, VolumeKind::Unknown})
         EXPECT_FALSE(UnsupportedKindMessage(kind)) << VolumeKindText(kind);
+    EXPECT_EQ(ChoiceForKind(VolumeKind::Exfat), PartitionTypeChoice::Exfat);
+    EXPECT_EQ(KindOfChoice(PartitionTypeChoice::Exfat), VolumeKind::Exfat);
+    EXPECT_EQ(static_cast<int>(PartitionTypeChoice::Unknown), 3);  // the specified positions stay
 }
 
 }  // namespace

@@ -206,18 +206,34 @@ TEST_F(Wizard, PartitionPageChecksItsFieldsAndStays) {
     EXPECT_FALSE(wizard().searchRunning());
 }
 
-TEST_F(Wizard, AnExfatPartitionIsNamedAndItsSearchSaysItIsNotSupportedYet) {
+TEST_F(Wizard, AnExfatPartitionIsNamedAndSearched) {
     ToPartitionPage("mbr-exfat", SearchMode::Standard);
     ASSERT_EQ(wizard().partitionItems().size(), 1u);
     EXPECT_EQ(wizard().partitionItems()[0], "Partition - 1 ( exFAT )");
     wizard().selectPartition(0);
+    EXPECT_EQ(wizard().typeChoice(), 4);  // "exFAT", after the four specified choices
+    EXPECT_STREQ(ui::kPartitionTypeItems[4], "exFAT");
     wizard().next();
-    EXPECT_EQ(wizard().step(), WizardStep::Partition);
-    EXPECT_FALSE(wizard().searchRunning());
+    EXPECT_EQ(wizard().step(), WizardStep::Results);
+    EXPECT_EQ(wizard().searchPage().fileSystem, "exFAT");
+    harness.finishWorkers();
+    // An empty volume: the one nothing-found notice, no refusal.
     ASSERT_EQ(harness.prompter.messages.size(), 1u);
-    EXPECT_NE(harness.prompter.messages[0].text.find("exFAT is not supported yet"),
-              std::string::npos);
-    EXPECT_EQ(harness.prompter.messages[0].text.find("Advance"), std::string::npos);
+    EXPECT_EQ(harness.prompter.messages[0].text, kStandardNothingFoundNotice);
+}
+
+TEST_F(Wizard, AnExfatVolumeShowsItsFoldersOnTheResults) {
+    ToPartitionPage("exfat", SearchMode::Standard);
+    ASSERT_EQ(wizard().partitionItems().size(), 1u);
+    wizard().selectPartition(0);
+    wizard().next();
+    harness.finishWorkers();
+    ASSERT_EQ(wizard().page(), WizardPage::Results);
+    EXPECT_TRUE(wizard().resultReady());
+    EXPECT_TRUE(harness.prompter.messages.empty());
+    const std::vector<std::string> names = RootFolderNames(harness.context());
+    EXPECT_TRUE(Contains(names, "Docs"));
+    EXPECT_TRUE(Contains(names, "Trash Folder"));
 }
 
 TEST_F(Wizard, APartitionPastTheEndOfACutShortImageIsSaidOnItsDetailsAndSearch) {
