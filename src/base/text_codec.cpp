@@ -41,6 +41,15 @@ std::string Utf16ToUtf8(std::span<const char16_t> units) {
 }
 
 std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes) {
+    // Most names on a card are ASCII: each unit is then its own low byte.
+    const std::size_t pairs = bytes.size() / 2;
+    std::size_t ascii = 0;
+    while (ascii < pairs && bytes[2 * ascii] < 0x80 && bytes[2 * ascii + 1] == 0) ++ascii;
+    if (ascii == pairs) {
+        std::string out(pairs, '\0');
+        for (std::size_t i = 0; i < pairs; ++i) out[i] = static_cast<char>(bytes[2 * i]);
+        return out;
+    }
     std::u16string units;
     units.reserve(bytes.size() / 2);
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)

@@ -24,9 +24,6 @@ Catalogue::Catalogue()
       BootRecordTable("BootRecordTable", BootRecordColumns()),
       VolumeTable("VolumeTable", BootRecordColumns()),
       MftRefTable("MftRefTable", {"sector", "mftReference", "vcn", "fsNumber"}),
-      MftRecordTable("MftRecordTable",
-                     {"name", "Sector", "parentMFT", "selfMFT", "size", "type", "fsNumber", "date",
-                      "First Run", "Deleted", "recordMFT", "baseMFT"}),
       DirScratchTable("DirScratchTable", {"Self Cluster", "Sector", "Parent Cluster", "File System",
                                           "Date", "Time", "First Run"}) {}
 

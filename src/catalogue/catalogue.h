@@ -2,6 +2,7 @@
 #pragma once
 
 #include "catalogue/catalogue_table.h"
+#include "catalogue/mft_record_table.h"
 
 namespace datrevo {
 
@@ -32,25 +33,6 @@ enum : int {
 // Columns of MftRefTable.
 namespace mftref_col {
 enum : int { Sector = 0, MftReference, Vcn, FsNumber };
-}
-// Columns of MftRecordTable. RecordMft is the number the record header
-// carries (0 where the volume does not write it), BaseMft the base record an
-// extension record belongs to (0 for a base record).
-namespace mftrec_col {
-enum : int {
-    Name = 0,
-    Sector,
-    ParentMft,
-    SelfMft,
-    Size,
-    Type,
-    FsNumber,
-    Date,
-    FirstRun,
-    Deleted,
-    RecordMft,
-    BaseMft
-};
 }
 // Columns of DirScratchTable.
 namespace scratch_col {
@@ -85,7 +67,7 @@ struct Catalogue {
     CatalogueTable BootRecordTable;
     CatalogueTable VolumeTable;
     CatalogueTable MftRefTable;
-    CatalogueTable MftRecordTable;
+    MftRecordList MftRecordTable;
     CatalogueTable DirScratchTable;
 };
 

@@ -139,16 +139,15 @@ private:
     }
 
     void collectUnnumberedFolders() {
-        const CatalogueTable& records = catalogue_.MftRecordTable;
+        const MftRecordList& records = catalogue_.MftRecordTable;
         folders_.clear();
         for (int row = 0; row < records.count(); ++row) {
-            if (records.cell(row, mftrec_col::Type) != kTypeFolder ||
-                records.cellUnsigned(row, mftrec_col::SelfMft) != 0)
-                continue;
+            const MftRecordRow& record = records.row(row);
+            if (!record.folder || record.selfMft != 0) continue;
             LostFolder folder;
-            folder.sectorText = records.cell(row, mftrec_col::Name);
-            folder.date = records.cellSigned64(row, mftrec_col::Date);
-            folder.parent = records.cellUnsigned(row, mftrec_col::ParentMft);
+            folder.sectorText = record.name;
+            folder.date = record.date;
+            folder.parent = record.parentMft;
             folder.self = static_cast<std::uint32_t>(row);
             folders_.push_back(std::move(folder));
         }
@@ -182,8 +181,8 @@ private:
                 found->second.erase(found->second.begin());
                 if (found->second.empty()) waiting.erase(found);
                 matched[index] = true;
-                catalogue_.MftRecordTable.setUnsigned(static_cast<int>(folders_[index].self),
-                                                      mftrec_col::SelfMft, entry.record);
+                catalogue_.MftRecordTable.row(static_cast<int>(folders_[index].self)).selfMft =
+                    entry.record;
             }
         }
         std::vector<LostFolder> left;
@@ -214,15 +213,14 @@ private:
     // the same sector) is the same record and keeps its number.
     void phase2() {
         startPhase(" Assigning MFT Numbers Phase 2 \\ 2   ...");
-        CatalogueTable& records = catalogue_.MftRecordTable;
+        MftRecordList& records = catalogue_.MftRecordTable;
         std::uint32_t previous = 1;
         ProgressMeter reporter(observer_, static_cast<std::uint64_t>(records.count()));
         for (int row = 0; row < records.count(); ++row) {
-            const bool sameRecord = row > 0 && records.cell(row, mftrec_col::Sector) ==
-                                                   records.cell(row - 1, mftrec_col::Sector);
-            if (records.cellUnsigned(row, mftrec_col::SelfMft) == 0)
-                records.setUnsigned(row, mftrec_col::SelfMft, sameRecord ? previous : previous + 1);
-            previous = records.cellUnsigned(row, mftrec_col::SelfMft);
+            MftRecordRow& record = records.row(row);
+            const bool sameRecord = row > 0 && record.sector == records.row(row - 1).sector;
+            if (record.selfMft == 0) record.selfMft = sameRecord ? previous : previous + 1;
+            previous = record.selfMft;
             reporter.update(static_cast<std::uint64_t>(row + 1));
         }
     }
@@ -230,7 +228,7 @@ private:
     void extractFolders() {
         const std::string title = " Extracting Directory Entries .........";
         startPhase(title);
-        const CatalogueTable& records = catalogue_.MftRecordTable;
+        const MftRecordList& records = catalogue_.MftRecordTable;
         folders_.clear();
         ProgressMeter reporter(observer_, static_cast<std::uint64_t>(records.count()));
         for (int row = 0; row < records.count(); ++row) {
@@ -239,17 +237,16 @@ private:
                                      std::to_string(records.count()));
                 reporter.show();
             }
-            if (records.cell(row, mftrec_col::Type) != kTypeFolder) continue;
+            const MftRecordRow& record = records.row(row);
+            if (!record.folder) continue;
             LostFolder folder;
-            folder.sectorText = records.cell(row, mftrec_col::Sector);
-            folder.sector =
-                static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
-            folder.self = records.cellUnsigned(row, mftrec_col::SelfMft);
-            folder.parent = records.cellUnsigned(row, mftrec_col::ParentMft);
-            folder.date = records.cellSigned64(row, mftrec_col::Date);
-            folder.name = records.cell(row, mftrec_col::Name);
-            folder.firstRun =
-                static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::FirstRun));
+            folder.sectorText = Unsigned64Text(record.sector);
+            folder.sector = record.sector;
+            folder.self = record.selfMft;
+            folder.parent = record.parentMft;
+            folder.date = record.date;
+            folder.name = record.name;
+            folder.firstRun = record.firstRun;
             folders_.push_back(std::move(folder));
         }
     }
@@ -346,12 +343,10 @@ private:
         if (!mftStarts_) {
             // Where each found record says its MFT begins.
             mftStarts_.emplace();
-            const CatalogueTable& records = catalogue_.MftRecordTable;
-            for (int row = 0; row < records.count(); ++row) {
-                const std::uint64_t own = records.cellUnsigned(row, mftrec_col::RecordMft);
-                if (own == 0 && records.cell(row, mftrec_col::Name) != "$MFT") continue;
-                const auto sector =
-                    static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
+            for (const MftRecordRow& record : catalogue_.MftRecordTable.rows()) {
+                const std::uint64_t own = record.recordMft;
+                if (own == 0 && record.name != "$MFT") continue;
+                const std::uint64_t sector = record.sector;
                 if (sector >= own * kNtfsRecordSectors)
                     mftStarts_->insert(sector - own * kNtfsRecordSectors);
             }

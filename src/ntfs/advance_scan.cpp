@@ -54,7 +54,7 @@ std::optional<std::uint32_t> SystemFileNumber(std::string_view name) {
     return std::nullopt;
 }
 
-int AddFoundRecord(CatalogueTable& table, int row, std::uint64_t sector, ByteView bytes) {
+int AddFoundRecord(MftRecordList& table, int row, std::uint64_t sector, ByteView bytes) {
     std::array<std::uint8_t, kNtfsRecordSize> record{};
     std::copy_n(bytes.span().begin(), std::min(bytes.size(), record.size()), record.begin());
     ApplyUpdateSequence(record);
@@ -73,31 +73,27 @@ int AddFoundRecord(CatalogueTable& table, int row, std::uint64_t sector, ByteVie
     // the size only when it holds the first piece of the data.
     const std::optional<std::uint64_t> dataSize =
         base != 0 ? FirstPieceDataSize(view) : GetUnnamedDataSize(view);
-    const std::string size = Unsigned64Text(dataSize                        ? *dataSize
-                                            : named && !folder && base == 0 ? links.front().dataSize
-                                                                            : 0);
+    const std::uint64_t size = dataSize                        ? *dataSize
+                               : named && !folder && base == 0 ? links.front().dataSize
+                                                               : 0;
+    const std::uint32_t own = RecordOwnNumber(view);
+    const std::uint64_t firstRun = folder ? GetIndexFirstRun(view) : 0;
     int added = 0;
-    for (const FileNameInfo& name : links) {
-        const int at = table.insertRow(row + added, name.name);
+    for (FileNameInfo& name : links) {
+        MftRecordRow found;
+        found.sector = sector;
+        found.parentMft = name.parent;
+        found.date = name.creationTime;
+        found.size = size;
+        found.recordMft = own;
+        found.baseMft = base;
+        found.folder = folder;
+        found.firstRun = firstRun;
+        found.selfMft = folder ? own : SystemFileNumber(name.name).value_or(0);
+        found.deleted = folder ? flags == 2 : flags == 0;
+        found.name = std::move(name.name);
+        table.insertRow(row + added, std::move(found));
         ++added;
-        table.setCell(at, mftrec_col::Sector, Unsigned64Text(sector));
-        table.setUnsigned(at, mftrec_col::ParentMft, name.parent);
-        table.setCell(at, mftrec_col::FsNumber, "0");
-        table.setSigned(at, mftrec_col::Date, name.creationTime);
-        table.setCell(at, mftrec_col::Size, size);
-        table.setUnsigned(at, mftrec_col::RecordMft, RecordOwnNumber(view));
-        table.setUnsigned(at, mftrec_col::BaseMft, base);
-        if (folder) {
-            table.setCell(at, mftrec_col::Type, kTypeFolder);
-            table.setUnsigned(at, mftrec_col::SelfMft, RecordOwnNumber(view));
-            table.setCell(at, mftrec_col::FirstRun, Unsigned64Text(GetIndexFirstRun(view)));
-            if (flags == 2) table.setCell(at, mftrec_col::Deleted, "1");
-        } else {
-            table.setCell(at, mftrec_col::Type, "File");
-            table.setUnsigned(at, mftrec_col::SelfMft, SystemFileNumber(name.name).value_or(0));
-            table.setCell(at, mftrec_col::FirstRun, "0");
-            if (flags == 0) table.setCell(at, mftrec_col::Deleted, "1");
-        }
     }
     return added;
 }

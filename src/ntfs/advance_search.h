@@ -35,7 +35,7 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope);
 // `record`, as read) as MftRecordTable row `row`, and a file linked under
 // several names (hard links) as one row per name after it. Returns the
 // number of rows added.
-int AddFoundRecord(CatalogueTable& mftRecordTable, int row, std::uint64_t sector, ByteView record);
+int AddFoundRecord(MftRecordList& mftRecordTable, int row, std::uint64_t sector, ByteView record);
 
 // Joins every extension record of MftRecordTable to its base record (the
 // row whose record number is the extension's base reference, in the same
@@ -43,7 +43,7 @@ int AddFoundRecord(CatalogueTable& mftRecordTable, int row, std::uint64_t sector
 // link of it, the size of the data's first piece the base's size, and the
 // extension's row keeps neither name nor size (it stays for its sector).
 // Extensions whose base was not found are left as they are.
-void JoinExtensionRecords(CatalogueTable& mftRecordTable);
+void JoinExtensionRecords(MftRecordList& mftRecordTable);
 
 // Adds the index block at `sector` to MftRefTable when its size, at most
 // 64 KiB, and its owner are sound. `block` holds what was read from the

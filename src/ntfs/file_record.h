@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -86,9 +87,47 @@ struct AttributeView {
     std::uint8_t nameLength() const { return bytes.u8(ntfs_attr::kNameLength); }
 };
 
-// The attributes of a record in order. The walk stops at an end marker, at a
-// length of 0, at an attribute that would run past the record, or at the
-// record's end.
+// The attributes of a record in order, walked as they are read (nothing is
+// collected): `for (const AttributeView& a : RecordAttributes(record))`. The
+// walk stops at an end marker, at a length of 0, at an attribute that would
+// run past the record, or at the record's end (at most its first 1024 bytes).
+class RecordAttributes {
+public:
+    explicit RecordAttributes(ByteView record);
+
+    class Iterator {
+    public:
+        Iterator(ByteView bytes, std::size_t position) : bytes_(bytes), position_(position) {
+            read();
+        }
+        const AttributeView& operator*() const { return current_; }
+        const AttributeView* operator->() const { return &current_; }
+        Iterator& operator++() {
+            // Each step moves forward by at least one byte, so the walk ends
+            // within the record.
+            position_ += current_.bytes.size();
+            read();
+            return *this;
+        }
+        bool operator==(std::default_sentinel_t) const { return done_; }
+
+    private:
+        void read();
+
+        ByteView bytes_;
+        std::size_t position_ = 0;
+        AttributeView current_;
+        bool done_ = false;
+    };
+
+    Iterator begin() const;
+    std::default_sentinel_t end() const { return {}; }
+
+private:
+    ByteView bytes_;
+};
+
+// The same walk, collected.
 std::vector<AttributeView> ListAttributes(ByteView record);
 
 // The unnamed file-name attribute in the given name space.

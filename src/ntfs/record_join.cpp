@@ -5,6 +5,7 @@
 // with its size, and saving finds every piece through the base record's
 // attribute list.
 #include <algorithm>
+#include <deque>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -19,7 +20,7 @@
 namespace datrevo {
 namespace {
 
-using Row = std::vector<std::string>;
+using Row = MftRecordRow;
 
 // The rows of one found record: one, or one per link name, consecutive and
 // with the same sector.
@@ -31,21 +32,17 @@ struct FoundRecord {
     bool joined = false;
 };
 
-std::vector<FoundRecord> GroupRows(const CatalogueTable& table) {
+std::vector<FoundRecord> GroupRows(std::deque<Row> rows) {
     std::vector<FoundRecord> records;
-    for (int row = 0; row < table.count(); ++row) {
-        Row cells(static_cast<std::size_t>(table.columnCount()));
-        for (int column = 0; column < table.columnCount(); ++column)
-            cells[static_cast<std::size_t>(column)] = table.cell(row, column);
-        if (records.empty() ||
-            records.back().rows.front()[mftrec_col::Sector] != cells[mftrec_col::Sector]) {
+    for (Row& row : rows) {
+        if (records.empty() || records.back().sector != row.sector) {
             FoundRecord record;
-            record.sector = static_cast<std::uint64_t>(table.cellSigned64(row, mftrec_col::Sector));
-            record.number = table.cellUnsigned(row, mftrec_col::RecordMft);
-            record.base = table.cellUnsigned(row, mftrec_col::BaseMft);
+            record.sector = row.sector;
+            record.number = row.recordMft;
+            record.base = row.baseMft;
             records.push_back(std::move(record));
         }
-        records.back().rows.push_back(std::move(cells));
+        records.back().rows.push_back(std::move(row));
     }
     return records;
 }
@@ -98,36 +95,33 @@ std::optional<std::size_t> FindBase(const std::vector<FoundRecord>& records,
 }
 
 void TakeName(Row& row, const Row& from, bool folder) {
-    row[mftrec_col::Name] = from[mftrec_col::Name];
-    row[mftrec_col::ParentMft] = from[mftrec_col::ParentMft];
-    row[mftrec_col::Date] = from[mftrec_col::Date];
-    if (!folder)
-        row[mftrec_col::SelfMft] =
-            Unsigned64Text(SystemFileNumber(from[mftrec_col::Name]).value_or(0));
+    row.name = from.name;
+    row.parentMft = from.parentMft;
+    row.date = from.date;
+    if (!folder) row.selfMft = SystemFileNumber(from.name).value_or(0);
 }
 
 void Join(FoundRecord& base, const FoundRecord& extension) {
-    const bool folder = base.rows.front()[mftrec_col::Type] == kTypeFolder;
+    const bool folder = base.rows.front().folder;
     for (const Row& link : extension.rows) {
-        if (link[mftrec_col::Name].empty()) continue;
-        if (base.rows.front()[mftrec_col::Name].empty()) {
+        if (link.name.empty()) continue;
+        if (base.rows.front().name.empty()) {
             TakeName(base.rows.front(), link, folder);
             continue;
         }
         if (folder) continue;
         bool known = false;
         for (const Row& row : base.rows)
-            known = known || (row[mftrec_col::Name] == link[mftrec_col::Name] &&
-                              row[mftrec_col::ParentMft] == link[mftrec_col::ParentMft]);
+            known = known || (row.name == link.name && row.parentMft == link.parentMft);
         if (known) continue;
         Row added = base.rows.front();
         TakeName(added, link, folder);
         base.rows.push_back(std::move(added));
     }
     // The extension holds the first piece of the data: its size is the file's.
-    const std::string& size = extension.rows.front()[mftrec_col::Size];
-    if (!folder && size != "0" && !size.empty())
-        for (Row& row : base.rows) row[mftrec_col::Size] = size;
+    const std::uint64_t size = extension.rows.front().size;
+    if (!folder && size != 0)
+        for (Row& row : base.rows) row.size = size;
 }
 
 // A joined extension keeps one row, with neither name nor size, so that it
@@ -136,33 +130,26 @@ void Join(FoundRecord& base, const FoundRecord& extension) {
 void Blank(FoundRecord& record) {
     record.rows.resize(1);
     Row& row = record.rows.front();
-    row[mftrec_col::Name].clear();
-    row[mftrec_col::ParentMft] = "0";
-    row[mftrec_col::SelfMft] = "0";
-    row[mftrec_col::Size] = "0";
-    row[mftrec_col::Type] = "File";
-    row[mftrec_col::Date] = "0";
-    row[mftrec_col::FirstRun] = "0";
+    row.name.clear();
+    row.parentMft = 0;
+    row.selfMft = 0;
+    row.size = 0;
+    row.folder = false;
+    row.date = 0;
+    row.firstRun = 0;
 }
 
 }  // namespace
 
-void JoinExtensionRecords(CatalogueTable& table) {
+void JoinExtensionRecords(MftRecordList& table) {
     // Most scans find no extension record at all: then the rows stay as they are.
-    bool anyExtension = false;
-    for (int row = 0; row < table.count() && !anyExtension; ++row)
-        anyExtension = table.cellUnsigned(row, mftrec_col::BaseMft) != 0;
-    if (!anyExtension) return;
-    std::vector<FoundRecord> records = GroupRows(table);
+    const std::deque<Row>& found = table.rows();
+    if (std::none_of(found.begin(), found.end(), [](const Row& row) { return row.baseMft != 0; }))
+        return;
+    std::vector<FoundRecord> records = GroupRows(table.rows());
     std::unordered_map<std::uint32_t, std::vector<std::size_t>> bases;
-    bool extensions = false;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (records[i].base == 0)
-            bases[records[i].number].push_back(i);
-        else
-            extensions = true;
-    }
-    if (!extensions) return;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (records[i].base == 0) bases[records[i].number].push_back(i);
     for (FoundRecord& extension : records) {
         if (extension.base == 0) continue;
         const auto candidates = bases.find(extension.base);
@@ -172,15 +159,12 @@ void JoinExtensionRecords(CatalogueTable& table) {
         Join(records[*base], extension);
         extension.joined = true;
     }
-    table.deleteAll();
+    std::deque<Row> rows;
     for (FoundRecord& record : records) {
         if (record.joined) Blank(record);
-        for (const Row& cells : record.rows) {
-            const int row = table.appendRow(cells.front());
-            for (std::size_t column = 1; column < cells.size(); ++column)
-                table.setCell(row, static_cast<int>(column), cells[column]);
-        }
+        for (Row& row : record.rows) rows.push_back(std::move(row));
     }
+    table.assign(std::move(rows));
 }
 
 }  // namespace datrevo

@@ -2,6 +2,8 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -32,40 +34,49 @@ void RemoveDuplicateFolders(CatalogueTable& lost) {
     lost.keepRows(keep);
 }
 
-// The file system a record at `sector` lies in: the one that starts last at
-// or before it.
-int VolumeOf(const CatalogueTable& volumes, std::uint64_t sector) {
-    int owner = 0;
-    std::uint64_t ownerStart = 0;
-    for (int row = 0; row < volumes.count(); ++row) {
-        const std::uint64_t start = NtfsVolumeRow::Read(volumes, row).firstSector;
-        if (start <= sector && (owner == 0 || start > ownerStart)) {
-            owner = row + 1;
-            ownerStart = start;
-        }
+// Where each file system of VolumeTable starts, read once.
+class VolumeStarts {
+public:
+    explicit VolumeStarts(const CatalogueTable& volumes) {
+        for (int row = 0; row < volumes.count(); ++row)
+            starts_.push_back(NtfsVolumeRow::Read(volumes, row).firstSector);
     }
-    return owner;
-}
+
+    // The file system (from 1) a record at `sector` lies in: the one that
+    // starts last at or before it; 0 for none.
+    int owner(std::uint64_t sector) const {
+        int owner = 0;
+        std::uint64_t ownerStart = 0;
+        for (std::size_t i = 0; i < starts_.size(); ++i) {
+            if (starts_[i] <= sector && (owner == 0 || starts_[i] > ownerStart)) {
+                owner = static_cast<int>(i) + 1;
+                ownerStart = starts_[i];
+            }
+        }
+        return owner;
+    }
+
+private:
+    std::vector<std::uint64_t> starts_;
+};
 
 // The MFT's runs as the found records of file system `number` draw them:
 // each record that carries its own number stands at its sector, numbers no
 // found record carries are holes (sparse runs). The first record found of a
 // number wins: the MFT lies before its mirror. Saving reaches the extension
 // records named by a file's attribute list through these runs.
-void DrawMftRuns(const CatalogueTable& records, const CatalogueTable& volumes, std::uint32_t number,
+void DrawMftRuns(const MftRecordList& records, const VolumeStarts& volumes, std::uint32_t number,
                  MftRunList& runs) {
     std::map<std::uint32_t, std::uint64_t> sectors;
     for (int row = 0; row < records.count(); ++row) {
-        if (row > 0 &&
-            records.cell(row, mftrec_col::Sector) == records.cell(row - 1, mftrec_col::Sector))
+        const MftRecordRow& record = records.row(row);
+        if (row > 0 && record.sector == records.row(row - 1).sector)
             continue;  // a further name of the same record
-        const std::uint32_t own = records.cellUnsigned(row, mftrec_col::RecordMft);
+        const std::uint32_t own = record.recordMft;
         // Record 0 is the MFT's own; elsewhere 0 means the number is not written.
-        if (own == 0 && records.cell(row, mftrec_col::Name) != "$MFT") continue;
-        const auto sector =
-            static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
-        if (VolumeOf(volumes, sector) != static_cast<int>(number)) continue;
-        sectors.try_emplace(own, sector);
+        if (own == 0 && record.name != "$MFT") continue;
+        if (volumes.owner(record.sector) != static_cast<int>(number)) continue;
+        sectors.try_emplace(own, record.sector);
     }
     runs.clear();
     std::uint64_t next = 0;
@@ -89,10 +100,10 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     RemoveDuplicateFolders(catalogue.LostDirTable);
 
     // The deleted mark of a folder comes from its record.
-    const CatalogueTable& records = catalogue.MftRecordTable;
-    std::unordered_map<std::string, int> recordBySector;
+    const MftRecordList& records = catalogue.MftRecordTable;
+    std::unordered_map<std::uint64_t, int> recordBySector;
     for (int row = 0; row < records.count(); ++row)
-        recordBySector.try_emplace(records.cell(row, mftrec_col::Sector), row);
+        recordBySector.try_emplace(records.row(row).sector, row);
 
     const CatalogueTable& lost = catalogue.LostDirTable;
     CatalogueTable& folders = catalogue.FolderTable;
@@ -105,9 +116,11 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
         folders.setCell(added, folder_col::Date, lost.cell(row, lostdir_col::Date));
         folders.setCell(added, folder_col::Attr, "16");
         folders.setCell(added, folder_col::Type, kTypeFolder);
-        const auto record = recordBySector.find(lost.cell(row, lostdir_col::Sector));
-        if (record != recordBySector.end() &&
-            records.cell(record->second, mftrec_col::Deleted) == "1")
+        const std::string& sectorText = lost.cell(row, lostdir_col::Sector);
+        const auto sector = static_cast<std::uint64_t>(lost.cellSigned64(row, lostdir_col::Sector));
+        const auto record = Unsigned64Text(sector) == sectorText ? recordBySector.find(sector)
+                                                                 : recordBySector.end();
+        if (record != recordBySector.end() && records.row(record->second).deleted)
             folders.setCell(added, folder_col::Deleted, "1");
     }
 
@@ -115,7 +128,8 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     const NtfsVolumeRow chosen = NtfsVolumeRow::Read(volumes, volume);
     scope.geometry.cluster0Start = chosen.firstSector32();
     scope.geometry.sectorsPerCluster = chosen.sectorsPerCluster;
-    DrawMftRuns(records, volumes, number, scope.mftRuns);
+    const VolumeStarts starts(volumes);
+    DrawMftRuns(records, starts, number, scope.mftRuns);
 
     folders.sortByColumn(folder_col::Self);
     LinkNtfsParents(folders, scope.observer);
@@ -130,37 +144,35 @@ bool RecoverNtfsVolume(NtfsSearchScope& scope, std::uint32_t number) {
     std::vector<bool> ofThisVolume;
     // The MFT mirror holds byte-for-byte copies of the first file records; a
     // copy describes the same file and is listed once.
-    std::set<std::string> listed;
+    std::set<std::tuple<std::string_view, std::uint32_t, std::uint32_t, std::uint64_t, std::int64_t,
+                        bool, std::uint64_t>>
+        listed;
     for (int row = 0; row < total; ++row) {
         if (reporter.moved(static_cast<std::uint64_t>(row))) {
             scope.observer.statusText("Currently Enumerating " + std::to_string(row) + " / " +
                                       std::to_string(total));
             reporter.show();
         }
-        if (records.cell(row, mftrec_col::Type) == kTypeFolder) continue;
+        const MftRecordRow& record = records.row(row);
+        if (record.folder) continue;
         // A record without a file name and without data (a reserved record
         // never used, an extension record holding only a name or a list)
         // has nothing to recover. One that holds data stays listed.
-        if (records.cell(row, mftrec_col::Name).empty() &&
-            records.cellSigned64(row, mftrec_col::Size) == 0)
+        if (record.name.empty() && record.size == 0) continue;
+        if (!listed
+                 .emplace(record.name, record.parentMft, record.selfMft, record.size, record.date,
+                          record.deleted, record.firstRun)
+                 .second)
             continue;
-        std::string identity;
-        for (int column :
-             {mftrec_col::Name, mftrec_col::ParentMft, mftrec_col::SelfMft, mftrec_col::Size,
-              mftrec_col::Date, mftrec_col::Deleted, mftrec_col::FirstRun})
-            identity += records.cell(row, column) + '\t';
-        if (!listed.insert(std::move(identity)).second) continue;
-        const int added = entries.appendRow(records.cell(row, mftrec_col::Name));
-        entries.setCell(added, folder_col::Sector, records.cell(row, mftrec_col::Sector));
-        entries.setCell(added, folder_col::Self, records.cell(row, mftrec_col::SelfMft));
-        entries.setCell(added, folder_col::Parent, records.cell(row, mftrec_col::ParentMft));
-        entries.setCell(added, folder_col::Size, records.cell(row, mftrec_col::Size));
-        entries.setCell(added, folder_col::Date, records.cell(row, mftrec_col::Date));
-        entries.setCell(added, folder_col::Deleted, records.cell(row, mftrec_col::Deleted));
+        const int added = entries.appendRow(record.name);
+        entries.setCell(added, folder_col::Sector, Unsigned64Text(record.sector));
+        entries.setUnsigned(added, folder_col::Self, record.selfMft);
+        entries.setUnsigned(added, folder_col::Parent, record.parentMft);
+        entries.setCell(added, folder_col::Size, Unsigned64Text(record.size));
+        entries.setSigned(added, folder_col::Date, record.date);
+        if (record.deleted) entries.setCell(added, folder_col::Deleted, "1");
         entries.setCell(added, folder_col::Type, kTypeFile);
-        const auto sector =
-            static_cast<std::uint64_t>(records.cellSigned64(row, mftrec_col::Sector));
-        ofThisVolume.push_back(VolumeOf(volumes, sector) == static_cast<int>(number));
+        ofThisVolume.push_back(starts.owner(record.sector) == static_cast<int>(number));
     }
     // Files of the other file systems keep their parents: they are listed
     // only under folders of their own file system.

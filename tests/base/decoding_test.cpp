@@ -45,6 +45,16 @@ TEST(TextCodec, Utf16NamesDecodeWithSurrogatePairs) {
     EXPECT_EQ(Utf8Length("Ab\xF0\x9F\x8E\xB5\xC3\xA9"), 4u);
 }
 
+TEST(TextCodec, AsciiNamesAndNamesWithOneWideUnitDecodeAlike) {
+    const std::uint8_t ascii[] = {'a', 0, 0, 0, '~', 0, 'z'};  // odd length: the last byte is cut
+    EXPECT_EQ(Utf16LeToUtf8(ascii), std::string("a\0~", 3));
+    const std::uint8_t last[] = {'a', 0, 'b', 0, 0x80, 0};  // U+0080 at the end
+    EXPECT_EQ(Utf16LeToUtf8(last), "ab\xC2\x80");
+    const std::uint8_t high[] = {'a', 0, 'b', 1};  // U+0162
+    EXPECT_EQ(Utf16LeToUtf8(high), "a\xC5\xA2");
+    EXPECT_EQ(Utf16LeToUtf8({}), "");
+}
+
 TEST(TextCodec, UnpairedSurrogatesBecomeReplacementCharacters) {
     const std::uint8_t lone[] = {0x00, 0xD8, 'x', 0, 0x00, 0xDC};
     const std::string text = Utf16LeToUtf8(lone);

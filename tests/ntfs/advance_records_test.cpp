@@ -162,7 +162,7 @@ TEST(NtfsAdvanceRecords, AnExtensionJoinsTheBaseOfItsOwnMft) {
     NtfsSession session(image->path(), 0, 400);
     session.advance();
 
-    const CatalogueTable& records = session.catalogue.MftRecordTable;
+    const MftRecordList& records = session.catalogue.MftRecordTable;
     std::map<std::string, int> byName;
     for (int row = 0; row < records.count(); ++row)
         byName[records.cell(row, mftrec_col::Name)] = row;
@@ -202,7 +202,7 @@ TEST(NtfsAdvanceRecords, EveryNameOfARecordButItsDosNameIsALink) {
     EXPECT_EQ(AddFoundRecord(catalogue.MftRecordTable, 0, 500,
                              ByteView(record.bytes().data(), record.bytes().size())),
               2);
-    const CatalogueTable& rows = catalogue.MftRecordTable;
+    const MftRecordList& rows = catalogue.MftRecordTable;
     ASSERT_EQ(rows.count(), 2);
     EXPECT_EQ(rows.cell(0, mftrec_col::Name), "first name.txt");
     EXPECT_EQ(rows.cell(0, mftrec_col::ParentMft), "40");

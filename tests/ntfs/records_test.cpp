@@ -103,6 +103,54 @@ TEST(FileNames, ANameRunningPastTheRecordIsCutThere) {
     EXPECT_EQ(name->name, "xy");
 }
 
+// The link list and the preferred-name search read the same attributes: the
+// first link is always the preferred name, DOS names are links only when
+// there is nothing else, and each (parent, name) is listed once.
+TEST(FileNames, LinkNamesBeginWithThePreferredNameInEveryMix) {
+    const auto names = [](RecordBuilder& record) {
+        std::vector<std::string> out;
+        for (const FileNameInfo& link : ListLinkNames(View(record.bytes())))
+            out.push_back(link.name + "@" + std::to_string(link.parent));
+        return out;
+    };
+    RecordBuilder dosFirst;
+    dosFirst.fileName(u"SONG~1.MP3", kNameSpaceDos, 7)
+        .fileName(u"old link.mp3", kNameSpacePosix, 9)
+        .fileName(u"Song one.mp3", kNameSpaceWin32, 7);
+    EXPECT_EQ(names(dosFirst), (std::vector<std::string>{"Song one.mp3@7", "old link.mp3@9"}));
+    EXPECT_EQ(FindPreferredFileName(View(dosFirst.bytes()))->name, "Song one.mp3");
+
+    RecordBuilder both;
+    both.fileName(u"a.txt", kNameSpacePosix, 5).fileName(u"A.TXT", kNameSpaceWin32AndDos, 5);
+    EXPECT_EQ(names(both), (std::vector<std::string>{"A.TXT@5", "a.txt@5"}));
+
+    RecordBuilder twice;
+    twice.fileName(u"same", kNameSpaceWin32, 5)
+        .fileName(u"same", kNameSpacePosix, 5)
+        .fileName(u"same", kNameSpacePosix, 6);
+    EXPECT_EQ(names(twice), (std::vector<std::string>{"same@5", "same@6"}));
+
+    RecordBuilder dosOnly;
+    dosOnly.fileName(u"SHORT.TXT", kNameSpaceDos, 5);
+    EXPECT_EQ(names(dosOnly), (std::vector<std::string>{"SHORT.TXT@5"}));
+    EXPECT_TRUE(ListLinkNames(View(RecordBuilder().bytes())).empty());
+}
+
+TEST(FileNames, AFileNameWithItsContentOutsideTheRecordEndsTheLinks) {
+    // The second name's content offset points past the record: it and every
+    // name after it are left out, for the preferred name as for the links.
+    RecordBuilder record;
+    record.fileName(u"kept", kNameSpacePosix, 5)
+        .fileName(u"broken", kNameSpaceWin32, 5)
+        .fileName(u"after", kNameSpaceWin32, 5);
+    const std::size_t second = 56 + record.bytes()[56 + 4];
+    record.put16(second + 20, 2000);
+    const std::vector<FileNameInfo> links = ListLinkNames(View(record.bytes()));
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links.front().name, "kept");
+    EXPECT_EQ(FindPreferredFileName(View(record.bytes()))->name, "kept");
+}
+
 TEST(AttributeWalk, StopsAtZeroOrOversizedLengths) {
     RecordBuilder zero;
     zero.fileName(u"a", kNameSpaceWin32);
