@@ -1,5 +1,6 @@
 #include "disk/disk_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace datrevo {
@@ -29,6 +30,13 @@ int DiskReader::ReadSectors(std::uint64_t firstSector, std::uint32_t count,
         if (single.bytesRead == kSector) std::memcpy(buffer + i * kSector, one.data(), kSector);
     }
     return 0;
+}
+
+void DiskReader::willRead(std::uint64_t firstSector, std::uint64_t count) const {
+    const std::uint64_t total = totalSectors();
+    if (!source_ || firstSector >= total) return;
+    count = std::min(count, total - firstSector);
+    source_->willRead(firstSector * limits::kSectorSize, count * limits::kSectorSize);
 }
 
 int DiskReader::readSector(std::uint64_t sector, SectorBuffer& out) const {

@@ -33,6 +33,9 @@ public:
     // what the retry could read) or the disk cannot be opened (the buffer is
     // untouched). `buffer` must hold count * 512 bytes.
     int ReadSectors(std::uint64_t firstSector, std::uint32_t count, std::uint8_t* buffer) const;
+    // Tells the source that these sectors will be read next, so that a scan
+    // keeps the medium busy while it works on the sectors it has.
+    void willRead(std::uint64_t firstSector, std::uint64_t count) const;
 
     // Conveniences over ReadSectors with a zero-filled buffer of their own.
     int readSector(std::uint64_t sector, SectorBuffer& out) const;

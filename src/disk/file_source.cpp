@@ -73,6 +73,16 @@ SourceRead FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out)
     return result;
 }
 
+void FileSource::willRead(std::uint64_t offset, std::uint64_t length) const {
+    // The kernel starts reading ahead in the background; a failure here
+    // only means no head start, so it is not reported.
+    if (fd_ < 0 || offset > static_cast<std::uint64_t>(INT64_MAX) ||
+        length > static_cast<std::uint64_t>(INT64_MAX))
+        return;
+    ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(length),
+                    POSIX_FADV_WILLNEED);
+}
+
 std::string OpenFailureMessage(const std::string& path, int error) {
     std::string message = "Cannot open " + path + " for reading: " + std::strerror(error) + ".";
     if (error == EACCES || error == EPERM)

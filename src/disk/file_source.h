@@ -24,6 +24,7 @@ public:
     int openError() const override { return openError_; }
     std::uint64_t sizeInBytes() const override { return size_; }
     SourceRead readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+    void willRead(std::uint64_t offset, std::uint64_t length) const override;
     const std::string& name() const override { return path_; }
 
 private:

@@ -32,6 +32,10 @@ public:
     // bytes past bytesRead are left as they were. Safe to call from several
     // threads at once.
     virtual SourceRead readAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
+    // A hint that `length` bytes at `offset` will be read soon: a source may
+    // start fetching them from the medium while the caller works on what it
+    // read before. Nothing is read into the program and nothing is written.
+    virtual void willRead(std::uint64_t /*offset*/, std::uint64_t /*length*/) const {}
     // The path or name shown to the user.
     virtual const std::string& name() const = 0;
 };

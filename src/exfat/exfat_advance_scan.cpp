@@ -176,6 +176,7 @@ ExfatScanFindings ScanForExfatStructures(const DiskReader& disk, std::uint64_t s
         buffer.resize(kept + std::size_t{count} * limits::kSectorSize, 0);
         disk.ReadSectors(at, count, buffer.data() + kept);
         at += count;
+        if (at < end) disk.willRead(at, std::min<std::uint64_t>(kRunSectors, end - at));
         const std::size_t sectors = buffer.size() / limits::kSectorSize;
         // The last run classifies everything; the others leave their lookahead.
         const std::size_t ready = at >= end ? sectors : sectors - kLookaheadSectors;

@@ -37,6 +37,8 @@ bool ForEachSectorRun(const DiskReader& disk, std::uint64_t start, std::uint64_t
         const auto count =
             static_cast<std::uint32_t>(std::min<std::uint64_t>(runSectors, end - first));
         ReadRun(disk, first, count, buffer);
+        if (end - first > count)
+            disk.willRead(first + count, std::min<std::uint64_t>(runSectors, end - first - count));
         if (!visit(first,
                    ByteView(buffer.data(), static_cast<std::size_t>(count) * limits::kSectorSize)))
             return true;

@@ -159,6 +159,8 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
         if (count == 0) break;
         batch.assign(static_cast<std::size_t>(count) * kSector, 0);
         scope.reader.ReadSectors(base, static_cast<std::uint32_t>(count), batch.data());
+        if (base + count < scope.rangeEnd)
+            scope.reader.willRead(base + count, limits::kNtfsScanBatchSectors);
         for (std::size_t i = 0; i < count; ++i) {
             const ByteView rest(batch.data() + i * kSector, batch.size() - i * kSector);
             const ByteView sector = rest.sub(0, kSector);
