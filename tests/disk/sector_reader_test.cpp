@@ -5,6 +5,8 @@
 #include "disk/disk_reader.h"
 #include "disk/drive_slots.h"
 #include "disk/file_source.h"
+#include "fat/sector_runs.h"
+#include "support/counting_source.h"
 #include "support/faulty_source.h"
 #include "support/image_fixture.h"
 #include "support/recording_observer.h"
@@ -109,6 +111,31 @@ TEST(SectorReader, ARunWhoseEndPassesTheLargestOffsetIsRefusedWithoutAnyRead) {
     EXPECT_EQ(reader.ReadSectors(UINT64_MAX / 512 - 1, 1, buffer.data()), 0);
     EXPECT_GT(source->reads.load(), 0u);
     EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](auto b) { return b == 0xEE; }));
+}
+
+// A scan tells the source which run it reads next while it works on the
+// one it has; the hint never reaches past the disk, and a scan's hints stay
+// inside the range it scans.
+TEST(SectorReader, ReadAheadHintsStayOnTheDiskAndAheadOfTheScan) {
+    const auto source = std::make_shared<test::CountingSource>(std::uint64_t{100} * 512);
+    const DiskReader disk(source, nullptr);
+    disk.willRead(90, 50);
+    disk.willRead(100, 5);
+    disk.willRead(std::uint64_t{1} << 62, 8);
+    using Hint = std::pair<std::uint64_t, std::uint64_t>;
+    EXPECT_EQ(source->hints(), (std::vector<Hint>{{90 * 512, 10 * 512}}));
+
+    const auto scanned = std::make_shared<test::CountingSource>(std::uint64_t{2000} * 512);
+    const DiskReader scanDisk(scanned, nullptr);
+    std::vector<std::uint64_t> visited;
+    ForEachSectorRun(scanDisk, 100, 1100, 512, std::stop_token(),
+                     [&visited](std::uint64_t first, ByteView) {
+                         visited.push_back(first);
+                         return true;
+                     });
+    EXPECT_EQ(visited, (std::vector<std::uint64_t>{100, 612}));
+    // After the first run: the second (488 sectors to the range's end); none after the last.
+    EXPECT_EQ(scanned->hints(), (std::vector<Hint>{{612 * 512, 488 * 512}}));
 }
 
 TEST(SectorReader, PermissionDeniedSaysHowToGetAccess) {

@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "disk/sector_source.h"
 
@@ -43,6 +45,17 @@ public:
         return result;
     }
 
+    // Read-ahead hints are recorded as (first byte, bytes), and passed on.
+    void willRead(std::uint64_t offset, std::uint64_t length) const override {
+        if (inner_) inner_->willRead(offset, length);
+        std::lock_guard lock(mutex_);
+        hints_.emplace_back(offset, length);
+    }
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> hints() const {
+        std::lock_guard lock(mutex_);
+        return hints_;
+    }
+
     // Counts per sector are kept only when asked: a scan of a large disk
     // would otherwise fill the map.
     void keepSectors(bool keep) { keepSectors_ = keep; }
@@ -68,6 +81,7 @@ private:
     mutable std::uint64_t reads_ = 0;
     mutable std::uint64_t sectorsRead_ = 0;
     mutable std::map<std::uint64_t, int> timesRead_;
+    mutable std::vector<std::pair<std::uint64_t, std::uint64_t>> hints_;
 };
 
 }  // namespace datrevo::test
