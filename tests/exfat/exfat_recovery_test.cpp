@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "../save/save_support.h"
+#include "base/visible_texts.h"
+#include "exfat/exfat_advance_search.h"
 #include "exfat/exfat_walk.h"
 #include "exfat_test_support.h"
 #include "log/log_decoder.h"
@@ -224,6 +226,37 @@ TEST(ExfatStandardSearch, TheQuickLookLeavesTheLostFoldersOut) {
     ASSERT_TRUE(run.Standard(true).foundAnything);
     for (const std::string& path : run.FolderPaths())
         EXPECT_EQ(path.find("Dir"), std::string::npos) << path;
+    EXPECT_TRUE(run.image->unchanged());
+}
+
+// The statuses of the lost-folder scan ("Clusters  <done> of <total>"), in order.
+std::vector<std::string> ClusterStatuses(const std::vector<std::string>& statuses) {
+    std::vector<std::string> out;
+    for (const std::string& status : statuses)
+        if (status.starts_with("Clusters  ")) out.push_back(status);
+    return out;
+}
+
+std::string ClustersOf(std::uint64_t done, std::uint64_t total) {
+    return "Clusters  " + std::to_string(done) + " of " + std::to_string(total);
+}
+
+TEST(ExfatStandardSearch, TheLostFolderScanCountsItsClustersOncePerPercentAndFillsTheBar) {
+    ExfatRecovery run(Fixture("exfat-reformatted"));
+    const std::uint64_t clusters =
+        test::OpenExfatVolume(test::ExfatReaderFor(*run.image))->boot().clusterCount;
+    ASSERT_GT(clusters, 0u);
+    ASSERT_TRUE(run.Standard().foundAnything);
+    const std::vector<std::string> shown = ClusterStatuses(run.observer.statuses);
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown.front(), ClustersOf(0, clusters));
+    EXPECT_EQ(shown.back(), ClustersOf(clusters, clusters));
+    EXPECT_LE(shown.size(), 102u);  // the first text, then at most one per percent
+    EXPECT_EQ(std::set<std::string>(shown.begin(), shown.end()).size(), shown.size());
+    EXPECT_EQ(run.observer.statuses.back(), kStoringStatus);
+    ASSERT_FALSE(run.observer.percents.empty());
+    EXPECT_EQ(run.observer.percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(run.observer.percents.begin(), run.observer.percents.end()));
     EXPECT_TRUE(run.image->unchanged());
 }
 
@@ -442,6 +475,29 @@ TEST(ExfatAdvanceSearch, AVolumeRebuiltWithoutBothBootRegionsSavesItsFilesBitExa
     ASSERT_FALSE(files.empty());
     for (const test::ManifestRow& row : files)
         EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+    EXPECT_TRUE(run.image->unchanged());
+}
+
+TEST(ExfatAdvanceSearch, TheRebuiltVolumesLostFolderScanCountsItsClustersOncePerPercent) {
+    std::vector<std::uint8_t> bytes = Fixture("exfat-reformatted");
+    std::fill_n(bytes.begin(), 2 * kBootRegionBytes, 0);
+    ExfatRecovery run(bytes);
+    ASSERT_TRUE(run.AdvanceFirstVolume().foundAnything);
+    // The total is the cluster count of the volume as rebuilt.
+    const std::optional<ExfatRebuiltVolume> rebuilt =
+        ReadExfatVolumeRow(run.context.catalogue.VolumeTable, 0);
+    ASSERT_TRUE(rebuilt.has_value());
+    const std::uint64_t clusters = rebuilt->boot.clusterCount;
+    const std::vector<std::string>& statuses = run.observer.statuses;
+    const auto linking = std::find(statuses.begin(), statuses.end(), kLinkingStatus);
+    ASSERT_NE(linking, statuses.end());
+    const std::vector<std::string> shown =
+        ClusterStatuses(std::vector<std::string>(linking, statuses.end()));
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), ClustersOf(clusters, clusters));
+    EXPECT_LE(shown.size(), 101u);  // one per percent
+    EXPECT_EQ(std::set<std::string>(shown.begin(), shown.end()).size(), shown.size());
+    EXPECT_EQ(statuses.back(), kStoringStatus);
     EXPECT_TRUE(run.image->unchanged());
 }
 
