@@ -10,18 +10,16 @@
 #include <vector>
 
 #include "../save/save_support.h"
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 #include "support/manifest.h"
 
 namespace datrevo {
 namespace {
 
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
 
 // The --tsv lines by their path (first column).
 std::map<std::string, std::vector<std::string>> TsvRows(const std::string& tsv) {

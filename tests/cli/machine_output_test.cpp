@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 #include "support/manifest.h"
 
@@ -16,12 +17,9 @@ namespace datrevo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

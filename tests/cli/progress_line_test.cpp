@@ -14,6 +14,7 @@
 #include "base/text_codec.h"
 #include "cli/machine_text.h"
 #include "cli/progress_line.h"
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
@@ -157,9 +158,9 @@ TEST(ProgressTerminal, TheLineFitsFortyAndEightyColumns) {
         SCOPED_TRACE(columns);
         int status = -1;
         const std::string output = RunInTerminal(
-            ShellQuote(DATREVO_CLI_PATH) + " --inventory-root /nonexistent search " +
-                ShellQuote(image->path()) + " --mode advance --start 0 --end " +
-                std::to_string(image->sizeInBytes() / 512) + " --kind fat32 > /dev/null",
+            test::CliWithProgress("search ") + ShellQuote(image->path()) +
+                " --mode advance --start 0 --end " + std::to_string(image->sizeInBytes() / 512) +
+                " --kind fat32 > /dev/null",
             columns, status);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
         std::size_t drawn = 0;
@@ -176,10 +177,9 @@ TEST(ProgressTerminal, TheLineFitsFortyAndEightyColumns) {
 TEST(ProgressTerminal, QuietDrawsNothing) {
     const auto image = test::FixtureImage("fat16");
     int status = -1;
-    const std::string output =
-        RunInTerminal(ShellQuote(DATREVO_CLI_PATH) + " --inventory-root /nonexistent search " +
-                          ShellQuote(image->path()) + " -q > /dev/null",
-                      80, status);
+    const std::string output = RunInTerminal(
+        test::CliWithProgress("search ") + ShellQuote(image->path()) + " -q > /dev/null", 80,
+        status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
     EXPECT_EQ(output, "");
 }

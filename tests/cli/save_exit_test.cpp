@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 extern char** environ;
@@ -51,8 +52,7 @@ CliRun GuardedCli(const std::string& image, const std::string& arguments,
         RunCommand("DATREVO_GUARDED_PATH=" + ShellQuote(image) + " DATREVO_COUNT_READS=1" +
                    " LD_PRELOAD=" + ShellQuote(DATREVO_OPEN_GUARD_PATH) +
                    " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 " + prefix + " " +
-                   ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments +
-                   " 2>" + ShellQuote(err.string()));
+                   test::Cli(arguments) + " 2>" + ShellQuote(err.string()));
     CliRun run{result.status, result.output, ReadText(err)};
     fs::remove_all(dir);
     return run;
@@ -96,8 +96,7 @@ TEST(SaveDestinationCli, LoadingALogChecksTheDestinationFirstToo) {
     const fs::path dir = test::MakeTempDir("dest");
     const std::string log = (dir / "scan.MPD").string();
     ASSERT_EQ(
-        RunCommand(ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent search " +
-                   ShellQuote(image->path()) + " --log " + ShellQuote(log))
+        RunCommand(test::Cli("search ") + ShellQuote(image->path()) + " --log " + ShellQuote(log))
             .status,
         0);
     const CliRun run = GuardedCli(log, "load " + ShellQuote(log) + " " + ShellQuote(image->path()) +
@@ -161,7 +160,7 @@ TEST(SaveExitStatus, AFinishedSaveWithAFailedFileExitsSixAndListsIt) {
 
 TEST(SaveExitStatus, HelpListsTheExitStatuses) {
     for (const char* command : {"--help", "search --help"}) {
-        const auto help = RunCommand(ShellQuote(DATREVO_CLI_PATH) + " " + command);
+        const auto help = RunCommand(test::CliProgram() + " " + command);
         EXPECT_TRUE(Contains(help.output, "5 stopped by the user")) << help.output;
         EXPECT_TRUE(Contains(help.output, "6 saved, but some files")) << help.output;
     }
@@ -262,8 +261,7 @@ fs::path MakeHugeFat32(const fs::path& dir) {
 CliRun InterruptedCli(const std::string& arguments, const fs::path& dir) {
     const fs::path out = dir / "stdout";
     const fs::path err = dir / "stderr";
-    const std::string command = "exec " + ShellQuote(DATREVO_CLI_PATH) +
-                                " --inventory-root /nonexistent " + arguments + " >" +
+    const std::string command = "exec " + test::CliWithProgress(arguments) + " >" +
                                 ShellQuote(out.string()) + " 2>" + ShellQuote(err.string());
     const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
     pid_t pid = 0;

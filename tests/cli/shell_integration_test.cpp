@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
@@ -26,7 +27,7 @@ std::string ReadText(const fs::path& path) {
 }
 
 std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " " + arguments + " 2>&1";
+    return test::CliProgram() + " " + arguments + " 2>&1";
 }
 
 // The words bash completion offers for `line` (the cursor at its end).

@@ -17,20 +17,18 @@
 #include "fat/fat_volume_layout.h"
 #include "search/search_phases.h"
 #include "support/counting_source.h"
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 #include "support/recording_observer.h"
 
 namespace datrevo {
 namespace {
 
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
 
 constexpr const char* kCatchAll = "Miscellaneous_001";
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
 
 // The --tsv rows outside the catch-all folder (path, type, size, date, time,
 // deleted, ...), the header left out.
