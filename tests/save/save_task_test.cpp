@@ -66,7 +66,7 @@ std::vector<int> Blocks(const std::vector<std::uint8_t>& bytes) {
 
 TEST(FatContent, ALiveFileFollowsItsChainCutToItsSize) {
     ContentReport report;
-    const auto bytes = Read({ContentKind::FatFile, 2, 0, 700, false}, TinyVolume(), report);
+    const auto bytes = Read({ContentKind::FatFile, 2, 0, 700, false, {}}, TinyVolume(), report);
     EXPECT_EQ(bytes.size(), 700u);
     EXPECT_EQ(Blocks(bytes), (std::vector<int>{10, 11}));
     EXPECT_FALSE(report.incomplete || report.freeClusterGuess || report.overwritten);
@@ -74,19 +74,19 @@ TEST(FatContent, ALiveFileFollowsItsChainCutToItsSize) {
 
 TEST(FatContent, ADeletedFileTakesTheFreeClustersAfterItsFirstSkippingUsedOnes) {
     ContentReport report;
-    const auto bytes = Read({ContentKind::FatFile, 5, 0, 1500, true}, TinyVolume(), report);
+    const auto bytes = Read({ContentKind::FatFile, 5, 0, 1500, true, {}}, TinyVolume(), report);
     EXPECT_EQ(Blocks(bytes), (std::vector<int>{13, 15, 16})) << "clusters 5, 7, 8; 6 is in use";
     EXPECT_TRUE(report.freeClusterGuess);
     EXPECT_FALSE(report.overwritten);
 
-    const auto single = Read({ContentKind::FatFile, 5, 0, 300, true}, TinyVolume(), report);
+    const auto single = Read({ContentKind::FatFile, 5, 0, 300, true, {}}, TinyVolume(), report);
     EXPECT_EQ(single.size(), 300u);
     EXPECT_FALSE(report.freeClusterGuess) << "one cluster needs no guess";
 }
 
 TEST(FatContent, ADeletedFileWhoseFirstClusterIsInUseIsReportedOverwritten) {
     ContentReport report;
-    const auto bytes = Read({ContentKind::FatFile, 6, 0, 1024, true}, TinyVolume(), report);
+    const auto bytes = Read({ContentKind::FatFile, 6, 0, 1024, true, {}}, TinyVolume(), report);
     EXPECT_TRUE(report.overwritten);
     EXPECT_EQ(Blocks(bytes), (std::vector<int>{14, 15}))
         << "what lies at and after its first cluster now";
@@ -94,16 +94,17 @@ TEST(FatContent, ADeletedFileWhoseFirstClusterIsInUseIsReportedOverwritten) {
 
 TEST(FatContent, ADeletedFileRunningOffTheVolumeStopsAtItsEnd) {
     ContentReport report;
-    const auto bytes = Read({ContentKind::FatFile, 50, 0, 100000, true}, TinyVolume(), report);
+    const auto bytes = Read({ContentKind::FatFile, 50, 0, 100000, true, {}}, TinyVolume(), report);
     EXPECT_EQ(bytes.size(), 6u * 512) << "clusters 50 to 55: the volume ends at sector 64";
     EXPECT_TRUE(report.incomplete);
 }
 
 TEST(FatContent, ClusterNumbersOutsideTheVolumeGiveNothing) {
     ContentReport report;
-    EXPECT_TRUE(Read({ContentKind::FatFile, 1, 0, 10, false}, TinyVolume(), report).empty());
+    EXPECT_TRUE(Read({ContentKind::FatFile, 1, 0, 10, false, {}}, TinyVolume(), report).empty());
     EXPECT_TRUE(report.incomplete);
-    EXPECT_TRUE(Read({ContentKind::FatFile, 0xFFFF, 0, 10, true}, TinyVolume(), report).empty());
+    EXPECT_TRUE(
+        Read({ContentKind::FatFile, 0xFFFF, 0, 10, true, {}}, TinyVolume(), report).empty());
 }
 
 // A plan of files in the tiny volume.
@@ -122,7 +123,7 @@ SavePlan Plan(std::initializer_list<std::pair<std::vector<std::string>, ContentS
     return plan;
 }
 
-const ContentSource kLiveFile{ContentKind::FatFile, 2, 0, 700, false};
+const ContentSource kLiveFile{ContentKind::FatFile, 2, 0, 700, false, {}};
 
 std::string FileText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
