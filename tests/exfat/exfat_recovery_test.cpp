@@ -103,14 +103,8 @@ public:
     Saved SaveEverything(const std::filesystem::path& destination) {
         const std::shared_ptr<ResultVolume> volume = MakeResultVolume(context);
         std::unique_ptr<FolderContents> contents = MakeFolderContents(context.folders, volume);
-        SaveSelection all;
-        all.everything = true;
-        SavePlan plan = PlanSave(context.folders, *contents, all);
-        test::ScriptedSaveQuestions questions;
-        test::RecordingSaveProgress progress;
-        SaveTask task(std::move(plan), volume, destination.string(), questions, progress);
         Saved saved;
-        saved.summary = task.run();
+        saved.summary = test::SaveWholeTree(context.folders, *contents, volume, destination);
         saved.md5s = test::Md5OfFiles(destination);
         return saved;
     }

@@ -309,13 +309,7 @@ TEST(SaveTask, AResultWithHostileNamesWritesOnlyInsideTheDestination) {
     const ItemId up = tree.InsertFolderItem(tree.root(), "..", 5, 0, 0, 0, false);
     tree.InsertFolderItem(up, "../..", 6, 5, 0, 0, false);
     HostileContents contents;
-    SaveSelection all;
-    all.everything = true;
-    test::ScriptedSaveQuestions questions;
-    test::RecordingSaveProgress progress;
-    SaveTask task(PlanSave(tree, contents, all), TinyVolume(), destination.string(), questions,
-                  progress);
-    const SaveSummary summary = task.run();
+    const SaveSummary summary = test::SaveWholeTree(tree, contents, TinyVolume(), destination);
     EXPECT_EQ(summary.filesSaved, 18u);
     EXPECT_EQ(summary.filesFailed, 0u);
     std::size_t inside = 0;
