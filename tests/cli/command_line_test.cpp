@@ -10,21 +10,19 @@
 
 #include "support/cli_command.h"
 #include "support/image_fixture.h"
+#include "support/text_file.h"
 
 namespace datrevo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Contains;
 using test::RunCommand;
 using test::ShellQuote;
 
 // The program with stderr folded into the output (no -q: tests add it where they want it).
 test::CommandResult Cli(const std::string& arguments) {
     return RunCommand(test::CliWithProgress(arguments) + " 2>&1");
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 TEST(CliOptionsAnywhere, GlobalOptionsAfterTheSubcommandAreTaken) {

@@ -19,6 +19,7 @@
 
 #include "support/cli_command.h"
 #include "support/image_fixture.h"
+#include "support/text_file.h"
 
 extern char** environ;
 
@@ -26,15 +27,10 @@ namespace datrevo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Contains;
+using test::ReadFileText;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 struct CliRun {
     int status = -1;
@@ -53,13 +49,9 @@ CliRun GuardedCli(const std::string& image, const std::string& arguments,
                    " LD_PRELOAD=" + ShellQuote(DATREVO_OPEN_GUARD_PATH) +
                    " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 " + prefix + " " +
                    test::Cli(arguments) + " 2>" + ShellQuote(err.string()));
-    CliRun run{result.status, result.output, ReadText(err)};
+    CliRun run{result.status, result.output, ReadFileText(err)};
     fs::remove_all(dir);
     return run;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 constexpr const char* kNoReads = "open_guard: 0 reads of the guarded file";
@@ -76,7 +68,7 @@ TEST(SaveDestinationCli, AnUnusableDestinationIsRefusedBeforeTheDiskIsRead) {
     };
     for (const auto& [destination, reason] : cases) {
         SCOPED_TRACE(destination);
-        for (const std::string command :
+        for (const std::string& command :
              {"search " + ShellQuote(image->path()) + " --tsv --save ",
               "search " + ShellQuote(image->path()) +
                   " --mode advance --start 0 --end 100000 --kind FAT32 --save "}) {
@@ -87,7 +79,7 @@ TEST(SaveDestinationCli, AnUnusableDestinationIsRefusedBeforeTheDiskIsRead) {
             EXPECT_EQ(run.out, "") << "no listing: the search did not run";
         }
     }
-    EXPECT_EQ(ReadText(dir / "notes.txt"), "text");
+    EXPECT_EQ(ReadFileText(dir / "notes.txt"), "text");
     fs::remove_all(dir);
 }
 
@@ -278,7 +270,7 @@ CliRun InterruptedCli(const std::string& arguments, const fs::path& dir) {
             ended = true;
             break;
         }
-        if (!signalled && std::regex_search(ReadText(err), progress)) {
+        if (!signalled && std::regex_search(ReadFileText(err), progress)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             ::kill(pid, SIGINT);
             signalled = true;
@@ -288,10 +280,10 @@ CliRun InterruptedCli(const std::string& arguments, const fs::path& dir) {
     if (!ended) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
-        ADD_FAILURE() << "the search did not end after Ctrl-C: " << ReadText(err);
+        ADD_FAILURE() << "the search did not end after Ctrl-C: " << ReadFileText(err);
     }
-    EXPECT_TRUE(signalled) << "the search ended before Ctrl-C: " << ReadText(err);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+    EXPECT_TRUE(signalled) << "the search ended before Ctrl-C: " << ReadFileText(err);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(out), ReadFileText(err)};
 }
 
 TEST(SaveExitStatus, CtrlCStopsTheSearchListsWhatWasFoundSavesNothingAndExitsFive) {

@@ -9,10 +9,12 @@
 #include "save/destination_check.h"
 #include "fat/fat_content.h"
 #include "save_support.h"
+#include "support/text_file.h"
 
 namespace datrevo {
 namespace {
 
+using test::ReadFileText;
 // A tiny FAT16 volume in memory: FAT at sector 1, cluster n at sector 8 + n.
 // Cluster 2 -> 3 -> end (a live file), 4 in use (end mark), 5 free, 6 in
 // use, 7 free, 8 free. Every data sector is filled with its own number.
@@ -125,11 +127,6 @@ SavePlan Plan(std::initializer_list<std::pair<std::vector<std::string>, ContentS
 
 const ContentSource kLiveFile{ContentKind::FatFile, 2, 0, 700, false, {}};
 
-std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(SaveTask, WritesFoldersAndFilesWithTheirTimesAndReportsProgress) {
     test::TempFolder out;
     test::ScriptedSaveQuestions questions;
@@ -159,7 +156,7 @@ TEST(SaveTask, AnExistingFileIsRenamedSkippedOrOverwrittenAsAnswered) {
                       progress);
         task.run();
         EXPECT_EQ(questions.replaceAsked, (std::vector<std::string>{"f.bin -> f (2).bin"}));
-        EXPECT_EQ(FileText(out.path / "f.bin"), "old");
+        EXPECT_EQ(ReadFileText(out.path / "f.bin"), "old");
         EXPECT_EQ(std::filesystem::file_size(out.path / "f (2).bin"), 700u);
     }
     {
@@ -276,7 +273,7 @@ TEST(SaveTask, TheImageBeingRecoveredIsNeverReplaced) {
                   progress);
     task.protectFile((out.path / "disk.img").string());
     EXPECT_EQ(task.run().filesFailed, 1u);
-    EXPECT_EQ(FileText(out.path / "disk.img"), "image bytes");
+    EXPECT_EQ(ReadFileText(out.path / "disk.img"), "image bytes");
     EXPECT_EQ(
         DestinationRefusal((out.path / "disk.img").string(), (out.path / "disk.img").string()),
         kDestinationIsImageMessage);
