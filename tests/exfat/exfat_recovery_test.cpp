@@ -125,6 +125,14 @@ private:
     }
 };
 
+// Every file of the "exfat" fixture is among the saved ones, bit-exact.
+void ExpectEveryFixtureFileSaved(const ExfatRecovery::Saved& saved) {
+    const std::vector<test::ManifestRow> files = test::ManifestRows("exfat", "file");
+    ASSERT_FALSE(files.empty());
+    for (const test::ManifestRow& row : files)
+        EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+}
+
 std::string ManifestMd5(const std::vector<test::ManifestRow>& rows, const std::string& path) {
     for (const test::ManifestRow& row : rows)
         if (row.path == path) return row.md5;
@@ -150,12 +158,7 @@ TEST(ExfatStandardSearch, EveryLiveAndDeletedFileSavesBitExactWithItsDate) {
     // and only the one that had a FAT chain is said to be a guess.
     EXPECT_EQ(saved.summary.uncertain, (std::vector<std::string>{"Photos\\frag-deleted.bin"}));
     EXPECT_TRUE(saved.summary.overwritten.empty());
-    const std::vector<test::ManifestRow> files = test::ManifestRows("exfat", "file");
-    ASSERT_FALSE(files.empty());
-    for (const test::ManifestRow& row : files) {
-        ASSERT_EQ(saved.md5s.count(row.path), 1u) << row.path;
-        EXPECT_EQ(saved.md5s.at(row.path), row.md5) << row.path;
-    }
+    ExpectEveryFixtureFileSaved(saved);
 
     // The copy's time is the entry's modification time.
     struct stat info {};
@@ -271,9 +274,7 @@ TEST(ExfatStandardSearch, AZeroedMainBootRegionIsReadFromItsBackup) {
 
     test::TempFolder out;
     const ExfatRecovery::Saved saved = run.SaveEverything(out.path);
-    const std::vector<test::ManifestRow> rows = test::ManifestRows("exfat", "file");
-    for (const test::ManifestRow& row : rows)
-        EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+    ExpectEveryFixtureFileSaved(saved);
     EXPECT_TRUE(run.image->unchanged());
 }
 
@@ -364,8 +365,7 @@ TEST(ExfatRecoveryLog, TheResultComesBackWithItsFilesUnderItsOwnKind) {
 
     test::TempFolder out;
     const ExfatRecovery::Saved saved = later.SaveEverything(out.path);
-    for (const test::ManifestRow& row : test::ManifestRows("exfat", "file"))
-        EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+    ExpectEveryFixtureFileSaved(saved);
     EXPECT_EQ(saved.summary.uncertain, (std::vector<std::string>{"Photos\\frag-deleted.bin"}));
     EXPECT_TRUE(run.image->unchanged());
 }
@@ -465,10 +465,7 @@ TEST(ExfatAdvanceSearch, AVolumeRebuiltWithoutBothBootRegionsSavesItsFilesBitExa
     EXPECT_EQ(saved.summary.ending, SaveEnding::Finished);
     EXPECT_EQ(saved.summary.filesFailed, 0u);
     EXPECT_TRUE(saved.summary.incomplete.empty());
-    const std::vector<test::ManifestRow> files = test::ManifestRows("exfat", "file");
-    ASSERT_FALSE(files.empty());
-    for (const test::ManifestRow& row : files)
-        EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+    ExpectEveryFixtureFileSaved(saved);
     EXPECT_TRUE(run.image->unchanged());
 }
 
