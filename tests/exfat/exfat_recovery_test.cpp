@@ -41,6 +41,13 @@ std::vector<std::uint8_t> Fixture(const std::string& name) {
     return test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/" + name + ".img.gz");
 }
 
+// The fixture with both boot regions, the main and the backup, zeroed.
+std::vector<std::uint8_t> FixtureWithoutBootRegions(const std::string& name) {
+    std::vector<std::uint8_t> bytes = Fixture(name);
+    std::fill_n(bytes.begin(), 2 * kBootRegionBytes, 0);
+    return bytes;
+}
+
 // A recovery context over one image, searched as a whole-disk exFAT volume.
 class ExfatRecovery {
 public:
@@ -279,9 +286,7 @@ TEST(ExfatStandardSearch, AZeroedMainBootRegionIsReadFromItsBackup) {
 }
 
 TEST(ExfatStandardSearch, WithBothBootRegionsGoneItSaysWhyAndFindsNothing) {
-    std::vector<std::uint8_t> bytes = Fixture("exfat");
-    std::fill_n(bytes.begin(), 2 * kBootRegionBytes, 0);
-    ExfatRecovery run(bytes);
+    ExfatRecovery run(FixtureWithoutBootRegions("exfat"));
     const SearchOutcome outcome = run.Standard();
     EXPECT_FALSE(run.validated);
     EXPECT_FALSE(outcome.foundAnything);
@@ -444,9 +449,7 @@ TEST(ExfatAdvanceSearch, AVolumeRebuiltWithoutBothBootRegionsSavesItsFilesBitExa
     ExfatRecovery intact(Fixture("exfat"));
     ASSERT_TRUE(intact.Standard().foundAnything);
 
-    std::vector<std::uint8_t> bytes = Fixture("exfat");
-    std::fill_n(bytes.begin(), 2 * kBootRegionBytes, 0);
-    ExfatRecovery run(bytes);
+    ExfatRecovery run(FixtureWithoutBootRegions("exfat"));
     ASSERT_TRUE(run.AdvanceFirstVolume().foundAnything);
     // The clusters lie where the boot sector put them; the FAT's offset and
     // length are inferred, so only where the FAT starts is compared.
@@ -470,9 +473,7 @@ TEST(ExfatAdvanceSearch, AVolumeRebuiltWithoutBothBootRegionsSavesItsFilesBitExa
 }
 
 TEST(ExfatAdvanceSearch, TheRebuiltVolumesLostFolderScanCountsItsClustersOncePerPercent) {
-    std::vector<std::uint8_t> bytes = Fixture("exfat-reformatted");
-    std::fill_n(bytes.begin(), 2 * kBootRegionBytes, 0);
-    ExfatRecovery run(bytes);
+    ExfatRecovery run(FixtureWithoutBootRegions("exfat-reformatted"));
     ASSERT_TRUE(run.AdvanceFirstVolume().foundAnything);
     // The total is the cluster count of the volume as rebuilt.
     const std::optional<ExfatRebuiltVolume> rebuilt =
