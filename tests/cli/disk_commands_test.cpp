@@ -196,8 +196,9 @@ TEST(CliSearch, FilesBeyondTheEndOfACutShortVolumeAreMarked) {
     std::istringstream lines(result.output);
     int marked = 0;
     for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("Frag/A.BIN\t", 0) == 0 || line.rfind("Music/", 0) == 0)
+        if (line.rfind("Frag/A.BIN\t", 0) == 0 || line.rfind("Music/", 0) == 0) {
             EXPECT_EQ(line.back(), '0') << line;
+        }
         if (line.rfind("Frag/C.BIN\t", 0) == 0 || line.rfind("Frag/D fills", 0) == 0) {
             EXPECT_EQ(line.back(), '1') << line;
             ++marked;

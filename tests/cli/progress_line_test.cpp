@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <initializer_list>
 #include <sstream>
 
 #include "base/text_codec.h"
@@ -44,9 +45,12 @@ TEST(ProgressLineFormat, FitsTheWidthWithAllItCanShow) {
             EXPECT_EQ(std::count(bar.begin(), bar.end(), '#'),
                       static_cast<long>(bar.size() * 42 / 100));
         }
-        if (width >= 132) EXPECT_EQ(line.rfind(phase, 0), 0u) << line;
-        if (width >= 40 && width < 80)
+        if (width >= 132) {
+            EXPECT_EQ(line.rfind(phase, 0), 0u) << line;
+        }
+        if (width >= 40 && width < 80) {
             EXPECT_EQ(line.rfind("Scanning", 0), 0u) << "the phase is cut, not dropped: " << line;
+        }
     }
     // Names are cut by characters, not bytes.
     const std::string line =
@@ -154,7 +158,7 @@ std::vector<std::string> DrawnPieces(const std::string& output) {
 
 TEST(ProgressTerminal, TheLineFitsFortyAndEightyColumns) {
     const auto image = test::FixtureImage("fat32");
-    for (const unsigned short columns : {40, 80}) {
+    for (const unsigned short columns : std::initializer_list<unsigned short>{40, 80}) {
         SCOPED_TRACE(columns);
         int status = -1;
         const std::string output = RunInTerminal(

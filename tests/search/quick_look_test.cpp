@@ -114,9 +114,9 @@ CountedSearch Search(const std::string& path, VolumeKind kind, bool quick,
     result.outcome = RunPartitionSearch(context, stop);
     result.sectorsRead = source->sectorsRead();
     for (const FolderNode& node : context.folders.nodes()) {
-        std::string path = context.folders.FolderPath(node.treeItem);
-        std::replace(path.begin(), path.end(), '\\', '/');
-        result.folders.insert(path + (node.deleted ? " deleted" : ""));
+        std::string folder = context.folders.FolderPath(node.treeItem);
+        std::replace(folder.begin(), folder.end(), '\\', '/');
+        result.folders.insert(folder + (node.deleted ? " deleted" : ""));
     }
     return result;
 }
