@@ -11,16 +11,13 @@
 #include "exfat/exfat_walk.h"
 #include "fat/fat_advance_search.h"
 #include "recovery/exfat_layout.h"
+#include "search/exfat_cluster_progress.h"
 
 namespace datrevo {
 namespace {
 
 std::string SectorsStatus(std::uint64_t at, std::uint64_t end) {
     return "Sectors  " + std::to_string(at) + " of " + std::to_string(end);
-}
-
-std::string ClustersStatus(std::uint64_t done, std::uint64_t total) {
-    return "Clusters  " + std::to_string(done) + " of " + std::to_string(total);
 }
 
 }  // namespace
@@ -92,13 +89,7 @@ bool RecoverExfatVolume(RecoveryContext& context, const DiskReader& reader, int 
         // them as folders of their own.
         if (!exfat.hasFat()) listing.bitmapLoaded = false;
         ProgressMeter progress(observer);
-        const auto report = [&](std::uint64_t done, std::uint64_t total) {
-            progress.setTotal(total);
-            if (!progress.moved(done)) return;
-            observer.statusText(ClustersStatus(done, total));
-            progress.show();
-        };
-        FindExfatLostFolders(exfat, listing, stop, report);
+        FindExfatLostFoldersShowingProgress(exfat, listing, stop, observer, progress);
     }
     observer.counterValue(Counter::Folders, listing.folders.size() + 1);
     observer.statusText(kStoringStatus);

@@ -9,16 +9,9 @@
 #include "recovery/exfat_layout.h"
 #include "exfat/exfat_lost_folders.h"
 #include "exfat/exfat_walk.h"
+#include "search/exfat_cluster_progress.h"
 
 namespace datrevo {
-namespace {
-
-std::string ClustersStatus(std::uint64_t done, std::uint64_t total) {
-    return "Clusters  " + std::to_string(done) + " of " + std::to_string(total);
-}
-
-}  // namespace
-
 bool ReadExfatPartitionLayout(const DiskReader& disk, std::uint64_t start, FatLayout& layout,
                               std::string& reason, bool& usedBackup) {
     const ExfatBootRead read = ReadExfatBootRegion(disk, start);
@@ -86,13 +79,8 @@ SearchOutcome RunExfatStandardSearch(RecoveryContext& context, const DiskReader&
     observer.counterValue(Counter::Folders, listing.folders.size() + 1);
     if (!context.search.quick && !listing.stopped) {
         ProgressMeter progress(observer);
-        const auto report = [&](std::uint64_t done, std::uint64_t total) {
-            progress.setTotal(total);
-            if (!progress.moved(done)) return;
-            observer.statusText(ClustersStatus(done, total));
-            progress.show();
-        };
-        const ExfatLostScan scan = FindExfatLostFolders(*volume, listing, stop, report);
+        const ExfatLostScan scan =
+            FindExfatLostFoldersShowingProgress(*volume, listing, stop, observer, progress);
         if (!scan.stopped) progress.set(100);
         observer.counterValue(Counter::Folders, listing.folders.size() + 1);
     }

@@ -8,17 +8,15 @@
 
 #include "browse/catch_all_folder.h"
 #include "browse/date_texts.h"
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
 namespace {
 
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
 
 // The TSV row of `path`: path, type, size, modified, state, cluster_or_record,
 // past_disk_end.

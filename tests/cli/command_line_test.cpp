@@ -8,23 +8,21 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
+#include "support/text_file.h"
 
 namespace datrevo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Contains;
 using test::RunCommand;
 using test::ShellQuote;
 
 // The program with stderr folded into the output (no -q: tests add it where they want it).
 test::CommandResult Cli(const std::string& arguments) {
-    return RunCommand(ShellQuote(DATREVO_CLI_PATH) + " --inventory-root /nonexistent " + arguments +
-                      " 2>&1");
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
+    return RunCommand(test::CliWithProgress(arguments) + " 2>&1");
 }
 
 TEST(CliOptionsAnywhere, GlobalOptionsAfterTheSubcommandAreTaken) {
@@ -159,14 +157,12 @@ TEST(CliErrors, PipesAndFifosAreRefusedAtOnce) {
          {"partitions " + ShellQuote(fifo.string()), "search " + ShellQuote(fifo.string()),
           "--image " + ShellQuote(fifo.string()) + " disks"}) {
         SCOPED_TRACE(arguments);
-        const auto run = RunCommand("timeout 60 " + ShellQuote(DATREVO_CLI_PATH) +
-                                    " --inventory-root /nonexistent " + arguments + " 2>&1");
+        const auto run = RunCommand("timeout 60 " + test::CliWithProgress(arguments) + " 2>&1");
         EXPECT_EQ(run.status, 3) << run.output;
         EXPECT_TRUE(Contains(run.output, "is a pipe or FIFO")) << run.output;
     }
     const auto pipe =
-        RunCommand("timeout 60 " + ShellQuote(DATREVO_CLI_PATH) +
-                   " --inventory-root /nonexistent partitions /dev/stdin < /dev/null 2>&1");
+        RunCommand("timeout 60 " + test::CliWithProgress("partitions /dev/stdin < /dev/null 2>&1"));
     EXPECT_EQ(pipe.status, 3) << pipe.output;
     EXPECT_TRUE(Contains(pipe.output, "character device")) << pipe.output;
     fs::remove_all(dir);

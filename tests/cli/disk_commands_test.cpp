@@ -7,20 +7,18 @@
 #include <sstream>
 
 #include "support/disk_builder.h"
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
 namespace {
 
+using test::CliWithProgress;
 using test::RunCommand;
 using test::ShellQuote;
 
 constexpr const char* kTsvHeader =
     "path\ttype\tsize\tmodified\tstate\tcluster_or_record\tpast_disk_end\n";
-
-std::string Cli(const std::string& arguments) {
-    return std::string(DATREVO_CLI_PATH) + " --inventory-root /nonexistent " + arguments;
-}
 
 TEST(CliPartitions, ListsEachPartitionWithItsBounds) {
     test::DiskBuilder disk(80000);
@@ -29,7 +27,7 @@ TEST(CliPartitions, ListsEachPartitionWithItsBounds) {
     disk.entry(0, 1, 0x0C, 40063, 10000);
     disk.bootSector(40063, "FAT32");
     const auto image = test::CraftedImage(disk.bytes());
-    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path())));
+    const auto result = RunCommand(CliWithProgress("partitions " + ShellQuote(image->path())));
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.output.find("Partition - 1 ( NTFS )   63"), std::string::npos)
         << result.output;
@@ -40,7 +38,7 @@ TEST(CliPartitions, ListsEachPartitionWithItsBounds) {
 
 TEST(CliPartitions, DiskWithoutPartitionsSaysSoAndExitsNothingFound) {
     const auto image = test::CraftedImage(std::vector<std::uint8_t>(2048 * 512));
-    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path())));
+    const auto result = RunCommand(CliWithProgress("partitions " + ShellQuote(image->path())));
     EXPECT_EQ(result.status, 4);
     EXPECT_NE(result.output.find("No FAT16, FAT32 or NTFS partition"), std::string::npos);
 }
@@ -49,16 +47,17 @@ TEST(CliPartitions, CorruptedTableWarnsOnStderr) {
     test::DiskBuilder disk(30000);
     disk.entry(0, 0, 0x06, 20000, 100);  // within 24576 sectors of the end
     const auto image = test::CraftedImage(disk.bytes());
-    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path()) + " 2>&1"));
+    const auto result =
+        RunCommand(CliWithProgress("partitions " + ShellQuote(image->path()) + " 2>&1"));
     EXPECT_EQ(result.status, 4);
     EXPECT_NE(result.output.find("partition table is damaged"), std::string::npos) << result.output;
 }
 
 TEST(CliErrors, MissingImageAndEmptySlotAreClearErrors) {
-    auto result = RunCommand(Cli("partitions /nonexistent/card.img 2>&1"));
+    auto result = RunCommand(CliWithProgress("partitions /nonexistent/card.img 2>&1"));
     EXPECT_EQ(result.status, 3);
     EXPECT_NE(result.output.find("Cannot open /nonexistent/card.img"), std::string::npos);
-    result = RunCommand(Cli("details 7 2>&1"));
+    result = RunCommand(CliWithProgress("details 7 2>&1"));
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.output.find("there is no disk 7"), std::string::npos);
 }
@@ -67,7 +66,8 @@ TEST(CliErrors, UnreadableImageSaysHowToGetAccess) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
     const auto image = test::CraftedImage(std::vector<std::uint8_t>(512));
     std::filesystem::permissions(image->path(), std::filesystem::perms::none);
-    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path()) + " 2>&1"));
+    const auto result =
+        RunCommand(CliWithProgress("partitions " + ShellQuote(image->path()) + " 2>&1"));
     std::filesystem::permissions(
         image->path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(result.status, 3);
@@ -75,11 +75,11 @@ TEST(CliErrors, UnreadableImageSaysHowToGetAccess) {
 }
 
 TEST(CliErrors, UsageErrorsExitTwoAndHelpWorksEverywhere) {
-    EXPECT_EQ(RunCommand(Cli("2>&1")).status, 2);
-    EXPECT_EQ(RunCommand(Cli("partitions 2>&1")).status, 2);
-    EXPECT_EQ(RunCommand(Cli("frobnicate 2>&1")).status, 2);
+    EXPECT_EQ(RunCommand(CliWithProgress("2>&1")).status, 2);
+    EXPECT_EQ(RunCommand(CliWithProgress("partitions 2>&1")).status, 2);
+    EXPECT_EQ(RunCommand(CliWithProgress("frobnicate 2>&1")).status, 2);
     for (const char* command : {"", "disks ", "details ", "partitions ", "search "}) {
-        const auto help = RunCommand(Cli(std::string(command) + "--help"));
+        const auto help = RunCommand(CliWithProgress(std::string(command) + "--help"));
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_NE(help.output.find("Usage"), std::string::npos) << command;
     }
@@ -87,7 +87,7 @@ TEST(CliErrors, UsageErrorsExitTwoAndHelpWorksEverywhere) {
 
 TEST(CliDetails, ImageDetailsShowTheFourteenRows) {
     const auto image = test::CraftedImage(std::vector<std::uint8_t>(16065 * 2 * 512));
-    const auto result = RunCommand(Cli("details " + ShellQuote(image->path())));
+    const auto result = RunCommand(CliWithProgress("details " + ShellQuote(image->path())));
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.output.find("2. MediaType :"), std::string::npos);
     EXPECT_NE(result.output.find("Disk Image"), std::string::npos);
@@ -109,7 +109,7 @@ std::filesystem::path FixtureGz(const std::string& name) {
 
 TEST(CliPartitions, GptDiskListsItsFat32AndNtfsPartitions) {
     const auto image = test::FixtureImage("gpt-fat32-ntfs");
-    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path())));
+    const auto result = RunCommand(CliWithProgress("partitions " + ShellQuote(image->path())));
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("Partition - 1 ( FAT32 )  2048            71680"),
               std::string::npos)
@@ -123,7 +123,8 @@ TEST(CliPartitions, GptDiskWithoutItsPrimaryHeaderIsListedFromTheBackup) {
     const auto image = EditedImage(FixtureGz("gpt-fat32-ntfs"), [](std::vector<std::uint8_t>& b) {
         std::fill_n(b.begin() + 512, 512, std::uint8_t{0});
     });
-    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path()) + " 2>&1"));
+    const auto result =
+        RunCommand(CliWithProgress("partitions " + ShellQuote(image->path()) + " 2>&1"));
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("Partition - 1 ( FAT32 )  2048"), std::string::npos)
         << result.output;
@@ -133,7 +134,7 @@ TEST(CliPartitions, GptDiskWithoutItsPrimaryHeaderIsListedFromTheBackup) {
 
 TEST(CliExfat, ListedAsExfatAndSearchedAsExfat) {
     const auto image = test::FixtureImage("mbr-exfat");
-    auto result = RunCommand(Cli("partitions " + ShellQuote(image->path())));
+    auto result = RunCommand(CliWithProgress("partitions " + ShellQuote(image->path())));
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.output.find("Partition - 1 ( exFAT )  2048"), std::string::npos)
         << result.output;
@@ -141,7 +142,7 @@ TEST(CliExfat, ListedAsExfatAndSearchedAsExfat) {
     EXPECT_EQ(result.output.find("not supported"), std::string::npos) << result.output;
 
     // The volume is freshly made and empty: searched, nothing found.
-    result = RunCommand(Cli("search " + ShellQuote(image->path()) + " -p 1 2>&1"));
+    result = RunCommand(CliWithProgress("search " + ShellQuote(image->path()) + " -p 1 2>&1"));
     EXPECT_EQ(result.status, 4) << result.output;
     EXPECT_EQ(result.output.find("not supported"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Recovery is not possible in Standard Search mode"),
@@ -154,7 +155,7 @@ TEST(CliPartitions, CutShortImageSaysThePartitionExtendsPastTheDiskEnd) {
     // fat-two-volumes cut after 40000 of its 79872 sectors: FAT32 at 10240 of 69632 sectors.
     const auto image = EditedImage(FixtureGz("fat-two-volumes"),
                                    [](std::vector<std::uint8_t>& b) { b.resize(40000 * 512); });
-    const auto result = RunCommand(Cli("partitions " + ShellQuote(image->path())));
+    const auto result = RunCommand(CliWithProgress("partitions " + ShellQuote(image->path())));
     EXPECT_EQ(result.status, 0) << result.output;
     const std::string warning =
         "Partition - 2 ( FAT32 ): The partition extends past the end of the disk (29760 of "
@@ -172,8 +173,8 @@ TEST(CliSearch, FilesBeyondTheEndOfACutShortVolumeAreMarked) {
     // 1238 on; Music and its files lie before 1181.
     const auto image =
         EditedImage(FixtureGz("fat32"), [](std::vector<std::uint8_t>& b) { b.resize(1230 * 512); });
-    auto result =
-        RunCommand(Cli("--quiet search " + ShellQuote(image->path()) + " -p 1 --files 2>&1"));
+    auto result = RunCommand(
+        CliWithProgress("--quiet search " + ShellQuote(image->path()) + " -p 1 --files 2>&1"));
     EXPECT_EQ(result.status, 0) << result.output;
     const std::string warning =
         "The partition extends past the end of the disk (1230 of 69615 sectors readable)";
@@ -187,15 +188,17 @@ TEST(CliSearch, FilesBeyondTheEndOfACutShortVolumeAreMarked) {
     EXPECT_NE(result.output.find("A.BIN  (8192 bytes)\n"), std::string::npos);
     EXPECT_NE(result.output.find("01 First Track.mp3  (12000 bytes)\n"), std::string::npos);
 
-    result = RunCommand(Cli("--quiet search " + ShellQuote(image->path()) + " -p 1 --tsv"));
+    result =
+        RunCommand(CliWithProgress("--quiet search " + ShellQuote(image->path()) + " -p 1 --tsv"));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.output.rfind(kTsvHeader, 0), 0u) << result.output;
     EXPECT_NE(result.output.find("Frag/C.BIN\tFILE\t8192\t"), std::string::npos);
     std::istringstream lines(result.output);
     int marked = 0;
     for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("Frag/A.BIN\t", 0) == 0 || line.rfind("Music/", 0) == 0)
+        if (line.rfind("Frag/A.BIN\t", 0) == 0 || line.rfind("Music/", 0) == 0) {
             EXPECT_EQ(line.back(), '0') << line;
+        }
         if (line.rfind("Frag/C.BIN\t", 0) == 0 || line.rfind("Frag/D fills", 0) == 0) {
             EXPECT_EQ(line.back(), '1') << line;
             ++marked;
@@ -209,7 +212,7 @@ TEST(CliSearch, FilesBeyondTheEndOfACutShortVolumeAreMarked) {
 TEST(CliSearch, AWholeImageHasThePastTheEndColumnAllZero) {
     const auto image = test::FixtureImage("fat16");
     const auto result =
-        RunCommand(Cli("--quiet search " + ShellQuote(image->path()) + " -p 1 --tsv"));
+        RunCommand(CliWithProgress("--quiet search " + ShellQuote(image->path()) + " -p 1 --tsv"));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.output.rfind(kTsvHeader, 0), 0u);
     std::istringstream lines(result.output);
@@ -241,7 +244,7 @@ std::filesystem::path FakeCardTree(const std::string& sectors, const std::string
 TEST(CliDisks, DiskWithFourKilobyteSectorsIsRefusedButItsDetailsShow) {
     const auto root = FakeCardTree("62333952", "4096");  // 29.7 GiB
     const std::string cli =
-        std::string(DATREVO_CLI_PATH) + " --inventory-root " + ShellQuote(root.string()) + " ";
+        test::CliProgram() + " --inventory-root " + ShellQuote(root.string()) + " ";
     auto result = RunCommand(cli + "partitions 0 2>&1");
     EXPECT_EQ(result.status, 1) << result.output;
     EXPECT_NE(result.output.find("4096-byte logical sectors"), std::string::npos) << result.output;
@@ -257,10 +260,10 @@ TEST(CliDisks, DiskWithFourKilobyteSectorsIsRefusedButItsDetailsShow) {
 TEST(CliDisks, CapacityIsTheByteSizeNotWholeCylinders) {
     // 20 MiB: 2 whole cylinders of 255 x 63 and 40960 - 32130 sectors more.
     const auto image = test::CraftedImage(std::vector<std::uint8_t>(20 * 1048576));
-    auto result = RunCommand(Cli("details " + ShellQuote(image->path())));
+    auto result = RunCommand(CliWithProgress("details " + ShellQuote(image->path())));
     EXPECT_NE(result.output.find("4. Capacity(size) :         20 MB"), std::string::npos)
         << result.output;
-    result = RunCommand(Cli("--image " + ShellQuote(image->path()) + " disks"));
+    result = RunCommand(CliWithProgress("--image " + ShellQuote(image->path()) + " disks"));
     EXPECT_NE(result.output.find("20 MB"), std::string::npos) << result.output;
 }
 

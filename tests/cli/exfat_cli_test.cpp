@@ -10,18 +10,16 @@
 #include <vector>
 
 #include "../save/save_support.h"
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 #include "support/manifest.h"
 
 namespace datrevo {
 namespace {
 
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
 
 // The --tsv lines by their path (first column).
 std::map<std::string, std::vector<std::string>> TsvRows(const std::string& tsv) {
@@ -48,7 +46,9 @@ TEST(CliExfatSearch, TsvListsEveryFileWithItsSizeDateAndState) {
         const std::vector<std::string>& cells = rows.at(row.path);
         ASSERT_GE(cells.size(), 5u);
         EXPECT_EQ(cells[1], row.kind == "dir" ? "FOLDER" : "FILE") << row.path;
-        if (row.kind == "file") EXPECT_EQ(cells[2], std::to_string(row.size)) << row.path;
+        if (row.kind == "file") {
+            EXPECT_EQ(cells[2], std::to_string(row.size)) << row.path;
+        }
         EXPECT_EQ(cells[4], row.deleted ? "deleted" : "live") << row.path;
     }
     EXPECT_EQ(rows.at("Docs/readme.txt")[3], "2022-11-30T23:59:58");

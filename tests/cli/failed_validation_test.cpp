@@ -5,20 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
 namespace {
 
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
 
 constexpr const char* kNotice =
     "Recovery is not possible in Standard Search mode, use Advance Search to recover your data.";
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
 
 std::size_t Occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;

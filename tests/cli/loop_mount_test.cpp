@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
@@ -97,9 +98,8 @@ TEST(LoopMountDestination,
         for (const std::string& disk : {image.string(), mount.device()}) {
             SCOPED_TRACE(disk);
             const fs::path destination = mount.mountPoint() / "recovered";
-            const auto result = RunCommand(
-                ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent search " +
-                ShellQuote(disk) + " --save " + ShellQuote(destination.string()) + " 2>&1");
+            const auto result = RunCommand(test::Cli("search ") + ShellQuote(disk) + " --save " +
+                                           ShellQuote(destination.string()) + " 2>&1");
             EXPECT_EQ(result.status, 2) << result.output;
             EXPECT_NE(result.output.find("disk"), std::string::npos) << result.output;
             struct stat info {};

@@ -9,30 +9,20 @@
 #include <regex>
 #include <sstream>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
+#include "support/text_file.h"
 #include "support/manifest.h"
 
 namespace datrevo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Cli;
+using test::Contains;
+using test::ReadFileText;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 std::vector<std::string> Split(const std::string& line, char separator) {
     std::vector<std::string> cells;
@@ -157,7 +147,7 @@ protected:
             RunCommand(Cli("search " + ShellQuote(image_->path()) + " --log " + ShellQuote(log_)))
                 .status,
             0);
-        std::string bytes = ReadFile(log_);
+        std::string bytes = ReadFileText(log_);
         Replace(bytes, "plan.txt", std::string("p\t\n\\.txt"));
         Replace(bytes, "small resident.txt", std::string("small\rresident.txt"));
         // The log reader takes a name that is not UTF-8 as Latin-1.
@@ -195,7 +185,7 @@ TEST_F(HostileNames, EveryJsonLineParsesWithTheFieldsOfTheTsv) {
         RunCommand(Cli("load " + ShellQuote(log_) + " " + ShellQuote(image_->path()) +
                        " --json > " + ShellQuote(json.string())));
     ASSERT_EQ(result.status, 0);
-    const std::string text = ReadFile(json);
+    const std::string text = ReadFileText(json);
     EXPECT_TRUE(Contains(text, "\"path\":\"Documents/ol\xC3\xBF draft.txt\"")) << text;
     EXPECT_TRUE(Contains(text, R"("path":"Documents/small\rresident.txt")")) << text;
     EXPECT_TRUE(Contains(text, R"("path":"Documents/Projects/Alpha/p\t\n\\.txt")")) << text;
@@ -350,7 +340,7 @@ TEST_P(DfxmlOutput, IsWellFormedWithAFileObjectPerListedItem) {
     ASSERT_EQ(run.status, 0) << run.output;
     const auto lint = RunCommand("xmllint --noout " + ShellQuote(xml.string()) + " 2>&1");
     EXPECT_EQ(lint.status, 0) << lint.output;
-    const std::string text = ReadFile(xml);
+    const std::string text = ReadFileText(xml);
     EXPECT_TRUE(Contains(text, "<volume offset=\"")) << text.substr(0, 600);
     const auto objects = FileObjects(text);
     const auto lines = TsvLines(run.output);
@@ -395,7 +385,7 @@ TEST(DfxmlByteRuns, PointAtEachLiveFilesData) {
         ASSERT_EQ(run.status, 0) << run.output;
         std::ifstream disk(image->path(), std::ios::binary);
         std::size_t compared = 0;
-        for (const FileObject& file : FileObjects(ReadFile(xml))) {
+        for (const FileObject& file : FileObjects(ReadFileText(xml))) {
             if (file.folder || !file.alloc || file.size == 0) continue;
             const fs::path saved = dir / "saved" / file.filename;
             if (!fs::is_regular_file(saved)) continue;  // names the save had to change
@@ -410,7 +400,7 @@ TEST(DfxmlByteRuns, PointAtEachLiveFilesData) {
             }
             if (covered != file.size)
                 continue;  // resident or compressed data: no runs for all of it
-            EXPECT_EQ(data, ReadFile(saved)) << file.filename;
+            EXPECT_EQ(data, ReadFileText(saved)) << file.filename;
             ++compared;
         }
         EXPECT_GT(compared, 5u);

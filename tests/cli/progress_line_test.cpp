@@ -9,11 +9,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <initializer_list>
 #include <sstream>
 
 #include "base/text_codec.h"
 #include "cli/machine_text.h"
 #include "cli/progress_line.h"
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
@@ -43,9 +45,12 @@ TEST(ProgressLineFormat, FitsTheWidthWithAllItCanShow) {
             EXPECT_EQ(std::count(bar.begin(), bar.end(), '#'),
                       static_cast<long>(bar.size() * 42 / 100));
         }
-        if (width >= 132) EXPECT_EQ(line.rfind(phase, 0), 0u) << line;
-        if (width >= 40 && width < 80)
+        if (width >= 132) {
+            EXPECT_EQ(line.rfind(phase, 0), 0u) << line;
+        }
+        if (width >= 40 && width < 80) {
             EXPECT_EQ(line.rfind("Scanning", 0), 0u) << "the phase is cut, not dropped: " << line;
+        }
     }
     // Names are cut by characters, not bytes.
     const std::string line =
@@ -153,13 +158,13 @@ std::vector<std::string> DrawnPieces(const std::string& output) {
 
 TEST(ProgressTerminal, TheLineFitsFortyAndEightyColumns) {
     const auto image = test::FixtureImage("fat32");
-    for (const unsigned short columns : {40, 80}) {
+    for (const unsigned short columns : std::initializer_list<unsigned short>{40, 80}) {
         SCOPED_TRACE(columns);
         int status = -1;
         const std::string output = RunInTerminal(
-            ShellQuote(DATREVO_CLI_PATH) + " --inventory-root /nonexistent search " +
-                ShellQuote(image->path()) + " --mode advance --start 0 --end " +
-                std::to_string(image->sizeInBytes() / 512) + " --kind fat32 > /dev/null",
+            test::CliWithProgress("search ") + ShellQuote(image->path()) +
+                " --mode advance --start 0 --end " + std::to_string(image->sizeInBytes() / 512) +
+                " --kind fat32 > /dev/null",
             columns, status);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
         std::size_t drawn = 0;
@@ -176,10 +181,9 @@ TEST(ProgressTerminal, TheLineFitsFortyAndEightyColumns) {
 TEST(ProgressTerminal, QuietDrawsNothing) {
     const auto image = test::FixtureImage("fat16");
     int status = -1;
-    const std::string output =
-        RunInTerminal(ShellQuote(DATREVO_CLI_PATH) + " --inventory-root /nonexistent search " +
-                          ShellQuote(image->path()) + " -q > /dev/null",
-                      80, status);
+    const std::string output = RunInTerminal(
+        test::CliWithProgress("search ") + ShellQuote(image->path()) + " -q > /dev/null", 80,
+        status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
     EXPECT_EQ(output, "");
 }

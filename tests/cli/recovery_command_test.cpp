@@ -9,18 +9,16 @@
 #include <set>
 #include <sstream>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 #include "support/manifest.h"
 
 namespace datrevo {
 namespace {
 
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
 
 // Paths are compared without regard to case: 8.3 names written by the tools
 // in mixed case come back in capitals.

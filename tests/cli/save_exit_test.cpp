@@ -17,7 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
+#include "support/text_file.h"
 
 extern char** environ;
 
@@ -25,15 +27,10 @@ namespace datrevo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Contains;
+using test::ReadFileText;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 struct CliRun {
     int status = -1;
@@ -51,15 +48,10 @@ CliRun GuardedCli(const std::string& image, const std::string& arguments,
         RunCommand("DATREVO_GUARDED_PATH=" + ShellQuote(image) + " DATREVO_COUNT_READS=1" +
                    " LD_PRELOAD=" + ShellQuote(DATREVO_OPEN_GUARD_PATH) +
                    " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 " + prefix + " " +
-                   ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments +
-                   " 2>" + ShellQuote(err.string()));
-    CliRun run{result.status, result.output, ReadText(err)};
+                   test::Cli(arguments) + " 2>" + ShellQuote(err.string()));
+    CliRun run{result.status, result.output, ReadFileText(err)};
     fs::remove_all(dir);
     return run;
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 constexpr const char* kNoReads = "open_guard: 0 reads of the guarded file";
@@ -76,7 +68,7 @@ TEST(SaveDestinationCli, AnUnusableDestinationIsRefusedBeforeTheDiskIsRead) {
     };
     for (const auto& [destination, reason] : cases) {
         SCOPED_TRACE(destination);
-        for (const std::string command :
+        for (const std::string& command :
              {"search " + ShellQuote(image->path()) + " --tsv --save ",
               "search " + ShellQuote(image->path()) +
                   " --mode advance --start 0 --end 100000 --kind FAT32 --save "}) {
@@ -87,7 +79,7 @@ TEST(SaveDestinationCli, AnUnusableDestinationIsRefusedBeforeTheDiskIsRead) {
             EXPECT_EQ(run.out, "") << "no listing: the search did not run";
         }
     }
-    EXPECT_EQ(ReadText(dir / "notes.txt"), "text");
+    EXPECT_EQ(ReadFileText(dir / "notes.txt"), "text");
     fs::remove_all(dir);
 }
 
@@ -96,8 +88,7 @@ TEST(SaveDestinationCli, LoadingALogChecksTheDestinationFirstToo) {
     const fs::path dir = test::MakeTempDir("dest");
     const std::string log = (dir / "scan.MPD").string();
     ASSERT_EQ(
-        RunCommand(ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent search " +
-                   ShellQuote(image->path()) + " --log " + ShellQuote(log))
+        RunCommand(test::Cli("search ") + ShellQuote(image->path()) + " --log " + ShellQuote(log))
             .status,
         0);
     const CliRun run = GuardedCli(log, "load " + ShellQuote(log) + " " + ShellQuote(image->path()) +
@@ -161,7 +152,7 @@ TEST(SaveExitStatus, AFinishedSaveWithAFailedFileExitsSixAndListsIt) {
 
 TEST(SaveExitStatus, HelpListsTheExitStatuses) {
     for (const char* command : {"--help", "search --help"}) {
-        const auto help = RunCommand(ShellQuote(DATREVO_CLI_PATH) + " " + command);
+        const auto help = RunCommand(test::CliProgram() + " " + command);
         EXPECT_TRUE(Contains(help.output, "5 stopped by the user")) << help.output;
         EXPECT_TRUE(Contains(help.output, "6 saved, but some files")) << help.output;
     }
@@ -262,8 +253,7 @@ fs::path MakeHugeFat32(const fs::path& dir) {
 CliRun InterruptedCli(const std::string& arguments, const fs::path& dir) {
     const fs::path out = dir / "stdout";
     const fs::path err = dir / "stderr";
-    const std::string command = "exec " + ShellQuote(DATREVO_CLI_PATH) +
-                                " --inventory-root /nonexistent " + arguments + " >" +
+    const std::string command = "exec " + test::CliWithProgress(arguments) + " >" +
                                 ShellQuote(out.string()) + " 2>" + ShellQuote(err.string());
     const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
     pid_t pid = 0;
@@ -280,7 +270,7 @@ CliRun InterruptedCli(const std::string& arguments, const fs::path& dir) {
             ended = true;
             break;
         }
-        if (!signalled && std::regex_search(ReadText(err), progress)) {
+        if (!signalled && std::regex_search(ReadFileText(err), progress)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             ::kill(pid, SIGINT);
             signalled = true;
@@ -290,10 +280,10 @@ CliRun InterruptedCli(const std::string& arguments, const fs::path& dir) {
     if (!ended) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
-        ADD_FAILURE() << "the search did not end after Ctrl-C: " << ReadText(err);
+        ADD_FAILURE() << "the search did not end after Ctrl-C: " << ReadFileText(err);
     }
-    EXPECT_TRUE(signalled) << "the search ended before Ctrl-C: " << ReadText(err);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+    EXPECT_TRUE(signalled) << "the search ended before Ctrl-C: " << ReadFileText(err);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileText(out), ReadFileText(err)};
 }
 
 TEST(SaveExitStatus, CtrlCStopsTheSearchListsWhatWasFoundSavesNothingAndExitsFive) {

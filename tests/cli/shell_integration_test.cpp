@@ -8,25 +8,21 @@
 #include <set>
 #include <sstream>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
+#include "support/text_file.h"
 
 namespace datrevo {
 namespace {
 namespace fs = std::filesystem;
+using test::ReadFileText;
 using test::RunCommand;
 using test::ShellQuote;
 
 const fs::path kDataDir = fs::path(DATREVO_FIXTURE_DIR) / "../../data";
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " " + arguments + " 2>&1";
+    return test::CliProgram() + " " + arguments + " 2>&1";
 }
 
 // The words bash completion offers for `line` (the cursor at its end).
@@ -88,10 +84,10 @@ TEST(CliShellIntegration, ManualPageAndCompletionKnowEveryOptionHelpLists) {
     const std::set<std::string> options = OptionsInHelp();
     ASSERT_TRUE(options.count("--save")) << "no options read from --help";
     // The manual page writes a dash as \-.
-    std::string manual = ReadText(kDataDir / "man/datrevo-cli.1");
+    std::string manual = ReadFileText(kDataDir / "man/datrevo-cli.1");
     for (std::size_t at = 0; (at = manual.find("\\-", at)) != std::string::npos;)
         manual.replace(at, 2, "-");
-    const std::string completion = ReadText(kDataDir / "completion/datrevo-cli");
+    const std::string completion = ReadFileText(kDataDir / "completion/datrevo-cli");
     for (const std::string& name : options) {
         EXPECT_NE(manual.find(name), std::string::npos) << name << " is not in datrevo-cli.1";
         EXPECT_TRUE(std::regex_search(completion, std::regex("[ ']" + name + "[ '\n]")))

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "../save/save_support.h"
+#include "base/visible_texts.h"
+#include "exfat/exfat_advance_search.h"
 #include "exfat/exfat_walk.h"
 #include "exfat_test_support.h"
 #include "log/log_decoder.h"
@@ -37,6 +39,13 @@ constexpr const char* kCatchAll = "Miscellaneous_001";
 
 std::vector<std::uint8_t> Fixture(const std::string& name) {
     return test::ReadGzip(std::string(DATREVO_FIXTURE_DIR) + "/images/" + name + ".img.gz");
+}
+
+// The fixture with both boot regions, the main and the backup, zeroed.
+std::vector<std::uint8_t> FixtureWithoutBootRegions(const std::string& name) {
+    std::vector<std::uint8_t> bytes = Fixture(name);
+    std::fill_n(bytes.begin(), 2 * kBootRegionBytes, 0);
+    return bytes;
 }
 
 // A recovery context over one image, searched as a whole-disk exFAT volume.
@@ -101,14 +110,8 @@ public:
     Saved SaveEverything(const std::filesystem::path& destination) {
         const std::shared_ptr<ResultVolume> volume = MakeResultVolume(context);
         std::unique_ptr<FolderContents> contents = MakeFolderContents(context.folders, volume);
-        SaveSelection all;
-        all.everything = true;
-        SavePlan plan = PlanSave(context.folders, *contents, all);
-        test::ScriptedSaveQuestions questions;
-        test::RecordingSaveProgress progress;
-        SaveTask task(std::move(plan), volume, destination.string(), questions, progress);
         Saved saved;
-        saved.summary = task.run();
+        saved.summary = test::SaveWholeTree(context.folders, *contents, volume, destination);
         saved.md5s = test::Md5OfFiles(destination);
         return saved;
     }
@@ -128,6 +131,14 @@ private:
         context.currentDisk.modelText = "Crafted exFAT Card";
     }
 };
+
+// Every file of the "exfat" fixture is among the saved ones, bit-exact.
+void ExpectEveryFixtureFileSaved(const ExfatRecovery::Saved& saved) {
+    const std::vector<test::ManifestRow> files = test::ManifestRows("exfat", "file");
+    ASSERT_FALSE(files.empty());
+    for (const test::ManifestRow& row : files)
+        EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+}
 
 std::string ManifestMd5(const std::vector<test::ManifestRow>& rows, const std::string& path) {
     for (const test::ManifestRow& row : rows)
@@ -154,12 +165,7 @@ TEST(ExfatStandardSearch, EveryLiveAndDeletedFileSavesBitExactWithItsDate) {
     // and only the one that had a FAT chain is said to be a guess.
     EXPECT_EQ(saved.summary.uncertain, (std::vector<std::string>{"Photos\\frag-deleted.bin"}));
     EXPECT_TRUE(saved.summary.overwritten.empty());
-    const std::vector<test::ManifestRow> files = test::ManifestRows("exfat", "file");
-    ASSERT_FALSE(files.empty());
-    for (const test::ManifestRow& row : files) {
-        ASSERT_EQ(saved.md5s.count(row.path), 1u) << row.path;
-        EXPECT_EQ(saved.md5s.at(row.path), row.md5) << row.path;
-    }
+    ExpectEveryFixtureFileSaved(saved);
 
     // The copy's time is the entry's modification time.
     struct stat info {};
@@ -227,6 +233,37 @@ TEST(ExfatStandardSearch, TheQuickLookLeavesTheLostFoldersOut) {
     EXPECT_TRUE(run.image->unchanged());
 }
 
+// The statuses of the lost-folder scan ("Clusters  <done> of <total>"), in order.
+std::vector<std::string> ClusterStatuses(const std::vector<std::string>& statuses) {
+    std::vector<std::string> out;
+    for (const std::string& status : statuses)
+        if (status.starts_with("Clusters  ")) out.push_back(status);
+    return out;
+}
+
+std::string ClustersOf(std::uint64_t done, std::uint64_t total) {
+    return "Clusters  " + std::to_string(done) + " of " + std::to_string(total);
+}
+
+TEST(ExfatStandardSearch, TheLostFolderScanCountsItsClustersOncePerPercentAndFillsTheBar) {
+    ExfatRecovery run(Fixture("exfat-reformatted"));
+    const std::uint64_t clusters =
+        test::OpenExfatVolume(test::ExfatReaderFor(*run.image))->boot().clusterCount;
+    ASSERT_GT(clusters, 0u);
+    ASSERT_TRUE(run.Standard().foundAnything);
+    const std::vector<std::string> shown = ClusterStatuses(run.observer.statuses);
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown.front(), ClustersOf(0, clusters));
+    EXPECT_EQ(shown.back(), ClustersOf(clusters, clusters));
+    EXPECT_LE(shown.size(), 102u);  // the first text, then at most one per percent
+    EXPECT_EQ(std::set<std::string>(shown.begin(), shown.end()).size(), shown.size());
+    EXPECT_EQ(run.observer.statuses.back(), kStoringStatus);
+    ASSERT_FALSE(run.observer.percents.empty());
+    EXPECT_EQ(run.observer.percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(run.observer.percents.begin(), run.observer.percents.end()));
+    EXPECT_TRUE(run.image->unchanged());
+}
+
 TEST(ExfatStandardSearch, AZeroedMainBootRegionIsReadFromItsBackup) {
     ExfatRecovery intact(Fixture("exfat"));
     ASSERT_TRUE(intact.Standard().foundAnything);
@@ -244,16 +281,12 @@ TEST(ExfatStandardSearch, AZeroedMainBootRegionIsReadFromItsBackup) {
 
     test::TempFolder out;
     const ExfatRecovery::Saved saved = run.SaveEverything(out.path);
-    const std::vector<test::ManifestRow> rows = test::ManifestRows("exfat", "file");
-    for (const test::ManifestRow& row : rows)
-        EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+    ExpectEveryFixtureFileSaved(saved);
     EXPECT_TRUE(run.image->unchanged());
 }
 
 TEST(ExfatStandardSearch, WithBothBootRegionsGoneItSaysWhyAndFindsNothing) {
-    std::vector<std::uint8_t> bytes = Fixture("exfat");
-    std::fill_n(bytes.begin(), 2 * kBootRegionBytes, 0);
-    ExfatRecovery run(bytes);
+    ExfatRecovery run(FixtureWithoutBootRegions("exfat"));
     const SearchOutcome outcome = run.Standard();
     EXPECT_FALSE(run.validated);
     EXPECT_FALSE(outcome.foundAnything);
@@ -337,8 +370,7 @@ TEST(ExfatRecoveryLog, TheResultComesBackWithItsFilesUnderItsOwnKind) {
 
     test::TempFolder out;
     const ExfatRecovery::Saved saved = later.SaveEverything(out.path);
-    for (const test::ManifestRow& row : test::ManifestRows("exfat", "file"))
-        EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+    ExpectEveryFixtureFileSaved(saved);
     EXPECT_EQ(saved.summary.uncertain, (std::vector<std::string>{"Photos\\frag-deleted.bin"}));
     EXPECT_TRUE(run.image->unchanged());
 }
@@ -417,9 +449,7 @@ TEST(ExfatAdvanceSearch, AVolumeRebuiltWithoutBothBootRegionsSavesItsFilesBitExa
     ExfatRecovery intact(Fixture("exfat"));
     ASSERT_TRUE(intact.Standard().foundAnything);
 
-    std::vector<std::uint8_t> bytes = Fixture("exfat");
-    std::fill_n(bytes.begin(), 2 * kBootRegionBytes, 0);
-    ExfatRecovery run(bytes);
+    ExfatRecovery run(FixtureWithoutBootRegions("exfat"));
     ASSERT_TRUE(run.AdvanceFirstVolume().foundAnything);
     // The clusters lie where the boot sector put them; the FAT's offset and
     // length are inferred, so only where the FAT starts is compared.
@@ -438,10 +468,28 @@ TEST(ExfatAdvanceSearch, AVolumeRebuiltWithoutBothBootRegionsSavesItsFilesBitExa
     EXPECT_EQ(saved.summary.ending, SaveEnding::Finished);
     EXPECT_EQ(saved.summary.filesFailed, 0u);
     EXPECT_TRUE(saved.summary.incomplete.empty());
-    const std::vector<test::ManifestRow> files = test::ManifestRows("exfat", "file");
-    ASSERT_FALSE(files.empty());
-    for (const test::ManifestRow& row : files)
-        EXPECT_EQ(saved.md5s.count(row.path) ? saved.md5s.at(row.path) : "", row.md5) << row.path;
+    ExpectEveryFixtureFileSaved(saved);
+    EXPECT_TRUE(run.image->unchanged());
+}
+
+TEST(ExfatAdvanceSearch, TheRebuiltVolumesLostFolderScanCountsItsClustersOncePerPercent) {
+    ExfatRecovery run(FixtureWithoutBootRegions("exfat-reformatted"));
+    ASSERT_TRUE(run.AdvanceFirstVolume().foundAnything);
+    // The total is the cluster count of the volume as rebuilt.
+    const std::optional<ExfatRebuiltVolume> rebuilt =
+        ReadExfatVolumeRow(run.context.catalogue.VolumeTable, 0);
+    ASSERT_TRUE(rebuilt.has_value());
+    const std::uint64_t clusters = rebuilt->boot.clusterCount;
+    const std::vector<std::string>& statuses = run.observer.statuses;
+    const auto linking = std::find(statuses.begin(), statuses.end(), kLinkingStatus);
+    ASSERT_NE(linking, statuses.end());
+    const std::vector<std::string> shown =
+        ClusterStatuses(std::vector<std::string>(linking, statuses.end()));
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), ClustersOf(clusters, clusters));
+    EXPECT_LE(shown.size(), 101u);  // one per percent
+    EXPECT_EQ(std::set<std::string>(shown.begin(), shown.end()).size(), shown.size());
+    EXPECT_EQ(statuses.back(), kStoringStatus);
     EXPECT_TRUE(run.image->unchanged());
 }
 

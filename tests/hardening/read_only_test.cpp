@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
@@ -21,8 +22,8 @@ using test::ShellQuote;
 std::string GuardedCli(const std::string& guarded, const std::string& arguments) {
     return "DATREVO_GUARDED_PATH=" + ShellQuote(guarded) +
            " LD_PRELOAD=" + ShellQuote(DATREVO_OPEN_GUARD_PATH) +
-           " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 " + ShellQuote(DATREVO_CLI_PATH) +
-           " -q --inventory-root /nonexistent " + arguments + " 2>&1";
+           " ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 " + test::Cli(arguments) +
+           " 2>&1";
 }
 
 TEST(OpenGuard, AbortsAProgramThatOpensTheGuardedFileForWriting) {

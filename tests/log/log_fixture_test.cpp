@@ -61,7 +61,9 @@ TEST_P(LogOfARealSearch, LoadedLogListsLikeTheSearch) {
                          context.search.searchEnd,
                          context.search.partitionKind,
                          context.bootRecordValid,
-                         {}};
+                         {},
+                         {},
+                         false};
     RunFatStandardSearch(scope);
     NameAllFatFolders(context.folders, disk, context.activeLayout);
     ASSERT_GT(context.folders.nodes().size(), 2u);

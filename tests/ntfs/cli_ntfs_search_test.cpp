@@ -2,20 +2,20 @@
 // Advance mode with the choice of file system.
 #include <gtest/gtest.h>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 
 namespace datrevo {
 namespace {
 
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string Cli() { return ShellQuote(DATREVO_CLI_PATH) + " -q search "; }
 
 TEST(CliNtfsSearch, StandardSearchOfAVolumePrintsFoldersAndFiles) {
     // A volume without a partition table is listed as one partition.
     auto image = test::FixtureImage("ntfs");
-    const auto result = RunCommand(Cli() + ShellQuote(image->path()) + " --files 2>&1");
+    const auto result = RunCommand(Cli("search ") + ShellQuote(image->path()) + " --files 2>&1");
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("  Documents/\n    Projects/\n      Alpha/\n"
                                  "        plan.txt  (9000 bytes)\n"),
@@ -28,12 +28,14 @@ TEST(CliNtfsSearch, StandardSearchOfAVolumePrintsFoldersAndFiles) {
 TEST(CliNtfsSearch, AdvanceSearchOfARangeChoosesTheVolume) {
     auto image = test::FixtureImage("ntfs-disk");
     const std::string range = " --mode advance --start 0 --end 10240 --kind NTFS --files";
-    const auto first = RunCommand(Cli() + ShellQuote(image->path()) + range + " --volume 1 2>&1");
+    const auto first =
+        RunCommand(Cli("search ") + ShellQuote(image->path()) + range + " --volume 1 2>&1");
     EXPECT_EQ(first.status, 0) << first.output;
     EXPECT_NE(first.output.find("File System 1 - NTFS  Cluster0Start 2048"), std::string::npos)
         << first.output;
     EXPECT_NE(first.output.find("2018 report.txt  (14000 bytes)"), std::string::npos);
-    const auto missing = RunCommand(Cli() + ShellQuote(image->path()) + range + " --volume 3 2>&1");
+    const auto missing =
+        RunCommand(Cli("search ") + ShellQuote(image->path()) + range + " --volume 3 2>&1");
     EXPECT_EQ(missing.status, 2) << missing.output;
 }
 

@@ -13,15 +13,13 @@
 #include "save/destination_check.h"
 #include "save/destination_preflight.h"
 #include "save_support.h"
+#include "support/text_file.h"
 
 namespace datrevo {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+using test::Contains;
 
 std::size_t EntriesIn(const fs::path& folder) {
     std::size_t count = 0;

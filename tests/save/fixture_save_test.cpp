@@ -47,14 +47,9 @@ struct SavedResult {
 SavedResult SaveEverything(const FolderTree& tree, FolderContents& contents,
                            std::shared_ptr<const ContentReader> volume,
                            const std::filesystem::path& destination) {
-    SaveSelection all;
-    all.everything = true;
-    SavePlan plan = PlanSave(tree, contents, all);
     test::ScriptedSaveQuestions questions;
-    test::RecordingSaveProgress progress;
-    SaveTask task(std::move(plan), std::move(volume), destination.string(), questions, progress);
     SavedResult saved;
-    saved.summary = task.run();
+    saved.summary = test::SaveWholeTree(tree, contents, std::move(volume), destination, questions);
     EXPECT_TRUE(questions.replaceAsked.empty());
     EXPECT_TRUE(questions.errorAsked.empty());
     saved.md5s = test::Md5OfFiles(destination);

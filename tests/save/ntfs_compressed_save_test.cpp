@@ -10,18 +10,16 @@
 #include <filesystem>
 #include <sstream>
 
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 #include "support/manifest.h"
 
 namespace datrevo {
 namespace {
 
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
 
 std::string Md5Of(const std::filesystem::path& file) {
     return RunCommand("md5sum < " + ShellQuote(file.string())).output.substr(0, 32);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <regex>
 
 #include "../fat/fat_test_support.h"
@@ -39,16 +40,15 @@ std::string JsonUnescape(const std::string& text) {
     return out;
 }
 
-SaveSummary SaveAll(const FolderTree& tree, FolderContents& contents,
-                    std::shared_ptr<const ContentReader> volume,
-                    const std::filesystem::path& destination) {
-    SaveSelection all;
-    all.everything = true;
-    test::ScriptedSaveQuestions questions;
-    test::RecordingSaveProgress progress;
-    SaveTask task(PlanSave(tree, contents, all), std::move(volume), destination.string(), questions,
-                  progress);
-    return task.run();
+// The Standard search of the NTFS image at `path`, everything it found
+// saved into `destination`; nothing when the partition does not validate.
+std::optional<SaveSummary> SaveNtfsStandardResult(const std::string& path,
+                                                  const std::filesystem::path& destination) {
+    test::NtfsSession session(path);
+    if (!session.validate()) return std::nullopt;
+    session.standard();
+    NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
+    return test::SaveWholeTree(session.tree, contents, session.content(), destination);
 }
 
 TEST(PublicSave, FatUndeleteGivesTheThreeUnfragmentedFilesAndFlagsTheOthers) {
@@ -61,9 +61,9 @@ TEST(PublicSave, FatUndeleteGivesTheThreeUnfragmentedFilesAndFlagsTheOthers) {
     RunFatStandardSearch(scope);
     FatFolderContents contents(run.tree, run.disk, run.activeLayout);
     test::TempFolder out;
-    const SaveSummary summary =
-        SaveAll(run.tree, contents,
-                std::make_shared<FatContentReader>(run.disk, run.activeLayout, sectors), out.path);
+    const SaveSummary summary = test::SaveWholeTree(
+        run.tree, contents, std::make_shared<FatContentReader>(run.disk, run.activeLayout, sectors),
+        out.path);
     const auto md5s = test::Md5OfFiles(out.path);
     for (const char* path : {"_ing.dat", "_ult1.dat", "_ir1/mult2.dat"})
         ASSERT_EQ(md5s.count(path), 1u) << ::testing::PrintToString(md5s);
@@ -86,13 +86,10 @@ TEST(PublicSave, FatUndeleteGivesTheThreeUnfragmentedFilesAndFlagsTheOthers) {
 TEST(PublicSave, NtfsUndeleteGivesAllEightDeletedFilesBitExact) {
     auto image = test::PublicZipImage("dftt/7-undel-ntfs.zip", "7-undel-ntfs/7-ntfs-undel.dd");
     if (!image) GTEST_SKIP() << "public images absent";
-    test::NtfsSession session(image->path());
-    ASSERT_TRUE(session.validate());
-    session.standard();
-    NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
-    const SaveSummary summary = SaveAll(session.tree, contents, session.content(), out.path);
-    EXPECT_EQ(summary.filesFailed, 0u);
+    const std::optional<SaveSummary> summary = SaveNtfsStandardResult(image->path(), out.path);
+    ASSERT_TRUE(summary.has_value()) << "the NTFS partition does not validate";
+    EXPECT_EQ(summary->filesFailed, 0u);
     const auto md5s = test::Md5OfFiles(out.path);
     const std::map<std::string, std::string> expected{
         {"res1.dat", "9036637712b491904cd0bfbdbe648453"},
@@ -112,13 +109,10 @@ TEST(PublicSave, NtfsUndeleteGivesAllEightDeletedFilesBitExact) {
 TEST(PublicSave, ReferenceNtfsVolumeGivesItsNineFilesBitExact) {
     auto image = test::PublicGzImage("recuperabit/reference_ntfs.img.gz");
     if (!image) GTEST_SKIP() << "public images absent";
-    test::NtfsSession session(image->path());
-    ASSERT_TRUE(session.validate());
-    session.standard();
-    NtfsFolderContents contents(session.tree, session.catalogue.EntryTable);
     test::TempFolder out;
-    const SaveSummary summary = SaveAll(session.tree, contents, session.content(), out.path);
-    EXPECT_EQ(summary.filesFailed, 0u);
+    const std::optional<SaveSummary> summary = SaveNtfsStandardResult(image->path(), out.path);
+    ASSERT_TRUE(summary.has_value()) << "the NTFS partition does not validate";
+    EXPECT_EQ(summary->filesFailed, 0u);
 
     std::ifstream json(*test::PublicEvalDir() / "recuperabit/reference_ntfs.json");
     const std::string text(std::istreambuf_iterator<char>(json), {});

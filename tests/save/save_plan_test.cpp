@@ -21,7 +21,7 @@ public:
     void add(ItemId item, const std::string& name, std::uint32_t cluster, std::uint64_t size) {
         FolderFile file;
         file.name = name;
-        file.source = {ContentKind::FatFile, cluster, 0, size, false};
+        file.source = {ContentKind::FatFile, cluster, 0, size, false, {}};
         file.rowKey = std::to_string(cluster);
         byItem[item].push_back(file);
     }

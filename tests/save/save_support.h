@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -37,6 +38,28 @@ public:
     std::vector<std::string> replaceAsked;
     std::vector<std::string> errorAsked;
 };
+
+// Saves every folder and file of `tree` into `destination`, the questions
+// the save asks answered by `questions`.
+inline SaveSummary SaveWholeTree(const FolderTree& tree, FolderContents& contents,
+                                 std::shared_ptr<const ContentReader> volume,
+                                 const std::filesystem::path& destination,
+                                 ScriptedSaveQuestions& questions) {
+    SaveSelection all;
+    all.everything = true;
+    RecordingSaveProgress progress;
+    SaveTask task(PlanSave(tree, contents, all), std::move(volume), destination.string(), questions,
+                  progress);
+    return task.run();
+}
+
+// The same with the default answers.
+inline SaveSummary SaveWholeTree(const FolderTree& tree, FolderContents& contents,
+                                 std::shared_ptr<const ContentReader> volume,
+                                 const std::filesystem::path& destination) {
+    ScriptedSaveQuestions questions;
+    return SaveWholeTree(tree, contents, std::move(volume), destination, questions);
+}
 
 // A temporary folder removed at the end of the test.
 struct TempFolder {

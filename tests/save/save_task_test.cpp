@@ -9,10 +9,12 @@
 #include "save/destination_check.h"
 #include "fat/fat_content.h"
 #include "save_support.h"
+#include "support/text_file.h"
 
 namespace datrevo {
 namespace {
 
+using test::ReadFileText;
 // A tiny FAT16 volume in memory: FAT at sector 1, cluster n at sector 8 + n.
 // Cluster 2 -> 3 -> end (a live file), 4 in use (end mark), 5 free, 6 in
 // use, 7 free, 8 free. Every data sector is filled with its own number.
@@ -66,7 +68,7 @@ std::vector<int> Blocks(const std::vector<std::uint8_t>& bytes) {
 
 TEST(FatContent, ALiveFileFollowsItsChainCutToItsSize) {
     ContentReport report;
-    const auto bytes = Read({ContentKind::FatFile, 2, 0, 700, false}, TinyVolume(), report);
+    const auto bytes = Read({ContentKind::FatFile, 2, 0, 700, false, {}}, TinyVolume(), report);
     EXPECT_EQ(bytes.size(), 700u);
     EXPECT_EQ(Blocks(bytes), (std::vector<int>{10, 11}));
     EXPECT_FALSE(report.incomplete || report.freeClusterGuess || report.overwritten);
@@ -74,19 +76,19 @@ TEST(FatContent, ALiveFileFollowsItsChainCutToItsSize) {
 
 TEST(FatContent, ADeletedFileTakesTheFreeClustersAfterItsFirstSkippingUsedOnes) {
     ContentReport report;
-    const auto bytes = Read({ContentKind::FatFile, 5, 0, 1500, true}, TinyVolume(), report);
+    const auto bytes = Read({ContentKind::FatFile, 5, 0, 1500, true, {}}, TinyVolume(), report);
     EXPECT_EQ(Blocks(bytes), (std::vector<int>{13, 15, 16})) << "clusters 5, 7, 8; 6 is in use";
     EXPECT_TRUE(report.freeClusterGuess);
     EXPECT_FALSE(report.overwritten);
 
-    const auto single = Read({ContentKind::FatFile, 5, 0, 300, true}, TinyVolume(), report);
+    const auto single = Read({ContentKind::FatFile, 5, 0, 300, true, {}}, TinyVolume(), report);
     EXPECT_EQ(single.size(), 300u);
     EXPECT_FALSE(report.freeClusterGuess) << "one cluster needs no guess";
 }
 
 TEST(FatContent, ADeletedFileWhoseFirstClusterIsInUseIsReportedOverwritten) {
     ContentReport report;
-    const auto bytes = Read({ContentKind::FatFile, 6, 0, 1024, true}, TinyVolume(), report);
+    const auto bytes = Read({ContentKind::FatFile, 6, 0, 1024, true, {}}, TinyVolume(), report);
     EXPECT_TRUE(report.overwritten);
     EXPECT_EQ(Blocks(bytes), (std::vector<int>{14, 15}))
         << "what lies at and after its first cluster now";
@@ -94,16 +96,17 @@ TEST(FatContent, ADeletedFileWhoseFirstClusterIsInUseIsReportedOverwritten) {
 
 TEST(FatContent, ADeletedFileRunningOffTheVolumeStopsAtItsEnd) {
     ContentReport report;
-    const auto bytes = Read({ContentKind::FatFile, 50, 0, 100000, true}, TinyVolume(), report);
+    const auto bytes = Read({ContentKind::FatFile, 50, 0, 100000, true, {}}, TinyVolume(), report);
     EXPECT_EQ(bytes.size(), 6u * 512) << "clusters 50 to 55: the volume ends at sector 64";
     EXPECT_TRUE(report.incomplete);
 }
 
 TEST(FatContent, ClusterNumbersOutsideTheVolumeGiveNothing) {
     ContentReport report;
-    EXPECT_TRUE(Read({ContentKind::FatFile, 1, 0, 10, false}, TinyVolume(), report).empty());
+    EXPECT_TRUE(Read({ContentKind::FatFile, 1, 0, 10, false, {}}, TinyVolume(), report).empty());
     EXPECT_TRUE(report.incomplete);
-    EXPECT_TRUE(Read({ContentKind::FatFile, 0xFFFF, 0, 10, true}, TinyVolume(), report).empty());
+    EXPECT_TRUE(
+        Read({ContentKind::FatFile, 0xFFFF, 0, 10, true, {}}, TinyVolume(), report).empty());
 }
 
 // A plan of files in the tiny volume.
@@ -122,12 +125,7 @@ SavePlan Plan(std::initializer_list<std::pair<std::vector<std::string>, ContentS
     return plan;
 }
 
-const ContentSource kLiveFile{ContentKind::FatFile, 2, 0, 700, false};
-
-std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+const ContentSource kLiveFile{ContentKind::FatFile, 2, 0, 700, false, {}};
 
 TEST(SaveTask, WritesFoldersAndFilesWithTheirTimesAndReportsProgress) {
     test::TempFolder out;
@@ -158,7 +156,7 @@ TEST(SaveTask, AnExistingFileIsRenamedSkippedOrOverwrittenAsAnswered) {
                       progress);
         task.run();
         EXPECT_EQ(questions.replaceAsked, (std::vector<std::string>{"f.bin -> f (2).bin"}));
-        EXPECT_EQ(FileText(out.path / "f.bin"), "old");
+        EXPECT_EQ(ReadFileText(out.path / "f.bin"), "old");
         EXPECT_EQ(std::filesystem::file_size(out.path / "f (2).bin"), 700u);
     }
     {
@@ -275,7 +273,7 @@ TEST(SaveTask, TheImageBeingRecoveredIsNeverReplaced) {
                   progress);
     task.protectFile((out.path / "disk.img").string());
     EXPECT_EQ(task.run().filesFailed, 1u);
-    EXPECT_EQ(FileText(out.path / "disk.img"), "image bytes");
+    EXPECT_EQ(ReadFileText(out.path / "disk.img"), "image bytes");
     EXPECT_EQ(
         DestinationRefusal((out.path / "disk.img").string(), (out.path / "disk.img").string()),
         kDestinationIsImageMessage);
@@ -308,13 +306,7 @@ TEST(SaveTask, AResultWithHostileNamesWritesOnlyInsideTheDestination) {
     const ItemId up = tree.InsertFolderItem(tree.root(), "..", 5, 0, 0, 0, false);
     tree.InsertFolderItem(up, "../..", 6, 5, 0, 0, false);
     HostileContents contents;
-    SaveSelection all;
-    all.everything = true;
-    test::ScriptedSaveQuestions questions;
-    test::RecordingSaveProgress progress;
-    SaveTask task(PlanSave(tree, contents, all), TinyVolume(), destination.string(), questions,
-                  progress);
-    const SaveSummary summary = task.run();
+    const SaveSummary summary = test::SaveWholeTree(tree, contents, TinyVolume(), destination);
     EXPECT_EQ(summary.filesSaved, 18u);
     EXPECT_EQ(summary.filesFailed, 0u);
     std::size_t inside = 0;

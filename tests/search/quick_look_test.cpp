@@ -17,20 +17,18 @@
 #include "fat/fat_volume_layout.h"
 #include "search/search_phases.h"
 #include "support/counting_source.h"
+#include "support/cli_command.h"
 #include "support/image_fixture.h"
 #include "support/recording_observer.h"
 
 namespace datrevo {
 namespace {
 
+using test::Cli;
 using test::RunCommand;
 using test::ShellQuote;
 
 constexpr const char* kCatchAll = "Miscellaneous_001";
-
-std::string Cli(const std::string& arguments) {
-    return ShellQuote(DATREVO_CLI_PATH) + " -q --inventory-root /nonexistent " + arguments;
-}
 
 // The --tsv rows outside the catch-all folder (path, type, size, date, time,
 // deleted, ...), the header left out.
@@ -116,9 +114,9 @@ CountedSearch Search(const std::string& path, VolumeKind kind, bool quick,
     result.outcome = RunPartitionSearch(context, stop);
     result.sectorsRead = source->sectorsRead();
     for (const FolderNode& node : context.folders.nodes()) {
-        std::string path = context.folders.FolderPath(node.treeItem);
-        std::replace(path.begin(), path.end(), '\\', '/');
-        result.folders.insert(path + (node.deleted ? " deleted" : ""));
+        std::string folder = context.folders.FolderPath(node.treeItem);
+        std::replace(folder.begin(), folder.end(), '\\', '/');
+        result.folders.insert(folder + (node.deleted ? " deleted" : ""));
     }
     return result;
 }
