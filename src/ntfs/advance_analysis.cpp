@@ -89,8 +89,8 @@ std::vector<IndexEntry> ReadIndexEntries(ByteView block) {
 
 class Analysis {
 public:
-    explicit Analysis(NtfsSearchScope& scope)
-        : scope_(scope), catalogue_(scope.catalogue), observer_(scope.observer) {}
+    Analysis(NtfsSearchScope& scope, const NtfsScanResult* scan)
+        : scope_(scope), scan_(scan), catalogue_(scope.catalogue), observer_(scope.observer) {}
 
     NtfsAnalysis run() {
         NtfsAnalysis result;
@@ -288,6 +288,9 @@ private:
     }
 
     bool beginsWithIndex(std::uint64_t sector) {
+        if (scan_ && sector >= scan_->readStart && sector < scan_->readEnd)
+            return std::binary_search(scan_->indexSignatures.begin(), scan_->indexSignatures.end(),
+                                      sector);
         const auto known = indexSectors_.find(sector);
         if (known != indexSectors_.end()) return known->second;
         SectorBuffer buffer{};
@@ -462,6 +465,7 @@ private:
     }
 
     NtfsSearchScope& scope_;
+    const NtfsScanResult* scan_;
     Catalogue& catalogue_;
     RecoveryObserver& observer_;
     std::vector<LostFolder> folders_;
@@ -477,8 +481,8 @@ private:
 
 }  // namespace
 
-NtfsAnalysis AssignMftNumbers(NtfsSearchScope& scope) {
-    Analysis analysis(scope);
+NtfsAnalysis AssignMftNumbers(NtfsSearchScope& scope, const NtfsScanResult* scan) {
+    Analysis analysis(scope, scan);
     return analysis.run();
 }
 

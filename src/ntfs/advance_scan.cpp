@@ -159,12 +159,16 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
         if (count == 0) break;
         batch.assign(static_cast<std::size_t>(count) * kSector, 0);
         scope.reader.ReadSectors(base, static_cast<std::uint32_t>(count), batch.data());
+        if (result.readEnd == 0) result.readStart = base;
+        result.readEnd = base + count;
         if (base + count < scope.rangeEnd)
             scope.reader.willRead(base + count, limits::kNtfsScanBatchSectors);
         for (std::size_t i = 0; i < count; ++i) {
             const ByteView rest(batch.data() + i * kSector, batch.size() - i * kSector);
             const ByteView sector = rest.sub(0, kSector);
             const std::uint64_t at = base + i;
+            const bool indexSignature = sector.matches(ntfs_index::kSignature, "INDX");
+            if (indexSignature) result.indexSignatures.push_back(at);
             const BootSectorClass boot = ClassifyBootSector(sector, FatTextRule::WholeName);
             if (boot.signature) {
                 if (boot.kind == BootSectorKind::Ntfs) {
@@ -183,7 +187,7 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
                                ByteView(record.data(), record.size()));
                 observer.counterValue(Counter::Folders,
                                       static_cast<std::uint64_t>(++result.records));
-            } else if (sector.matches(ntfs_index::kSignature, "INDX")) {
+            } else if (indexSignature) {
                 if (AddFoundIndexBlock(scope.reader, catalogue.MftRefTable, at, rest))
                     ++result.indexBlocks;
             }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "base/byte_view.h"
 #include "catalogue/catalogue.h"
@@ -24,6 +25,12 @@ struct NtfsScanResult {
     int records = 0;      // MftRecordTable rows
     int indexBlocks = 0;  // MftRefTable rows
     int bootRecords = 0;  // BootRecordTable rows
+    // The sectors read ([readStart, readEnd)) and, ascending, those of them
+    // that begin with "INDX", sound blocks or not: the analysis looks up
+    // where a folder's index lands here instead of reading the disk again.
+    std::uint64_t readStart = 0;
+    std::uint64_t readEnd = 0;
+    std::vector<std::uint64_t> indexSignatures;
     bool stopped = false;
 };
 
@@ -62,7 +69,8 @@ struct NtfsAnalysis {
 // The second stage: numbers the folders, assigns them to file systems and
 // fills VolumeTable; LostDirTable then holds every folder with its
 // file-system number.
-NtfsAnalysis AssignMftNumbers(NtfsSearchScope& scope);
+// `scan`, when given, is the scan that filled the tables.
+NtfsAnalysis AssignMftNumbers(NtfsSearchScope& scope, const NtfsScanResult* scan = nullptr);
 
 // The third stage for file system `number` (from 1): its folders into
 // FolderTable (which must hold the catch-all row) and the tree, every found

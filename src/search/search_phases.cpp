@@ -122,7 +122,7 @@ SearchOutcome AdvanceNtfs(RecoveryContext& context, const DiskReader& reader, st
     // The MFT numbers are assigned even after a stopped scan: on what was
     // found. Only leaving the program ends the assignment.
     NtfsSearchScope analysisScope = MakeNtfsScope(context, geometry, reader, abandon);
-    const NtfsAnalysis analysis = AssignMftNumbers(analysisScope);
+    const NtfsAnalysis analysis = AssignMftNumbers(analysisScope, &scan);
     SearchOutcome outcome;
     outcome.volumesFound = analysis.fileSystems;
     outcome.foundAnything = analysis.fileSystems > 0;

@@ -36,8 +36,8 @@ struct NtfsSession {
     }
     NtfsAnalysis advance() {
         NtfsSearchScope s = scope();
-        ScanForNtfsStructures(s);
-        return AssignMftNumbers(s);
+        const NtfsScanResult scan = ScanForNtfsStructures(s);
+        return AssignMftNumbers(s, &scan);
     }
     // The reader of the files' contents that saving uses.
     std::shared_ptr<const ContentReader> content() const {
