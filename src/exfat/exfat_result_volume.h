@@ -1,10 +1,10 @@
 // An exFAT result as the file list and the save read it: a folder's files
 // are the EntryTable rows whose "parent" is the folder's number (its first
 // cluster; 0 for the root item), found through the index by parent of the
-// result (one for every list of it, rebuilt when EntryTable changes). The rows carry FAT date and
-// time words, the File entry's disk sector
-// ("Debug Info 1") and the first cluster ("self"). Contents are read from
-// the volume through each file's entry set (exfat_content_reader.h).
+// result (one for every list of it, rebuilt when EntryTable changes). The
+// rows carry FAT date and time words, the File entry's disk sector ("Debug
+// Info 1") and the first cluster ("self"). Contents are read from the volume
+// through each file's entry set (exfat_content_reader.h).
 #pragma once
 
 #include <memory>

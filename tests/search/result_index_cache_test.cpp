@@ -246,6 +246,7 @@ TEST_P(SharedIndex, EveryListAndTheSaveOfAResultShareOneBuild) {
         files += listed.size();
     }
     EXPECT_GT(files, 3u);
+    EXPECT_EQ(context->entryIndex.builds(), before + 1);
     // The sources given one by one (the command line's walk) with the shared index.
     FolderListSources sources{context->folders.nodes(),
                               context->catalogue.EntryTable,
