@@ -1,5 +1,7 @@
 #include "browse/file_rows.h"
 
+#include <memory>
+
 #include "base/decimal.h"
 #include "browse/date_texts.h"
 #include "browse/type_names.h"
@@ -41,17 +43,19 @@ private:
 };
 
 // The sources given one by one, as a result volume: NTFS files from
-// EntryTable, FAT files from the reader.
+// EntryTable (through the sources' shared index when it is EntryTable's),
+// FAT files from the reader.
 class SourcesVolume : public ResultVolume {
 public:
     explicit SourcesVolume(const FolderListSources& sources)
-        : sources_(sources), kind_(sources.activeKind) {
-        if (kind_ == VolumeKind::Ntfs) index_ = EntryRowIndex(sources.entryTable);
-    }
+        : sources_(sources), kind_(sources.activeKind) {}
     VolumeKind kind() const override { return kind_; }
     std::vector<ResultFile> files(std::uint32_t folderNumber, std::stop_token stop) override {
-        if (kind_ == VolumeKind::Ntfs)
-            return EntryTableFiles(sources_.entryTable, index_, folderNumber, stop);
+        if (kind_ == VolumeKind::Ntfs) {
+            EntryRowIndexCache& entries = entryIndex();
+            const std::shared_ptr<const EntryRowIndex> index = entries.current();
+            return EntryTableFiles(entries.table(), *index, folderNumber, stop);
+        }
         if (folderNumber == kCatchAllNumber || sources_.fatReader == nullptr) return {};
         return FatEntryFiles(sources_.fatReader->readFolder(folderNumber, stop));
     }
@@ -62,9 +66,16 @@ protected:
     const ContentReader& contents() const override { return unread_; }
 
 private:
+    EntryRowIndexCache& entryIndex() {
+        if (sources_.entryIndex != nullptr && &sources_.entryIndex->table() == &sources_.entryTable)
+            return *sources_.entryIndex;
+        if (own_ == nullptr) own_ = std::make_unique<EntryRowIndexCache>(sources_.entryTable);
+        return *own_;
+    }
+
     const FolderListSources& sources_;
     VolumeKind kind_;
-    EntryRowIndex index_;
+    std::unique_ptr<EntryRowIndexCache> own_;
     UnreadContents unread_;
 };
 

@@ -17,6 +17,7 @@
 #include "browse/folder_node.h"
 #include "browse/result_volume.h"
 #include "catalogue/catalogue_table.h"
+#include "catalogue/entry_rows.h"
 
 namespace datrevo {
 
@@ -64,6 +65,9 @@ struct FolderListSources {
     // catch-all folder. The populate worker sets it; the direct fills of the
     // expanding handler and of "Open" leave it empty.
     std::function<void(FolderNode&)> nameChildFolders;
+    // The result's shared index of `entryTable` (NTFS), so that its lists do
+    // not each read the whole table; without it each list makes its own.
+    EntryRowIndexCache* entryIndex = nullptr;
 };
 
 // The rows of the folder shown by `item`: its subfolders (from the node

@@ -23,6 +23,7 @@ void CatalogueTable::invalidateFirstCellIndex() const {
 
 int CatalogueTable::insertRow(int index, std::string firstCell) {
     index = std::clamp(index, 0, count());
+    revision_.advance();
     std::vector<std::string> row(columns_.size());
     if (!row.empty()) row[0] = std::move(firstCell);
     const bool appended = index == count();
@@ -36,6 +37,7 @@ int CatalogueTable::insertRow(int index, std::string firstCell) {
 
 void CatalogueTable::setCell(int row, int column, std::string text) {
     if (!inside(row, column)) return;
+    revision_.advance();
     if (column == 0) invalidateFirstCellIndex();
     rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
 }
@@ -74,6 +76,7 @@ std::int64_t CatalogueTable::cellSigned64(int row, int column) const {
 
 void CatalogueTable::deleteAll() {
     rows_.clear();
+    revision_.advance();
     invalidateFirstCellIndex();
 }
 
@@ -85,6 +88,7 @@ void CatalogueTable::keepRows(const std::vector<bool>& keep) {
         ++kept;
     }
     rows_.resize(kept);
+    revision_.advance();
     invalidateFirstCellIndex();
 }
 
@@ -108,6 +112,7 @@ void CatalogueTable::sortByColumn(int column, SortOrder order) {
         const int c = CompareCells(a[col], b[col]);
         return descending ? c > 0 : c < 0;
     });
+    revision_.advance();
     invalidateFirstCellIndex();
 }
 

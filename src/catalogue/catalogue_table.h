@@ -5,6 +5,7 @@
 // until a writer sorts the table.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,6 +26,11 @@ public:
     const std::vector<std::string>& columns() const { return columns_; }
     int columnCount() const { return static_cast<int>(columns_.size()); }
     int count() const { return static_cast<int>(rows_.size()); }
+    // Moves on with every change of the rows or cells, and when the table is
+    // assigned another's rows; it never comes back to an earlier value. What
+    // is derived from the table (an index) is current while the revision it
+    // was made at is.
+    std::uint64_t revision() const { return revision_.value(); }
 
     // Inserts a row at `index` (clamped to 0..count) holding `firstCell` in
     // column 0 and empty cells elsewhere; returns the row's index.
@@ -64,6 +70,25 @@ public:
     std::pair<int, int> equalRange(int column, std::string_view text) const;
 
 private:
+    // A count of changes that only grows: assigning a table its new rows
+    // moves it past both its own count and the other table's, so an index
+    // of the old rows can never look current.
+    class Revision {
+    public:
+        Revision() = default;
+        Revision(const Revision&) = default;
+        Revision& operator=(const Revision& other) {
+            value_ = std::max(value_, other.value_) + 1;
+            return *this;
+        }
+        ~Revision() = default;
+        void advance() { ++value_; }
+        std::uint64_t value() const { return value_; }
+
+    private:
+        std::uint64_t value_ = 0;
+    };
+
     bool inside(int row, int column) const;
     void invalidateFirstCellIndex() const;
 
@@ -71,6 +96,7 @@ private:
     std::vector<std::string> columns_;
     bool allowsDescending_;
     std::vector<std::vector<std::string>> rows_;
+    Revision revision_;
     // First row per column-0 text, built on demand; lookups are the catalogue's
     // hot path in the NTFS analysis.
     mutable std::unordered_map<std::string, int> firstCellIndex_;

@@ -46,4 +46,19 @@ bool EntryRowIndex::hasRow(const std::string& sectorText, const std::string& nam
     return false;
 }
 
+std::shared_ptr<const EntryRowIndex> EntryRowIndexCache::current() {
+    const std::lock_guard lock(mutex_);
+    if (index_ == nullptr || revision_ != table_.revision()) {
+        index_ = std::make_shared<const EntryRowIndex>(table_);
+        revision_ = table_.revision();
+        ++builds_;
+    }
+    return index_;
+}
+
+std::uint64_t EntryRowIndexCache::builds() const {
+    const std::lock_guard lock(mutex_);
+    return builds_;
+}
+
 }  // namespace datrevo

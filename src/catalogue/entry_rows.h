@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -47,6 +49,35 @@ private:
     std::vector<EntryRowView> rows_;
     std::unordered_map<std::int32_t, std::vector<int>> byParent_;
     std::unordered_map<std::int64_t, std::vector<int>> bySector_;
+};
+
+// The index of one table, built on the first request and kept while the
+// table does not change: the file lists and the save of a result share one
+// index instead of each reading the whole table again. Any change of the
+// table (a row added or removed, a cell written, a sort, a new search, a
+// loaded log) moves its revision, and the next request builds a new index.
+// Requests may come from several threads (the window's, a list or save
+// worker); the table itself must not change while it is read, as for every
+// other reader of it. An index handed out stays whole for its holder even
+// when a later request replaces it.
+class EntryRowIndexCache {
+public:
+    explicit EntryRowIndexCache(const CatalogueTable& table) : table_(table) {}
+    EntryRowIndexCache(const EntryRowIndexCache&) = delete;
+    EntryRowIndexCache& operator=(const EntryRowIndexCache&) = delete;
+
+    const CatalogueTable& table() const { return table_; }
+    // The index of the table as it is now.
+    std::shared_ptr<const EntryRowIndex> current();
+    // How many indexes were built so far.
+    std::uint64_t builds() const;
+
+private:
+    const CatalogueTable& table_;
+    mutable std::mutex mutex_;
+    std::uint64_t revision_ = 0;
+    std::uint64_t builds_ = 0;
+    std::shared_ptr<const EntryRowIndex> index_;
 };
 
 }  // namespace datrevo

@@ -92,7 +92,8 @@ struct ResultWalk::Impl {
                   recovery.catalogue.EntryTable,
                   recovery.activeLayout.kind,
                   ntfs ? nullptr : &fatReader,
-                  {}},
+                  {},
+                  &recovery.entryIndex},
           ntfsVolume(ntfs ? MakeResultVolume(recovery) : nullptr),
           pastEnd(recovery) {
         style.ntfs = ntfs;

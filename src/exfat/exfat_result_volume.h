@@ -1,9 +1,10 @@
 // An exFAT result as the file list and the save read it: a folder's files
 // are the EntryTable rows whose "parent" is the folder's number (its first
-// cluster; 0 for the root item), found through an index by parent built
-// once. The rows carry FAT date and time words, the File entry's disk sector
-// ("Debug Info 1") and the first cluster ("self"). Contents are read from
-// the volume through each file's entry set (exfat_content_reader.h).
+// cluster; 0 for the root item), found through the index by parent of the
+// result (one for every list of it, rebuilt when EntryTable changes). The
+// rows carry FAT date and time words, the File entry's disk sector ("Debug
+// Info 1") and the first cluster ("self"). Contents are read from the volume
+// through each file's entry set (exfat_content_reader.h).
 #pragma once
 
 #include <memory>
@@ -17,10 +18,17 @@ namespace datrevo {
 
 class ExfatResultVolume : public ResultVolume {
 public:
+    // Lists through `entries`, the result's shared index of EntryTable.
     // Without a volume, files give no contents (planning only).
+    explicit ExfatResultVolume(EntryRowIndexCache& entries,
+                               std::shared_ptr<const ExfatVolume> volume = nullptr)
+        : entries_(&entries), content_(std::move(volume)) {}
+    // Lists through an index of its own.
     explicit ExfatResultVolume(const CatalogueTable& entryTable,
                                std::shared_ptr<const ExfatVolume> volume = nullptr)
-        : entryTable_(entryTable), index_(entryTable), content_(std::move(volume)) {}
+        : own_(std::make_unique<EntryRowIndexCache>(entryTable)),
+          entries_(own_.get()),
+          content_(std::move(volume)) {}
 
     VolumeKind kind() const override { return VolumeKind::Exfat; }
     ContentKind contentKind() const override { return ContentKind::ExfatFile; }
@@ -30,8 +38,8 @@ protected:
     const ContentReader& contents() const override { return content_; }
 
 private:
-    const CatalogueTable& entryTable_;
-    EntryRowIndex index_;
+    std::unique_ptr<EntryRowIndexCache> own_;
+    EntryRowIndexCache* entries_;
     ExfatContentReader content_;
 };
 

@@ -14,6 +14,7 @@
 #include "base/volume_kind.h"
 #include "browse/folder_tree.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/entry_rows.h"
 #include "base/details_list.h"
 #include "disk/disk_inventory.h"
 #include "disk/drive_slots.h"
@@ -63,6 +64,9 @@ public:
     PartitionLists partitions;
 
     Catalogue catalogue;
+    // EntryTable's rows by parent, shared by the file lists and the save of a
+    // result; rebuilt on the first request after the table changes.
+    EntryRowIndexCache entryIndex{catalogue.EntryTable};
     FolderTree folders;
 
     FatLayout partitionLayout;

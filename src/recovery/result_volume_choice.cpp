@@ -14,13 +14,12 @@ std::unique_ptr<ResultVolume> MakeResultVolume(RecoveryContext& context) {
     switch (context.activeLayout.kind) {
         case VolumeKind::Ntfs:
             return std::make_unique<NtfsResultVolume>(
-                context.catalogue.EntryTable,
+                context.entryIndex,
                 NtfsContentReader(context.selectedDisk(), NtfsGeometryOf(context.activeLayout),
                                   volumeEnd, context.mftRuns));
         case VolumeKind::Exfat:
             return std::make_unique<ExfatResultVolume>(
-                context.catalogue.EntryTable,
-                OpenExfatVolume(context.selectedDisk(), context.activeLayout));
+                context.entryIndex, OpenExfatVolume(context.selectedDisk(), context.activeLayout));
         case VolumeKind::Fat16:
         case VolumeKind::Fat32:
         case VolumeKind::None:

@@ -10,7 +10,9 @@
 
 namespace datrevo {
 
-// NTFS and exFAT read EntryTable (through its index by parent, built here once);
+// NTFS and exFAT read EntryTable through its index by parent, kept in the
+// context (built on the first list, rebuilt after the table changes), so
+// every list and save of one result shares it;
 // FAT16 and FAT32 read the folders' directories from the selected disk. A
 // kind no engine searches lists its folders only, through the FAT reader,
 // which gives no files for it.

@@ -37,11 +37,11 @@ std::vector<int> ScannedRows(const CatalogueTable& entries, std::uint32_t number
     return found;
 }
 
-// Every fixture image; each is searched on every FAT16, FAT32 and NTFS partition it lists.
+// Every fixture image; each is searched on every FAT, NTFS and exFAT partition it lists.
 const char* const kFixtures[] = {
     "fat16",        "fat32",          "fat32-reformatted", "fat-two-volumes", "ntfs",
     "ntfs-disk",    "ntfs-links",     "ntfs-compressed",   "mbr-primary",     "mbr-extended",
-    "mbr-near-end", "gpt-fat32-ntfs", "mbr-exfat"};
+    "mbr-near-end", "gpt-fat32-ntfs", "mbr-exfat",         "exfat",           "exfat-reformatted"};
 
 class ResultIndex : public ::testing::TestWithParam<const char*> {
 protected:
@@ -72,7 +72,7 @@ protected:
         RunPartitionSearch(*context);
     }
 
-    void CheckEveryFolder(bool ntfs);
+    void CheckEveryFolder(VolumeKind kind);
 
     test::RecordingObserver observer;
     test::ScriptedPrompter prompter;
@@ -81,7 +81,10 @@ protected:
     std::unique_ptr<RecoveryContext> context;
 };
 
-void ResultIndex::CheckEveryFolder(bool ntfs) {
+void ResultIndex::CheckEveryFolder(VolumeKind kind) {
+    const bool ntfs = kind == VolumeKind::Ntfs;
+    // NTFS and exFAT list their files from EntryTable, FAT from the directories.
+    const bool fromEntryTable = ntfs || kind == VolumeKind::Exfat;
     const FolderNodeList& nodes = context->folders.nodes();
     const CatalogueTable& entries = context->catalogue.EntryTable;
     const EntryRowIndex index(entries);
@@ -118,7 +121,7 @@ void ResultIndex::CheckEveryFolder(bool ntfs) {
             EXPECT_EQ(rows[c].icon, FileRowIcon::Folder);
             EXPECT_EQ(rows[c][file_col::Name], nodes[children[c]].name);
         }
-        if (!ntfs) continue;
+        if (!fromEntryTable) continue;
         const std::vector<int> files = ScannedRows(entries, number);
         ASSERT_EQ(rows.size(), children.size() + files.size()) << number;
         for (std::size_t f = 0; f < files.size(); ++f) {
@@ -133,20 +136,20 @@ TEST_P(ResultIndex, EveryFolderListsWhatAFullScanFinds) {
     std::size_t searched = 0;
     for (std::size_t i = 0; i < partitions.count(); ++i) {
         const VolumeKind kind = partitions.kind(i);
-        if (!IsFatKind(kind) && kind != VolumeKind::Ntfs) continue;
+        if (!IsFatKind(kind) && kind != VolumeKind::Ntfs && kind != VolumeKind::Exfat) continue;
         SCOPED_TRACE("partition " + std::to_string(i + 1) + " " +
                      std::string(VolumeKindText(kind)));
         Search(i);
         ASSERT_NE(context->folders.root(), kNoItem);
-        CheckEveryFolder(kind == VolumeKind::Ntfs);
+        CheckEveryFolder(kind);
         ++searched;
     }
-    if (std::string(GetParam()) != "mbr-exfat") EXPECT_GT(searched, 0u);
+    EXPECT_GT(searched, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ResultIndex, ::testing::ValuesIn(kFixtures),
-                         [](const auto& info) {
-                             std::string name = info.param;
+                         [](const auto& test) {
+                             std::string name = test.param;
                              for (char& c : name)
                                  if (c == '-') c = '_';
                              return name;
