@@ -49,6 +49,39 @@ void ExpectLiveObjectsFound(const std::map<std::string, test::FoundObject>& foun
     }
 }
 
+std::vector<std::vector<std::string>> Rows(const CatalogueTable& table) {
+    std::vector<std::vector<std::string>> rows;
+    for (int row = 0; row < table.count(); ++row) {
+        rows.emplace_back();
+        for (int column = 0; column < table.columnCount(); ++column)
+            rows.back().push_back(table.cell(row, column));
+    }
+    return rows;
+}
+
+// The analysis looks up where a folder's index lands among the INDX sectors
+// the scan met; read from the disk instead, it must come to the same file
+// systems and folders (with both boot sectors gone, every volume is found
+// from its folders' index blocks).
+TEST(NtfsAdvanceSearch, TheScannedIndexSectorsAnswerAsTheDiskDoes) {
+    for (const auto& [fixture, last] :
+         {std::pair<std::string, std::uint64_t>{"ntfs", 49151}, {"ntfs-links", 0}}) {
+        SCOPED_TRACE(fixture);
+        auto image = test::CraftedImage(WithoutBootSectors(fixture, 0, last));
+        NtfsSession fromScan(image->path());
+        const NtfsAnalysis withScan = fromScan.advance();
+        NtfsSession fromDisk(image->path());
+        NtfsSearchScope scope = fromDisk.scope();
+        ScanForNtfsStructures(scope);
+        const NtfsAnalysis withDisk = AssignMftNumbers(scope);
+        EXPECT_EQ(withScan.fileSystems, withDisk.fileSystems);
+        EXPECT_GE(withScan.fileSystems, 1);
+        EXPECT_EQ(Rows(fromScan.catalogue.VolumeTable), Rows(fromDisk.catalogue.VolumeTable));
+        EXPECT_EQ(Rows(fromScan.catalogue.LostDirTable), Rows(fromDisk.catalogue.LostDirTable));
+        EXPECT_EQ(Rows(fromScan.catalogue.MftRefTable), Rows(fromDisk.catalogue.MftRefTable));
+    }
+}
+
 TEST(NtfsAdvanceSearch, RebuildsAVolumeWhoseBootSectorsAreGone) {
     auto image = test::CraftedImage(WithoutBootSectors("ntfs", 0, 49151));
     NtfsSession session(image->path());
