@@ -178,13 +178,17 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
                 }
             } else if (sector.matches(ntfs_record::kSignature, "FILE") &&
                        sector.le32(ntfs_record::kAllocatedSize) == kNtfsRecordSize) {
-                std::array<std::uint8_t, kNtfsRecordSize> record{};
-                if (rest.size() >= kNtfsRecordSize)
-                    std::copy_n(rest.span().begin(), kNtfsRecordSize, record.begin());
-                else
+                // AddFoundRecord works on a copy of its own: the batch is
+                // passed as it is unless the record runs past it.
+                std::array<std::uint8_t, kNtfsRecordSize> record;
+                ByteView bytes = rest.sub(0, kNtfsRecordSize);
+                if (rest.size() < kNtfsRecordSize) {
+                    record.fill(0);
                     scope.reader.ReadSectors(at, kNtfsRecordSectors, record.data());
+                    bytes = ByteView(record.data(), record.size());
+                }
                 AddFoundRecord(catalogue.MftRecordTable, catalogue.MftRecordTable.count(), at,
-                               ByteView(record.data(), record.size()));
+                               bytes);
                 observer.counterValue(Counter::Folders,
                                       static_cast<std::uint64_t>(++result.records));
             } else if (indexSignature) {
