@@ -48,15 +48,23 @@ std::vector<ResultFile> FatEntryFiles(const std::vector<FatFileEntry>& entries) 
     return files;
 }
 
+std::vector<ResultFile> EntryRowFiles(
+    const EntryRowIndex& index, std::uint32_t folderNumber, std::stop_token stop,
+    const std::function<ResultFile(int row, const EntryRowView& view)>& make) {
+    std::vector<ResultFile> files;
+    const std::vector<int>& rows = index.rowsOfParent(static_cast<std::int32_t>(folderNumber));
+    files.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (i % kStopCheckInterval == 0 && stop.stop_requested()) break;
+        files.push_back(make(rows[i], index[static_cast<std::size_t>(rows[i])]));
+    }
+    return files;
+}
+
 std::vector<ResultFile> EntryTableFiles(const CatalogueTable& entryTable,
                                         const EntryRowIndex& index, std::uint32_t folderNumber,
                                         std::stop_token stop) {
-    std::vector<ResultFile> files;
-    const std::vector<int>& rows = index.rowsOfParent(static_cast<std::int32_t>(folderNumber));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (i % kStopCheckInterval == 0 && stop.stop_requested()) break;
-        const int row = rows[i];
-        const EntryRowView& view = index[static_cast<std::size_t>(row)];
+    return EntryRowFiles(index, folderNumber, stop, [&](int row, const EntryRowView& view) {
         ResultFile file;
         file.name = entryTable.cell(row, folder_col::Name);
         file.deleted = view.deleted;
@@ -76,9 +84,8 @@ std::vector<ResultFile> EntryTableFiles(const CatalogueTable& entryTable,
             file.stream = true;
             file.streamName = file.name.substr(colon + 1);
         }
-        files.push_back(std::move(file));
-    }
-    return files;
+        return file;
+    });
 }
 
 }  // namespace datrevo

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -119,6 +120,13 @@ public:
 
 // The files among a FAT folder's entries: directories are left out.
 std::vector<ResultFile> FatEntryFiles(const std::vector<FatFileEntry>& entries);
+
+// The files a folder's EntryTable rows describe: `make` turns each row whose
+// parent is `folderNumber` into a file, in table order. Stops early when
+// `stop` is triggered (looked at every 256 rows).
+std::vector<ResultFile> EntryRowFiles(
+    const EntryRowIndex& index, std::uint32_t folderNumber, std::stop_token stop,
+    const std::function<ResultFile(int row, const EntryRowView& view)>& make);
 
 // The NTFS files of a folder: the EntryTable rows whose parent is its number,
 // in table order. A row "name:stream" is an alternate data stream when the

@@ -4,24 +4,11 @@
 #include "catalogue/catalogue.h"
 
 namespace datrevo {
-namespace {
-
-// Rows read between two looks at the stop token.
-constexpr std::size_t kStopCheckInterval = 256;
-
-}  // namespace
 
 std::vector<ResultFile> ExfatResultVolume::files(std::uint32_t folderNumber, std::stop_token stop) {
-    std::vector<ResultFile> files;
-    const std::shared_ptr<const EntryRowIndex> shared = entries_->current();
-    const EntryRowIndex& index = *shared;
+    const std::shared_ptr<const EntryRowIndex> index = entries_->current();
     const CatalogueTable& entryTable = entries_->table();
-    const std::vector<int>& rows = index.rowsOfParent(static_cast<std::int32_t>(folderNumber));
-    files.reserve(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (i % kStopCheckInterval == 0 && stop.stop_requested()) break;
-        const int row = rows[i];
-        const EntryRowView& view = index[static_cast<std::size_t>(row)];
+    return EntryRowFiles(*index, folderNumber, stop, [&](int row, const EntryRowView& view) {
         ResultFile file;
         file.name = entryTable.cell(row, folder_col::Name);
         file.deleted = view.deleted;
@@ -33,9 +20,8 @@ std::vector<ResultFile> ExfatResultVolume::files(std::uint32_t folderNumber, std
         file.self = view.self;
         file.fatDate = static_cast<std::uint16_t>(entryTable.cellUnsigned(row, folder_col::Date));
         file.fatTime = static_cast<std::uint16_t>(entryTable.cellUnsigned(row, folder_col::Time));
-        files.push_back(std::move(file));
-    }
-    return files;
+        return file;
+    });
 }
 
 }  // namespace datrevo
