@@ -3,6 +3,8 @@
 // every run list the record holds. The record is also placed on a small disk
 // so the attribute-list and data readers follow its runs.
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "fuzz_support.h"
 #include "ntfs/attribute_list.h"
@@ -21,8 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     IsFileRecord(view);
     IsDirectoryRecord(view);
     RecordOwnNumber(view);
-    FindPreferredFileName(view);
+    const std::optional<FileNameInfo> preferred = FindPreferredFileName(view);
     for (std::uint8_t space = 0; space < 4; ++space) FindFileName(view, space);
+    // The link names are read in a walk of their own: they must begin with
+    // the preferred name, and exist exactly when it does.
+    const std::vector<FileNameInfo> links = ListLinkNames(view);
+    if (links.empty() != !preferred.has_value()) __builtin_trap();
+    if (preferred &&
+        (links.front().name != preferred->name || links.front().parent != preferred->parent))
+        __builtin_trap();
+    FirstPieceDataSize(view);
+    RecordBaseReference(view);
     GetUnnamedDataSize(view);
     GetIndexFirstRun(view);
     std::vector<std::uint32_t> listed;
