@@ -43,6 +43,10 @@ inline constexpr std::size_t kMaxAttributeListRecords = 68;
 
 // An NTFS index block is at most 64 KiB; a header claiming more is damaged.
 inline constexpr std::size_t kMaxNtfsIndexBlockBytes = 65536;
+// The Advance NTFS scan keeps where the sectors beginning with "INDX" lie (8
+// bytes each) up to this many (32 MiB); past it, on a disk that is mostly such
+// sectors, the analysis reads them from the disk again instead.
+inline constexpr std::size_t kMaxKeptIndexSignatures = std::size_t{1} << 22;
 
 // Sectors read in one request while walking the MFT (128 records) and while
 // scanning a range for NTFS structures (512 KiB).

@@ -288,7 +288,8 @@ private:
     }
 
     bool beginsWithIndex(std::uint64_t sector) {
-        if (scan_ && sector >= scan_->readStart && sector < scan_->readEnd)
+        if (scan_ && scan_->indexSignaturesKept && sector >= scan_->readStart &&
+            sector < scan_->readEnd)
             return std::binary_search(scan_->indexSignatures.begin(), scan_->indexSignatures.end(),
                                       sector);
         const auto known = indexSectors_.find(sector);

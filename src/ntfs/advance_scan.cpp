@@ -46,6 +46,18 @@ void AddBootRecord(CatalogueTable& table, std::uint64_t sector, ByteView bytes) 
     row.append(table);
 }
 
+// Memory stays bounded whatever the disk holds: past the limit the list is
+// given up and the analysis reads the sectors it asks about.
+void KeepIndexSignature(NtfsScanResult& result, std::uint64_t sector) {
+    if (!result.indexSignaturesKept) return;
+    if (result.indexSignatures.size() < limits::kMaxKeptIndexSignatures) {
+        result.indexSignatures.push_back(sector);
+        return;
+    }
+    result.indexSignaturesKept = false;
+    result.indexSignatures = {};
+}
+
 }  // namespace
 
 std::optional<std::uint32_t> SystemFileNumber(std::string_view name) {
@@ -168,7 +180,7 @@ NtfsScanResult ScanForNtfsStructures(NtfsSearchScope& scope) {
             const ByteView sector = rest.sub(0, kSector);
             const std::uint64_t at = base + i;
             const bool indexSignature = sector.matches(ntfs_index::kSignature, "INDX");
-            if (indexSignature) result.indexSignatures.push_back(at);
+            if (indexSignature) KeepIndexSignature(result, at);
             const BootSectorClass boot = ClassifyBootSector(sector, FatTextRule::WholeName);
             if (boot.signature) {
                 if (boot.kind == BootSectorKind::Ntfs) {

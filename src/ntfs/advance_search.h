@@ -31,6 +31,7 @@ struct NtfsScanResult {
     std::uint64_t readStart = 0;
     std::uint64_t readEnd = 0;
     std::vector<std::uint64_t> indexSignatures;
+    bool indexSignaturesKept = true;  // false: too many to keep, the list is empty
     bool stopped = false;
 };
 
